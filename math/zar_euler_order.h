@@ -9,7 +9,8 @@ namespace zar {
 //   f: 0 = static (fixed) axes, 1 = rotating (moving) axes
 //   s: 0 = three different axes, 1 = the first axis is used again as the third
 //   n: parity, 0 = even, 1 = odd
-//   i, j, k: first, second and remaining axis (0 = X, 1 = Y, 2 = Z); h: third axis (i if s, else k)
+//   i, j, k: first, second and remaining axis (0 = X, 1 = Y, 2 = Z); the third axis h is i when
+//   s = 1 and k otherwise
 struct ZAREulerAxes {
   std::uint32_t f;
   std::uint32_t s;
@@ -17,17 +18,16 @@ struct ZAREulerAxes {
   std::uint32_t i;
   std::uint32_t j;
   std::uint32_t k;
-  std::uint32_t h;
 };
 
 // The order in which the three angles (x, y, z) of a ZAREulerRotation are applied.
 //
 // code = f | s << 1 | n << 2 | selector << 3 (bits above 4 are ignored). With R_a(t) the
 // right-handed rotation about axis a in row-vector form (p·R):
-//   static   (f = 0): M = R_i(x)·R_j(y)·R_h(z)   x about i, then y about fixed j, then z about
-//   fixed h rotating (f = 1): M = R_i(z)·R_j(y)·R_h(x)   x about h, then y about moved j, then z
-//   about
-//                                                twice-moved i
+//   static   (f = 0): M = R_i(x)·R_j(y)·R_h(z)
+//                     x about i, then y about the fixed j, then z about the fixed h;
+//   rotating (f = 1): M = R_i(z)·R_j(y)·R_h(x)
+//                     x about h, then y about the moved j, then z about the twice-moved i.
 // Selector 3 names the same axes as selector 0, so codes 24..31 act as 0..7.
 //
 //   code order           code order           code order
@@ -66,7 +66,6 @@ class ZAREulerOrder {
     a.i = kFirstAxis[(bits >> 3) & 3U];
     a.j = kNextAxis[a.i + a.n];
     a.k = kNextAxis[a.i + 1U - a.n];
-    a.h = a.s == 1U ? a.i : a.k;
     return a;
   }
 

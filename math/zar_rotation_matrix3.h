@@ -20,7 +20,8 @@ class ZAREulerRotation;
 //   | 1     0      0    |
 //   | 0     cos t  sin t |
 //   | 0    −sin t  cos t |
-// A·B (the operator) applies B first: p·(A * B) = (p·B)·A. The transpose is the inverse.
+// operator* applies its right-hand operand first: p·(A * B) = (p·B)·A. The transpose is the
+// inverse.
 //
 // Virtual slots: the destructor only.
 template <typename T>
