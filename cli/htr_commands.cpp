@@ -1,0 +1,169 @@
+// zarfileio htr check | info | convert
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "cli/commands.h"
+#include "filelib/number_text.h"
+#include "filelib/zar_filelib.h"
+
+namespace zar::cli {
+namespace {
+
+std::string Fixed(double value, int precision) {
+  std::string text;
+  AppendFixed(text, value, precision);
+  return text;
+}
+
+// "22 segments, 1141 frames from 1, 60 frames/s, mm, Degrees"
+std::string Summary(const HTRFile& model) {
+  return std::to_string(model.NumSegments()) + " segments, " + std::to_string(model.NumFrames()) +
+         " frames from " + std::to_string(model.StartFrame()) + ", " +
+         std::to_string(model.DataFrameRate()) + " frames/s, " +
+         std::string(LengthUnitText(model.CalibrationUnits())) + ", " +
+         std::string(RotationUnitText(model.RotationUnits()));
+}
+
+int Check(const std::vector<std::string>& files) {
+  int status = kExitOk;
+  for (const std::string& file : files) {
+    HTRFile model;
+    const std::string message = model.Read(file, true);
+    if (message.empty()) {
+      std::cout << file << ": ok (" << Summary(model) << ")\n";
+    } else {
+      std::cout << file << ": " << message << "\n";
+      status = kExitFileProblem;
+    }
+  }
+  return status;
+}
+
+// Prints `segment` and its descendants, indented by depth. Iterative, and each segment once.
+void PrintTree(const HTRSegment& top, std::unordered_set<const HTRSegment*>& printed) {
+  std::vector<std::pair<const HTRSegment*, int>> pending{{&top, 1}};
+  while (!pending.empty()) {
+    const auto [segment, depth] = pending.back();
+    pending.pop_back();
+    if (!printed.insert(segment).second) continue;
+    const auto base = segment->BaseTranslation();
+    const auto& rotation = segment->BaseRotation();
+    std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << segment->Name()
+              << (segment->IsRoot() ? " (root)" : "") << "  base " << Fixed(base.X(), 6) << ' '
+              << Fixed(base.Y(), 6) << ' ' << Fixed(base.Z(), 6) << "  rotation(rad) "
+              << Fixed(rotation.X(), 6) << ' ' << Fixed(rotation.Y(), 6) << ' '
+              << Fixed(rotation.Z(), 6) << "  length " << Fixed(segment->BoneLength(), 6)
+              << "  frames " << segment->NumStoredFrames() << "\n";
+    for (std::int32_t i = segment->NumChildren() - 1; i >= 0; --i) {
+      pending.emplace_back(segment->Child(i), depth + 1);
+    }
+  }
+}
+
+int Info(const std::string& file) {
+  HTRFile model;
+  const std::string message = model.Read(file, true);
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << file << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "file: " << file << "\n"
+            << "segments: " << model.NumSegments() << "\n"
+            << "frames: " << model.NumFrames() << " declared, first frame " << model.StartFrame()
+            << "\n"
+            << "frame rate: " << model.DataFrameRate() << "\n"
+            << "calibration units: " << LengthUnitText(model.CalibrationUnits()) << "\n"
+            << "rotation units: " << RotationUnitText(model.RotationUnits()) << "\n"
+            << "bone length axis: " << AxisText(model.BoneLengthAxis()) << "\n"
+            << "global axis of gravity: " << AxisText(model.GlobalAxisofGravity()) << "\n"
+            << "scale factor: " << Fixed(model.ScaleFactor(), 2) << "\n"
+            << "hierarchy:\n";
+  std::unordered_set<const HTRSegment*> printed;
+  // Roots and segments whose parent was not found start a tree each.
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    const HTRSegment* segment = model.Segment(i);
+    if (segment->Parent() == nullptr) PrintTree(*segment, printed);
+  }
+  return kExitOk;
+}
+
+struct ConvertOptions {
+  std::string input;
+  std::string output;
+  std::string units;
+  std::string rotation_units;
+  double scale = 1.0;
+};
+
+int Convert(const ConvertOptions& options) {
+  HTRFile model;
+  std::string message = model.Read(options.input, true);
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << options.input << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
+  if (options.scale != 1.0) model.Scale(options.scale);
+  if (!options.rotation_units.empty()) {
+    const bool radians = options.rotation_units == "radians";
+    model.SetRotationUnits(radians ? RotationUnit::kRadians : RotationUnit::kDegrees);
+  }
+  message = model.Write(options.output);
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << options.output << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "wrote " << options.output << " (" << Summary(model) << ")\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddHtrCommands(CLI::App& app) {
+  CLI::App* htr = app.add_subcommand("htr", "HTR skeletal animation files");
+  htr->require_subcommand(1);
+
+  auto files = std::make_shared<std::vector<std::string>>();
+  CLI::App* check = htr->add_subcommand(
+      "check",
+      "Read each file. Prints one line per file: 'FILE: ok (segments, frames from the first "
+      "frame number, frame rate, units)' or 'FILE: ' and the reader's message. Exit status 1 "
+      "when any file fails.");
+  check->add_option("files", *files, "HTR files")->required();
+  check->callback([files] { FinishCommand(Check(*files)); });
+
+  auto file = std::make_shared<std::string>();
+  CLI::App* info = htr->add_subcommand(
+      "info",
+      "Print the header values and the hierarchy: one line per segment, indented under its "
+      "parent, with its base position (rotation in radians), bone length and frames held.");
+  info->add_option("file", *file, "HTR file")->required();
+  info->callback([file] { FinishCommand(Info(*file)); });
+
+  auto options = std::make_shared<ConvertOptions>();
+  CLI::App* convert = htr->add_subcommand(
+      "convert",
+      "Read IN, optionally convert its length units, scale it or change the unit its angles "
+      "are written in, and write it to OUT with the HTR writer. Prints 'wrote OUT (...)'.");
+  convert->add_option("in", options->input, "HTR file to read")->required();
+  convert->add_option("out", options->output, "HTR file to write (replaced when it exists)")
+      ->required();
+  convert
+      ->add_option("--units", options->units,
+                   "convert lengths to this unit: mm, cm, m, in, ft or yd")
+      ->check(CLI::IsMember({"mm", "cm", "m", "in", "ft", "yd"}));
+  convert->add_option("--scale", options->scale,
+                      "multiply every length by this factor (after --units)");
+  convert
+      ->add_option("--rotation-units", options->rotation_units,
+                   "write angles in degrees or radians (the angles keep their meaning)")
+      ->transform(CLI::IsMember({"degrees", "radians"}, CLI::ignore_case));
+  convert->callback([options] { FinishCommand(Convert(*options)); });
+}
+
+}  // namespace zar::cli

@@ -1,0 +1,112 @@
+// zarfileio trc check | info
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "filelib/zar_filelib.h"
+
+namespace zar::cli {
+namespace {
+
+struct TrcOptions {
+  std::vector<std::string> files;
+  bool with_unnamed = false;
+};
+
+// Frames read: the samples the markers hold (every data line gives each marker one).
+std::int32_t FramesRead(const TRCFile& model) {
+  std::int32_t frames = 0;
+  for (std::int32_t i = 0; i < model.NumMarkers(); ++i) {
+    frames = std::max(frames, model.Marker(i)->NumSamples());
+  }
+  return frames;
+}
+
+std::int64_t MissingSamples(const TRCMarker& marker) {
+  return std::count_if(marker.Samples().begin(), marker.Samples().end(),
+                       [](const TRCSample& sample) { return !sample.present; });
+}
+
+// "59 markers, 788 frames read (788 declared) from 1, 250 frames/s, mm, 0 missing samples"
+std::string Summary(const TRCFile& model) {
+  std::int64_t missing = 0;
+  for (std::int32_t i = 0; i < model.NumMarkers(); ++i) missing += MissingSamples(*model.Marker(i));
+  return std::to_string(model.NumMarkers()) + " markers, " + std::to_string(FramesRead(model)) +
+         " frames read (" + std::to_string(model.NumFrames()) + " declared) from " +
+         std::to_string(model.StartFrame()) + ", " + std::to_string(model.DataRate()) +
+         " frames/s, " + std::string(LengthUnitText(model.Units())) + ", " +
+         std::to_string(missing) + " missing samples";
+}
+
+int Check(const TrcOptions& options) {
+  int status = kExitOk;
+  for (const std::string& file : options.files) {
+    TRCFile model;
+    const std::string message = model.Read(file, options.with_unnamed);
+    if (message.empty()) {
+      std::cout << file << ": ok (" << Summary(model) << ")\n";
+    } else {
+      std::cout << file << ": " << message << "\n";
+      status = kExitFileProblem;
+    }
+  }
+  return status;
+}
+
+int Info(const TrcOptions& options) {
+  const std::string& file = options.files.front();
+  TRCFile model;
+  const std::string message = model.Read(file, options.with_unnamed);
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << file << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "file: " << file << "\n"
+            << "data rate: " << model.DataRate() << "\n"
+            << "camera rate: " << model.CameraRate() << "\n"
+            << "frames: " << FramesRead(model) << " read, " << model.NumFrames()
+            << " declared, first frame " << model.StartFrame() << "\n"
+            << "units: " << LengthUnitText(model.Units()) << "\n"
+            << "markers: " << model.NumMarkers() << "\n";
+  for (std::int32_t i = 0; i < model.NumMarkers(); ++i) {
+    const TRCMarker& marker = *model.Marker(i);
+    std::cout << "  '" << marker.Name() << "'  " << marker.NumSamples() << " samples, "
+              << MissingSamples(marker) << " missing\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddTrcCommands(CLI::App& app) {
+  CLI::App* trc = app.add_subcommand("trc", "TRC optical-marker files");
+  trc->require_subcommand(1);
+
+  auto check_options = std::make_shared<TrcOptions>();
+  CLI::App* check = trc->add_subcommand(
+      "check",
+      "Read each file. Prints one line per file: 'FILE: ok (markers, frames read and declared, "
+      "first frame, frame rate, units, missing samples)' or 'FILE: ' and the reader's message. "
+      "Exit status 1 when any file fails.");
+  check->add_option("files", check_options->files, "TRC files")->required();
+  check->add_flag("--with-unnamed", check_options->with_unnamed,
+                  "also keep markers whose names begin with \"Unnamed\" (the declared marker "
+                  "count must then match)");
+  check->callback([check_options] { FinishCommand(Check(*check_options)); });
+
+  auto info_options = std::make_shared<TrcOptions>();
+  CLI::App* info = trc->add_subcommand(
+      "info",
+      "Print the header values and one line per marker: its name in quotes, the samples it "
+      "holds and how many of them are missing.");
+  info->add_option("file", info_options->files, "TRC file")->required()->expected(1);
+  info->add_flag("--with-unnamed", info_options->with_unnamed,
+                 "also keep markers whose names begin with \"Unnamed\"");
+  info->callback([info_options] { FinishCommand(Info(*info_options)); });
+}
+
+}  // namespace zar::cli

@@ -1,0 +1,76 @@
+#include "filelib/htr_file.h"
+
+namespace zar {
+
+void HTRFile::Clear() {
+  segments_.clear();
+  calibration_units_ = LengthUnit::kMillimetres;
+  rotation_units_ = RotationUnit::kDegrees;
+  bone_length_axis_ = Axis::kY;
+  global_axis_of_gravity_ = Axis::kY;
+  data_frame_rate_ = 60;
+  num_frames_ = 0;
+  start_frame_ = 1;
+}
+
+HTRSegment* HTRFile::Segment(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= segments_.size()) return nullptr;
+  return &segments_[static_cast<std::size_t>(index)];
+}
+
+const HTRSegment* HTRFile::Segment(std::int32_t index) const {
+  if (index < 0 || static_cast<std::size_t>(index) >= segments_.size()) return nullptr;
+  return &segments_[static_cast<std::size_t>(index)];
+}
+
+HTRSegment* HTRFile::AddSegment(const HTRSegment& segment) {
+  if (segment.Name().find(' ') != std::string::npos || FindSegment(segment.Name()) != nullptr) {
+    return nullptr;
+  }
+  return &segments_.emplace_back(segment);
+}
+
+const HTRSegment* HTRFile::FindSegment(std::string_view name) const {
+  for (const HTRSegment& segment : segments_) {
+    if (segment.Name() == name) return &segment;
+  }
+  return nullptr;
+}
+
+HTRSegment* HTRFile::FindSegment(std::string_view name) {
+  for (HTRSegment& segment : segments_) {
+    if (segment.Name() == name) return &segment;
+  }
+  return nullptr;
+}
+
+const HTRSegment* HTRFile::FindRootSegment() const {
+  for (const HTRSegment& segment : segments_) {
+    if (segment.IsRoot()) return &segment;
+  }
+  return nullptr;
+}
+
+HTRSegment* HTRFile::FindRootSegment() {
+  for (HTRSegment& segment : segments_) {
+    if (segment.IsRoot()) return &segment;
+  }
+  return nullptr;
+}
+
+void HTRFile::ConvertUnits(LengthUnit unit) {
+  if (unit == calibration_units_) return;
+  Scale(LengthConversionFactor(calibration_units_, unit));
+  calibration_units_ = unit;
+}
+
+void HTRFile::Scale(double factor) {
+  for (HTRSegment& segment : segments_) segment.ScaleLengths(factor, num_frames_);
+}
+
+std::string WithDefaultExtension(const std::string& name, std::string_view extension) {
+  if (name.size() < 4 || name[name.size() - 4] != '.') return name + std::string(extension);
+  return name;
+}
+
+}  // namespace zar

@@ -1,0 +1,108 @@
+#ifndef ZAR_FILELIB_HTR_FILE_H_
+#define ZAR_FILELIB_HTR_FILE_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "filelib/htr_segment.h"
+#include "filelib/motion_units.h"
+
+namespace zar {
+
+// One HTR skeletal animation in memory: the header values and the segments, in file order.
+// Translations and bone lengths are in CalibrationUnits; angles are always radians, whatever
+// RotationUnits says (it only decides how angles are read and written).
+class HTRFile {
+ public:
+  HTRFile() = default;
+  // Segments refer to each other; a copy would refer into the original.
+  HTRFile(const HTRFile&) = delete;
+  HTRFile& operator=(const HTRFile&) = delete;
+  HTRFile(HTRFile&&) = default;
+  HTRFile& operator=(HTRFile&&) = default;
+
+  // Removes every segment and resets the header values; ScaleFactor and the normalise flag keep
+  // their values.
+  void Clear();
+
+  // Reads an HTR file ("name" gets ".htr" unless it ends in a three-letter extension); with
+  // `read_frames` clear, stops at the first frame section. Returns the message that ends the
+  // reading, empty on success. Never throws for a malformed file.
+  std::string Read(const std::string& file_name, bool read_frames);
+  // The same from a file opened for reading (not closed here), from its current position.
+  std::string Read(std::FILE* file, bool read_frames);
+
+  // Writes the model as an HTR file, completely or not at all; returns a message, empty on
+  // success. The model is not changed.
+  std::string Write(const std::string& file_name) const;
+
+  LengthUnit CalibrationUnits() const { return calibration_units_; }
+  // Records the unit without converting any value (ConvertUnits converts).
+  void SetCalibrationUnits(LengthUnit unit) { calibration_units_ = unit; }
+  RotationUnit RotationUnits() const { return rotation_units_; }
+  void SetRotationUnits(RotationUnit unit) { rotation_units_ = unit; }
+  Axis BoneLengthAxis() const { return bone_length_axis_; }
+  void SetBoneLengthAxis(Axis axis) { bone_length_axis_ = axis; }
+  // As read; the writer always writes Y.
+  Axis GlobalAxisofGravity() const { return global_axis_of_gravity_; }
+  std::int32_t DataFrameRate() const { return data_frame_rate_; }
+  void SetDataFrameRate(std::int32_t rate) { data_frame_rate_ = rate; }
+  // Frames per segment as declared (segments may hold more or fewer).
+  std::int32_t NumFrames() const { return num_frames_; }
+  void SetNumFrames(std::int32_t count) { num_frames_ = count; }
+  // Number of the first frame.
+  std::int32_t StartFrame() const { return start_frame_; }
+  void SetStartFrame(std::int32_t frame) { start_frame_ = frame; }
+  // When set, written bone scale factors are divided by each segment's reference length.
+  bool NormaliseScaleFactors() const { return normalise_scale_factors_; }
+  void SetNormaliseScaleFactors(bool normalise) { normalise_scale_factors_ = normalise; }
+  // Header value, stored and written but never applied to the data.
+  double ScaleFactor() const { return scale_factor_; }
+  void SetScaleFactor(double factor) { scale_factor_ = factor; }
+
+  std::int32_t NumSegments() const { return static_cast<std::int32_t>(segments_.size()); }
+  // The segment at `index` in file order; none when out of range.
+  HTRSegment* Segment(std::int32_t index);
+  const HTRSegment* Segment(std::int32_t index) const;
+
+  // Appends a copy of `segment` and returns the stored copy; none (nothing added) when a
+  // segment of that name is present or the name contains a space. Stored segments never move.
+  HTRSegment* AddSegment(const HTRSegment& segment);
+  // The segment named exactly `name`, or none.
+  HTRSegment* FindSegment(std::string_view name);
+  const HTRSegment* FindSegment(std::string_view name) const;
+  // The first segment whose root flag is set, or none.
+  HTRSegment* FindRootSegment();
+  const HTRSegment* FindRootSegment() const;
+
+  // Converts every length to `unit` and records it; angles and scale factors stay.
+  void ConvertUnits(LengthUnit unit);
+  // Multiplies base translations, bone lengths and the translations of the first NumFrames
+  // frames of every segment by `factor`.
+  void Scale(double factor);
+
+ private:
+  friend class HtrReader;
+
+  std::deque<HTRSegment> segments_;
+  LengthUnit calibration_units_ = LengthUnit::kMillimetres;
+  RotationUnit rotation_units_ = RotationUnit::kDegrees;
+  Axis bone_length_axis_ = Axis::kY;
+  Axis global_axis_of_gravity_ = Axis::kY;
+  std::int32_t data_frame_rate_ = 60;
+  std::int32_t num_frames_ = 0;
+  std::int32_t start_frame_ = 1;
+  bool normalise_scale_factors_ = false;
+  double scale_factor_ = 1.0;
+};
+
+// `name` with `extension` (".htr", ".TRC") appended unless its fourth character from the end
+// is a '.'.
+std::string WithDefaultExtension(const std::string& name, std::string_view extension);
+
+}  // namespace zar
+
+#endif  // ZAR_FILELIB_HTR_FILE_H_

@@ -1,0 +1,333 @@
+// Reading HTR files into an HTRFile.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "filelib/file_messages.h"
+#include "filelib/htr_file.h"
+#include "filelib/line_reader.h"
+#include "filelib/text_fields.h"
+
+namespace zar {
+
+namespace {
+
+constexpr double kDegreesToRadians = 0.017453292519943295;
+
+// The shortest frame line that carries every value ("1 0 0 0 0 0 0 1" and a line end).
+constexpr std::int64_t kShortestFrameLine = 16;
+
+enum class Section { kNone, kHeader, kHierarchy, kBasePosition, kFrames };
+
+bool IsEndOfFileName(std::string_view name) {
+  return name == "EndOfFile" || name == "EndofFile" || name == "ENDOFFILE" || name == "endoffile";
+}
+
+std::string Message(std::string_view text) { return std::string(text); }
+
+std::string Message(std::string_view text, std::string_view name) {
+  std::string message(text);
+  message += name;
+  return message;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+// One pass over the lines of an HTR file, driven by its section headers.
+class HtrReader {
+ public:
+  HtrReader(HTRFile& model, bool read_frames) : model_(model), read_frames_(read_frames) {}
+
+  std::string Run(std::FILE* file);
+
+ private:
+  // What a line did: go on, or stop reading (successfully or with the message in message_).
+  enum class Step { kContinue, kStop };
+
+  Step SectionHeader(std::string_view line);
+  Step HeaderLine(std::string_view line);
+  Step HierarchyLine(std::string_view line);
+  Step BasePositionLine(std::string_view line);
+  Step FrameLine(std::string_view line);
+  Step LinkHierarchy();
+  Step Fail(std::string message) {
+    message_ = std::move(message);
+    return Step::kStop;
+  }
+  // The checks at the end of the file or at an end-of-file section.
+  Step Finish() {
+    if (remaining_segments_ != 0) message_ = Message(messages::kHtrSegmentCount);
+    return Step::kStop;
+  }
+
+  HTRSegment* Find(std::string_view name) const {
+    const auto found = by_name_.find(name);
+    return found == by_name_.end() ? nullptr : found->second;
+  }
+
+  HTRFile& model_;
+  const bool read_frames_;
+  LineReader* lines_ = nullptr;
+  std::string message_;
+
+  Section section_ = Section::kNone;
+  std::int64_t remaining_segments_ = 0;  // wide enough never to overflow when counting down
+  double angle_factor_ = 1.0;
+  bool first_frame_pending_ = true;
+  HTRSegment* frame_segment_ = nullptr;
+  std::string frame_section_name_;
+  std::vector<std::string> parent_names_;
+  // Segments by name, so that large files are not searched line by line.
+  std::unordered_map<std::string_view, HTRSegment*> by_name_;
+  // Frames that may still be reserved ahead, in proportion to the size of the file.
+  std::int64_t reserve_budget_ = 0;
+};
+
+std::string HtrReader::Run(std::FILE* file) {
+  LineReader lines(file);
+  lines_ = &lines;
+  const std::int64_t size = lines.RemainingBytes();
+  reserve_budget_ = size < 0 ? 0 : size / kShortestFrameLine + 1;
+
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (line.empty() || line.front() == '#') continue;
+    // Comments run from the first '#'; blanks before it (or before the line end) go too.
+    if (const void* hash = std::memchr(line.data(), '#', line.size())) {
+      line = line.substr(0, static_cast<std::size_t>(static_cast<const char*>(hash) - line.data()));
+    }
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    // Lines left empty carry nothing in any section.
+    if (line.empty()) continue;
+
+    Step step = Step::kContinue;
+    if (line.front() == '[') {
+      step = SectionHeader(line);
+    } else {
+      switch (section_) {
+        case Section::kNone:
+          break;
+        case Section::kHeader:
+          step = HeaderLine(line);
+          break;
+        case Section::kHierarchy:
+          step = HierarchyLine(line);
+          break;
+        case Section::kBasePosition:
+          step = BasePositionLine(line);
+          break;
+        case Section::kFrames:
+          step = FrameLine(line);
+          break;
+      }
+    }
+    if (step == Step::kStop) return message_;
+  }
+  if (lines.Failed()) return Message(messages::kCannotRead);
+  Finish();
+  return message_;
+}
+
+HtrReader::Step HtrReader::SectionHeader(std::string_view line) {
+  std::string_view name = line.substr(1);
+  name = name.substr(0, name.find(']'));
+  if (name == "Header") {
+    section_ = Section::kHeader;
+  } else if (name == "SegmentNames&Hierarchy") {
+    section_ = Section::kHierarchy;
+  } else if (name == "BasePosition") {
+    if (LinkHierarchy() == Step::kStop) return Step::kStop;
+    if (model_.rotation_units_ == RotationUnit::kDegrees) angle_factor_ = kDegreesToRadians;
+    section_ = Section::kBasePosition;
+  } else {
+    // Only the header, hierarchy and base position were asked for: they are complete.
+    if (!read_frames_) return Step::kStop;
+    frame_segment_ = Find(name);
+    frame_section_name_.assign(name);
+    section_ = Section::kFrames;
+  }
+  if (IsEndOfFileName(name)) return Finish();
+  return Step::kContinue;
+}
+
+HtrReader::Step HtrReader::HeaderLine(std::string_view line) {
+  Tokens tokens(line);
+  const std::string_view keyword = tokens.Next();
+  const std::string_view value = tokens.Last();
+  if (keyword == "FileType") {
+    if (value != "HTR" && value != "Htr" && value != "htr") {
+      return Fail(Message(messages::kHtrFileType));
+    }
+  } else if (keyword == "DataType") {
+    if (value != "HTRS" && value != "Htrs" && value != "htrs") {
+      return Fail(Message(messages::kHtrDataType));
+    }
+  } else if (keyword == "FileVersion") {
+    if (value != "1") return Fail(Message(messages::kHtrFileVersion));
+  } else if (keyword == "NumSegments") {
+    remaining_segments_ = ParseInt(value);
+  } else if (keyword == "NumFrames") {
+    model_.num_frames_ = ParseInt(value);
+  } else if (keyword == "DataFrameRate") {
+    model_.data_frame_rate_ = ParseInt(value);
+  } else if (keyword == "EulerRotationOrder") {
+    if (value != "ZYX") return Fail(Message(messages::kHtrEulerRotationOrder));
+  } else if (keyword == "CalibrationUnits") {
+    model_.calibration_units_ = LengthUnitFromText(value);
+  } else if (keyword == "RotationUnits") {
+    model_.rotation_units_ = RotationUnitFromText(value);
+  } else if (keyword == "GlobalAxisofGravity") {
+    model_.global_axis_of_gravity_ = AxisFromText(value);
+    if (model_.global_axis_of_gravity_ == Axis::kX) {
+      return Fail(Message(messages::kHtrGlobalAxisofGravity));
+    }
+  } else if (keyword == "BoneLengthAxis") {
+    if (value != "Y") return Fail(Message(messages::kHtrBoneLengthAxis));
+  } else if (keyword == "ScaleFactor") {
+    model_.scale_factor_ = ParseReal(value);
+  }
+  return Step::kContinue;
+}
+
+HtrReader::Step HtrReader::HierarchyLine(std::string_view line) {
+  Tokens tokens(line);
+  const std::string_view name = tokens.Next();
+  if (Find(name) != nullptr) return Fail(Message(messages::kHtrDuplicateSegment, name));
+  HTRSegment& segment = model_.segments_.emplace_back(std::string(name));
+  by_name_.emplace(segment.Name(), &segment);
+  parent_names_.emplace_back(tokens.Last());
+  return Step::kContinue;
+}
+
+HtrReader::Step HtrReader::BasePositionLine(std::string_view line) {
+  Tokens tokens(line);
+  const std::string_view name = tokens.Next();
+  HTRSegment* segment = Find(name);
+  if (segment == nullptr) return Fail(Message(messages::kHtrSegmentNotFound, name));
+  const double tx = tokens.NextReal();
+  const double ty = tokens.NextReal();
+  const double tz = tokens.NextReal();
+  const double rx = tokens.NextReal() * angle_factor_;
+  const double ry = tokens.NextReal() * angle_factor_;
+  const double rz = tokens.NextReal() * angle_factor_;
+  segment->SetBaseTranslation(tx, ty, tz);
+  segment->SetBaseRotation(rx, ry, rz);
+  segment->SetBoneLength(tokens.NextReal());
+  --remaining_segments_;
+  return Step::kContinue;
+}
+
+HtrReader::Step HtrReader::FrameLine(std::string_view line) {
+  if (frame_segment_ == nullptr) {
+    return Fail(Message(messages::kHtrSegmentNotFound, frame_section_name_));
+  }
+  Tokens tokens(line);
+  if (first_frame_pending_) {
+    model_.start_frame_ = tokens.NextInt();
+    first_frame_pending_ = false;
+  } else {
+    tokens.Next();
+  }
+  std::vector<HTRFrame>& frames = frame_segment_->frames_;
+  if (frames.capacity() == 0 && model_.num_frames_ > 0 && reserve_budget_ > 0) {
+    // The declared count is only a hint: never reserve more than the rest of the file can fill.
+    const std::int64_t remaining = lines_->RemainingBytes();
+    const std::int64_t room = std::min<std::int64_t>(
+        {model_.num_frames_, reserve_budget_, remaining / kShortestFrameLine + 1});
+    frame_segment_->ReserveFrames(room);
+    reserve_budget_ -= room;
+  }
+  HTRFrame& frame = frames.emplace_back();
+  frame.tx = tokens.NextReal();
+  frame.ty = tokens.NextReal();
+  frame.tz = tokens.NextReal();
+  frame.rx = tokens.NextReal() * angle_factor_;
+  frame.ry = tokens.NextReal() * angle_factor_;
+  frame.rz = tokens.NextReal() * angle_factor_;
+  frame.scale = tokens.NextReal();
+  return Step::kContinue;
+}
+
+HtrReader::Step HtrReader::LinkHierarchy() {
+  std::deque<HTRSegment>& segments = model_.segments_;
+  const std::size_t count = std::min(segments.size(), parent_names_.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    HTRSegment& segment = segments[i];
+    const std::string& parent_name = parent_names_[i];
+    if (parent_name == "GLOBAL") {
+      segment.root_ = true;
+      continue;
+    }
+    HTRSegment* parent = Find(parent_name);
+    segment.parent_ = parent;
+    if (parent != nullptr) parent->children_.push_back(&segment);
+  }
+
+  // A segment must not be its own ancestor: follow the parents from every segment once.
+  std::unordered_map<const HTRSegment*, std::size_t> index;
+  index.reserve(segments.size());
+  for (std::size_t i = 0; i < segments.size(); ++i) index.emplace(&segments[i], i);
+  enum : unsigned char { kUnvisited, kOnPath, kDone };
+  std::vector<unsigned char> state(segments.size(), kUnvisited);
+  std::vector<std::size_t> path;
+  for (std::size_t start = 0; start < segments.size(); ++start) {
+    path.clear();
+    std::size_t at = start;
+    bool has_parent = true;
+    while (state[at] == kUnvisited) {
+      state[at] = kOnPath;
+      path.push_back(at);
+      const HTRSegment* parent = segments[at].parent_;
+      if (parent == nullptr) {
+        has_parent = false;
+        break;
+      }
+      at = index.at(parent);
+    }
+    if (has_parent && state[at] == kOnPath) {
+      // A loop: name its segment that comes first in the file, and take that segment out of
+      // the loop so that nothing walking the model can go round it.
+      std::size_t first = at;
+      for (std::size_t i = index.at(segments[at].parent_); i != at;
+           i = index.at(segments[i].parent_)) {
+        first = std::min(first, i);
+      }
+      HTRSegment& named = segments[first];
+      std::vector<HTRSegment*>& siblings = named.parent_->children_;
+      siblings.erase(std::remove(siblings.begin(), siblings.end(), &named), siblings.end());
+      named.parent_ = nullptr;
+      return Fail(Message(messages::kHtrHierarchyCycle, named.Name()));
+    }
+    for (const std::size_t i : path) state[i] = kDone;
+  }
+  return Step::kContinue;
+}
+
+std::string HTRFile::Read(std::FILE* file, bool read_frames) {
+  Clear();
+  HtrReader reader(*this, read_frames);
+  return reader.Run(file);
+}
+
+std::string HTRFile::Read(const std::string& file_name, bool read_frames) {
+  const std::string path = WithDefaultExtension(file_name, ".htr");
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return Message(messages::kCannotOpen);
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return Message(messages::kCannotOpen);
+  return Read(file.get(), read_frames);
+}
+
+}  // namespace zar

@@ -1,0 +1,75 @@
+#include "filelib/line_reader.h"
+
+#include <cstring>
+
+namespace zar {
+
+LineReader::LineReader(std::FILE* file, std::size_t block_size)
+    : file_(file), buffer_(new char[block_size]), capacity_(block_size) {
+  // The size is only a hint; streams that cannot seek leave it unknown.
+  const long start = std::ftell(file_);
+  if (start >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file_);
+    if (std::fseek(file_, start, SEEK_SET) == 0 && size >= start) file_size_ = size - start;
+  }
+}
+
+std::int64_t LineReader::RemainingBytes() const {
+  return file_size_ < 0 ? -1 : (file_size_ > consumed_ ? file_size_ - consumed_ : 0);
+}
+
+bool LineReader::Fill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == capacity_) {
+    // One line fills the whole buffer: make room for the rest of it.
+    const std::size_t bigger = capacity_ * 2;
+    std::unique_ptr<char[]> grown(new char[bigger]);
+    std::memcpy(grown.get(), buffer_.get(), end_);
+    buffer_ = std::move(grown);
+    capacity_ = bigger;
+  }
+  const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+  end_ += got;
+  if (got == 0) {
+    at_end_ = true;
+    failed_ = std::ferror(file_) != 0;
+    return false;
+  }
+  return true;
+}
+
+bool LineReader::Next(std::string_view& line) {
+  std::size_t searched = begin_;  // bytes before this hold no LF
+  for (;;) {
+    const char* base = buffer_.get();
+    const void* found = std::memchr(base + searched, '\n', end_ - searched);
+    if (found != nullptr) {
+      const auto newline = static_cast<std::size_t>(static_cast<const char*>(found) - base);
+      std::size_t stop = newline;
+      if (stop > begin_ && base[stop - 1] == '\r') --stop;
+      line = std::string_view(base + begin_, stop - begin_);
+      consumed_ += static_cast<std::int64_t>(newline + 1 - begin_);
+      begin_ = newline + 1;
+      return true;
+    }
+    if (at_end_ || failed_) {
+      if (begin_ == end_) return false;
+      std::size_t stop = end_;
+      if (base[stop - 1] == '\r') --stop;
+      line = std::string_view(base + begin_, stop - begin_);
+      consumed_ += static_cast<std::int64_t>(end_ - begin_);
+      begin_ = end_;
+      return true;
+    }
+    const std::size_t kept = begin_;
+    searched = end_;
+    Fill();
+    searched -= kept;
+  }
+}
+
+}  // namespace zar

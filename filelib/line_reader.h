@@ -1,0 +1,51 @@
+#ifndef ZAR_FILELIB_LINE_READER_H_
+#define ZAR_FILELIB_LINE_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace zar {
+
+// Reads the lines of an open file in large blocks. Lines of any length come back whole, without
+// their line end: LF, CR LF, or a lone CR that ends the file. A line stays valid until the next
+// call to Next.
+class LineReader {
+ public:
+  // Reads from `file` (not closed by the reader), starting at its current position.
+  explicit LineReader(std::FILE* file, std::size_t block_size = kDefaultBlockSize);
+
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line; false at the end of the file or when the file could not be read.
+  bool Next(std::string_view& line);
+
+  // Whether reading stopped on an error rather than at the end of the file.
+  bool Failed() const { return failed_; }
+
+  // Bytes of the file not yet handed out as lines, when the file's size is known (a regular
+  // file), else -1. Used to keep capacity hints in proportion to what the file can still hold.
+  std::int64_t RemainingBytes() const;
+
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 18;
+
+ private:
+  bool Fill();
+
+  std::FILE* file_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t begin_ = 0;  // first byte not yet handed out
+  std::size_t end_ = 0;    // end of the bytes read into the buffer
+  bool at_end_ = false;
+  bool failed_ = false;
+  std::int64_t file_size_ = -1;
+  std::int64_t consumed_ = 0;  // bytes handed out, line ends included
+};
+
+}  // namespace zar
+
+#endif  // ZAR_FILELIB_LINE_READER_H_

@@ -1,0 +1,106 @@
+#ifndef ZAR_FILELIB_TRC_FILE_H_
+#define ZAR_FILELIB_TRC_FILE_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "filelib/motion_units.h"
+
+namespace zar {
+
+// One marker position in one frame.
+struct TRCSample {
+  bool present = false;  // false when the marker was not seen (occluded) in that frame
+  double x = 0.0;        // coordinates in the file's units; 0 when not present
+  double y = 0.0;
+  double z = 0.0;
+};
+
+// One marker: its name, whether the PNX converter writes it, and one sample per frame.
+class TRCMarker {
+ public:
+  TRCMarker() = default;
+  explicit TRCMarker(std::string name) : name_(std::move(name)) {}
+
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+  bool Selected() const { return selected_; }
+  void SetSelected(bool selected) { selected_ = selected; }
+
+  std::int32_t NumSamples() const { return static_cast<std::int32_t>(samples_.size()); }
+  // Capacity hint; a count below 1 is ignored.
+  void ReserveSamples(std::int64_t count);
+  void AppendSample(double x, double y, double z) { samples_.push_back({true, x, y, z}); }
+  void AppendMissingSample() { samples_.push_back({}); }
+  // Sample k (from 0); not present at (0, 0, 0) when k is out of range.
+  TRCSample Sample(std::int32_t k) const;
+  // Makes sample k present at (x, y, z); false (nothing changes) when k is out of range.
+  bool SetSample(std::int32_t k, double x, double y, double z);
+  const std::vector<TRCSample>& Samples() const { return samples_; }
+
+ private:
+  friend class TRCFile;
+  friend class TrcReader;
+
+  bool selected_ = true;
+  std::string name_;
+  std::vector<TRCSample> samples_;
+};
+
+// One TRC optical-marker file in memory: header values and the markers in file order. Sample k
+// of every marker belongs to frame number StartFrame() + k.
+class TRCFile {
+ public:
+  // Removes every marker and resets the header values; the camera rate keeps its value.
+  void Clear();
+
+  // Reads a TRC file ("name" gets ".TRC" unless it ends in a three-letter extension). Markers
+  // whose names begin with "Unnamed" are kept only when `with_unnamed` is set. Returns the
+  // message that ends the reading, empty on success; never throws for a malformed file.
+  std::string Read(const std::string& file_name, bool with_unnamed);
+  // The same from a file opened for reading (not closed here), from its current position.
+  std::string Read(std::FILE* file, bool with_unnamed);
+
+  LengthUnit Units() const { return units_; }
+  void SetUnits(LengthUnit units) { units_ = units; }
+  std::int32_t DataRate() const { return data_rate_; }
+  void SetDataRate(std::int32_t rate) { data_rate_ = rate; }
+  std::int32_t CameraRate() const { return camera_rate_; }
+  void SetCameraRate(std::int32_t rate) { camera_rate_ = rate; }
+  // Frames as declared in the header (markers may hold more or fewer samples).
+  std::int32_t NumFrames() const { return num_frames_; }
+  void SetNumFrames(std::int32_t count) { num_frames_ = count; }
+  std::int32_t StartFrame() const { return start_frame_; }
+  void SetStartFrame(std::int32_t frame) { start_frame_ = frame; }
+
+  std::int32_t NumMarkers() const { return static_cast<std::int32_t>(markers_.size()); }
+  // The marker at `index` in file order; none when out of range.
+  TRCMarker* Marker(std::int32_t index);
+  const TRCMarker* Marker(std::int32_t index) const;
+
+  // Appends a copy of `marker` and returns the stored copy, or none (nothing added) when a
+  // marker of that name is present. Stored markers never move.
+  TRCMarker* AddMarker(const TRCMarker& marker);
+
+  // Converts every coordinate to `unit` and records it; present flags stay.
+  void ConvertUnits(LengthUnit unit);
+  // Multiplies every coordinate by `factor`; present flags stay.
+  void Scale(double factor);
+
+ private:
+  friend class TrcReader;
+
+  std::deque<TRCMarker> markers_;
+  LengthUnit units_ = LengthUnit::kMillimetres;
+  std::int32_t data_rate_ = 60;
+  std::int32_t camera_rate_ = 0;
+  std::int32_t num_frames_ = 0;
+  std::int32_t start_frame_ = 1;
+};
+
+}  // namespace zar
+
+#endif  // ZAR_FILELIB_TRC_FILE_H_

@@ -1,0 +1,176 @@
+// Reading TRC files into a TRCFile. The header values are found by line position, not by
+// keyword; fields are separated by tabs.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_set>
+#include <vector>
+
+#include "filelib/file_messages.h"
+#include "filelib/htr_file.h"
+#include "filelib/line_reader.h"
+#include "filelib/text_fields.h"
+#include "filelib/trc_file.h"
+
+namespace zar {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+class TrcReader {
+ public:
+  TrcReader(TRCFile& model, bool with_unnamed) : model_(model), with_unnamed_(with_unnamed) {}
+
+  std::string Run(std::FILE* file);
+
+ private:
+  void HeaderValues(std::string_view line);
+  void MarkerNames(std::string_view line, const LineReader& lines);
+  void DataLine(std::string_view line);
+
+  TRCFile& model_;
+  const bool with_unnamed_;
+  std::int32_t path_type_ = 0;
+  std::int32_t declared_markers_ = 0;
+  bool first_data_line_ = true;
+  // The markers' samples in file order, so that data lines do not go through the deque.
+  std::vector<std::vector<TRCSample>*> columns_;
+};
+
+std::string TrcReader::Run(std::FILE* file) {
+  LineReader lines(file);
+  std::int64_t number = 0;  // lines other than comments, counted from 0
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (!line.empty() && line.front() == '#') continue;
+    switch (number++) {
+      case 0: {
+        Fields fields(line);
+        fields.Next();
+        path_type_ = ParseInt(fields.Next());
+        if (fields.Next() != "(X/Y/Z)") return std::string(messages::kTrcHeaderState);
+        break;
+      }
+      case 1:
+        break;
+      case 2:
+        HeaderValues(line);
+        break;
+      case 3:
+        MarkerNames(line, lines);
+        if (with_unnamed_ && model_.NumMarkers() != declared_markers_) {
+          return std::string(messages::kTrcMarkerCount);
+        }
+        break;
+      case 4:
+        break;
+      case 5:
+        // Normally empty; some writers fill it with tabs. A line with nothing but blanks carries
+        // no frame (it would shift every frame by one).
+        if (line.find_first_not_of(" \t") == std::string_view::npos) break;
+        DataLine(line);
+        break;
+      default:
+        DataLine(line);
+        break;
+    }
+  }
+  if (lines.Failed()) return std::string(messages::kCannotRead);
+  return std::string();
+}
+
+void TrcReader::HeaderValues(std::string_view line) {
+  Fields fields(line);
+  model_.data_rate_ = ParseInt(fields.Next());
+  model_.camera_rate_ = ParseInt(fields.Next());
+  model_.num_frames_ = ParseInt(fields.Next());
+  declared_markers_ = ParseInt(fields.Next());
+  model_.units_ = LengthUnitFromText(fields.Next());
+  fields.Next();  // the source data rate
+  model_.start_frame_ = path_type_ == 4 ? ParseInt(fields.Next()) : 1;
+}
+
+void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
+  Fields fields(line);
+  fields.Next();                              // frame number title
+  fields.Next();                              // time title
+  std::unordered_set<std::string_view> seen;  // views into this line
+  // A name counts only when a tab follows it; the two empty columns after it are skipped.
+  while (fields.RestHoldsTab()) {
+    const std::string_view name = fields.Next();
+    fields.Next();
+    fields.Next();
+    if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
+    if (!seen.insert(name).second) continue;  // a repeated name is dropped
+    model_.markers_.emplace_back(std::string(name));
+  }
+
+  columns_.clear();
+  for (TRCMarker& marker : model_.markers_) columns_.push_back(&marker.samples_);
+  // Room for the declared frames, but never more than the rest of the file can fill: a line
+  // that carries every marker holds at least three tabs per marker.
+  const std::int64_t remaining = lines.RemainingBytes();
+  if (model_.num_frames_ > 0 && remaining >= 0 && !columns_.empty()) {
+    const auto markers = static_cast<std::int64_t>(columns_.size());
+    const std::int64_t room =
+        std::min<std::int64_t>(model_.num_frames_, remaining / (3 * markers) + 1);
+    for (TRCMarker& marker : model_.markers_) marker.ReserveSamples(room);
+  }
+}
+
+void TrcReader::DataLine(std::string_view line) {
+  Fields fields(line);
+  const std::string_view frame_number = fields.Next();
+  if (first_data_line_) {
+    if (path_type_ == 3) model_.start_frame_ = ParseInt(frame_number);
+    first_data_line_ = false;
+  }
+  fields.Next();  // the time
+  for (std::vector<TRCSample>* samples : columns_) {
+    bool empty = false;
+    const double x = fields.NextReal(empty);
+    if (empty) {
+      fields.Next();
+      fields.Next();
+      samples->emplace_back();
+      continue;
+    }
+    const double y = fields.NextReal(empty);
+    const double z = fields.NextReal(empty);
+    // Occluded markers are also written as "NaN" (in any case, often right-aligned): a
+    // coordinate that is not a finite number makes the sample missing.
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) {
+      samples->push_back({true, x, y, z});
+    } else {
+      samples->emplace_back();
+    }
+  }
+}
+
+std::string TRCFile::Read(std::FILE* file, bool with_unnamed) {
+  Clear();
+  TrcReader reader(*this, with_unnamed);
+  return reader.Run(file);
+}
+
+std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {
+  const std::string path = WithDefaultExtension(file_name, ".TRC");
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::string(messages::kCannotOpen);
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::string(messages::kCannotOpen);
+  return Read(file.get(), with_unnamed);
+}
+
+}  // namespace zar
