@@ -40,8 +40,8 @@ class ZARQuaternion : public ZARRotation<T> {
   virtual T Z() const { return q.Z(); }
   virtual T W() const { return q.W(); }
 
-  // The rotation of `m`. The sign follows from which of w, x, y, z is largest: w >= 0 when
-  // the trace is positive, else the component on the largest diagonal element is positive.
+  // The rotation of `m`, with w > 0 when the trace is positive and otherwise the component of
+  // the largest diagonal element's axis positive.
   virtual ZARQuaternion& SetFromMatrix(const ZARRotationMatrix3<T>& m) {
     constexpr std::uint32_t kNext[3] = {1, 2, 0};
     const T tr = m[2][2] + m[1][1] + m[0][0];

@@ -12,7 +12,8 @@ namespace zar {
 template <typename T>
 class ZARVector3 : public ZARVector<T> {
  public:
-  ZARVector3(T vx = T(0), T vy = T(0), T vz = T(0)) : x(vx), y(vy), z(vz) {}
+  ZARVector3() : x(T(0)), y(T(0)), z(T(0)) {}
+  ZARVector3(T vx, T vy, T vz) : x(vx), y(vy), z(vz) {}
   ZARVector3(const ZARVector3&) = default;
   ZARVector3& operator=(const ZARVector3&) = default;
   ~ZARVector3() override = default;

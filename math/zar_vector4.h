@@ -11,7 +11,8 @@ namespace zar {
 template <typename T>
 class ZARVector4 : public ZARVector<T> {
  public:
-  ZARVector4(T vx = T(0), T vy = T(0), T vz = T(0), T vw = T(0)) : x(vx), y(vy), z(vz), w(vw) {}
+  ZARVector4() : x(T(0)), y(T(0)), z(T(0)), w(T(0)) {}
+  ZARVector4(T vx, T vy, T vz, T vw) : x(vx), y(vy), z(vz), w(vw) {}
   ZARVector4(const ZARVector4&) = default;
   ZARVector4& operator=(const ZARVector4&) = default;
   ~ZARVector4() override = default;
