@@ -12,8 +12,9 @@
 
 namespace zar {
 
-// Below this, the axis pair that fixes the first and third angle has collapsed (gimbal lock):
-// 2^-19, sixteen times the single-precision epsilon.
+// When the term that tells the first and third angle apart (the cosine of the middle angle for
+// three different axes, its sine for a repeated axis) is at or below this, both turn about one
+// axis (gimbal lock) and the third angle is set to 0. 2^-19: sixteen single-precision epsilons.
 inline constexpr double kEulerTolerance = 1.9073486328125e-06;
 
 // Three angles x, y, z (radians) read in `order` by every conversion:
@@ -24,9 +25,11 @@ inline constexpr double kEulerTolerance = 1.9073486328125e-06;
 //   three different axes (s = 0):        y in [−π/2, π/2]
 //   repeated axis, even parity (s = 1):  y in [0, π]
 //   repeated axis, odd parity  (s = 1):  y in [−π, 0]
-// In gimbal lock (the middle angle at ±π/2 for s = 0, at 0 or π for s = 1: the collapsing
-// term at or below kEulerTolerance) the angle about h is 0 (z for static codes, x for rotating
-// codes) and the whole turn about the remaining free axis goes into the angle about i.
+// In gimbal lock (the middle angle within about kEulerTolerance of ±π/2 for s = 0, of 0 or ±π
+// for s = 1) the angle about h is 0 (z for static codes, x for rotating codes) and the whole
+// turn about the remaining free axis goes into the angle about i. Inside that band the part of
+// the turn that told the two apart is dropped: the matrix rebuilt from the angles may differ
+// from the one read by up to about 2·kEulerTolerance per element.
 //
 // The class keeps one default order (code 0, static X Y Z, at start). Every rotation takes its
 // `order` from it when constructed, a copy included (the copy then holds the same rotation
