@@ -44,8 +44,13 @@ class TrcReader {
   std::int32_t path_type_ = 0;
   std::int32_t declared_markers_ = 0;
   bool first_data_line_ = true;
-  // The markers' samples in file order, so that data lines do not go through the deque.
-  std::vector<std::vector<TRCSample>*> columns_;
+  // Where each kept marker's coordinates are: its samples, and the position of its name among
+  // all the names (names that were not kept still have their columns in the data lines).
+  struct Column {
+    std::vector<TRCSample>* samples;
+    std::size_t index;
+  };
+  std::vector<Column> columns_;
 };
 
 std::string TrcReader::Run(std::FILE* file) {
@@ -106,18 +111,17 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
   fields.Next();                              // frame number title
   fields.Next();                              // time title
   std::unordered_set<std::string_view> seen;  // views into this line
+  columns_.clear();
   // A name counts only when a tab follows it; the two empty columns after it are skipped.
-  while (fields.RestHoldsTab()) {
+  for (std::size_t column = 0; fields.RestHoldsTab(); ++column) {
     const std::string_view name = fields.Next();
     fields.Next();
     fields.Next();
     if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
     if (!seen.insert(name).second) continue;  // a repeated name is dropped
-    model_.markers_.emplace_back(std::string(name));
+    TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
+    columns_.push_back({&marker.samples_, column});
   }
-
-  columns_.clear();
-  for (TRCMarker& marker : model_.markers_) columns_.push_back(&marker.samples_);
   // Room for the declared frames, but never more than the rest of the file can fill: a line
   // that carries every marker holds at least three tabs per marker.
   const std::int64_t remaining = lines.RemainingBytes();
@@ -136,14 +140,22 @@ void TrcReader::DataLine(std::string_view line) {
     if (path_type_ == 3) model_.start_frame_ = ParseInt(frame_number);
     first_data_line_ = false;
   }
-  fields.Next();  // the time
-  for (std::vector<TRCSample>* samples : columns_) {
+  fields.Next();       // the time
+  std::size_t at = 0;  // the column of the next three fields
+  for (const Column& column : columns_) {
+    // Columns of names that were not kept ("Unnamed", repeated) are passed over.
+    for (; at < column.index && !fields.Done(); ++at) {
+      fields.Next();
+      fields.Next();
+      fields.Next();
+    }
+    at = column.index + 1;
     bool empty = false;
     const double x = fields.NextReal(empty);
     if (empty) {
       fields.Next();
       fields.Next();
-      samples->emplace_back();
+      column.samples->emplace_back();
       continue;
     }
     const double y = fields.NextReal(empty);
@@ -151,9 +163,9 @@ void TrcReader::DataLine(std::string_view line) {
     // Occluded markers are also written as "NaN" (in any case, often right-aligned): a
     // coordinate that is not a finite number makes the sample missing.
     if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) {
-      samples->push_back({true, x, y, z});
+      column.samples->push_back({true, x, y, z});
     } else {
-      samples->emplace_back();
+      column.samples->emplace_back();
     }
   }
 }

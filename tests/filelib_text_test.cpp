@@ -1,0 +1,310 @@
+// Numbers, lines and atomic output of the file library.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "filelib/line_reader.h"
+#include "filelib/number_text.h"
+#include "filelib/output_file.h"
+#include "filelib_test_support.h"
+
+namespace zar {
+namespace {
+
+// The C library in the C locale is the reference for every number read and written.
+double CStrtod(const std::string& text, std::size_t& used) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  used = static_cast<std::size_t>(end - text.c_str());
+  return value;
+}
+
+void ExpectSameAsStrtod(const std::string& text) {
+  std::size_t used = 0;
+  const double expected = CStrtod(text, used);
+  const ParsedReal got = ParseRealPrefix(text.data(), text.data() + text.size());
+  SCOPED_TRACE("text \"" + text + "\"");
+  if (std::isnan(expected)) {
+    EXPECT_TRUE(std::isnan(got.value));
+    EXPECT_EQ(std::signbit(expected), std::signbit(got.value));
+  } else {
+    EXPECT_EQ(expected, got.value);
+    EXPECT_EQ(std::signbit(expected), std::signbit(got.value));
+  }
+  // strtod reports no number as "nothing used"; so does ParseRealPrefix.
+  EXPECT_EQ(used, static_cast<std::size_t>(got.end - text.data()));
+}
+
+TEST(NumberText, RealsReadAsAtof) {
+  for (const char* text : {"0",
+                           "1",
+                           "-1",
+                           "+2.5",
+                           "  \t\v\f\r\n42",
+                           "3.25abc",
+                           "1e5",
+                           "1E-3",
+                           "1e",
+                           "1e+",
+                           "-.5",
+                           ".5",
+                           "5.",
+                           ".",
+                           "-",
+                           "+",
+                           "",
+                           "abc",
+                           "- 5",
+                           "+-5",
+                           "-+5",
+                           "--5",
+                           "++5",
+                           "inf",
+                           "-INF",
+                           "Infinity",
+                           "infin",
+                           "nan",
+                           "-NaN",
+                           "NAN(123)",
+                           "nan(",
+                           "0x1A",
+                           "-0x1p3",
+                           "0X.8p1",
+                           "0x",
+                           "0xg",
+                           "0x.p1",
+                           "0x1p99999",
+                           "0x1p-99999",
+                           "1e400",
+                           "-1e400",
+                           "1e-400",
+                           "-1e-400",
+                           "1e-320",
+                           "2e-324",
+                           "4.9e-324",
+                           "123456789012345678901234567890",
+                           "0.000000000000000000000000000000000000000000001e-300",
+                           "1.7976931348623157e308",
+                           "1.7976931348623159e308",
+                           "00012.50",
+                           "1,5",
+                           "1.2.3",
+                           "-0",
+                           "-0.0e-5",
+                           "1e99999999999999999999",
+                           "99999999999999999999e-99999999999999999999"}) {
+    ExpectSameAsStrtod(text);
+  }
+}
+
+TEST(NumberText, RandomRealTextsReadAsAtof) {
+  // Texts assembled from the pieces numbers are made of, in random order.
+  const std::vector<std::string> pieces = {"0", "1", "7",  "9", ".", "e", "E", "-",  "+",  "x",
+                                           "p", " ", "\t", "a", "f", "n", "i", "00", "5e3"};
+  std::mt19937 random(12345);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int count = static_cast<int>(random() % 8);
+    for (int i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+    ExpectSameAsStrtod(text);
+  }
+}
+
+TEST(NumberText, IntegersReadAsAtoi) {
+  struct Case {
+    const char* text;
+    std::int32_t value;
+  };
+  for (const Case& c : std::vector<Case>{{"0", 0},
+                                         {"42", 42},
+                                         {"-17", -17},
+                                         {"+8", 8},
+                                         {" \t 12", 12},
+                                         {"12.9", 12},
+                                         {"-12.9", -12},
+                                         {"1e3", 1},
+                                         {"abc", 0},
+                                         {"", 0},
+                                         {"-", 0},
+                                         {"- 4", 0},
+                                         {"2147483647", 2147483647},
+                                         {"-2147483648", -2147483647 - 1},
+                                         // The unsigned text a writer gives to -1 reads back.
+                                         {"4294967295", -1},
+                                         {"4294967296", 0},
+                                         // Beyond 64 bits strtol saturates; the low bits stay.
+                                         {"99999999999999999999", -1},
+                                         {"-99999999999999999999", 0}}) {
+    EXPECT_EQ(c.value, ParseInt(c.text)) << "text \"" << c.text << "\"";
+  }
+}
+
+std::string Printf(double value, int precision) {
+  char buffer[512];
+  std::snprintf(buffer, sizeof buffer, "%.*f", precision, value);
+  return buffer;
+}
+
+std::string Format(double value, int precision) {
+  std::string text;
+  AppendFixed(text, value, precision);
+  return text;
+}
+
+TEST(NumberText, FixedPointIsByteIdenticalToPrintf) {
+  const double specials[] = {0.0,
+                             -0.0,
+                             1.0,
+                             -1.0,
+                             0.5,
+                             1.5,
+                             2.5,
+                             0.125,
+                             0.375,
+                             1e-7,
+                             -1e-7,
+                             5e-7,
+                             0.0000005,
+                             123.4565,
+                             1e300,
+                             -1e308,
+                             4.9e-324,
+                             1e22,
+                             NAN,
+                             -NAN,
+                             INFINITY,
+                             -INFINITY,
+                             57.29577951308232,
+                             0.1 + 0.2};
+  for (const double value : specials) {
+    for (const int precision : {0, 2, 6, 17}) {
+      EXPECT_EQ(Printf(value, precision), Format(value, precision)) << value;
+    }
+  }
+  std::mt19937_64 random(99);
+  std::uniform_real_distribution<double> exponent(-12.0, 12.0);
+  for (int round = 0; round < 50000; ++round) {
+    const double magnitude = std::pow(10.0, exponent(random));
+    const double value = (random() & 1U) != 0 ? magnitude : -magnitude;
+    EXPECT_EQ(Printf(value, 6), Format(value, 6));
+    EXPECT_EQ(Printf(value, 2), Format(value, 2));
+  }
+}
+
+// Reads all lines of `bytes` with a small block, so that lines cross block boundaries.
+std::vector<std::string> ReadLines(const std::string& bytes, std::size_t block) {
+  testing::ScratchFolder folder;
+  const std::string file = folder.Write("lines.txt", bytes);
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  std::vector<std::string> lines;
+  {
+    LineReader reader(f, block);
+    EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), reader.RemainingBytes());
+    std::string_view line;
+    while (reader.Next(line)) lines.emplace_back(line);
+    EXPECT_FALSE(reader.Failed());
+    EXPECT_EQ(0, reader.RemainingBytes());
+  }
+  std::fclose(f);
+  return lines;
+}
+
+TEST(LineReader, SplitsLinesWhateverTheirLengthAndEnds) {
+  const std::string long_line(100000, 'x');
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+      {"", {}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\r\nb\r", {"a", "b"}},  // a lone CR at the very end ends the line too
+      {"a\rb\n", {"a\rb"}},      // inside a line a lone CR is data
+      {"\n\n\r\n", {"", "", ""}},
+      {"x\r\r\n", {"x\r"}},
+      {long_line + "\r\n" + long_line, {long_line, long_line}},
+      {"head\n" + long_line + "\ntail", {"head", long_line, "tail"}},
+  };
+  for (const Case& c : cases) {
+    for (const std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{4096}}) {
+      EXPECT_EQ(c.lines, ReadLines(c.bytes, block)) << "block " << block;
+    }
+  }
+}
+
+TEST(OutputFile, ReplacesTheTargetOnlyWhenCommitted) {
+  testing::ScratchFolder folder;
+  const std::string target = folder.Write("out.txt", "old");
+  {
+    OutputFile out;
+    ASSERT_TRUE(out.Open(target));
+    out.Write("new text");
+    EXPECT_EQ("old", testing::ReadBytes(target));
+    // Abandoned: the target stays and no temporary file is left.
+  }
+  EXPECT_EQ("old", testing::ReadBytes(target));
+  EXPECT_EQ(1U, folder.Count());
+
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  const std::string big(3 << 20, 'z');  // more than one buffer
+  out.Write(big);
+  ASSERT_TRUE(out.Commit());
+  EXPECT_EQ(big, testing::ReadBytes(target));
+  EXPECT_EQ(1U, folder.Count());
+}
+
+TEST(OutputFile, RefusesFoldersAndMissingFolders) {
+  testing::ScratchFolder folder;
+  OutputFile out;
+  EXPECT_FALSE(out.Open(folder.Path().string()));
+  EXPECT_FALSE(out.Open(folder.File("no/such/folder/out.txt")));
+  EXPECT_FALSE(out.Open(""));
+  EXPECT_FALSE(out.Commit());
+}
+
+// Runs `write` in a child process whose files may not grow beyond `limit` bytes (the way a
+// full disk fails a write); returns the child's exit status.
+template <typename Write>
+int WithFileSizeLimit(rlim_t limit, Write write) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &rl);
+    _exit(write());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(OutputFile, AFailedWriteIsReportedAndLeavesTheTarget) {
+  testing::ScratchFolder folder;
+  const std::string target = folder.Write("out.txt", "old");
+  const int status = WithFileSizeLimit(4096, [&] {
+    OutputFile out;
+    if (!out.Open(target)) return 2;
+    out.Write(std::string(100000, 'z'));
+    return out.Commit() ? 0 : 1;
+  });
+  EXPECT_EQ(1, status);
+  EXPECT_EQ("old", testing::ReadBytes(target));
+  EXPECT_EQ(1U, folder.Count());
+}
+
+}  // namespace
+}  // namespace zar
