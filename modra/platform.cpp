@@ -102,6 +102,7 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogResult& result, b
       buffer += p.filename().string();
       buffer.push_back('\0');
     }
+    buffer.push_back('\0');
   } else {
     buffer = paths[0].string();
     std::size_t cut = buffer.size();
@@ -110,7 +111,7 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogResult& result, b
     buffer.push_back('\0');
     if (multi) buffer.push_back('\0');  // the list's final terminator
   }
-  if (buffer.size() + 1 > request.bufferSize)
+  if (buffer.size() > request.bufferSize)
     return finish(false, "cancelled: the result does not fit the buffer");
   result.buffer = buffer;
   result.fileOffset = fileOffset;

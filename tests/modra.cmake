@@ -1,3 +1,16 @@
 # The plug-in interface headers and the stand-in host.
 zar_add_test(sdk_test SOURCES sdk_test.cpp LIBS zar::sdk)
 zar_add_test(modra_scene_test SOURCES modra_scene_test.cpp LIBS zar::modra zar::math)
+
+# A small plug-in for the loader tests, loaded the way the host loads the real one.
+add_library(modra_test_plugin MODULE modra_test_plugin.cpp)
+zar_target_options(modra_test_plugin)
+target_link_libraries(modra_test_plugin PRIVATE zar::modra)
+zar_add_test(modra_dialog_test SOURCES modra_dialog_test.cpp LIBS zar::modra)
+add_dependencies(modra_dialog_test modra_test_plugin)
+target_compile_definitions(modra_dialog_test PRIVATE
+  MODRA_TEST_PLUGIN="$<TARGET_FILE:modra_test_plugin>")
+zar_add_test(modra_registry_test SOURCES modra_registry_test.cpp LIBS zar::modra)
+find_package(nlohmann_json 3 REQUIRED)
+zar_add_test(modra_document_test SOURCES modra_document_test.cpp
+             LIBS zar::modra nlohmann_json::nlohmann_json)
