@@ -1,0 +1,100 @@
+#include "utilities/marker_table.h"
+
+#include <array>
+
+namespace zar {
+namespace {
+
+// Steps with one marker; the wrist steps 10 and 15 hold a placeholder here.
+constexpr std::array<StandardMarker, kLastMarkerStep + 1> kSingleMarkers = {{
+    {"Left front head marker (LFHD)", "LFHD"},
+    {"Left back head marker (LBHD)", "LBHD"},
+    {"Right back head marker (RBHD)", "RBHD"},
+    {"Right front head marker (RFHD)", "RFHD"},
+    {"Top of spine marker (C7)", "C7"},
+    {"Top chest marker (CLAV)", "CLAV"},
+    {"Center sternum marker (STRN)", "STRN"},
+    {"Left shoulder marker (LSHO)", "LSHO"},
+    {"Left outer elbow marker (LELB)", "LELB"},
+    {"Left inner elbow marker (LILB)", "LILB"},
+    {"", ""},
+    {"Left hand marker (LFIN)", "LFIN"},
+    {"Right shoulder marker (RSHO)", "RSHO"},
+    {"Right outer elbow marker (RELB)", "RELB"},
+    {"Right inner elbow marker (RILB)", "RILB"},
+    {"", ""},
+    {"Right hand marker (RFIN)", "RFIN"},
+    {"Middle of back marker (T10)", "T10"},
+    {"Lower back marker (SACR)", "SACR"},
+    {"Left front waist marker (LFWT)", "LFWT"},
+    {"Left back waist marker (LBWT)", "LBWT"},
+    {"Right back waist marker (RBWT)", "RBWT"},
+    {"Right front waist marker (RFWT)", "RFWT"},
+    {"Left outer knee marker (LKNE)", "LKNE"},
+    {"Left inner knee marker (LKNI)", "LKNI"},
+    {"Left outer ankle marker (LANK)", "LANK"},
+    {"Left heel marker (LHEL)", "LHEL"},
+    {"Left outer metatarsal marker (LMT5)", "LMT5"},
+    {"Left inner metatarsal marker (LMTI)", "LMTI"},
+    {"Left toe marker (LTOE)", "LTOE"},
+    {"Right outer knee marker (RKNE)", "RKNE"},
+    {"Right inner knee marker (RKNI)", "RKNI"},
+    {"Right outer ankle marker (RANK)", "RANK"},
+    {"Right heel marker (RHEL)", "RHEL"},
+    {"Right outer metatarsal marker (RMT5)", "RMT5"},
+    {"Right inner metatarsal marker (RMTI)", "RMTI"},
+    {"Right toe marker (RTOE)", "RTOE"},
+    {"Left prop bottom (LPRPB)", "LPRPB"},
+    {"Left prop middle (LPRPM)", "LPRPM"},
+    {"Left prop top (LPRPT)", "LPRPT"},
+    {"Right prop bottom (RPRPB)", "RPRPB"},
+    {"Right prop middle (RPRPM)", "RPRPM"},
+    {"Right prop top (RPRPT)", "RPRPT"},
+}};
+
+constexpr int kLeftWristStep = 10;
+constexpr int kRightWristStep = 15;
+
+constexpr MarkerStep kLeftWristStick = {{{"Left wrist stick end marker (LWRE)", "LWRE"},
+                                         {"Left wrist stick base marker (LWRI)", "LWRI"}},
+                                        2};
+constexpr MarkerStep kLeftWrist = {{{"Left wrist inner (near thumb) marker (LWRA)", "LWRA"},
+                                    {"Left wrist outer (near pinky) marker (LWRB)", "LWRB"}},
+                                   2};
+constexpr MarkerStep kRightWristStick = {{{"Right wrist stick end marker (RWRE)", "RWRE"},
+                                          {"Right wrist stick base marker (RWRI)", "RWRI"}},
+                                         2};
+constexpr MarkerStep kRightWrist = {{{"Right wrist inner (near thumb) marker (RWRA)", "RWRA"},
+                                     {"Right wrist outer (near pinky) marker (RWRB)", "RWRB"}},
+                                    2};
+
+}  // namespace
+
+MarkerStep StandardMarkerStep(int step, bool left_wrist_stick, bool right_wrist_stick) {
+  if (step < 0 || step > kLastMarkerStep) return {};
+  if (step == kLeftWristStep) return left_wrist_stick ? kLeftWristStick : kLeftWrist;
+  if (step == kRightWristStep) return right_wrist_stick ? kRightWristStick : kRightWrist;
+  MarkerStep single;
+  single.markers[0] = kSingleMarkers[static_cast<std::size_t>(step)];
+  single.count = 1;
+  return single;
+}
+
+bool SkipAllowed(int step) {
+  switch (step) {
+    case 9:
+    case 14:
+    case 18:
+    case 24:
+    case 26:
+    case 28:
+    case 31:
+    case 33:
+    case 35:
+      return true;
+    default:
+      return step >= 37 && step <= kLastMarkerStep;
+  }
+}
+
+}  // namespace zar
