@@ -14,3 +14,7 @@ zar_add_test(modra_registry_test SOURCES modra_registry_test.cpp LIBS zar::modra
 find_package(nlohmann_json 3 REQUIRED)
 zar_add_test(modra_document_test SOURCES modra_document_test.cpp
              LIBS zar::modra nlohmann_json::nlohmann_json)
+find_package(CLI11 REQUIRED)
+zar_add_test(modra_scene_commands_test
+             SOURCES modra_scene_commands_test.cpp ${PROJECT_SOURCE_DIR}/cli/scene_commands.cpp
+             LIBS zar::modra CLI11::CLI11)
