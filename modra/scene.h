@@ -389,8 +389,9 @@ class Scene {
 
   // Time and units.
   int frameRate() const { return frameRate_; }
+  // Rates outside 1 to 4800 are ignored: a frame must last at least one tick.
   void set_frameRate(int fps) {
-    if (fps >= 1) frameRate_ = fps;
+    if (fps >= 1 && fps <= kTicksPerSecond) frameRate_ = fps;
   }
   int ticksPerFrame() const { return kTicksPerSecond / frameRate_; }
   TimeValue currentTime() const { return currentTime_; }

@@ -32,7 +32,8 @@ class ExitModraCallback;
 
 // Ticks per frame at the scene's frame rate (4800 / frames per second, truncated).
 int GetTicksPerFrame();
-// Sets the scene's frame rate in frames per second (values below 1 are ignored).
+// Sets the scene's frame rate in frames per second; values outside 1 to 4800 (a frame of less
+// than one tick) are ignored.
 void SetFrameRate(int framesPerSecond);
 int GetFrameRate();
 // The size of one system unit in the unit type given (kUnitMillimetres = 3: millimetres per

@@ -350,8 +350,13 @@ TEST(HostTime, FrameRateUnitsAndRange) {
   EXPECT_EQ(modra::GetTicksPerFrame(), 160);
   modra::SetFrameRate(120);
   EXPECT_EQ(modra::GetTicksPerFrame(), 40);
-  modra::SetFrameRate(0);
-  EXPECT_EQ(modra::GetFrameRate(), 120);
+  for (int refused : {0, -30, 4801, 100000}) {
+    modra::SetFrameRate(refused);
+    EXPECT_EQ(modra::GetFrameRate(), 120) << refused;
+  }
+  modra::SetFrameRate(4800);
+  EXPECT_EQ(modra::GetTicksPerFrame(), 1);
+  modra::SetFrameRate(120);
   EXPECT_EQ(modra::GetMasterScale(modra::kUnitMillimetres), 1.0);
   host.scene().set_millimetresPerUnit(10.0);
   EXPECT_EQ(modra::GetMasterScale(modra::kUnitMillimetres), 10.0);
