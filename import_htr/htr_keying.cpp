@@ -35,8 +35,9 @@ class PoseKeyer {
   PoseKeyer(modra::Controller& position, modra::Controller& rotation, double factor, bool root)
       : position_(position), rotation_(rotation), factor_(factor), root_(root) {}
 
+  // Keys translation `t` and the rotation of matrix `mb`, both in the segment's axes.
   bool Key(modra::TimeValue time, const ZARVector3<double>& t,
-           const ZAREulerRotation<double>& r) const {
+           const ZARRotationMatrix3<double>& mb) const {
     const ZARVector3<double> scaled(t.X() * factor_, t.Y() * factor_, t.Z() * factor_);
     const ZARVector3<double> mapped = MapHTRTranslation(scaled, root_);
     if (position_.ControllerCheck() == 0) return false;
@@ -44,8 +45,6 @@ class PoseKeyer {
                           static_cast<float>(mapped.Z()));
     position_.SetControllerValue(time, &p, 1, modra::kValueAbsolute);
 
-    ZARRotationMatrix3<double> mb;
-    mb.SetFromEuler(r);
     const modra::Quat q = HostRotation(MapHTRRotation(mb, root_));
     if (rotation_.ControllerCheck() == 0) return false;
     rotation_.SetControllerValue(time, &q, 1, modra::kValueAbsolute);
@@ -96,11 +95,15 @@ bool KeySingleNode(HTRImportJob& job, modra::SceneNode* node, const HTRSegment& 
   // The parent's transform does not change while this node is keyed, so it is read once.
   const PoseKeyer keyer(*position, *rotation, TranslationFactor(host, node, c.scaleFactor),
                         segment.IsRoot());
+  // The matrix of a frame's absolute rotation is the base rotation's matrix applied after the
+  // frame rotation's; the base matrix is the same for every frame.
+  ZARRotationMatrix3<double> base;
+  base.SetFromEuler(segment.BaseRotation());
   bool ok = true;
   if (c.keyBasePosition) {
     const modra::TimeValue time =
         c.animate ? static_cast<modra::TimeValue>((firstFrame - 1) * ticks) : host.CurrentTime();
-    ok = keyer.Key(time, segment.BaseTranslation(), segment.BaseRotation());
+    ok = keyer.Key(time, segment.BaseTranslation(), base);
   }
   if (ok && c.animate) {
     // Frame i holds the file's frame index firstIndex + i. Frames the file declares but does
@@ -109,10 +112,12 @@ bool KeySingleNode(HTRImportJob& job, modra::SceneNode* node, const HTRSegment& 
     const std::int64_t begin = std::max<std::int64_t>(0, -firstIndex);
     const std::int64_t end =
         std::min<std::int64_t>(job.frameCount, segment.NumStoredFrames() - firstIndex);
+    ZARRotationMatrix3<double> frame;
     for (std::int64_t i = begin; i < end; ++i) {
       const auto k = static_cast<std::int32_t>(firstIndex + i);
+      frame.SetFromEuler(segment.FrameRotation(k));
       if (!keyer.Key(static_cast<modra::TimeValue>((firstFrame + i) * ticks),
-                     segment.AbsoluteTranslation(k), segment.AbsoluteRotation(k))) {
+                     segment.AbsoluteTranslation(k), base * frame)) {
         ok = false;
         break;
       }
