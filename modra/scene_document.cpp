@@ -442,10 +442,25 @@ std::string SceneToText(Scene& scene) {
   Json rootChildren = Json::array();
   for (Node* c : scene.root().children()) rootChildren.push_back(c->NodeHandle());
   doc["rootChildren"] = rootChildren;
-  Json nodes = Json::array();
-  for (Node* n : scene.nodes()) nodes.push_back(NodeJson(*n));
-  doc["nodes"] = nodes;
-  return doc.dump(1) + "\n";
+  // One line per setting and one line per node: readable, diffable, and compact enough for
+  // scenes with many keys.
+  std::string text = "{\n";
+  for (const auto& [key, value] : doc.items()) {
+    text += ' ';
+    text += Json(key).dump();
+    text += ": ";
+    text += value.dump();
+    text += ",\n";
+  }
+  text += " \"nodes\": [";
+  const char* separator = "\n  ";
+  for (Node* n : scene.nodes()) {
+    text += separator;
+    text += NodeJson(*n).dump();
+    separator = ",\n  ";
+  }
+  text += scene.nodes().empty() ? "]\n}\n" : "\n ]\n}\n";
+  return text;
 }
 
 std::string SceneFromText(std::string_view text, Scene& scene) {
