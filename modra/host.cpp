@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "modra/scene_document.h"
+
 namespace modra::host {
 namespace {
 
@@ -77,12 +79,14 @@ class CustomEdit final : public ICustEdit {
 
 }  // namespace
 
-Host::Host() : scene_(std::make_unique<Scene>()), windows_(user_) { g_current = this; }
+Host::Host() : previous_(g_current), scene_(std::make_unique<Scene>()), windows_(user_) {
+  g_current = this;
+}
 
 Host::~Host() {
   if (utility_ != nullptr) CloseUtility();
   StopNodePick();
-  if (g_current == this) g_current = nullptr;
+  if (g_current == this) g_current = previous_;
 }
 
 Host* Host::Current() { return g_current; }
@@ -92,6 +96,15 @@ void Host::ReplaceScene(std::unique_ptr<Scene> scene) {
   StopNodePick();
   scene_ = std::move(scene);
 }
+
+std::string Host::LoadScene(const std::string& path) {
+  auto scene = std::make_unique<Scene>();
+  std::string problem = LoadSceneDocument(path, *scene);
+  if (problem.empty()) ReplaceScene(std::move(scene));
+  return problem;
+}
+
+std::string Host::SaveScene(const std::string& path) { return SaveSceneDocument(*scene_, path); }
 
 void Host::Note(std::string text) {
   ShownEvent e;

@@ -4,7 +4,9 @@
 // The stand-in host: one session of Modra with its scene, time and units, selection, progress
 // display, command modes, pick mode, utility panel, host-exit callbacks, windows and the
 // scripted user. Constructing a Host makes it the current host, which the functions imported by
-// name (GetTicksPerFrame, SuspendAnimate, the dialogs ...) act on; only one exists at a time.
+// name (GetTicksPerFrame, SuspendAnimate, the dialogs ...) act on; destroying it makes the host
+// that was current before it current again. A host still holding plug-in objects (an open
+// utility, a pick mode) calls them when it is destroyed: destroy it before unloading the plug-in.
 
 #include <map>
 #include <memory>
@@ -31,6 +33,11 @@ class Host final : public HostInterface, public UtilityPanel {
   Scene& scene() { return *scene_; }
   // Replaces the scene (after loading a document); ends any pick mode first.
   void ReplaceScene(std::unique_ptr<Scene> scene);
+  // Replaces the scene with the scene document at `path`. Answers "" or the problem, and then
+  // keeps the present scene.
+  std::string LoadScene(const std::string& path);
+  // Writes the scene document (atomically). Answers "" or the problem.
+  std::string SaveScene(const std::string& path);
   ScriptedUser& user() { return user_; }
   WindowManager& windows() { return windows_; }
 
@@ -116,6 +123,7 @@ class Host final : public HostInterface, public UtilityPanel {
   bool TakeHostAction();
   void Note(std::string text);
 
+  Host* previous_ = nullptr;
   std::unique_ptr<Scene> scene_;
   ScriptedUser user_;
   WindowManager windows_;

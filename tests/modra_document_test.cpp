@@ -154,6 +154,27 @@ TEST_F(DocumentTest, SavedAndLoadedSceneIsIdentical) {
   EXPECT_GE(loaded.nextHandle(), host.scene().nextHandle());
 }
 
+TEST_F(DocumentTest, HostLoadsAndSavesItsScene) {
+  const std::string path = (dir_ / "chain.json").string();
+  {
+    Host first;
+    BuildScene(first);
+    ASSERT_EQ(first.SaveScene(path), "");
+    {
+      Host nested;
+      EXPECT_EQ(Host::Current(), &nested);
+      ASSERT_EQ(nested.LoadScene(path), "");
+      EXPECT_EQ(nested.scene().nodes().size(), 5u);
+      EXPECT_EQ(modra::GetTicksPerFrame(), 40) << "the loaded scene runs at 120 frames per second";
+      const std::string problem = nested.LoadScene(path + ".none");
+      EXPECT_NE(problem.find("cannot be opened"), std::string::npos);
+      EXPECT_EQ(nested.scene().nodes().size(), 5u) << "a failed load keeps the scene";
+    }
+    EXPECT_EQ(Host::Current(), &first) << "the outer host is current again";
+  }
+  EXPECT_EQ(Host::Current(), nullptr);
+}
+
 TEST_F(DocumentTest, SavingReplacesTheFileAtomically) {
   Host host;
   BuildScene(host);
