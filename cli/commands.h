@@ -27,6 +27,8 @@ inline void FinishCommand(int code) {
 void AddHtrCommands(CLI::App& app);
 // trc check, trc info.
 void AddTrcCommands(CLI::App& app);
+// plugin info; options show, options reset.
+void AddPluginCommands(CLI::App& app);
 
 }  // namespace zar::cli
 

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   zar::cli::AddHtrCommands(app);
   zar::cli::AddTrcCommands(app);
+  zar::cli::AddPluginCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {

@@ -1,0 +1,14 @@
+#include "frame/plugin_class_desc.h"
+
+#include "frame/resource_ids.h"
+#include "frame/resource_text.h"
+
+namespace zar {
+
+const char* PluginClassDesc::ClassName() { return LoadResourceText(name_string_); }
+
+const char* PluginClassDesc::Category() { return LoadResourceText(resource::kCategory); }
+
+modra::ModuleHandle PluginClassDesc::ModuleInstance() { return zar::ModuleInstance(); }
+
+}  // namespace zar

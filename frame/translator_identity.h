@@ -1,0 +1,16 @@
+#ifndef ZAR_FRAME_TRANSLATOR_IDENTITY_H_
+#define ZAR_FRAME_TRANSLATOR_IDENTITY_H_
+
+// What the three file translators answer alike about who made them.
+
+namespace zar {
+
+inline constexpr const char* kTranslatorAuthor = "Vantrel";
+inline constexpr const char* kTranslatorNotice = "Copyright (c) Vantrel. All rights reserved.";
+inline constexpr const char* kTranslatorOtherMessage = "";
+// Version times 100.
+inline constexpr unsigned kTranslatorVersion = 300;
+
+}  // namespace zar
+
+#endif  // ZAR_FRAME_TRANSLATOR_IDENTITY_H_
