@@ -4,15 +4,10 @@
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/translator_identity.h"
+#include "import_htr/htr_import.h"
+#include "import_htr/import_htr_options.h"
 
 namespace zar {
-namespace {
-
-constexpr const char* kErrorCaption = "ImportHTR Error";
-constexpr const char* kNotAvailable = "Importing HTR files is not available in this build.";
-
-}  // namespace
-
 const char* ImportHTR::Extension(int /*index*/) { return "HTR"; }
 const char* ImportHTR::LongDescription() { return "Vantrel HTR Skeletal Animation File"; }
 const char* ImportHTR::ShortDescription() { return "Vantrel HTR File"; }
@@ -23,10 +18,15 @@ const char* ImportHTR::OtherMessage2() { return kTranslatorOtherMessage; }
 unsigned ImportHTR::Version() { return kTranslatorVersion; }
 void ImportHTR::ShowAbout(modra::WindowHandle owner) { ShowAboutBox(owner); }
 
-int ImportHTR::DoImport(const char* /*name*/, modra::ImportContext* /*context*/,
-                        modra::HostInterface* /*host*/, int /*suppress_prompts*/) {
-  message_reporter.Report(kNotAvailable, kErrorCaption);
-  return modra::kTranslatorFailed;
+int ImportHTR::DoImport(const char* name, modra::ImportContext* context, modra::HostInterface* host,
+                        int suppress_prompts) {
+  file_name_ = name != nullptr ? name : "";
+  import_context_ = context;
+  quiet_ = suppress_prompts != 0;
+  if (host == nullptr) return modra::kTranslatorFailed;
+  job_ = HTRImportJob{};
+  job_.host = host;
+  return RunHTRImport(job_, model_, import_htr_options, file_name_, quiet_);
 }
 
 ImportHTRClassDesc::ImportHTRClassDesc()

@@ -1,11 +1,15 @@
 #ifndef ZAR_IMPORT_HTR_IMPORT_HTR_H_
 #define ZAR_IMPORT_HTR_IMPORT_HTR_H_
 
-// The HTR importer as the host sees it: its identity answers and its descriptor.
+// The HTR importer as the host sees it: its identity answers, its import operation and its
+// descriptor.
 
 #include <cstdint>
+#include <string>
 
+#include "filelib/htr_file.h"
 #include "frame/plugin_class_desc.h"
+#include "import_htr/htr_import_job.h"
 #include "math/zar_euler_order.h"
 #include "sdk/modra_plugin.h"
 
@@ -25,6 +29,13 @@ class ImportHTR : public modra::SceneImport {
   void ShowAbout(modra::WindowHandle owner) override;
   int DoImport(const char* name, modra::ImportContext* context, modra::HostInterface* host,
                int suppress_prompts) override;
+
+ private:
+  std::string file_name_;
+  HTRFile model_;                                   // the file's contents during one import
+  modra::ImportContext* import_context_ = nullptr;  // kept, not used
+  bool quiet_ = false;                              // the host asked for no prompts
+  HTRImportJob job_;                                // host, frame count, keyed segments
 };
 
 // Descriptor 0: super-class 0x0A10, class id (0x52871D2D, 0x79755925), class name string 29.

@@ -14,6 +14,7 @@
 #include "import_htr/htr_keying.h"
 #include "import_htr/htr_skeleton.h"
 #include "modra/host.h"
+#include "tests/import_htr_test_support.h"
 
 namespace {
 
@@ -485,72 +486,6 @@ TEST_F(HtrSkeletonBuild, SegmentLinkedTwiceGetsOneNode) {
   EXPECT_EQ(host.scene().nodes().size(), 4U);
 }
 
-// A host that locks one controller of the n-th node it makes, as a host may refuse a value.
-class RefusingHost final : public modra::HostInterface {
- public:
-  RefusingHost(modra::host::Host& host, int refusingNode, bool rotation)
-      : host_(host), refusingNode_(refusingNode), rotation_(rotation) {}
-
-  modra::SceneNode* MakeNodeForObject(modra::SceneObject* object) override {
-    auto* node = static_cast<Node*>(host_.MakeNodeForObject(object));
-    if (node != nullptr && ++made_ == refusingNode_) {
-      if (rotation_) {
-        node->transform()->rotation()->set_locked(true);
-      } else {
-        node->transform()->position()->set_locked(true);
-      }
-    }
-    return node;
-  }
-
-  modra::WindowHandle MainWindow() override { return host_.MainWindow(); }
-  int IsModeActive() override { return host_.IsModeActive(); }
-  void EndActiveMode() override { host_.EndActiveMode(); }
-  int BeginProgress(const char* t, int b, modra::ProgressFunction f, void* a) override {
-    return host_.BeginProgress(t, b, f, a);
-  }
-  void UpdateProgress(int p, int s, const char* t) override { host_.UpdateProgress(p, s, t); }
-  void EndProgress() override { host_.EndProgress(); }
-  int ProgressCancelled() override { return host_.ProgressCancelled(); }
-  int PumpHostMessages() override { return host_.PumpHostMessages(); }
-  modra::TimeValue CurrentTime() override { return host_.CurrentTime(); }
-  modra::Interval AnimationRange() override { return host_.AnimationRange(); }
-  void SetAnimationRange(const modra::Interval& r) override { host_.SetAnimationRange(r); }
-  int SelectedNodeCount() override { return host_.SelectedNodeCount(); }
-  modra::SceneNode* SelectedNode(int i) override { return host_.SelectedNode(i); }
-  modra::SceneEntity* MakeObject(modra::SuperClassId s, modra::ClassId c) override {
-    return host_.MakeObject(s, c);
-  }
-  void RemoveNode(modra::SceneNode* n, int r) override { host_.RemoveNode(n, r); }
-  void UniqueNodeName(std::string& n) override { host_.UniqueNodeName(n); }
-  modra::SceneNode* NodeByHandle(std::uint32_t h) override { return host_.NodeByHandle(h); }
-  modra::SceneNode* RootNode() override { return host_.RootNode(); }
-  void RefreshViewports(int r) override { host_.RefreshViewports(r); }
-  void PickFolder(modra::WindowHandle o, char* b, std::size_t s, const char* t) override {
-    host_.PickFolder(o, b, s, t);
-  }
-  void StartNodePick(modra::PickModeCallback* c) override { host_.StartNodePick(c); }
-  void StopNodePick() override { host_.StopNodePick(); }
-  modra::WindowHandle AddPanelPage(modra::ModuleHandle m, int id, modra::DialogProc p,
-                                   const char* t, std::intptr_t a, std::uint32_t f,
-                                   int c) override {
-    return host_.AddPanelPage(m, id, p, t, a, f, c);
-  }
-  void RemovePanelPage(modra::WindowHandle p) override { host_.RemovePanelPage(p); }
-  void ForwardPanelMouse(modra::WindowHandle p, std::uint32_t m, std::uintptr_t w,
-                         std::intptr_t l) override {
-    host_.ForwardPanelMouse(p, m, w, l);
-  }
-  void WatchHostExit(modra::ExitModraCallback* c) override { host_.WatchHostExit(c); }
-  void UnwatchHostExit(modra::ExitModraCallback* c) override { host_.UnwatchHostExit(c); }
-
- private:
-  modra::host::Host& host_;
-  int refusingNode_;
-  bool rotation_;
-  int made_ = 0;
-};
-
 TEST_F(HtrSkeletonBuild, RefusedValueRemovesEveryNodeTheBuildMade) {
   for (const bool endEffectors : {false, true}) {
     // Nodes are made Hips, Spine, Head, (Head_Effector,) LeftLeg (, LeftLeg_Effector).
@@ -561,7 +496,7 @@ TEST_F(HtrSkeletonBuild, RefusedValueRemovesEveryNodeTheBuildMade) {
                                         << (endEffectors ? " with effectors" : ""));
         modra::host::Host fresh;
         Node* other = MakeBoneIn(fresh, "Existing");
-        RefusingHost refusingHost(fresh, refusing, rotation);
+        zar::testing::RefusingHost refusingHost(fresh, refusing, rotation);
         job.host = &refusingHost;
         job.choices.endEffectors = endEffectors;
         zar::HTRSkeletonBuilder builder(job);

@@ -1,0 +1,229 @@
+#include "import_htr/htr_options_dialog.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "filelib/number_text.h"
+#include "frame/message_reporter.h"
+#include "frame/resource_ids.h"
+#include "frame/resource_text.h"
+#include "import_htr/htr_import_messages.h"
+#include "sdk/modra_host.h"
+
+namespace zar {
+
+namespace {
+
+namespace id = resource;
+
+// Edit texts are read into a buffer of this many characters, terminator included.
+constexpr int kEditBufferSize = 256;
+
+ImportHTROptions* OptionsOf(modra::WindowHandle dialog) {
+  return reinterpret_cast<ImportHTROptions*>(modra::WindowUserData(dialog));
+}
+
+bool IsChecked(modra::WindowHandle dialog, int control) {
+  return modra::IsButtonChecked(dialog, control) != 0;
+}
+
+std::string EditText(modra::WindowHandle dialog, int control) {
+  std::array<char, kEditBufferSize> buffer{};
+  modra::GetControlText(dialog, control, buffer.data(), kEditBufferSize);
+  return std::string(buffer.data());
+}
+
+// The edit's text as the C library's atoi reads it.
+std::int32_t EditInt(modra::WindowHandle dialog, int control) {
+  return ParseInt(EditText(dialog, control));
+}
+
+// The edit's text as the C library's atof reads it.
+double EditReal(modra::WindowHandle dialog, int control) {
+  return ParseReal(EditText(dialog, control));
+}
+
+void SetEditInt(modra::WindowHandle dialog, int control, std::int32_t value) {
+  modra::SetControlText(dialog, control, std::to_string(value).c_str());
+}
+
+// "%f": six digits after the point, whatever the process's locale.
+void SetEditReal(modra::WindowHandle dialog, int control, double value) {
+  std::string text;
+  AppendFixed(text, value, 6);
+  modra::SetControlText(dialog, control, text.c_str());
+}
+
+void Report(const char* text) { message_reporter.Report(text, htr_import::kErrorCaption); }
+
+// A message with its %d replaced by `bound`.
+void ReportWithBound(const char* format, std::int32_t bound) {
+  std::array<char, kEditBufferSize> text{};
+  std::snprintf(text.data(), text.size(), format, static_cast<int>(bound));
+  Report(text.data());
+}
+
+void Initialise(modra::WindowHandle dialog, ImportHTROptions& options) {
+  modra::CenterWindow(dialog, modra::ParentWindow(dialog));
+  options.Load();
+
+  modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio,
+                          options.Apply ? id::kHTRApplyRadio : id::kHTRCreateRadio);
+  modra::EnableControl(dialog, id::kEndEffectorsCheck, !options.Apply);
+  modra::EnableControl(dialog, id::kSizeEdit, !options.Apply);
+
+  if (options.Range) {
+    modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kRangeRadio);
+  } else {
+    modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kAllRadio);
+    modra::EnableControl(dialog, id::kFromEdit, false);
+    modra::EnableControl(dialog, id::kToEdit, false);
+  }
+
+  modra::CheckRadioButton(dialog, id::kEulerRadio, id::kTCBRadio,
+                          options.RotationController == 0 ? id::kEulerRadio : id::kTCBRadio);
+
+  modra::SetButtonCheck(dialog, id::kAnimationCheck, options.Animate ? 1U : 0U);
+  modra::SetButtonCheck(dialog, id::kBasePositionCheck, options.KeyBasePosition ? 1U : 0U);
+  modra::SetButtonCheck(dialog, id::kEndEffectorsCheck, options.EndEffectors ? 1U : 0U);
+  modra::SetButtonCheck(dialog, id::kSetFrameRateCheck, options.FPS ? 1U : 0U);
+
+  SetEditInt(dialog, id::kFromEdit, options.StartFrame);
+  SetEditInt(dialog, id::kToEdit, options.EndFrame);
+  SetEditInt(dialog, id::kOffsetEdit, options.Offset);
+  SetEditReal(dialog, id::kSizeEdit, static_cast<double>(options.Size));
+  SetEditReal(dialog, id::kGlobalScaleEdit, options.ScaleFactor);
+}
+
+// Takes the controls into the record in a fixed order, stopping at the first entry it refuses
+// (values taken before that stay in the record). True when everything was accepted and saved.
+bool Accept(modra::WindowHandle dialog, ImportHTROptions& options) {
+  options.Apply = !IsChecked(dialog, id::kHTRCreateRadio);
+  options.Range = !IsChecked(dialog, id::kAllRadio);
+  options.RotationController = IsChecked(dialog, id::kEulerRadio) ? 0 : 1;
+  options.Animate = IsChecked(dialog, id::kAnimationCheck);
+  options.KeyBasePosition = IsChecked(dialog, id::kBasePositionCheck);
+  options.EndEffectors = IsChecked(dialog, id::kEndEffectorsCheck);
+  options.FPS = IsChecked(dialog, id::kSetFrameRateCheck);
+
+  const std::int32_t from = EditInt(dialog, id::kFromEdit);
+  if (from < options.StartFrame) {
+    SetEditInt(dialog, id::kFromEdit, options.StartFrame);
+    ReportWithBound(htr_import::kStartFrameTooLow, options.StartFrame);
+    return false;
+  }
+  options.StartFrame = from;
+
+  const std::int32_t to = EditInt(dialog, id::kToEdit);
+  if (to > options.EndFrame) {
+    SetEditInt(dialog, id::kToEdit, options.EndFrame);
+    ReportWithBound(htr_import::kEndFrameTooHigh, options.EndFrame);
+    return false;
+  }
+  options.EndFrame = to;
+
+  options.Offset = EditInt(dialog, id::kOffsetEdit);
+
+  options.Size = static_cast<float>(EditReal(dialog, id::kSizeEdit));
+  if (options.Size == 0.0f) {
+    Report(htr_import::kZeroSize);
+    return false;
+  }
+
+  options.ScaleFactor = EditReal(dialog, id::kGlobalScaleEdit);
+  if (options.ScaleFactor == 0.0) {
+    Report(htr_import::kZeroScale);
+    return false;
+  }
+
+  if (options.EndFrame < options.StartFrame) {
+    Report(htr_import::kStartAfterEnd);
+    return false;
+  }
+
+  if (options.Apply && !options.KeyBasePosition && !options.Animate) {
+    Report(htr_import::kNothingToKey);
+    return false;
+  }
+
+  options.Save();
+  return true;
+}
+
+void Command(modra::WindowHandle dialog, int control, ImportHTROptions& options) {
+  switch (control) {
+    case id::kEulerRadio:
+    case id::kTCBRadio:
+      modra::CheckRadioButton(dialog, id::kEulerRadio, id::kTCBRadio, control);
+      break;
+    case id::kAnimationCheck: {
+      const bool animate = IsChecked(dialog, id::kAnimationCheck);
+      modra::EnableControl(dialog, id::kAllRadio, animate);
+      modra::EnableControl(dialog, id::kRangeRadio, animate);
+      break;
+    }
+    case id::kAllRadio:
+      modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kAllRadio);
+      modra::EnableControl(dialog, id::kFromEdit, false);
+      modra::EnableControl(dialog, id::kToEdit, false);
+      break;
+    case id::kRangeRadio:
+      modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kRangeRadio);
+      modra::EnableControl(dialog, id::kFromEdit, true);
+      modra::EnableControl(dialog, id::kToEdit, true);
+      break;
+    case id::kHTRCreateRadio:
+      modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio, id::kHTRCreateRadio);
+      modra::EnableControl(dialog, id::kEndEffectorsCheck, true);
+      modra::EnableControl(dialog, id::kSizeEdit, true);
+      break;
+    case id::kHTRApplyRadio:
+      modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio, id::kHTRApplyRadio);
+      modra::EnableControl(dialog, id::kEndEffectorsCheck, false);
+      modra::EnableControl(dialog, id::kSizeEdit, false);
+      break;
+    case id::kOkButton:
+    case modra::kCommandOk:  // Enter presses the default button
+      if (Accept(dialog, options)) modra::EndDialog(dialog, 1);
+      break;
+    case id::kCancelButton:
+    case modra::kCommandCancel:  // Escape
+      modra::EndDialog(dialog, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+std::intptr_t ImportHTROptionsDialogProc(modra::WindowHandle dialog, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (message) {
+    case modra::kMessageInitDialog: {
+      modra::SetWindowUserData(dialog, lParam);
+      ImportHTROptions* options = OptionsOf(dialog);
+      if (options != nullptr) Initialise(dialog, *options);
+      return 1;
+    }
+    case modra::kMessageCommand: {
+      ImportHTROptions* options = OptionsOf(dialog);
+      if (options == nullptr) return 0;
+      Command(dialog, modra::CommandId(wParam), *options);
+      return 1;
+    }
+    case modra::kMessageDestroy:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+std::intptr_t RunImportHTROptionsDialog(modra::WindowHandle owner, ImportHTROptions& options) {
+  return modra::RunModalDialog(ModuleInstance(), resource::kImportHTRDialog, owner,
+                               &ImportHTROptionsDialogProc,
+                               reinterpret_cast<std::intptr_t>(&options));
+}
+
+}  // namespace zar
