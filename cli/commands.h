@@ -29,6 +29,8 @@ void AddHtrCommands(CLI::App& app);
 void AddTrcCommands(CLI::App& app);
 // plugin info; options show, options reset.
 void AddPluginCommands(CLI::App& app);
+// scene info, scene keys.
+void AddSceneCommands(CLI::App& app);
 
 }  // namespace zar::cli
 

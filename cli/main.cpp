@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   zar::cli::AddHtrCommands(app);
   zar::cli::AddTrcCommands(app);
   zar::cli::AddPluginCommands(app);
+  zar::cli::AddSceneCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {
