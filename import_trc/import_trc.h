@@ -1,10 +1,13 @@
 #ifndef ZAR_IMPORT_TRC_IMPORT_TRC_H_
 #define ZAR_IMPORT_TRC_IMPORT_TRC_H_
 
-// The TRC importer as the host sees it: its identity answers and its descriptor.
+// The TRC importer as the host sees it: its identity answers, its import operation and its
+// descriptor.
 
 #include <cstdint>
+#include <string>
 
+#include "filelib/trc_file.h"
 #include "frame/plugin_class_desc.h"
 #include "sdk/modra_plugin.h"
 
@@ -22,8 +25,23 @@ class ImportTRC : public modra::SceneImport {
   const char* OtherMessage2() override;
   unsigned Version() override;
   void ShowAbout(modra::WindowHandle owner) override;
+  // Reads the TRC file, converts it to scene units, runs the options dialog (unless prompts
+  // are suppressed) and builds the marker cloud. Answers 1 whatever happens (problems are shown
+  // to the user), 0 only without a host to import into.
   int DoImport(const char* name, modra::ImportContext* context, modra::HostInterface* host,
                int suppress_prompts) override;
+
+  // Creates or finds the nodes for all markers and keys them from the options record; false
+  // when the import stopped early (its message, if any, has been shown).
+  bool BuildCloud();
+
+ private:
+  // Ends the progress display, empties the model and resumes the host's modes.
+  void Finish();
+
+  std::string file_name_;
+  TRCFile model_;
+  modra::HostInterface* host_ = nullptr;  // valid during DoImport only
 };
 
 // Descriptor 2: super-class 0x0A10, class id (0x36712537, 0x27265B43), class name string 32.

@@ -233,6 +233,8 @@ struct WindowCase {
   float first_key_sample;  // file sample index keyed first (its y is the sample index)
 };
 
+void PrintTo(const WindowCase& c, std::ostream* os) { *os << c.name; }
+
 class TrcCloudWindowTest : public TrcCloudTest, public ::testing::WithParamInterface<WindowCase> {};
 
 TEST_P(TrcCloudWindowTest, KeysLandOnTheirFrames) {

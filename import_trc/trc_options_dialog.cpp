@@ -1,0 +1,224 @@
+#include "import_trc/trc_options_dialog.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "filelib/number_text.h"
+#include "frame/message_reporter.h"
+#include "frame/resource_ids.h"
+#include "frame/resource_text.h"
+#include "import_trc/trc_import_messages.h"
+#include "sdk/modra_host.h"
+
+namespace zar {
+
+namespace {
+
+namespace id = resource;
+
+// Edit texts are read into a buffer of this many characters, terminator included.
+constexpr int kEditBufferSize = 256;
+
+ImportTRCOptions* OptionsOf(modra::WindowHandle dialog) {
+  return reinterpret_cast<ImportTRCOptions*>(modra::WindowUserData(dialog));
+}
+
+bool IsChecked(modra::WindowHandle dialog, int control) {
+  return modra::IsButtonChecked(dialog, control) != 0;
+}
+
+std::string EditText(modra::WindowHandle dialog, int control) {
+  std::array<char, kEditBufferSize> buffer{};
+  modra::GetControlText(dialog, control, buffer.data(), kEditBufferSize);
+  return std::string(buffer.data());
+}
+
+// The edit's text as the C library's atoi reads it.
+std::int32_t EditInt(modra::WindowHandle dialog, int control) {
+  return ParseInt(EditText(dialog, control));
+}
+
+// The edit's text as the C library's atof reads it.
+double EditReal(modra::WindowHandle dialog, int control) {
+  return ParseReal(EditText(dialog, control));
+}
+
+void SetEditInt(modra::WindowHandle dialog, int control, std::int32_t value) {
+  modra::SetControlText(dialog, control, std::to_string(value).c_str());
+}
+
+// "%f": six digits after the point, whatever the process's locale.
+void SetEditReal(modra::WindowHandle dialog, int control, double value) {
+  std::string text;
+  AppendFixed(text, value, 6);
+  modra::SetControlText(dialog, control, text.c_str());
+}
+
+void Report(const char* text) { message_reporter.Report(text, trc_import::kErrorCaption); }
+
+// A message with its %d replaced by `bound`.
+void ReportWithBound(const char* format, std::int32_t bound) {
+  std::array<char, kEditBufferSize> text{};
+  std::snprintf(text.data(), text.size(), format, static_cast<int>(bound));
+  Report(text.data());
+}
+
+void Check(modra::WindowHandle dialog, int control, bool checked) {
+  modra::SetButtonCheck(dialog, control, checked ? 1U : 0U);
+}
+
+// "Create" and "Apply": the geometry controls serve new objects only, "Selected Items Only"
+// serves apply mode only.
+void ShowCloudMode(modra::WindowHandle dialog, bool apply) {
+  modra::CheckRadioButton(dialog, id::kTRCCreateRadio, id::kTRCApplyRadio,
+                          apply ? id::kTRCApplyRadio : id::kTRCCreateRadio);
+  modra::EnableControl(dialog, id::kSelectedOnlyCheck, apply);
+  modra::EnableControl(dialog, id::kRootNodeCheck, !apply);
+  modra::EnableControl(dialog, id::kSphereRadio, !apply);
+  modra::EnableControl(dialog, id::kPointRadio, !apply);
+  modra::EnableControl(dialog, id::kSizeEdit, !apply);
+}
+
+// "All" and "Range": the frame boxes serve a range only ("Offset" stays enabled).
+void ShowTimeMode(modra::WindowHandle dialog, bool range) {
+  modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio,
+                          range ? id::kRangeRadio : id::kAllRadio);
+  modra::EnableControl(dialog, id::kFromEdit, range);
+  modra::EnableControl(dialog, id::kToEdit, range);
+}
+
+void Initialise(modra::WindowHandle dialog, ImportTRCOptions& options) {
+  modra::CenterWindow(dialog, modra::ParentWindow(dialog));
+  options.Load();
+
+  ShowCloudMode(dialog, options.Apply);
+  ShowTimeMode(dialog, options.Range);
+  modra::CheckRadioButton(dialog, id::kSphereRadio, id::kPointRadio,
+                          options.Geometry ? id::kSphereRadio : id::kPointRadio);
+  Check(dialog, id::kSelectedOnlyCheck, options.SelectedOnly);
+  Check(dialog, id::kRootNodeCheck, options.RootNode);
+  Check(dialog, id::kSetFrameRateCheck, options.FPS);
+
+  SetEditInt(dialog, id::kFromEdit, options.StartFrame);
+  SetEditInt(dialog, id::kToEdit, options.EndFrame);
+  SetEditInt(dialog, id::kOffsetEdit, options.Offset);
+  SetEditReal(dialog, id::kSizeEdit, static_cast<double>(options.Size));
+  SetEditReal(dialog, id::kGlobalScaleEdit, options.ScaleFactor);
+}
+
+// Takes the controls into the record in a fixed order, stopping at the first entry it refuses
+// (values taken before that stay in the record). True when everything was accepted and saved.
+bool Accept(modra::WindowHandle dialog, ImportTRCOptions& options) {
+  // Disabled controls are read like the others: their values stay in the record.
+  options.Apply = !IsChecked(dialog, id::kTRCCreateRadio);
+  options.Range = !IsChecked(dialog, id::kAllRadio);
+  options.Geometry = IsChecked(dialog, id::kSphereRadio);
+  options.SelectedOnly = IsChecked(dialog, id::kSelectedOnlyCheck);
+  options.RootNode = IsChecked(dialog, id::kRootNodeCheck);
+  options.FPS = IsChecked(dialog, id::kSetFrameRateCheck);
+
+  const std::int32_t from = EditInt(dialog, id::kFromEdit);
+  if (from < options.StartFrame) {
+    SetEditInt(dialog, id::kFromEdit, options.StartFrame);
+    ReportWithBound(trc_import::kStartFrameTooLow, options.StartFrame);
+    return false;
+  }
+  options.StartFrame = from;
+
+  const std::int32_t to = EditInt(dialog, id::kToEdit);
+  if (to > options.EndFrame) {
+    SetEditInt(dialog, id::kToEdit, options.EndFrame);
+    ReportWithBound(trc_import::kEndFrameTooHigh, options.EndFrame);
+    return false;
+  }
+  options.EndFrame = to;
+
+  options.Offset = EditInt(dialog, id::kOffsetEdit);
+
+  // "nan", "inf" and sizes beyond single precision read as numbers that would put NaN or
+  // infinite radii and positions into the scene: they are refused like zero.
+  options.Size = static_cast<float>(EditReal(dialog, id::kSizeEdit));
+  if (options.Size == 0.0f || !std::isfinite(options.Size)) {
+    Report(trc_import::kZeroSize);
+    return false;
+  }
+
+  options.ScaleFactor = EditReal(dialog, id::kGlobalScaleEdit);
+  if (options.ScaleFactor == 0.0 || !std::isfinite(options.ScaleFactor)) {
+    Report(trc_import::kZeroScaleFactor);
+    return false;
+  }
+
+  if (options.EndFrame < options.StartFrame) {
+    Report(trc_import::kEndBeforeStart);
+    return false;
+  }
+
+  options.Save();
+  return true;
+}
+
+void Command(modra::WindowHandle dialog, int control, ImportTRCOptions& options) {
+  switch (control) {
+    case id::kTRCCreateRadio:
+      ShowCloudMode(dialog, false);
+      break;
+    case id::kTRCApplyRadio:
+      ShowCloudMode(dialog, true);
+      break;
+    case id::kAllRadio:
+      ShowTimeMode(dialog, false);
+      break;
+    case id::kRangeRadio:
+      ShowTimeMode(dialog, true);
+      break;
+    case id::kSphereRadio:
+    case id::kPointRadio:
+      modra::CheckRadioButton(dialog, id::kSphereRadio, id::kPointRadio, control);
+      break;
+    case id::kOkButton:
+    case modra::kCommandOk:  // Enter presses the default button
+      if (Accept(dialog, options)) modra::EndDialog(dialog, 1);
+      break;
+    case id::kCancelButton:
+    case modra::kCommandCancel:  // Escape
+      modra::EndDialog(dialog, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+std::intptr_t ImportTRCOptionsDialogProc(modra::WindowHandle dialog, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (message) {
+    case modra::kMessageInitDialog: {
+      modra::SetWindowUserData(dialog, lParam);
+      ImportTRCOptions* options = OptionsOf(dialog);
+      if (options != nullptr) Initialise(dialog, *options);
+      return 1;
+    }
+    case modra::kMessageCommand: {
+      ImportTRCOptions* options = OptionsOf(dialog);
+      if (options == nullptr) return 0;
+      Command(dialog, modra::CommandId(wParam), *options);
+      return 1;
+    }
+    case modra::kMessageDestroy:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+std::intptr_t RunImportTRCOptionsDialog(modra::WindowHandle owner, ImportTRCOptions& options) {
+  return modra::RunModalDialog(ModuleInstance(), resource::kImportTRCDialog, owner,
+                               &ImportTRCOptionsDialogProc,
+                               reinterpret_cast<std::intptr_t>(&options));
+}
+
+}  // namespace zar
