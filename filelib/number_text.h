@@ -24,15 +24,73 @@ ParsedReal ParseRealSlow(const char* first, const char* last) noexcept;
 std::int32_t ParseIntSlow(const char* first, const char* last) noexcept;
 }  // namespace detail
 
-// The common case of ParseRealPrefix: a plain decimal number right at `first`. False (and `out`
-// untouched) for anything else, which then needs the full rules.
+namespace detail {
+
+// Powers of ten that a double holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+inline bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace detail
+
+// The common case of ParseRealPrefix: a plain number right at `first` ("-12.345678",
+// "7.5E-01"). False (and `out` untouched) for anything else, which then needs the full rules.
+//
+// Numbers of at most 19 digits whose value is an integer below 2^53 times a power of ten up to
+// 10^22 are computed with one correctly rounded multiplication or division of two exact values,
+// which gives the very double strtod gives; the rest go to std::from_chars.
 inline bool ParseRealFast(const char* first, const char* last, ParsedReal& out) noexcept {
+  const char* p = first;
+  const bool negative = p != last && *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  const char* digits = p;
+  while (p != last && detail::IsDecimalDigit(*p)) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    ++p;
+  }
+  std::ptrdiff_t count = p - digits;
+  std::int64_t exponent = 0;
+  if (p != last && *p == '.') {
+    const char* fraction = ++p;
+    while (p != last && detail::IsDecimalDigit(*p)) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+      ++p;
+    }
+    exponent = fraction - p;
+    count += p - fraction;
+  }
+  bool simple = count > 0 && count <= 19;
+  if (simple && p != last && (*p | 0x20) == 'e') {
+    // An exponent counts only with at least one digit; otherwise the number ends at the 'e'.
+    const char* q = p + 1;
+    const bool negative_exponent = q != last && *q == '-';
+    if (q != last && (*q == '-' || *q == '+')) ++q;
+    if (q != last && detail::IsDecimalDigit(*q)) {
+      std::int64_t value = 0;
+      for (; q != last && detail::IsDecimalDigit(*q); ++q) {
+        if (value < 100000) value = value * 10 + (*q - '0');
+      }
+      exponent += negative_exponent ? -value : value;
+      p = q;
+    }
+  }
+  // "0x..." is hexadecimal: the full rules read it.
+  if (p != last && (*p | 0x20) == 'x') return false;
+  if (simple && mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+    double value = static_cast<double>(mantissa);
+    value = exponent < 0 ? value / detail::kExactPowersOfTen[-exponent]
+                         : value * detail::kExactPowersOfTen[exponent];
+    out = {negative ? -value : value, p};
+    return true;
+  }
   if (first == last) return false;
   const char c = *first;
   if (!((c >= '0' && c <= '9') || c == '-' || c == '.')) return false;
   double value = 0.0;
   const auto result = std::from_chars(first, last, value);
-  // "0x..." stops after the 0 here; hexadecimal numbers take the full rules.
   if (result.ec != std::errc{} || (result.ptr != last && (*result.ptr | 0x20) == 'x')) {
     return false;
   }

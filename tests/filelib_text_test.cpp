@@ -121,6 +121,46 @@ TEST(NumberText, RandomRealTextsReadAsAtof) {
   }
 }
 
+TEST(NumberText, RandomDecimalsReadAsAtof) {
+  // The shapes real files hold: fixed and exponent notation at every precision, and long runs
+  // of digits on both sides of the fast path's limits (19 digits, 2^53, 10^22).
+  std::mt19937_64 random(2024);
+  std::uniform_real_distribution<double> exponent(-30.0, 30.0);
+  char text[400];
+  for (int round = 0; round < 200000; ++round) {
+    const double magnitude = std::pow(10.0, exponent(random));
+    const double value = (random() & 1U) != 0 ? magnitude : -magnitude;
+    const int precision = static_cast<int>(random() % 18);
+    switch (round % 3) {
+      case 0:
+        std::snprintf(text, sizeof text, "%.*f", precision, value);
+        break;
+      case 1:
+        std::snprintf(text, sizeof text, "%.*E", precision, value);
+        break;
+      default: {
+        std::string digits;
+        const int count = 1 + static_cast<int>(random() % 24);
+        const int point = static_cast<int>(random() % static_cast<unsigned>(count + 1));
+        for (int i = 0; i < count; ++i) {
+          if (i == point) digits.push_back('.');
+          digits.push_back(static_cast<char>('0' + random() % 10));
+        }
+        std::snprintf(text, sizeof text, "%s%se%d", (random() & 1U) != 0 ? "-" : "", digits.c_str(),
+                      static_cast<int>(random() % 60) - 30);
+        break;
+      }
+    }
+    ExpectSameAsStrtod(text);
+  }
+  for (const char* edge :
+       {"9007199254740992", "9007199254740993", "9007199254740993e-22", "1234567890123456789",
+        "12345678901234567890", "1e22", "1e23", "4.5e-22", "4.5e-23", "0.0000000000000000000001",
+        "1.e5", "1.5e", "1.5e+", "1.5e-x", "2E-0", "-0.000000"}) {
+    ExpectSameAsStrtod(edge);
+  }
+}
+
 TEST(NumberText, IntegersReadAsAtoi) {
   struct Case {
     const char* text;

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Whole-process benchmark. Builds zarfileio and the benchmark programs, generates large files,
+# runs each job as a process of its own under /usr/bin/time (wall time, throughput, peak
+# memory), then runs the in-process benchmarks and prints each job's ratio to its bare loop.
+#
+#   bench/whole_process.sh [SECTION...]       every section when none is named
+#
+# Environment: ZAR_BENCH_BUILD (build folder, default build/bench), ZAR_BENCH_DIR (folder for
+# the generated files, default a temporary folder removed at the end).
+#
+# Adding a subject: write a function section_<name> below (use `measure` and `ratio`) and add
+# <name> to SECTIONS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+SECTIONS=(filelib)
+
+build=${ZAR_BENCH_BUILD:-build/bench}
+if [ -n "${ZAR_BENCH_DIR:-}" ]; then
+  work=$ZAR_BENCH_DIR
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
+
+scripts/deps.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZAR_BUILD_BENCH=ON \
+  -DZAR_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target zarfileio filelib_bench >/dev/null
+tool=$build/cli/zarfileio
+bench=$build/bench/filelib_bench
+
+mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
+
+# measure LABEL BYTES LIMIT_BYTES COMMAND...
+# Runs COMMAND once; prints its wall time, BYTES per second and peak resident memory, and
+# whether the peak stays within LIMIT_BYTES (skipped when LIMIT_BYTES is "-").
+measure() {
+  local label=$1 bytes=$2 limit=$3
+  shift 3
+  local times=$work/time.txt
+  /usr/bin/time -f '%e %M' -o "$times" "$@" >/dev/null
+  local seconds kib
+  read -r seconds kib <"$times"
+  local rate verdict=""
+  rate=$(awk -v b="$bytes" -v s="$seconds" 'BEGIN { printf "%.0f", (s > 0 ? b / 1048576 / s : 0) }')
+  if [ "$limit" != "-" ]; then
+    if [ $((kib * 1024)) -le "$limit" ]; then verdict="within"; else verdict="OVER"; fi
+    verdict="  ($verdict file + model = $(mb "$limit") MB)"
+  fi
+  printf '  %-44s %7.2f s %7s MB/s  peak %7s MB%s\n' "$label" "$seconds" "$rate" \
+    "$(mb $((kib * 1024)))" "$verdict"
+}
+
+# ratio JSON LABEL JOB BASELINE: the job's median time over the baseline's (wall clock, and
+# process CPU time, which a busy machine disturbs less), and both throughputs, from a Google
+# Benchmark JSON report with repetitions.
+ratio() {
+  local json=$1 label=$2 job=$3 base=$4
+  jq -r --arg job "$job" --arg base "$base" --arg title "$label" '
+    def r: . * 100 | round / 100;
+    def median($n): .benchmarks | map(select(.aggregate_name == "median"
+        and (.run_name | split("/")[0]) == $n))[0];
+    median($job) as $j | median($base) as $b
+    | "  \($title): \($j.real_time / $b.real_time | r)x the bare loop in wall time, \($j.cpu_time / $b.cpu_time | r)x in CPU time  (\($j.bytes_per_second / 1048576 | round) MB/s vs \($b.bytes_per_second / 1048576 | round) MB/s)"
+  ' "$json"
+}
+
+section_filelib() {
+  echo "== filelib: HTR (60 segments x 20000 frames) and TRC (80 markers x 60000 frames, 2% missing)"
+  local htr=$work/large.htr trc=$work/large.trc
+  [ -f "$htr" ] || "$bench" generate-htr "$htr"
+  [ -f "$trc" ] || "$bench" generate-trc "$trc"
+  local htr_bytes trc_bytes htr_model trc_model
+  htr_bytes=$(stat -c %s "$htr")
+  trc_bytes=$(stat -c %s "$trc")
+  htr_model=$("$bench" model-bytes "$htr")
+  trc_model=$("$bench" model-bytes "$trc")
+  echo "  HTR file $(mb "$htr_bytes") MB, model $(mb "$htr_model") MB;" \
+    "TRC file $(mb "$trc_bytes") MB, model $(mb "$trc_model") MB"
+  # Warm the page cache so that every job reads from memory alike.
+  cat "$htr" "$trc" >/dev/null
+  echo "  whole processes:"
+  measure "zarfileio htr check (read)" "$htr_bytes" $((htr_bytes + htr_model)) \
+    "$tool" htr check "$htr"
+  measure "bare parse of the HTR file" "$htr_bytes" - "$bench" bare-parse "$htr"
+  measure "zarfileio htr convert (read + write)" "$htr_bytes" $((htr_bytes + htr_model)) \
+    "$tool" htr convert "$htr" "$work/converted.htr"
+  measure "zarfileio trc check (read)" "$trc_bytes" $((trc_bytes + trc_model)) \
+    "$tool" trc check "$trc"
+  measure "bare parse of the TRC file" "$trc_bytes" - "$bench" bare-parse "$trc"
+  echo "  in one process (medians of 5 runs):"
+  local json=$work/filelib_bench.json
+  ZAR_BENCH_DIR=$work "$bench" --benchmark_repetitions=5 --benchmark_filter=BM_ --benchmark_report_aggregates_only=true \
+    --benchmark_format=json >"$json"
+  ratio "$json" "HTR reader" BM_HtrRead BM_HtrBareParse
+  ratio "$json" "TRC reader" BM_TrcRead BM_TrcBareParse
+  ratio "$json" "HTR writer" BM_HtrWrite BM_HtrBareFormat
+  echo "  targets: readers and writer at most 1.2x; peak memory within file + model"
+}
+
+selected=("$@")
+[ ${#selected[@]} -gt 0 ] || selected=("${SECTIONS[@]}")
+for section in "${selected[@]}"; do
+  "section_$section"
+done
