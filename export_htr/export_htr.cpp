@@ -1,15 +1,29 @@
 #include "export_htr/export_htr.h"
 
+#include <cstdint>
+
+#include "export_htr/export_htr_dialog.h"
+#include "export_htr/export_htr_options.h"
+#include "export_htr/htr_export_messages.h"
+#include "export_htr/htr_hierarchy_walk.h"
 #include "frame/about_box.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/translator_identity.h"
+#include "sdk/modra_host.h"
 
 namespace zar {
 namespace {
 
-constexpr const char* kErrorCaption = "ExportHTR Error";
-constexpr const char* kNotAvailable = "Exporting HTR files is not available in this build.";
+// The progress display's work function: the export does its work itself.
+std::uint32_t NoProgressWork(void* /*argument*/) { return 0; }
+
+// A scene frame number plus the user's offset. Frame numbers are written as unsigned 32-bit
+// values, so a sum beyond the 32-bit range wraps around as it would there.
+std::int32_t OffsetFrame(std::int32_t frame, std::int32_t offset) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) +
+                                   static_cast<std::uint32_t>(offset));
+}
 
 }  // namespace
 
@@ -23,11 +37,77 @@ const char* ExportHTR::OtherMessage2() { return kTranslatorOtherMessage; }
 unsigned ExportHTR::Version() { return kTranslatorVersion; }
 void ExportHTR::ShowAbout(modra::WindowHandle owner) { ShowAboutBox(owner); }
 
-int ExportHTR::DoExport(const char* /*name*/, modra::ExportContext* /*context*/,
-                        modra::HostInterface* /*host*/, int /*suppress_prompts*/,
+int ExportHTR::DoExport(const char* name, modra::ExportContext* /*context*/,
+                        modra::HostInterface* host, int suppress_prompts,
                         std::uint32_t /*options*/) {
-  message_reporter.Report(kNotAvailable, kErrorCaption);
-  return modra::kTranslatorFailed;
+  if (host == nullptr) return modra::kTranslatorFailed;
+  file_name_ = name != nullptr ? name : "";
+  modra::SuspendAnimate();
+  modra::SuspendSetKeyMode();
+  modra::AnimateOff();
+  const int result = Export(*host, suppress_prompts != 0);
+  modra::ResumeSetKeyMode();
+  modra::ResumeAnimate();
+  return result;
+}
+
+int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
+  if (host.IsModeActive() != 0) host.EndActiveMode();
+  host.BeginProgress(htr_export::kProgressTitle, 1, NoProgressWork, nullptr);
+  host.UpdateProgress(0, 1, nullptr);
+
+  model_.Clear();
+  ExportHTROptions& options = export_htr_options;
+  const int ticks_per_frame = modra::GetTicksPerFrame();
+  const modra::Interval range = host.AnimationRange();
+  options.StartFrame = range.Start() / ticks_per_frame;
+  options.EndFrame = range.End() / ticks_per_frame;
+
+  if (!quiet && !RunExportHTRDialog(host.MainWindow())) {
+    host.EndProgress();
+    model_.Clear();
+    return modra::kTranslatorSucceeded;
+  }
+  modra::SceneNode* root_bone = FindRootBone(host);
+  if (root_bone == nullptr) {
+    host.EndProgress();
+    return modra::kTranslatorFailed;
+  }
+
+  model_.SetDataFrameRate(modra::kTicksPerSecond / ticks_per_frame);
+  model_.SetCalibrationUnits(LengthUnit::kMillimetres);
+  HTRExportChoices choices;
+  choices.savedPose = options.Pose;
+  choices.animate = options.Animate;
+  choices.parentTransforms = options.ParentTransforms;
+  if (options.Animate) {
+    choices.first = options.Range ? options.StartFrame : range.Start() / ticks_per_frame;
+    choices.last = options.Range ? options.EndFrame : range.End() / ticks_per_frame;
+    // The dialog refuses an end before the start; a count below one cannot be written.
+    const std::int64_t count = static_cast<std::int64_t>(choices.last) - choices.first + 1;
+    model_.SetNumFrames(count > 0 ? static_cast<std::int32_t>(count) : 0);
+    model_.SetStartFrame(OffsetFrame(choices.first, options.Offset));
+  }
+
+  HTRHierarchyWalk walk(host, model_, choices);
+  if (!walk.Walk(root_bone, nullptr)) {
+    host.EndProgress();
+    return modra::kTranslatorFailed;
+  }
+  model_.SetRotationUnits(RotationUnit::kDegrees);
+  model_.Scale(modra::GetMasterScale(modra::kUnitMillimetres) * options.ScaleFactor);
+  host.UpdateProgress(90, 1, nullptr);
+
+  const std::string problem = model_.Write(file_name_);
+  if (!problem.empty()) {
+    message_reporter.Report(problem.c_str(), htr_export::kErrorCaption);
+    host.EndProgress();
+    return modra::kTranslatorFailed;
+  }
+  host.UpdateProgress(100, 1, nullptr);
+  host.EndProgress();
+  model_.Clear();
+  return modra::kTranslatorSucceeded;
 }
 
 ExportHTRClassDesc::ExportHTRClassDesc()

@@ -1,0 +1,183 @@
+#include "export_htr/htr_hierarchy_walk.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "export_htr/htr_export_messages.h"
+#include "frame/message_reporter.h"
+#include "import_htr/htr_axes.h"
+#include "import_htr/htr_skeleton.h"
+#include "math/zar_euler_rotation.h"
+
+namespace zar {
+
+namespace {
+
+// The bone's length parameter (block 0, identifier 3) at time 0; 0 when the node has none.
+float BoneLengthParameter(modra::SceneNode* node) {
+  modra::SceneObject* object = node->NodeObject();
+  modra::ParamBlock* block = object != nullptr ? object->ParameterBlock(0) : nullptr;
+  float length = 0.0f;
+  if (block == nullptr) return length;
+  modra::Interval valid = modra::Interval::Forever();
+  if (!block->FloatParameter(modra::kBoneLength, 0, length, valid, 0)) return 0.0f;
+  return length;
+}
+
+ZAREulerRotation<double> AnglesOf(const ZARRotationMatrix3<double>& m) {
+  ZAREulerRotation<double> angles;
+  angles.SetFromMatrix(m);
+  return angles;
+}
+
+ZARVector3<double> Times(const ZARVector3<double>& v, double factor) {
+  return ZARVector3<double>(v.X() * factor, v.Y() * factor, v.Z() * factor);
+}
+
+}  // namespace
+
+bool IsExportBone(modra::SceneNode* node) {
+  if (node == nullptr) return false;
+  modra::SceneObject* object = node->NodeObject();
+  return object != nullptr && object->ClassIdentifier() == modra::kBoneObjectClassId;
+}
+
+HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
+                                   const HTRExportChoices& choices)
+    : host_(host), model_(model), choices_(choices) {}
+
+HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool root,
+                                                    modra::TimeValue time) const {
+  Sample sample;
+  sample.nodeWorld = node->NodeTransform(time);
+  modra::SceneNode* parentNode = node->ParentNode();
+  if (parentNode != nullptr) sample.parentWorld = parentNode->NodeTransform(time);
+
+  // With parent transforms the root's motion is its world transform: everything its scene
+  // parents do, their scale included, is in it already.
+  const bool world = root && choices_.parentTransforms;
+  const modra::Matrix3 local =
+      world ? sample.nodeWorld : sample.nodeWorld * modra::Inverse(sample.parentWorld);
+
+  modra::Point3 translation;
+  modra::Quat rotation;
+  modra::Point3 scale;
+  modra::DecomposeMatrix(local, translation, rotation, scale);
+  modra::Point3 parentTranslation;
+  modra::Quat parentRotation;
+  modra::Point3 parentScale;
+  modra::DecomposeMatrix(sample.parentWorld, parentTranslation, parentRotation, parentScale);
+
+  sample.translation =
+      UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z), root);
+  float angles[3] = {0.0f, 0.0f, 0.0f};
+  modra::QuatToEuler(rotation, angles);
+  ZARRotationMatrix3<double> hostRotation;
+  hostRotation.SetFromEuler(ZAREulerRotation<double>(angles[0], angles[1], angles[2]));
+  sample.rotation = UnmapHTRRotation(hostRotation, root);
+  sample.scale = scale.x;
+  sample.parentScale = world ? 1.0f : parentScale.x;
+  return sample;
+}
+
+bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
+  const char* const keys[] = {kHTRBaseTransX, kHTRBaseTransY, kHTRBaseTransZ, kHTRBaseRotX,
+                              kHTRBaseRotY,   kHTRBaseRotZ,   kHTRBaseLength};
+  float values[7] = {};
+  for (int i = 0; i < 7; ++i) {
+    if (!node->UserFloatProperty(keys[i], values[i])) return false;
+  }
+  segment.SetBaseTranslation(values[0], values[1], values[2]);
+  segment.SetBaseRotation(values[3], values[4], values[5]);
+  segment.SetBoneLength(values[6]);
+  // A bone without length gives no usable ratio; the writer then leaves its factors as they are.
+  segment.SetReferenceLength(static_cast<double>(values[6]) /
+                             static_cast<double>(BoneLengthParameter(node)));
+  model_.SetNormaliseScaleFactors(true);
+  return true;
+}
+
+void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
+  const modra::TimeValue now = host_.CurrentTime();
+  const Sample sample = SampleAt(node, segment.IsRoot(), now);
+
+  modra::SceneNode* parentNode = node->ParentNode();
+  const bool nodeOffset = !(sample.nodeWorld == node->ObjectTransform(now));
+  const bool parentOffset =
+      parentNode != nullptr && !(sample.parentWorld == parentNode->ObjectTransform(now));
+  if (nodeOffset || parentOffset) {
+    const std::string warning = std::string(htr_export::kObjectOffsetBefore) + node->NodeName() +
+                                htr_export::kObjectOffsetAfter;
+    message_reporter.Report(warning.c_str(), htr_export::kErrorCaption);
+  }
+
+  segment.SetBaseTranslation(Times(sample.translation, sample.parentScale));
+  segment.SetBaseRotation(AnglesOf(sample.rotation));
+  const float scale = sample.scale * sample.parentScale;
+  segment.SetBoneLength(scale * BoneLengthParameter(node));
+  segment.SetReferenceLength(scale);
+  model_.SetNormaliseScaleFactors(true);
+}
+
+void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
+                                    const HTRSegment* parent) const {
+  const bool root = parent == nullptr;
+  const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
+  const ZARVector3<double> base = segment.BaseTranslation();
+  ZARRotationMatrix3<double> baseRotation;
+  baseRotation.SetFromEuler(segment.BaseRotation());
+  const ZARRotationMatrix3<double> undoBase = baseRotation.Transposed();
+
+  segment.ReserveFrames(static_cast<std::int64_t>(choices_.last) - choices_.first);
+  for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
+    const auto k = static_cast<std::int32_t>(c - choices_.first);
+    const auto time = static_cast<modra::TimeValue>(c * ticksPerFrame);
+    const Sample sample = SampleAt(node, root, time);
+
+    // A child's translation is measured in its parent's scaled axes, so it takes the parent's
+    // accumulated scale; the root's takes its scene parent's (none with parent transforms).
+    const double parentFactor =
+        root ? static_cast<double>(sample.parentScale) : parent->FrameScaleFactor(k);
+    const ZARVector3<double> scaled = Times(sample.translation, parentFactor);
+    const ZARVector3<double> translation(scaled.X() - base.X(), scaled.Y() - base.Y(),
+                                         scaled.Z() - base.Z());
+    const ZAREulerRotation<double> rotation = AnglesOf(undoBase * sample.rotation);
+    const double factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
+    segment.AppendFrame(translation, rotation, factor);
+  }
+}
+
+bool HTRHierarchyWalk::Walk(modra::SceneNode* node, HTRSegment* parent) {
+  HTRSegment segment;
+  if (parent == nullptr) segment.SetRoot(true);
+  const char* name = node->NodeName();
+  if (name == nullptr) name = "";
+  if (std::strstr(name, htr_export::kEffectorMark) != nullptr) return true;
+  segment.SetName(name);
+
+  if (!choices_.savedPose || !SavedBasePosition(node, segment)) {
+    CurrentBasePosition(node, segment);
+  }
+  if (choices_.animate) SampleFrames(node, segment, parent);
+
+  HTRSegment* stored = model_.AddSegment(segment);
+  if (stored == nullptr) {
+    message_reporter.Report(htr_export::kBadBoneName, htr_export::kErrorCaption);
+    return false;
+  }
+  if (parent != nullptr) stored->SetParent(parent);
+
+  ++segmentCount_;
+  const float done =
+      static_cast<float>(segmentCount_) / static_cast<float>(model_.NumSegments()) * 90.0f;
+  host_.UpdateProgress(static_cast<int>(done), 1, nullptr);
+
+  for (int i = 0; i < node->ChildCount(); ++i) {
+    modra::SceneNode* child = node->Child(i);
+    if (child != nullptr && IsExportBone(child)) Walk(child, stored);
+  }
+  return true;
+}
+
+}  // namespace zar

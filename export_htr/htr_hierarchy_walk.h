@@ -1,0 +1,73 @@
+#ifndef ZAR_EXPORT_HTR_HTR_HIERARCHY_WALK_H_
+#define ZAR_EXPORT_HTR_HTR_HIERARCHY_WALK_H_
+
+// Sampling a host bone hierarchy into an HTR model: one segment per bone in depth-first
+// pre-order, each with its base position and, when animation is exported, one frame per
+// exported frame, all in HTR axes and in the scene's units.
+
+#include <cstdint>
+
+#include "filelib/htr_file.h"
+#include "filelib/htr_segment.h"
+#include "math/zar_rotation_matrix3.h"
+#include "math/zar_vector3.h"
+#include "sdk/modra_host.h"
+
+namespace zar {
+
+// The options of one export, as the options dialog left them (or as held when the host asks for
+// no prompts), with the frame range fixed for the whole export.
+struct HTRExportChoices {
+  bool savedPose = true;         // take the base position from the bones' saved properties
+  bool animate = true;           // sample one frame per frame from `first` to `last`
+  bool parentTransforms = true;  // the root's motion includes its scene parents' transforms
+  std::int32_t first = 0;        // first and last frame sampled (scene frames)
+  std::int32_t last = -1;
+};
+
+// True when the node carries a host bone object.
+bool IsExportBone(modra::SceneNode* node);
+
+// Fills an HTR model from a bone hierarchy.
+class HTRHierarchyWalk {
+ public:
+  HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model, const HTRExportChoices& choices);
+
+  // Adds `node` (as a root segment when `parent` is none) and its bone descendants to the model.
+  // A node whose name contains "Effector" is left out with its subtree, silently. A node whose
+  // segment the model refuses (its name is taken or contains a space) is reported and left out
+  // with its subtree; the answer is then false. Children that fail do not stop their siblings.
+  bool Walk(modra::SceneNode* node, HTRSegment* parent);
+
+  // Segments added so far.
+  std::int32_t segmentCount() const { return segmentCount_; }
+
+ private:
+  // A node's transform relative to its parent segment's node at one time, in HTR axes.
+  struct Sample {
+    ZARVector3<double> translation;       // in scene units, not yet scaled by the parent's scale
+    ZARRotationMatrix3<double> rotation;  // the HTR rotation matrix
+    float scale = 1.0f;                   // X scale of the local transform
+    float parentScale = 1.0f;             // X scale the local translation is measured in
+    modra::Matrix3 nodeWorld;             // the transforms it was taken from
+    modra::Matrix3 parentWorld;
+  };
+
+  Sample SampleAt(modra::SceneNode* node, bool root, modra::TimeValue time) const;
+  // The saved base position of the seven node properties; false (segment unchanged) unless all
+  // seven are present.
+  bool SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
+  // The base position of the node's pose at the current time; warns about an object offset.
+  void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
+  // Appends one frame per exported frame.
+  void SampleFrames(modra::SceneNode* node, HTRSegment& segment, const HTRSegment* parent) const;
+
+  modra::HostInterface& host_;
+  HTRFile& model_;
+  HTRExportChoices choices_;
+  std::int32_t segmentCount_ = 0;
+};
+
+}  // namespace zar
+
+#endif  // ZAR_EXPORT_HTR_HTR_HIERARCHY_WALK_H_
