@@ -31,6 +31,8 @@ void AddTrcCommands(CLI::App& app);
 void AddPluginCommands(CLI::App& app);
 // scene info, scene keys.
 void AddSceneCommands(CLI::App& app);
+// import-htr.
+void AddImportHtrCommand(CLI::App& app);
 
 }  // namespace zar::cli
 

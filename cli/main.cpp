@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   zar::cli::AddTrcCommands(app);
   zar::cli::AddPluginCommands(app);
   zar::cli::AddSceneCommands(app);
+  zar::cli::AddImportHtrCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {

@@ -13,3 +13,10 @@ if(TARGET zarfileio_plugin)
     ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
   add_dependencies(import_htr_plugin_test zarfileio_plugin)
 endif()
+# zarfileio import-htr as a separate process, on the real sample file.
+if(TARGET zarfileio AND TARGET zarfileio_plugin)
+  zar_add_test(import_htr_tool_test SOURCES import_htr_tool_test.cpp
+    LIBS zar::modra zar::filelib zar::math)
+  target_compile_definitions(import_htr_tool_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+  add_dependencies(import_htr_tool_test zarfileio zarfileio_plugin)
+endif()
