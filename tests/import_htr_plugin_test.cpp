@@ -287,7 +287,9 @@ TEST_F(ImportHtrPlugin, OkSavesTheNineValuesInOrderAndTheNextDialogShowsThem) {
                                                      "RotationController", "Size", "ScaleFactor"}));
   User().ClearShown();
   ImportFrames(5);  // cancelled: shows what was remembered
-  const DialogState& d = Shown(ShownEvent::Kind::kDialogOpened).at(0).dialog;
+  const auto opened = Shown(ShownEvent::Kind::kDialogOpened);
+  ASSERT_EQ(opened.size(), 1U);
+  const DialogState& d = opened[0].dialog;
   EXPECT_EQ(ControlOf(d, kTcb).checked, 1U);
   EXPECT_EQ(ControlOf(d, kBase).checked, 1U);
   EXPECT_EQ(ControlOf(d, kEffectors).checked, 1U);
