@@ -1,0 +1,4 @@
+# TRC to PNX conversion against reading the TRC file and a bare formatting loop.
+if(TARGET zar::utilities_files)
+  zar_add_benchmark(pnx_bench SOURCES pnx_bench.cpp LIBS zar::utilities_files)
+endif()

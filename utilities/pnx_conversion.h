@@ -1,0 +1,50 @@
+#ifndef ZAR_UTILITIES_PNX_CONVERSION_H_
+#define ZAR_UTILITIES_PNX_CONVERSION_H_
+
+// The TRC to PNX conversion the utilities panel starts: source files chosen in the open-file
+// dialog, one PNX file each, and in batch mode a log beside the PNX files.
+
+#include <string>
+
+#include "filelib/trc_file.h"
+#include "sdk/modra_sdk.h"
+#include "utilities/mnm_mapping.h"
+#include "utilities/pnx_paths.h"
+
+namespace zar {
+
+// The converter settings, as the panel edits them and the registry keeps them.
+struct PnxSettings {
+  std::string mnm_path = "<none>";     // the mapping file, loaded at every conversion
+  std::string input_path = "C:\\";     // where the source dialog opens; a batch sets it
+  std::string output_path = "<none>";  // folder of batch PNX files and the log
+  bool filter = true;                  // rename mapped markers, drop the others
+  bool batch = false;                  // several source files and a log
+  bool trc_name = true;                // name each PNX file after its TRC file instead of asking
+  bool trc_space = true;               // the offset is in TRC axes (else in Modra axes)
+  bool offset = false;                 // add the offset to every position
+  float offset_x = 0.0f;
+  float offset_y = 0.0f;
+  float offset_z = 0.0f;
+};
+
+// Everything one conversion works on. The mapping list keeps what the conversion loaded into
+// it; the TRC model is emptied after each file.
+struct PnxJob {
+  modra::HostInterface* host = nullptr;
+  PnxSettings* settings = nullptr;
+  MappingList* mapping = nullptr;
+  TRCFile* trc = nullptr;
+};
+
+// Runs one conversion with the current settings. True when every chosen file was converted;
+// false when the conversion stopped early, did nothing, or a file of a batch could not be read.
+bool RunPnxConversion(const PnxJob& job);
+
+// Writes the PNX file of `trc` to `path` with the current time and the placement of
+// `settings`; false (nothing written) when the file cannot be created or written.
+bool WritePnxForSettings(const TRCFile& trc, const PnxSettings& settings, const std::string& path);
+
+}  // namespace zar
+
+#endif  // ZAR_UTILITIES_PNX_CONVERSION_H_
