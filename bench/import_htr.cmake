@@ -6,4 +6,9 @@ if(TARGET zar::modra AND TARGET zar::filelib)
             ${PROJECT_SOURCE_DIR}/import_htr/htr_keying.cpp
     LIBS zar::modra zar::filelib zar::math)
   target_include_directories(import_htr_bench PRIVATE ${PROJECT_SOURCE_DIR})
+  if(TARGET zarfileio_plugin)
+    target_compile_definitions(import_htr_bench PRIVATE
+      ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
+    add_dependencies(import_htr_bench zarfileio_plugin)
+  endif()
 endif()

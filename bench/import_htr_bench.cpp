@@ -1,7 +1,8 @@
 // Time of the HTR import against the time to read its file: a generated 60-segment ×
 // 20000-frame file is read, and a skeleton built from it is keyed at every frame, in the same
 // run. The per-key time is the keying time over the number of keys set (a position key and a
-// rotation key per segment and frame).
+// rotation key per segment and frame). The whole import through the built plug-in runs too;
+// its time less the reading time, over its keys, is the import's own time per key.
 //
 //   import_htr_bench [benchmark flags]
 
@@ -18,6 +19,7 @@
 #include "import_htr/htr_keying.h"
 #include "import_htr/htr_skeleton.h"
 #include "modra/host.h"
+#include "modra/modules.h"
 
 namespace {
 
@@ -76,7 +78,9 @@ void BM_ReadFile(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keys every node of a freshly built skeleton with all frames, base position included.
+// Keys every node of a skeleton with all frames, base position included: a freshly built
+// skeleton (range(0) = 0), or one already keyed over the same frames, whose keys the keying
+// window clears first (range(0) = 1).
 void BM_KeySkeleton(benchmark::State& state) {
   zar::HTRFile model;
   const std::string problem = model.Read(BenchFile(), true);
@@ -84,6 +88,7 @@ void BM_KeySkeleton(benchmark::State& state) {
     state.SkipWithError(problem.c_str());
     return;
   }
+  const bool keyedBefore = state.range(0) != 0;
   std::int64_t keys = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -97,6 +102,7 @@ void BM_KeySkeleton(benchmark::State& state) {
     zar::HTRSkeletonBuilder builder(job);
     modra::SceneNode* root = builder.CreateSkeleton(*model.FindRootSegment(), nullptr);
     host->BeginProgress("bench", 1, nullptr, nullptr);
+    if (root != nullptr && keyedBefore) zar::KeyNode(job, root, *model.FindRootSegment());
     state.ResumeTiming();
 
     if (root == nullptr || !zar::KeyNode(job, root, *model.FindRootSegment())) {
@@ -112,7 +118,39 @@ void BM_KeySkeleton(benchmark::State& state) {
   state.counters["per_key"] = benchmark::Counter(
       static_cast<double>(keys), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_KeySkeleton)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeySkeleton)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#ifdef ZAR_PLUGIN_FILE
+// The whole import as the host runs it, without prompts: reading, unit conversion, building
+// the skeleton and its dummy, keying, the animation range.
+void BM_ImportThroughPlugin(benchmark::State& state) {
+  const std::string& file = BenchFile();
+  std::string error;
+  const auto plugin = modra::host::PluginLibrary::Load(ZAR_PLUGIN_FILE, error);
+  modra::ClassDesc* descriptor = plugin != nullptr ? plugin->FindClass("ImportHTR") : nullptr;
+  if (descriptor == nullptr) {
+    state.SkipWithError(error.empty() ? "no ImportHTR class" : error.c_str());
+    return;
+  }
+  std::int64_t keys = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto host = std::make_unique<modra::host::Host>();
+    state.ResumeTiming();
+
+    if (host->RunImport(*descriptor, file, true) != 1) state.SkipWithError("import failed");
+
+    state.PauseTiming();
+    keys += 2LL * kSegments * kFrames;
+    host.reset();
+    state.ResumeTiming();
+  }
+  state.counters["keys"] = static_cast<double>(keys);
+  state.counters["per_key"] = benchmark::Counter(
+      static_cast<double>(keys), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ImportThroughPlugin)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
 
 }  // namespace
 

@@ -130,14 +130,27 @@ bool KeySingleNode(HTRImportJob& job, modra::SceneNode* node, const HTRSegment& 
 }  // namespace
 
 void ClearKeyWindow(modra::Controller& controller, std::int64_t from, std::int64_t to) {
-  // RemoveKeyAt does nothing where there is no key, so only the ticks between the first and the
-  // last key are visited.
-  const int count = controller.KeyCount();
-  if (count <= 0) return;
-  const std::int64_t first = std::max<std::int64_t>(from, controller.KeyTime(0));
-  const std::int64_t last = std::min<std::int64_t>(to - 1, controller.KeyTime(count - 1));
-  for (std::int64_t t = first; t <= last; ++t) {
-    controller.RemoveKeyAt(static_cast<modra::TimeValue>(t));
+  // Removing the key at every tick of the window leaves exactly the keys outside it, and
+  // RemoveKeyAt does nothing where there is no key; so only the keys inside the window are
+  // visited. Keys are in time order: the first one inside is found by bisection, and as keys
+  // go the next one moves down to the same index.
+  int first = 0;
+  int last = controller.KeyCount();
+  while (first < last) {
+    const int middle = first + (last - first) / 2;
+    if (controller.KeyTime(middle) < from) {
+      first = middle + 1;
+    } else {
+      last = middle;
+    }
+  }
+  for (int count = controller.KeyCount(); first < count;) {
+    const modra::TimeValue t = controller.KeyTime(first);
+    if (t >= to) break;
+    controller.RemoveKeyAt(t);
+    const int left = controller.KeyCount();
+    if (left == count) ++first;  // a key the controller keeps is stepped over
+    count = left;
   }
 }
 
