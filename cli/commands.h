@@ -33,6 +33,8 @@ void AddPluginCommands(CLI::App& app);
 void AddSceneCommands(CLI::App& app);
 // import-htr.
 void AddImportHtrCommand(CLI::App& app);
+// import-trc.
+void AddImportTrcCommand(CLI::App& app);
 
 }  // namespace zar::cli
 

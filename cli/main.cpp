@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   zar::cli::AddPluginCommands(app);
   zar::cli::AddSceneCommands(app);
   zar::cli::AddImportHtrCommand(app);
+  zar::cli::AddImportTrcCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {

@@ -14,3 +14,11 @@ if(TARGET zarfileio_plugin)
     ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
   add_dependencies(import_trc_test zarfileio_plugin)
 endif()
+
+# import_trc_cli_test: zarfileio import-trc on the real samples, read back with scene keys.
+if(TARGET zarfileio)
+  zar_add_test(import_trc_cli_test SOURCES import_trc_cli_test.cpp LIBS zar::filelib zar::modra)
+  target_include_directories(import_trc_cli_test PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(import_trc_cli_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+  add_dependencies(import_trc_cli_test zarfileio)
+endif()
