@@ -64,7 +64,8 @@ void HostSession::PressOk() { user().Press(kOkButton); }
 bool HostSession::SelectNode(const std::string& name) {
   modra::host::Node* node = scene().FindByName(name);
   if (node == nullptr) return false;
-  scene().Select(node, true);
+  scene().Select(node, selectionChosen_);
+  selectionChosen_ = true;
   return true;
 }
 

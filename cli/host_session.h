@@ -61,7 +61,8 @@ class HostSession {
   // The dialog's OK button, pressed after the entries queued so far.
   void PressOk();
 
-  // Adds the node named exactly `name` to the selection; false when no node has that name.
+  // Selects the node named exactly `name`; false when no node has that name. The first call
+  // replaces the selection the scene document held, later calls add to it, in order.
   bool SelectNode(const std::string& name);
 
   // Runs the importer or exporter of class `className` on `file` as the host's import and
@@ -92,6 +93,7 @@ class HostSession {
 
   SessionOptions options_;
   bool newScene_ = false;
+  bool selectionChosen_ = false;  // SelectNode has replaced the document's selection
   // Declared first so that it is destroyed last: the host may still call plug-in objects.
   std::unique_ptr<LoadedPlugin> plugin_;
   std::unique_ptr<modra::host::Host> host_;

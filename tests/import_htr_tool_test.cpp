@@ -175,6 +175,13 @@ TEST_F(ImportHtrTool, ExitStatusAndWhatTheUserWasShown) {
   // The last import chained: applying onto its skeleton from the saved scene.
   const ToolRun apply = Import("--apply --select LowerTorso --no-base-position --all --offset 0");
   EXPECT_EQ(apply.status, 0) << apply.output;
+  // The document keeps LowerTorso selected; --select makes Head the selection instead.
+  const ToolRun head = Import("--apply --select Head --offset 5000");
+  EXPECT_EQ(head.status, 0) << head.output;
+  modra::host::Scene scene;
+  ASSERT_EQ(modra::host::LoadSceneDocument(Path("scene.json"), scene), "");
+  EXPECT_EQ(scene.FindByName("Head")->transform()->position()->KeyCount(), 2 * 1141);
+  EXPECT_EQ(scene.FindByName("LowerTorso")->transform()->position()->KeyCount(), 1141);
 }
 
 }  // namespace
