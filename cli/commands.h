@@ -35,6 +35,8 @@ void AddSceneCommands(CLI::App& app);
 void AddImportHtrCommand(CLI::App& app);
 // import-trc.
 void AddImportTrcCommand(CLI::App& app);
+// export-htr.
+void AddExportHtrCommand(CLI::App& app);
 
 }  // namespace zar::cli
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   zar::cli::AddSceneCommands(app);
   zar::cli::AddImportHtrCommand(app);
   zar::cli::AddImportTrcCommand(app);
+  zar::cli::AddExportHtrCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {
