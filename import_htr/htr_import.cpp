@@ -107,8 +107,10 @@ int RunHTRImport(HTRImportJob& job, HTRFile& model, ImportHTROptions& options,
   }
   host.UpdateProgress(10, 1, nullptr);
 
+  const std::int32_t fileEnd =
+      ClampedFrame(std::int64_t{model.StartFrame()} + model.NumFrames() - 1);
   options.StartFrame = model.StartFrame();
-  options.EndFrame = ClampedFrame(std::int64_t{model.StartFrame()} + model.NumFrames() - 1);
+  options.EndFrame = fileEnd;
   if (!quiet) {
     const std::intptr_t answer = RunImportHTROptionsDialog(host.MainWindow(), options);
     if (answer == 0) {
@@ -128,7 +130,7 @@ int RunHTRImport(HTRImportJob& job, HTRFile& model, ImportHTROptions& options,
     job.frameCount = model.NumFrames();
     // "All" keys the whole file, whatever the disabled From and To boxes held on OK.
     c.startFrame = model.StartFrame();
-    c.endFrame = options.EndFrame;
+    c.endFrame = fileEnd;
   }
   if (!c.animate) job.frameCount = 1;
   job.keyedSegments = 0;
