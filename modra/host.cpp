@@ -141,6 +141,7 @@ int Host::BeginProgress(const char* title, int, ProgressFunction function, void*
   e.kind = ShownEvent::Kind::kProgressBegin;
   e.text = progress_.title;
   user_.Record(std::move(e));
+  if (progressWatcher_) progressWatcher_(progress_);
   if (function != nullptr) function(argument);
   return 1;
 }
@@ -157,6 +158,7 @@ void Host::UpdateProgress(int percent, int, const char* title) {
   e.text = progress_.title;
   e.number = percent;
   user_.Record(std::move(e));
+  if (progressWatcher_) progressWatcher_(progress_);
 }
 
 void Host::EndProgress() {
@@ -171,6 +173,7 @@ void Host::EndProgress() {
   e.kind = ShownEvent::Kind::kProgressEnd;
   e.text = progress_.title;
   user_.Record(std::move(e));
+  if (progressWatcher_) progressWatcher_(progress_);
 }
 
 bool Host::TakeHostAction() {

@@ -8,6 +8,7 @@
 // that was current before it current again. A host still holding plug-in objects (an open
 // utility, a pick mode) calls them when it is destroyed: destroy it before unloading the plug-in.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -75,6 +76,11 @@ class Host final : public HostInterface, public UtilityPanel {
     int ended = 0;
   };
   const Progress& progress() const { return progress_; }
+  // Called with the progress display's state each time it opens, shows a new percent or ends,
+  // so that a tool can draw it as it goes. An empty function stops the calls.
+  void SetProgressWatcher(std::function<void(const Progress&)> watcher) {
+    progressWatcher_ = std::move(watcher);
+  }
   int viewportRefreshes() const { return viewportRefreshes_; }
   int forwardedMouseMessages() const { return forwardedMouse_; }
   const std::vector<WindowHandle>& panelPages() const { return pages_; }
@@ -137,6 +143,7 @@ class Host final : public HostInterface, public UtilityPanel {
   UtilityObj* utility_ = nullptr;
   int viewportRefreshes_ = 0;
   int forwardedMouse_ = 0;
+  std::function<void(const Progress&)> progressWatcher_;
   bool quitting_ = false;
 };
 
