@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
@@ -44,19 +45,31 @@ std::string RotationKind(modra::Controller* controller) {
   return controller->ClassIdentifier() == modra::kTcbRotationClassId ? " (TCB)" : " (Euler)";
 }
 
-void PrintTree(Node& node, int depth, const std::vector<std::uint32_t>& selection) {
-  std::string line(static_cast<std::size_t>(depth) * 2, ' ');
-  line += node.name() + "  " + ObjectKind(node);
-  if (modra::host::TransformController* t = node.transform()) {
-    line += "  position keys " + Keys(t->position());
-    line += "  rotation keys " + Keys(t->rotation()) + RotationKind(t->rotation());
-    if (t->scale() != nullptr && t->scale()->KeyCount() > 0)
-      line += "  scale keys " + Keys(t->scale());
+// Prints the tree below the root, children in order, indented by depth (without recursion, so a
+// very deep hierarchy prints too).
+void PrintTree(Scene& scene) {
+  const std::vector<std::uint32_t>& selection = scene.selection();
+  std::vector<std::pair<Node*, int>> stack;
+  const auto& top = scene.root().children();
+  for (auto it = top.rbegin(); it != top.rend(); ++it) stack.emplace_back(*it, 1);
+  while (!stack.empty()) {
+    auto [node, depth] = stack.back();
+    stack.pop_back();
+    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    line += node->name() + "  " + ObjectKind(*node);
+    if (modra::host::TransformController* t = node->transform()) {
+      line += "  position keys " + Keys(t->position());
+      line += "  rotation keys " + Keys(t->rotation()) + RotationKind(t->rotation());
+      if (t->scale() != nullptr && t->scale()->KeyCount() > 0)
+        line += "  scale keys " + Keys(t->scale());
+    }
+    for (std::uint32_t h : selection)
+      if (h == node->NodeHandle()) line += "  [selected]";
+    std::cout << line << "\n";
+    const auto& children = node->children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      stack.emplace_back(*it, depth + 1);
   }
-  for (std::uint32_t h : selection)
-    if (h == node.NodeHandle()) line += "  [selected]";
-  std::cout << line << "\n";
-  for (Node* child : node.children()) PrintTree(*child, depth + 1, selection);
 }
 
 int Info(const std::string& path) {
@@ -71,7 +84,7 @@ int Info(const std::string& path) {
   std::cout << "Current time   tick " << scene.currentTime() << "\n";
   std::cout << "System unit    " << scene.millimetresPerUnit() << " mm\n";
   std::cout << "Nodes          " << scene.nodes().size() << "\n";
-  for (Node* top : scene.root().children()) PrintTree(*top, 1, scene.selection());
+  PrintTree(scene);
   return kExitOk;
 }
 

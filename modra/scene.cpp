@@ -164,9 +164,14 @@ void Node::SetLocal(TimeValue t, const Matrix3& local) {
 
 Matrix3 Node::NodeTransform(TimeValue t) {
   if (IsRoot()) return Matrix3::Identity();
-  const Matrix3 local = Local(t);
-  if (parent_ == nullptr || parent_->IsRoot()) return local;
-  return local * parent_->NodeTransform(t);
+  if (parent_ == nullptr || parent_->IsRoot()) return Local(t);
+  // local * parentWorld, composed from the top down without recursion, so that a scene document
+  // with a very deep hierarchy cannot exhaust the stack.
+  std::vector<const Node*> chain;
+  for (const Node* n = this; n != nullptr && !n->IsRoot(); n = n->parent_) chain.push_back(n);
+  Matrix3 world = chain.back()->Local(t);
+  for (std::size_t i = chain.size() - 1; i-- > 0;) world = chain[i]->Local(t) * world;
+  return world;
 }
 
 Matrix3 Node::ObjectTransform(TimeValue t) {
