@@ -26,7 +26,8 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options) {
   command.add_option("--scene", options.scene, "Scene document (created when missing)")->required();
   AddPluginOption(command, options.plugin);
   command.add_flag("--no-prompts", options.noPrompts,
-                   "Run without the options dialog: the remembered options are used");
+                   "Run without the options dialog: the translator uses the options it holds "
+                   "when loaded (its defaults), not the remembered ones");
 }
 
 std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, std::string& error) {
