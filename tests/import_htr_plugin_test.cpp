@@ -71,6 +71,7 @@ class ImportHtrPlugin : public ::testing::Test {
   void TearDown() override {
     host_.reset();
     plugin_.reset();
+    modra::host::RegistryStore::Instance().SetUnavailable(false);
     modra::host::RegistryStore::Instance().CloseAllHandles();
     ::unsetenv("ZARFILEIO_REGISTRY");
     std::error_code ec;
@@ -297,6 +298,22 @@ TEST_F(ImportHtrPlugin, OkSavesTheNineValuesInOrderAndTheNextDialogShowsThem) {
   EXPECT_EQ(ControlOf(d, kSize).text, "2.500000");
   EXPECT_EQ(ControlOf(d, kGlobal).text, "3.000000");
   EXPECT_EQ(ControlOf(d, kOffset).text, "7");  // kept for the life of the library, not stored
+}
+
+TEST_F(ImportHtrPlugin, UnavailableRegistryLeavesTheDefaultsAndShowsNothing) {
+  TearDown();
+  modra::host::RegistryStore::Instance().SetUnavailable(true);
+  SetUp();
+  User().Tick(kTcb, true).Press(kOk);
+  EXPECT_EQ(ImportFrames(3), 1);
+  User().ClearShown();
+  ImportFrames(3);  // cancelled: the dialog shows what the record holds
+  modra::host::RegistryStore::Instance().SetUnavailable(false);
+  EXPECT_TRUE(Messages().empty());
+  const auto opened = Shown(ShownEvent::Kind::kDialogOpened);
+  ASSERT_EQ(opened.size(), 1U);
+  EXPECT_EQ(ControlOf(opened[0].dialog, kTcb).checked, 1U);  // from the record, not the registry
+  EXPECT_TRUE(StoredNames().empty());
 }
 
 // --- Failures of the import ------------------------------------------------------------------
