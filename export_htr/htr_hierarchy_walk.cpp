@@ -48,11 +48,15 @@ HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
     : host_(host), model_(model), choices_(choices) {}
 
 HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool root,
-                                                    modra::TimeValue time) const {
+                                                    modra::TimeValue time,
+                                                    const modra::Matrix3* parentWorld) const {
   Sample sample;
   sample.nodeWorld = node->NodeTransform(time);
-  modra::SceneNode* parentNode = node->ParentNode();
-  if (parentNode != nullptr) sample.parentWorld = parentNode->NodeTransform(time);
+  if (parentWorld != nullptr) {
+    sample.parentWorld = *parentWorld;
+  } else if (modra::SceneNode* parentNode = node->ParentNode(); parentNode != nullptr) {
+    sample.parentWorld = parentNode->NodeTransform(time);
+  }
 
   // With parent transforms the root's motion is its world transform: everything its scene
   // parents do, their scale included, is in it already.
@@ -100,7 +104,7 @@ bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& seg
 
 void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
   const modra::TimeValue now = host_.CurrentTime();
-  const Sample sample = SampleAt(node, segment.IsRoot(), now);
+  const Sample sample = SampleAt(node, segment.IsRoot(), now, nullptr);
 
   modra::SceneNode* parentNode = node->ParentNode();
   const bool nodeOffset = !(sample.nodeWorld == node->ObjectTransform(now));
@@ -121,7 +125,8 @@ void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& s
 }
 
 void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
-                                    const HTRSegment* parent) const {
+                                    const HTRSegment* parent, const Worlds* parentWorlds,
+                                    Worlds& worlds) const {
   const bool root = parent == nullptr;
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
   const ZARVector3<double> base = segment.BaseTranslation();
@@ -129,11 +134,18 @@ void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
   baseRotation.SetFromEuler(segment.BaseRotation());
   const ZARRotationMatrix3<double> undoBase = baseRotation.Transposed();
 
-  segment.ReserveFrames(static_cast<std::int64_t>(choices_.last) - choices_.first);
+  const std::int64_t count = static_cast<std::int64_t>(choices_.last) - choices_.first + 1;
+  segment.ReserveFrames(count - 1);
+  worlds.clear();
+  if (count > 0) worlds.reserve(static_cast<std::size_t>(count));
   for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
     const auto k = static_cast<std::int32_t>(c - choices_.first);
     const auto time = static_cast<modra::TimeValue>(c * ticksPerFrame);
-    const Sample sample = SampleAt(node, root, time);
+    const bool known =
+        parentWorlds != nullptr && static_cast<std::size_t>(k) < parentWorlds->size();
+    const Sample sample =
+        SampleAt(node, root, time, known ? &(*parentWorlds)[static_cast<std::size_t>(k)] : nullptr);
+    worlds.push_back(sample.nodeWorld);
 
     // A child's translation is measured in its parent's scaled axes, so it takes the parent's
     // accumulated scale; the root's takes its scene parent's (none with parent transforms).
@@ -149,6 +161,11 @@ void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
 }
 
 bool HTRHierarchyWalk::Walk(modra::SceneNode* node, HTRSegment* parent) {
+  return WalkBelow(node, parent, nullptr);
+}
+
+bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
+                                 const Worlds* parentWorlds) {
   HTRSegment segment;
   if (parent == nullptr) segment.SetRoot(true);
   const char* name = node->NodeName();
@@ -159,7 +176,8 @@ bool HTRHierarchyWalk::Walk(modra::SceneNode* node, HTRSegment* parent) {
   if (!choices_.savedPose || !SavedBasePosition(node, segment)) {
     CurrentBasePosition(node, segment);
   }
-  if (choices_.animate) SampleFrames(node, segment, parent);
+  Worlds worlds;
+  if (choices_.animate) SampleFrames(node, segment, parent, parentWorlds, worlds);
 
   HTRSegment* stored = model_.AddSegment(segment);
   if (stored == nullptr) {
@@ -175,7 +193,9 @@ bool HTRHierarchyWalk::Walk(modra::SceneNode* node, HTRSegment* parent) {
 
   for (int i = 0; i < node->ChildCount(); ++i) {
     modra::SceneNode* child = node->Child(i);
-    if (child != nullptr && IsExportBone(child)) Walk(child, stored);
+    if (child != nullptr && IsExportBone(child)) {
+      WalkBelow(child, stored, choices_.animate ? &worlds : nullptr);
+    }
   }
   return true;
 }

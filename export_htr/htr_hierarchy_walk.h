@@ -6,6 +6,7 @@
 // exported frame, all in HTR axes and in the scene's units.
 
 #include <cstdint>
+#include <vector>
 
 #include "filelib/htr_file.h"
 #include "filelib/htr_segment.h"
@@ -53,14 +54,23 @@ class HTRHierarchyWalk {
     modra::Matrix3 parentWorld;
   };
 
-  Sample SampleAt(modra::SceneNode* node, bool root, modra::TimeValue time) const;
+  // The node's world transform at every exported frame; its children's samples take their
+  // parent's world transform from here instead of asking the host for it again.
+  using Worlds = std::vector<modra::Matrix3>;
+
+  // The sample at `time`; `parentWorld` is the parent node's world transform then, or null to
+  // ask the host.
+  Sample SampleAt(modra::SceneNode* node, bool root, modra::TimeValue time,
+                  const modra::Matrix3* parentWorld) const;
   // The saved base position of the seven node properties; false (segment unchanged) unless all
   // seven are present.
   bool SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
   // The base position of the node's pose at the current time; warns about an object offset.
   void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
-  // Appends one frame per exported frame.
-  void SampleFrames(modra::SceneNode* node, HTRSegment& segment, const HTRSegment* parent) const;
+  // Appends one frame per exported frame, and fills `worlds` with the node's world transforms.
+  void SampleFrames(modra::SceneNode* node, HTRSegment& segment, const HTRSegment* parent,
+                    const Worlds* parentWorlds, Worlds& worlds) const;
+  bool WalkBelow(modra::SceneNode* node, HTRSegment* parent, const Worlds* parentWorlds);
 
   modra::HostInterface& host_;
   HTRFile& model_;
