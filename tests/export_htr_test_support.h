@@ -6,6 +6,7 @@
 // stand-in, and the checks on written files.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -64,7 +65,9 @@ class PluginSession : public ::testing::Test {
     for (char& c : name) {
       if (c == '/') c = '_';
     }
-    dir_ = std::filesystem::temp_directory_path() / "zar_export_htr_tests" / name;
+    // One folder per process and test: builds of the same tests may run side by side.
+    dir_ = std::filesystem::temp_directory_path() / "zar_export_htr_tests" /
+           (name + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     modra::host::RegistryStore::Instance().SetPathOverride((dir_ / "registry.json").string());
