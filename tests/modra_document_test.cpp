@@ -175,6 +175,15 @@ TEST_F(DocumentTest, HostLoadsAndSavesItsScene) {
   EXPECT_EQ(Host::Current(), nullptr);
 }
 
+TEST_F(DocumentTest, CommittedDocumentLoadsAndSavesUnchanged) {
+  const std::string path = std::string(ZAR_TEST_DATA_DIR) + "/modra/skeleton_scene.json";
+  Scene scene;
+  ASSERT_EQ(modra::host::LoadSceneDocument(path, scene), "");
+  ASSERT_EQ(scene.nodes().size(), 5u);
+  EXPECT_EQ(scene.FindByName("Hips")->transform()->position()->KeyCount(), 5);
+  EXPECT_EQ(modra::host::SceneToText(scene), Slurp(path)) << "the document format has changed";
+}
+
 TEST_F(DocumentTest, SavingReplacesTheFileAtomically) {
   Host host;
   BuildScene(host);
