@@ -108,6 +108,24 @@ TEST(CliHtr, ConvertRewritesInOtherUnits) {
   EXPECT_NE(std::string::npos, refused.err.find(messages::kCannotOpen)) << refused.err;
 }
 
+TEST(CliHtr, ConvertingTwiceGivesIdenticalBytes) {
+  ScratchFolder folder;
+  const std::string once = folder.File("once.htr");
+  const std::string twice = folder.File("twice.htr");
+  ASSERT_EQ(0, Zarfileio({"htr", "convert", testing::SamplePath("htr/fight_a.htr"), once}).status);
+  ASSERT_EQ(0, Zarfileio({"htr", "convert", once, twice}).status);
+  EXPECT_EQ(testing::ReadBytes(once), testing::ReadBytes(twice));
+  HTRFile original;
+  HTRFile converted;
+  ASSERT_EQ("", original.Read(testing::SamplePath("htr/fight_a.htr"), true));
+  ASSERT_EQ("", converted.Read(once, true));
+  ASSERT_EQ(original.NumSegments(), converted.NumSegments());
+  for (std::int32_t i = 0; i < original.NumSegments(); ++i) {
+    EXPECT_EQ(original.Segment(i)->Name(), converted.Segment(i)->Name());
+    EXPECT_EQ(original.Segment(i)->NumStoredFrames(), converted.Segment(i)->NumStoredFrames());
+  }
+}
+
 TEST(CliTrc, CheckAndInfo) {
   const Outcome check = Zarfileio({"trc", "check", testing::BundledSamplePath("markers.trc"),
                                    testing::SamplePath("trc/abdbonepin.trc")});

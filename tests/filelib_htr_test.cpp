@@ -395,6 +395,16 @@ TEST(HTRReader, AcceptsWhatThePartsAccept) {
   }
 }
 
+TEST(HTRReader, AFileThatCannotBeReadIsNotASuccess) {
+  // A stream opened for writing only: every read fails, which is not the end of the file.
+  ScratchFolder folder;
+  std::FILE* file = std::fopen(folder.File("write_only.htr").c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  HTRFile model;
+  EXPECT_EQ(messages::kCannotRead, model.Read(file, true));
+  std::fclose(file);
+}
+
 TEST(HTRReader, FileNamesGetTheExtensionTheyLack) {
   ScratchFolder folder;
   const std::string text = Join(kSmallFile);

@@ -310,6 +310,15 @@ TEST(TRCReader, DeclaredFrameCountIsOnlyAHint) {
   }
 }
 
+TEST(TRCReader, AFileThatCannotBeReadIsNotASuccess) {
+  ScratchFolder folder;
+  std::FILE* file = std::fopen(folder.File("write_only.trc").c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  TRCFile model;
+  EXPECT_EQ(messages::kCannotRead, model.Read(file, false));
+  std::fclose(file);
+}
+
 TEST(TRCReader, FileNamesGetTheExtensionTheyLack) {
   ScratchFolder folder;
   const std::string text = Join(kSmallFile);
