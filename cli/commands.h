@@ -37,6 +37,10 @@ void AddImportHtrCommand(CLI::App& app);
 void AddImportTrcCommand(CLI::App& app);
 // export-htr.
 void AddExportHtrCommand(CLI::App& app);
+// pnx convert.
+void AddPnxCommands(CLI::App& app);
+// mnm create.
+void AddMnmCommands(CLI::App& app);
 
 }  // namespace zar::cli
 

@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   zar::cli::AddImportHtrCommand(app);
   zar::cli::AddImportTrcCommand(app);
   zar::cli::AddExportHtrCommand(app);
+  zar::cli::AddPnxCommands(app);
+  zar::cli::AddMnmCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {

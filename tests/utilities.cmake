@@ -12,3 +12,9 @@ if(TARGET zarfileio_plugin)
   target_compile_definitions(utilities_plugin_test PRIVATE
     ZAR_PLUGIN_PATH="$<TARGET_FILE:zarfileio_plugin>")
 endif()
+
+if(TARGET zarfileio)
+  zar_add_test(pnx_cli_test SOURCES pnx_cli_test.cpp LIBS zar::modra zar::filelib)
+  add_dependencies(pnx_cli_test zarfileio zarfileio_plugin)
+  target_compile_definitions(pnx_cli_test PRIVATE ZAR_PLUGIN_PATH="$<TARGET_FILE:zarfileio_plugin>")
+endif()
