@@ -1,5 +1,6 @@
 #include "filelib/number_text.h"
 
+#include <cstring>
 #include <limits>
 
 namespace zar {
@@ -104,6 +105,99 @@ std::int32_t ParseIntSlow(const char* first, const char* last) noexcept {
   }
   const std::uint64_t bits = negative ? ~magnitude + 1 : magnitude;
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits & 0xFFFFFFFFU));
+}
+
+}  // namespace detail
+
+namespace {
+
+// An unsigned integer of up to 128 bits, as two 64-bit halves (portable, no compiler extension).
+struct Wide {
+  std::uint64_t high;
+  std::uint64_t low;
+};
+
+// a * b, for any a and b below 2^32.
+Wide Multiply(std::uint64_t a, std::uint32_t b) {
+  const std::uint64_t low_part = (a & 0xFFFFFFFFU) * b;
+  const std::uint64_t high_part = (a >> 32) * b;
+  Wide product{high_part >> 32, low_part + (high_part << 32)};
+  if (product.low < low_part) ++product.high;
+  return product;
+}
+
+// Bit i (0 to 127) of x.
+bool Bit(const Wide& x, int i) {
+  return i < 64 ? ((x.low >> i) & 1U) != 0 : ((x.high >> (i - 64)) & 1U) != 0;
+}
+
+// Whether bits 0 to i - 1 of x are all clear.
+bool LowBitsClear(const Wide& x, int i) {
+  if (i <= 0) return true;
+  if (i < 64) return (x.low & ((std::uint64_t{1} << i) - 1)) == 0;
+  if (x.low != 0) return false;
+  return i == 64 || (x.high & ((std::uint64_t{1} << (i - 64)) - 1)) == 0;
+}
+
+// x / 2^k rounded to nearest, ties to even, for 1 <= k <= 127 and a quotient below 2^64.
+std::uint64_t ShiftRounded(const Wide& x, int k) {
+  std::uint64_t quotient;
+  if (k < 64) {
+    quotient = (x.low >> k) | (x.high << (64 - k));
+  } else {
+    quotient = k == 64 ? x.high : x.high >> (k - 64);
+  }
+  // Above one half, or exactly one half with an odd quotient: round up.
+  if (Bit(x, k - 1) && (!LowBitsClear(x, k - 1) || (quotient & 1U) != 0)) ++quotient;
+  return quotient;
+}
+
+constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+}  // namespace
+
+namespace detail {
+
+// The exact decimal value of a double M * 2^E, rounded to `precision` digits with ties to even
+// (as printf rounds), by integer arithmetic: the integer part is M >> -E, the fraction digits
+// are the remaining bits times 10^precision, shifted back.
+char* FormatFixedExact(char* first, double value, int precision) noexcept {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  const bool negative = (bits >> 63) != 0;
+  const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0x7FF) return nullptr;  // infinities and NaN
+  const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+  const int exponent = biased == 0 ? -1074 : biased - 1075;
+  const std::uint32_t scale = kPowersOfTen[precision];
+  std::uint64_t integer = 0;
+  std::uint64_t digits = 0;  // the fraction as an integer below 10^precision
+  if (exponent >= 0) {
+    if (exponent > 10) return nullptr;  // 2^63 and above
+    integer = mantissa << exponent;
+  } else if (exponent >= -52) {
+    const int k = -exponent;
+    integer = mantissa >> k;
+    digits = ShiftRounded(Multiply(mantissa & ((std::uint64_t{1} << k) - 1), scale), k);
+  } else if (exponent >= -127) {
+    digits = ShiftRounded(Multiply(mantissa, scale), -exponent);
+  }
+  // (Below 2^-74 the value times 10^9 is under one half: every digit is 0.)
+  if (digits == scale) {
+    ++integer;
+    digits = 0;
+  }
+  char* p = first;
+  if (negative) *p++ = '-';
+  p = std::to_chars(p, p + 20, integer).ptr;
+  *p++ = '.';
+  for (int i = precision - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+  return p + precision;
 }
 
 }  // namespace detail

@@ -139,10 +139,18 @@ inline std::int32_t ParseInt(std::string_view text) noexcept {
 inline constexpr int kMaxFixedPrecision = 17;
 inline constexpr std::size_t kMaxFixedChars = 1 + 309 + 1 + kMaxFixedPrecision;
 
+namespace detail {
+// The common case of FormatFixed (1 to 9 digits, magnitude below 2^63); none for the rest.
+char* FormatFixedExact(char* first, double value, int precision) noexcept;
+}  // namespace detail
+
 // Writes `value` with `precision` (0 to kMaxFixedPrecision) digits after the point into a buffer
 // of at least kMaxFixedChars; the text is byte-identical to printf("%.*f") ("nan", "-inf", ...).
 // Returns the end of the text.
 inline char* FormatFixed(char* first, double value, int precision) noexcept {
+  if (precision >= 1 && precision <= 9) {
+    if (char* end = detail::FormatFixedExact(first, value, precision)) return end;
+  }
   return std::to_chars(first, first + kMaxFixedChars, value, std::chars_format::fixed, precision)
       .ptr;
 }

@@ -203,7 +203,11 @@ std::string Format(double value, int precision) {
 }
 
 TEST(NumberText, FixedPointIsByteIdenticalToPrintf) {
-  const double specials[] = {0.0,
+  const double specials[] = {0.0078125,
+                             9223372036854775807.0,
+                             9223372036854775808.0,
+                             4503599627370495.5,
+                             0.0,
                              -0.0,
                              1.0,
                              -1.0,
@@ -228,17 +232,35 @@ TEST(NumberText, FixedPointIsByteIdenticalToPrintf) {
                              57.29577951308232,
                              0.1 + 0.2};
   for (const double value : specials) {
-    for (const int precision : {0, 2, 6, 17}) {
+    for (const int precision : {0, 1, 2, 6, 9, 17}) {
       EXPECT_EQ(Printf(value, precision), Format(value, precision)) << value;
     }
   }
   std::mt19937_64 random(99);
-  std::uniform_real_distribution<double> exponent(-12.0, 12.0);
-  for (int round = 0; round < 50000; ++round) {
+  std::uniform_real_distribution<double> exponent(-30.0, 22.0);
+  for (int round = 0; round < 100000; ++round) {
     const double magnitude = std::pow(10.0, exponent(random));
     const double value = (random() & 1U) != 0 ? magnitude : -magnitude;
-    EXPECT_EQ(Printf(value, 6), Format(value, 6));
-    EXPECT_EQ(Printf(value, 2), Format(value, 2));
+    for (const int precision : {1, 2, 6, 9}) {
+      ASSERT_EQ(Printf(value, precision), Format(value, precision)) << value;
+    }
+  }
+  // Dyadic values: exact halves at the last digit (1/128 is 0.0078125) must round to even.
+  for (int round = 0; round < 100000; ++round) {
+    const auto numerator = static_cast<double>(random() % 100000000);
+    const double value = std::ldexp(numerator, -static_cast<int>(random() % 40));
+    for (const int precision : {1, 2, 6}) {
+      ASSERT_EQ(Printf(value, precision), Format(value, precision)) << value;
+      ASSERT_EQ(Printf(-value, precision), Format(-value, precision)) << -value;
+    }
+  }
+  // Every bit pattern class: subnormals, powers of two around 2^63, the largest doubles.
+  for (int round = 0; round < 100000; ++round) {
+    std::uint64_t bits = random();
+    if (round % 2 == 0) bits = (bits & 0x800FFFFFFFFFFFFFULL) | ((random() % 1200) << 52);
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    ASSERT_EQ(Printf(value, 6), Format(value, 6)) << value;
   }
 }
 
