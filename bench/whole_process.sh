@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-SECTIONS=(filelib)
+SECTIONS=(filelib pnx)
 
 build=${ZAR_BENCH_BUILD:-build/bench}
 if [ -n "${ZAR_BENCH_DIR:-}" ]; then
@@ -98,6 +98,34 @@ section_filelib() {
   ratio "$json" "TRC reader" BM_TrcRead BM_TrcBareParse
   ratio "$json" "HTR writer" BM_HtrWrite BM_HtrBareFormat
   echo "  targets: readers and writer at most 1.2x; peak memory within file + model"
+}
+
+section_pnx() {
+  echo "== pnx: TRC to PNX conversion of the TRC file (80 markers x 60000 frames, 2% missing)"
+  cmake --build "$build" -j2 --target pnx_bench zarfileio_plugin >/dev/null
+  local pnx_bench=$build/bench/pnx_bench trc=$work/large.trc
+  [ -f "$trc" ] || "$pnx_bench" generate-trc "$trc"
+  cat "$trc" >/dev/null
+  "$pnx_bench" convert "$trc" "$work/large.pnx"
+  local pnx_bytes
+  pnx_bytes=$(stat -c %s "$work/large.pnx")
+  echo "  PNX file $(mb "$pnx_bytes") MB"
+  echo "  whole processes (MB/s of PNX written):"
+  measure "pnx_bench convert (read, map, write)" "$pnx_bytes" - \
+    "$pnx_bench" convert "$trc" "$work/large.pnx"
+  measure "zarfileio pnx convert (plug-in, panel)" "$pnx_bytes" - \
+    env ZARFILEIO_REGISTRY="$work/registry.json" "$tool" pnx convert "$trc" --no-filter
+  echo "  in one process (medians of 5 runs):"
+  local json=$work/pnx_bench.json
+  ZAR_BENCH_DIR=$work "$pnx_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_format=json >"$json"
+  jq -r '
+    def median($n): .benchmarks | map(select(.aggregate_name == "median"
+        and (.run_name | split("/")[0]) == $n))[0];
+    median("BM_PnxConvert") as $c | median("BM_TrcRead") as $r | median("BM_BareFormat") as $b
+    | "  conversion \($c.real_time | round) ms = \($c.real_time / ($r.real_time + $b.real_time) * 100 | round / 100)x (read \($r.real_time | round) ms + bare format \($b.real_time | round) ms) in wall time, \($c.cpu_time / ($r.cpu_time + $b.cpu_time) * 100 | round / 100)x in CPU time; PNX written at \($c.bytes_per_second / 1048576 | round) MB/s, bare format \($b.bytes_per_second / 1048576 | round) MB/s"
+  ' "$json"
+  echo "  target: conversion at most 1.2x reading plus the bare format"
 }
 
 selected=("$@")
