@@ -525,58 +525,44 @@ TEST(HTRReader, EveryPrefixOfASampleReadsSafely) {
   EXPECT_GT(clean, 0);
 }
 
+// Every number the model holds: base positions, then frames, segment by segment.
+std::vector<double> AllValues(const HTRFile& model) {
+  std::vector<double> values;
+  for (std::int32_t s = 0; s < model.NumSegments(); ++s) {
+    const HTRSegment& g = *model.Segment(s);
+    const auto t = g.BaseTranslation();
+    const auto& r = g.BaseRotation();
+    values.insert(values.end(), {t.X(), t.Y(), t.Z(), r.X(), r.Y(), r.Z(), g.BoneLength()});
+    for (const HTRFrame& f : g.Frames()) {
+      values.insert(values.end(), {f.tx, f.ty, f.tz, f.rx, f.ry, f.rz, f.scale});
+    }
+  }
+  return values;
+}
+
 TEST(HTRReader, ChangingOneFieldChangesOnlyThatValue) {
-  const std::vector<std::string> original = kSmallFile;
   HTRFile reference;
-  ASSERT_EQ("", ReadText(reference, Join(original)));
-  // Base-position lines 17, 18 and frame lines 20, 21, 23, 24: change each value in turn.
+  ASSERT_EQ("", ReadText(reference, Join(kSmallFile)));
+  const std::vector<double> before = AllValues(reference);
+  // Base-position lines 17, 18 and frame lines 20, 21, 23, 24: change each value in turn to
+  // 6.25, a value the file does not hold.
   for (const std::size_t line : {17U, 18U, 20U, 21U, 23U, 24U}) {
     for (std::size_t field = 1; field <= 7; ++field) {
-      std::vector<std::string> lines = original;
-      std::vector<std::string> parts;
+      std::string changed;
       std::size_t start = 0;
-      for (std::size_t tab; (tab = lines[line].find('\t', start)) != std::string::npos;
-           start = tab + 1) {
-        parts.push_back(lines[line].substr(start, tab - start));
+      for (std::size_t i = 0; i <= 7; ++i) {
+        const std::size_t tab = kSmallFile[line].find('\t', start);
+        changed += i == field ? "0.625e1" : kSmallFile[line].substr(start, tab - start);
+        if (i < 7) changed += '\t';
+        start = tab + 1;
       }
-      parts.push_back(lines[line].substr(start));
-      parts[field] = "0.5e1";  // 5 in every unit
-      std::string changed = parts[0];
-      for (std::size_t i = 1; i < parts.size(); ++i) changed += "\t" + parts[i];
-      lines[line] = changed;
       HTRFile model;
-      ASSERT_EQ("", ReadText(model, Join(lines)));
+      ASSERT_EQ("", ReadText(model, SmallWith(line, changed)));
+      const std::vector<double> after = AllValues(model);
+      ASSERT_EQ(before.size(), after.size());
       int differences = 0;
-      for (std::int32_t s = 0; s < 2; ++s) {
-        const HTRSegment& a = *reference.Segment(s);
-        const HTRSegment& b = *model.Segment(s);
-        const auto ra = a.BaseRotation();
-        const auto rb = b.BaseRotation();
-        const double base_a[] = {a.BaseTranslation().X(),
-                                 a.BaseTranslation().Y(),
-                                 a.BaseTranslation().Z(),
-                                 ra.X(),
-                                 ra.Y(),
-                                 ra.Z(),
-                                 a.BoneLength()};
-        const double base_b[] = {b.BaseTranslation().X(),
-                                 b.BaseTranslation().Y(),
-                                 b.BaseTranslation().Z(),
-                                 rb.X(),
-                                 rb.Y(),
-                                 rb.Z(),
-                                 b.BoneLength()};
-        for (int i = 0; i < 7; ++i) differences += base_a[i] != base_b[i] ? 1 : 0;
-        for (std::size_t k = 0; k < 2; ++k) {
-          const HTRFrame& fa = a.Frames()[k];
-          const HTRFrame& fb = b.Frames()[k];
-          const double va[] = {fa.tx, fa.ty, fa.tz, fa.rx, fa.ry, fa.rz, fa.scale};
-          const double vb[] = {fb.tx, fb.ty, fb.tz, fb.rx, fb.ry, fb.rz, fb.scale};
-          for (int i = 0; i < 7; ++i) differences += va[i] != vb[i] ? 1 : 0;
-        }
-      }
-      // A value that was 5 already stays; every other change shows in exactly one place.
-      EXPECT_LE(differences, 1) << "line " << line << " field " << field;
+      for (std::size_t i = 0; i < before.size(); ++i) differences += before[i] != after[i] ? 1 : 0;
+      EXPECT_EQ(1, differences) << "line " << line << " field " << field;
     }
   }
   // Any token of the header and hierarchy replaced by a word: a clean read or a message.
