@@ -25,3 +25,24 @@ echo "== zarfileio trc check samples/*.trc"
 "$tool" trc check samples/*.trc
 echo "== zarfileio trc info samples/markers.trc"
 "$tool" trc info samples/markers.trc
+
+# The plug-in through the stand-in host: the tool loads it as the host does. A registry file of
+# the demo's own keeps the options apart from the user's.
+export ZARFILEIO_REGISTRY="$out/registry.json"
+rm -f "$out"/*.json
+echo "== zarfileio plugin info"
+"$tool" plugin info
+echo "== zarfileio import-htr samples/walk.htr (create a skeleton, key every frame)"
+"$tool" import-htr samples/walk.htr --scene "$out/walk_scene.json" --create --all --set-frame-rate
+"$tool" scene info "$out/walk_scene.json"
+root=$("$tool" htr info samples/walk.htr | awk '/\(root\)/ {print $1; exit}')
+echo "== zarfileio export-htr $out/walk_exported.htr --select $root (saved base pose, all frames)"
+"$tool" export-htr "$out/walk_exported.htr" --scene "$out/walk_scene.json" --select "$root"
+"$tool" htr check "$out/walk_exported.htr"
+echo "== zarfileio import-trc samples/markers.trc (a new marker cloud)"
+"$tool" import-trc samples/markers.trc --scene "$out/markers_scene.json" --create --root-node --all --set-frame-rate
+"$tool" scene info "$out/markers_scene.json"
+echo "== zarfileio pnx convert samples/markers.trc --out $out (every marker, batch with log)"
+"$tool" pnx convert samples/markers.trc --no-filter --batch --out "$out" --quiet
+ls -l "$out"/markers.pnx "$out"/ConvertPNXLog.txt
+echo "Demo output is in $out"
