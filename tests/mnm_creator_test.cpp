@@ -322,21 +322,34 @@ TEST_F(MnmCreatorTest, QuittingHostEndsTheCreator) {
 }
 
 TEST_F(MnmCreatorTest, ExitRefusedElsewhereEndsOnlyThePickUnderWay) {
+  // Another watcher keeps the host running, and notes the colour of the node picked before.
   class KeepRunning : public modra::ExitModraCallback {
    public:
-    int HostExiting(modra::WindowHandle) override { return 0; }
-  } keep;
+    explicit KeepRunning(modra::host::Node* node) : node_(node) {}
+    int HostExiting(modra::WindowHandle) override {
+      colour = node_->DisplayColour();
+      return 0;
+    }
+    std::uint32_t colour = 0;
+
+   private:
+    modra::host::Node* node_;
+  } keep(scene().FindByName("m_LFHD"));
   host().WatchHostExit(&keep);
   StartCreator(false, false);
-  user().Quit();  // at step 0: LFHD is left out, as if skipped
-  QueueSteps(1, false, false, false);
+  user().PickNode("m_LFHD");
+  user().Quit();  // at step 1: LBHD is left out, as if skipped
+  QueueSteps(2, false, false, false);
   user().ChooseFile(Path("exit.mnm"));
   Run();
   EXPECT_FALSE(host().quitting());
+  EXPECT_EQ(keep.colour, kPicked);
   const std::vector<std::string> names = PnxNames(Path("exit.mnm"));
   ASSERT_EQ(names.size(), 44u);
-  EXPECT_EQ(names[0], "LBHD");
+  EXPECT_EQ(names[0], "LFHD");
+  EXPECT_EQ(names[1], "RBHD");
   EXPECT_EQ(host().exitWatchers().size(), 1u);
+  host().UnwatchHostExit(&keep);
 }
 
 TEST_F(MnmCreatorTest, CancelledSaveWritesNothing) {
