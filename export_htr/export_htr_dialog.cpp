@@ -8,6 +8,7 @@
 #include "export_htr/htr_export_messages.h"
 #include "export_htr/htr_hierarchy_walk.h"
 #include "filelib/number_text.h"
+#include "frame/dialog_fields.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/resource_text.h"
@@ -15,26 +16,6 @@
 namespace zar {
 
 namespace {
-
-// Edit texts are read into a buffer of this many characters, terminator included.
-constexpr int kEditBufferSize = 256;
-
-std::string EditText(modra::WindowHandle dialog, int id) {
-  char buffer[kEditBufferSize] = {};
-  const int count = modra::GetControlText(dialog, id, buffer, kEditBufferSize);
-  return std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
-}
-
-void SetEditInt(modra::WindowHandle dialog, int id, std::int32_t value) {
-  modra::SetControlText(dialog, id, std::to_string(value).c_str());
-}
-
-// "%f": six decimals, a '.' whatever the locale.
-void SetEditReal(modra::WindowHandle dialog, int id, double value) {
-  std::string text;
-  AppendFixed(text, value, 6);
-  modra::SetControlText(dialog, id, text.c_str());
-}
 
 // A message with one "%d" replaced by `bound`.
 void ReportBound(const char* format, std::int32_t bound) {

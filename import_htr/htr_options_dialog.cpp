@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filelib/number_text.h"
+#include "frame/dialog_fields.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/resource_text.h"
@@ -17,42 +18,8 @@ namespace {
 
 namespace id = resource;
 
-// Edit texts are read into a buffer of this many characters, terminator included.
-constexpr int kEditBufferSize = 256;
-
 ImportHTROptions* OptionsOf(modra::WindowHandle dialog) {
   return reinterpret_cast<ImportHTROptions*>(modra::WindowUserData(dialog));
-}
-
-bool IsChecked(modra::WindowHandle dialog, int control) {
-  return modra::IsButtonChecked(dialog, control) != 0;
-}
-
-std::string EditText(modra::WindowHandle dialog, int control) {
-  std::array<char, kEditBufferSize> buffer{};
-  modra::GetControlText(dialog, control, buffer.data(), kEditBufferSize);
-  return std::string(buffer.data());
-}
-
-// The edit's text as the C library's atoi reads it.
-std::int32_t EditInt(modra::WindowHandle dialog, int control) {
-  return ParseInt(EditText(dialog, control));
-}
-
-// The edit's text as the C library's atof reads it.
-double EditReal(modra::WindowHandle dialog, int control) {
-  return ParseReal(EditText(dialog, control));
-}
-
-void SetEditInt(modra::WindowHandle dialog, int control, std::int32_t value) {
-  modra::SetControlText(dialog, control, std::to_string(value).c_str());
-}
-
-// "%f": six digits after the point, whatever the process's locale.
-void SetEditReal(modra::WindowHandle dialog, int control, double value) {
-  std::string text;
-  AppendFixed(text, value, 6);
-  modra::SetControlText(dialog, control, text.c_str());
 }
 
 void Report(const char* text) { message_reporter.Report(text, htr_import::kErrorCaption); }
