@@ -48,7 +48,7 @@ HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
     : host_(host), model_(model), choices_(choices) {}
 
 HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool root,
-                                                    modra::TimeValue time,
+                                                    modra::TickTime time,
                                                     const modra::Matrix3* parentWorld) const {
   Sample sample;
   sample.nodeWorld = node->NodeTransform(time);
@@ -103,7 +103,7 @@ bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& seg
 }
 
 void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
-  const modra::TimeValue now = host_.CurrentTime();
+  const modra::TickTime now = host_.CurrentTime();
   const Sample sample = SampleAt(node, segment.IsRoot(), now, nullptr);
 
   modra::SceneNode* parentNode = node->ParentNode();
@@ -140,7 +140,7 @@ void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
   if (count > 0) worlds.reserve(static_cast<std::size_t>(count));
   for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
     const auto k = static_cast<std::int32_t>(c - choices_.first);
-    const auto time = static_cast<modra::TimeValue>(c * ticksPerFrame);
+    const auto time = static_cast<modra::TickTime>(c * ticksPerFrame);
     const bool known =
         parentWorlds != nullptr && static_cast<std::size_t>(k) < parentWorlds->size();
     const Sample sample =

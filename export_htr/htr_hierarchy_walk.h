@@ -60,7 +60,7 @@ class HTRHierarchyWalk {
 
   // The sample at `time`; `parentWorld` is the parent node's world transform then, or null to
   // ask the host.
-  Sample SampleAt(modra::SceneNode* node, bool root, modra::TimeValue time,
+  Sample SampleAt(modra::SceneNode* node, bool root, modra::TickTime time,
                   const modra::Matrix3* parentWorld) const;
   // The saved base position of the seven node properties; false (segment unchanged) unless all
   // seven are present.

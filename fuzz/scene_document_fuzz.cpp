@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (modra::host::SceneToText(again) != saved) std::abort();
   // Evaluate every node at a few times, as the exporter would.
   for (modra::host::Node* node : again.nodes()) {
-    for (modra::TimeValue t : {-1, 0, 160, 1 << 30}) {
+    for (modra::TickTime t : {-1, 0, 160, 1 << 30}) {
       const modra::Matrix3 m = node->ObjectTransform(t);
       static_cast<void>(m);
     }

@@ -49,8 +49,8 @@ bool KeyTimesFit(const HTRImportJob& job, std::int64_t ticks) {
   const std::int64_t first = std::min<std::int64_t>(c.startFrame, fileStart) + c.offset - 1;
   const std::int64_t last =
       std::max<std::int64_t>(c.startFrame, fileStart) + c.offset + std::max(job.frameCount, 0);
-  return first * ticks >= std::numeric_limits<modra::TimeValue>::min() &&
-         last * ticks <= std::numeric_limits<modra::TimeValue>::max();
+  return first * ticks >= std::numeric_limits<modra::TickTime>::min() &&
+         last * ticks <= std::numeric_limits<modra::TickTime>::max();
 }
 
 // A frame number or count worked out in 64 bits, brought back into the options' 32 bits.
@@ -193,7 +193,7 @@ int RunHTRImport(HTRImportJob& job, HTRFile& model, ImportHTROptions& options,
       const std::int64_t from = (c.keyBasePosition ? start - 1 : start) * ticks;
       const std::int64_t to = (start + job.frameCount + c.offset - 1) * ticks;
       host.SetAnimationRange(
-          modra::Interval(static_cast<modra::TimeValue>(from), static_cast<modra::TimeValue>(to)));
+          modra::Interval(static_cast<modra::TickTime>(from), static_cast<modra::TickTime>(to)));
     }
   }
 

@@ -36,7 +36,7 @@ class PoseKeyer {
       : position_(position), rotation_(rotation), factor_(factor), root_(root) {}
 
   // Keys translation `t` and the rotation of matrix `mb`, both in the segment's axes.
-  bool Key(modra::TimeValue time, const ZARVector3<double>& t,
+  bool Key(modra::TickTime time, const ZARVector3<double>& t,
            const ZARRotationMatrix3<double>& mb) const {
     const ZARVector3<double> scaled(t.X() * factor_, t.Y() * factor_, t.Z() * factor_);
     const ZARVector3<double> mapped = MapHTRTranslation(scaled, root_);
@@ -101,8 +101,8 @@ bool KeySingleNode(HTRImportJob& job, modra::SceneNode* node, const HTRSegment& 
   base.SetFromEuler(segment.BaseRotation());
   bool ok = true;
   if (c.keyBasePosition) {
-    const modra::TimeValue time =
-        c.animate ? static_cast<modra::TimeValue>((firstFrame - 1) * ticks) : host.CurrentTime();
+    const modra::TickTime time =
+        c.animate ? static_cast<modra::TickTime>((firstFrame - 1) * ticks) : host.CurrentTime();
     ok = keyer.Key(time, segment.BaseTranslation(), base);
   }
   if (ok && c.animate) {
@@ -116,7 +116,7 @@ bool KeySingleNode(HTRImportJob& job, modra::SceneNode* node, const HTRSegment& 
     for (std::int64_t i = begin; i < end; ++i) {
       const auto k = static_cast<std::int32_t>(firstIndex + i);
       frame.SetFromEuler(segment.FrameRotation(k));
-      if (!keyer.Key(static_cast<modra::TimeValue>((firstFrame + i) * ticks),
+      if (!keyer.Key(static_cast<modra::TickTime>((firstFrame + i) * ticks),
                      segment.AbsoluteTranslation(k), base * frame)) {
         ok = false;
         break;
@@ -145,7 +145,7 @@ void ClearKeyWindow(modra::Controller& controller, std::int64_t from, std::int64
     }
   }
   for (int count = controller.KeyCount(); first < count;) {
-    const modra::TimeValue t = controller.KeyTime(first);
+    const modra::TickTime t = controller.KeyTime(first);
     if (t >= to) break;
     controller.RemoveKeyAt(t);
     const int left = controller.KeyCount();

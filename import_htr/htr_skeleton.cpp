@@ -41,8 +41,8 @@ bool IsBipedSelected(modra::HostInterface& host) {
     modra::TransformControl* transform = node->TransformController();
     if (transform == nullptr) continue;
     const modra::ClassId id = transform->ClassIdentifier();
-    if (id == modra::kBipedRootClassId || id == modra::kBipedSlaveClassId ||
-        id == modra::kBipedSubAnimClassId || id == modra::kFootprintClassId) {
+    if (id == modra::kBipedBodyClassId || id == modra::kBipedLimbClassId ||
+        id == modra::kBipedPartClassId || id == modra::kBipedStepsClassId) {
       return true;
     }
   }
@@ -73,7 +73,7 @@ modra::SceneNode* HTRSkeletonBuilder::MakeBoneNode(float length, float width,
   modra::SceneEntity* entity = host.MakeObject(modra::kGeometryClass, modra::kBoneObjectClassId);
   modra::SceneObject* object = entity != nullptr ? entity->AsObject() : nullptr;
   if (object == nullptr) return nullptr;
-  const modra::TimeValue now = host.CurrentTime();
+  const modra::TickTime now = host.CurrentTime();
   if (modra::ParamBlock* block = object->ParameterBlock(0); block != nullptr) {
     block->SetParameter(modra::kBoneLength, now, length);
     block->SetParameter(modra::kBoneWidth, now, width);
@@ -132,7 +132,7 @@ bool HTRSkeletonBuilder::SetBasePose(modra::SceneNode* node, const HTRSegment& s
   modra::TransformControl* transform = node->TransformController();
   modra::Controller* position = transform != nullptr ? transform->PositionController() : nullptr;
   modra::Controller* rotation = transform != nullptr ? transform->RotationSubController() : nullptr;
-  const modra::TimeValue now = job_.host->CurrentTime();
+  const modra::TickTime now = job_.host->CurrentTime();
   const bool root = segment.IsRoot();
 
   const ZARVector3<double> t = segment.BaseTranslation();

@@ -17,10 +17,10 @@ namespace {
 using modra::HostInterface;
 using modra::Point3;
 using modra::SceneNode;
-using modra::TimeValue;
+using modra::TickTime;
 
-constexpr std::int64_t kMinTime = std::numeric_limits<TimeValue>::min();
-constexpr std::int64_t kMaxTime = std::numeric_limits<TimeValue>::max();
+constexpr std::int64_t kMinTime = std::numeric_limits<TickTime>::min();
+constexpr std::int64_t kMaxTime = std::numeric_limits<TickTime>::max();
 
 bool SameName(SceneNode* node, const std::string& name) {
   const char* node_name = node->NodeName();
@@ -52,7 +52,7 @@ float ScaledSize(float size_product, double scale_factor) {
 // A new sphere or point node for the marker `name`; null when the host made none.
 SceneNode* MakeMarkerNode(HostInterface& host, const std::string& name,
                           const TRCCloudSettings& settings) {
-  const TimeValue now = host.CurrentTime();
+  const TickTime now = host.CurrentTime();
   modra::SceneEntity* entity =
       settings.geometry ? host.MakeObject(modra::kGeometryClass, modra::kSphereObjectClassId)
                         : host.MakeObject(modra::kHelperClass, modra::kPointHelperClassId);
@@ -109,7 +109,7 @@ void ClearKeyWindow(modra::Controller& controller, std::int64_t from, std::int64
   const std::int64_t last_key = controller.KeyTime(count - 1);
   const std::int64_t begin = std::max(from, first_key);
   const std::int64_t end = std::min(to, last_key + 1);
-  for (std::int64_t t = begin; t < end; ++t) controller.RemoveKeyAt(static_cast<TimeValue>(t));
+  for (std::int64_t t = begin; t < end; ++t) controller.RemoveKeyAt(static_cast<TickTime>(t));
 }
 
 // The first and last tick keyed so far.
@@ -146,7 +146,7 @@ bool KeyMarker(modra::Controller& controller, const TRCMarker& marker, const TRC
     // TRC files are Y up, the scene is Z up.
     const Point3 value(static_cast<float>(sample.x * scale), static_cast<float>(-sample.z * scale),
                        static_cast<float>(sample.y * scale));
-    controller.SetControllerValue(static_cast<TimeValue>(time), &value, 1, modra::kValueAbsolute);
+    controller.SetControllerValue(static_cast<TickTime>(time), &value, 1, modra::kValueAbsolute);
     span.Add(time);
   }
   return true;
@@ -211,7 +211,7 @@ TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
     const std::int64_t ticks = modra::GetTicksPerFrame();
     const std::int64_t end = std::min(std::max(span.last, span.first + ticks), kMaxTime);
     host.SetAnimationRange(
-        modra::Interval(static_cast<TimeValue>(span.first), static_cast<TimeValue>(end)));
+        modra::Interval(static_cast<TickTime>(span.first), static_cast<TickTime>(end)));
   }
   return TRCCloudOutcome::kDone;
 }

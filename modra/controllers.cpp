@@ -10,7 +10,7 @@ namespace modra::host {
 namespace {
 
 template <class Map>
-TimeValue KeyTimeAt(const Map& keys, int index) {
+TickTime KeyTimeAt(const Map& keys, int index) {
   if (index < 0 || index >= static_cast<int>(keys.size())) return 0;
   return std::next(keys.begin(), index)->first;
 }
@@ -18,14 +18,14 @@ TimeValue KeyTimeAt(const Map& keys, int index) {
 // Removes the key at t; the bounds test keeps a miss cheap (the importers clear every tick of
 // their keying window).
 template <class Map>
-void EraseKey(Map& keys, TimeValue t) {
+void EraseKey(Map& keys, TickTime t) {
   if (keys.empty() || t < keys.begin()->first || t > keys.rbegin()->first) return;
   keys.erase(t);
 }
 
 // The keys around t and the blend between them: (before, after, u in [0, 1]).
 template <class Map>
-auto Bracket(const Map& keys, TimeValue t) {
+auto Bracket(const Map& keys, TickTime t) {
   auto after = keys.lower_bound(t);
   if (after == keys.end()) {
     auto last = std::prev(keys.end());
@@ -106,7 +106,7 @@ PointController::PointController(Scene& scene, ControllerValueKind kind)
       kind_(kind),
       value_(kind == ControllerValueKind::kScale ? Point3(1, 1, 1) : Point3()) {}
 
-Point3 PointController::Evaluate(TimeValue t) const {
+Point3 PointController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
   const auto [before, after, u] = Bracket(keys_, t);
   if (before == after) return before->second;
@@ -114,7 +114,7 @@ Point3 PointController::Evaluate(TimeValue t) const {
           Lerp(before->second.z, after->second.z, u)};
 }
 
-void PointController::SetControllerValue(TimeValue t, const void* value, int, int method) {
+void PointController::SetControllerValue(TickTime t, const void* value, int, int method) {
   if (value == nullptr) return;
   if (locked()) {
     CountRefusal();
@@ -143,13 +143,13 @@ void PointController::SetControllerValue(TimeValue t, const void* value, int, in
   }
 }
 
-void PointController::ControllerValue(TimeValue t, void* value) {
+void PointController::ControllerValue(TickTime t, void* value) {
   if (value != nullptr) *static_cast<Point3*>(value) = Evaluate(t);
 }
 
-void PointController::RemoveKeyAt(TimeValue t) { EraseKey(keys_, t); }
+void PointController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
 
-TimeValue PointController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
+TickTime PointController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 void PointController::CopyController(Controller* from) {
   auto* other = dynamic_cast<PointController*>(from);
@@ -160,7 +160,7 @@ void PointController::CopyController(Controller* from) {
 
 // ---------------------------------------------------------------------------------------------
 
-void RotationController::SetControllerValue(TimeValue t, const void* value, int, int method) {
+void RotationController::SetControllerValue(TickTime t, const void* value, int, int method) {
   if (value == nullptr) return;
   if (locked()) {
     CountRefusal();
@@ -183,7 +183,7 @@ void RotationController::SetControllerValue(TimeValue t, const void* value, int,
   for (const auto& [time, key] : keys) SetKey(time, QuatMultiply(key, delta));
 }
 
-void RotationController::ControllerValue(TimeValue t, void* value) {
+void RotationController::ControllerValue(TickTime t, void* value) {
   if (value != nullptr) *static_cast<Quat*>(value) = Evaluate(t);
 }
 
@@ -203,11 +203,11 @@ void RotationController::CopyController(Controller* from) {
 
 // ---------------------------------------------------------------------------------------------
 
-void EulerRotationController::RemoveKeyAt(TimeValue t) { EraseKey(keys_, t); }
+void EulerRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
 
-TimeValue EulerRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
+TickTime EulerRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
-EulerRotationController::Angles EulerRotationController::EvaluateAngles(TimeValue t) const {
+EulerRotationController::Angles EulerRotationController::EvaluateAngles(TickTime t) const {
   if (keys_.empty()) return value_;
   const auto [before, after, u] = Bracket(keys_, t);
   if (before == after) return before->second;
@@ -216,19 +216,19 @@ EulerRotationController::Angles EulerRotationController::EvaluateAngles(TimeValu
   return out;
 }
 
-Quat EulerRotationController::Evaluate(TimeValue t) const {
+Quat EulerRotationController::Evaluate(TickTime t) const {
   const Angles a = EvaluateAngles(t);
   return EulerToQuat(a.data());
 }
 
-std::vector<std::pair<TimeValue, Quat>> EulerRotationController::QuatKeys() const {
-  std::vector<std::pair<TimeValue, Quat>> out;
+std::vector<std::pair<TickTime, Quat>> EulerRotationController::QuatKeys() const {
+  std::vector<std::pair<TickTime, Quat>> out;
   out.reserve(keys_.size());
   for (const auto& [t, a] : keys_) out.emplace_back(t, EulerToQuat(a.data()));
   return out;
 }
 
-void EulerRotationController::SetKey(TimeValue t, const Quat& q) {
+void EulerRotationController::SetKey(TickTime t, const Quat& q) {
   Angles a{};
   QuatToEuler(q, a.data());
   keys_[t] = a;
@@ -238,18 +238,18 @@ void EulerRotationController::SetConstant(const Quat& q) { QuatToEuler(q, value_
 
 // ---------------------------------------------------------------------------------------------
 
-void TcbRotationController::RemoveKeyAt(TimeValue t) { EraseKey(keys_, t); }
+void TcbRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
 
-TimeValue TcbRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
+TickTime TcbRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
-Quat TcbRotationController::Evaluate(TimeValue t) const {
+Quat TcbRotationController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
   const auto [before, after, u] = Bracket(keys_, t);
   if (before == after) return before->second;
   return Slerp(before->second, after->second, u);
 }
 
-std::vector<std::pair<TimeValue, Quat>> TcbRotationController::QuatKeys() const {
+std::vector<std::pair<TickTime, Quat>> TcbRotationController::QuatKeys() const {
   return {keys_.begin(), keys_.end()};
 }
 
@@ -300,7 +300,7 @@ void TransformController::RemovePositionController() {
   scene_.DestroyEntity(old);
 }
 
-Matrix3 TransformController::Local(TimeValue t) const {
+Matrix3 TransformController::Local(TickTime t) const {
   const Point3 s = scale_ ? scale_->Evaluate(t) : Point3(1, 1, 1);
   const Quat r = rotation_ ? rotation_->Evaluate(t) : Quat();
   const Point3 p = position_ ? position_->Evaluate(t) : Point3();

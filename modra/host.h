@@ -100,7 +100,7 @@ class Host final : public HostInterface, public UtilityPanel {
   void EndProgress() override;
   int ProgressCancelled() override { return progress_.cancelRequested ? 1 : 0; }
   int PumpHostMessages() override;
-  TimeValue CurrentTime() override { return scene_->currentTime(); }
+  TickTime CurrentTime() override { return scene_->currentTime(); }
   Interval AnimationRange() override { return scene_->animationRange(); }
   void SetAnimationRange(const Interval& range) override;
   int SelectedNodeCount() override { return static_cast<int>(scene_->selection().size()); }

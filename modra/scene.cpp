@@ -23,14 +23,14 @@ int ParameterSet::IndexOf(int id) const {
   return -1;
 }
 
-bool ParameterSet::SetParameter(int id, TimeValue, float value) {
+bool ParameterSet::SetParameter(int id, TickTime, float value) {
   Parameter* p = Find(id);
   if (p == nullptr || p->isInt) return false;
   p->floatValue = value;
   return true;
 }
 
-bool ParameterSet::FloatParameter(int id, TimeValue, float& value, Interval& valid, int) {
+bool ParameterSet::FloatParameter(int id, TickTime, float& value, Interval& valid, int) {
   Parameter* p = Find(id);
   if (p == nullptr || p->isInt) return false;
   value = p->floatValue;
@@ -38,14 +38,14 @@ bool ParameterSet::FloatParameter(int id, TimeValue, float& value, Interval& val
   return true;
 }
 
-bool ParameterSet::IntParameter(int id, TimeValue, int& value) {
+bool ParameterSet::IntParameter(int id, TickTime, int& value) {
   Parameter* p = Find(id);
   if (p == nullptr || !p->isInt) return false;
   value = p->intValue;
   return true;
 }
 
-bool ParameterSet::SetParamFloat(int index, TimeValue, float value) {
+bool ParameterSet::SetParamFloat(int index, TickTime, float value) {
   if (index < 0 || index >= static_cast<int>(parameters_.size())) return false;
   Parameter& p = parameters_[static_cast<std::size_t>(index)];
   if (p.isInt) return false;
@@ -53,7 +53,7 @@ bool ParameterSet::SetParamFloat(int index, TimeValue, float value) {
   return true;
 }
 
-bool ParameterSet::SetParamInt(int index, TimeValue, int value) {
+bool ParameterSet::SetParamInt(int index, TickTime, int value) {
   if (index < 0 || index >= static_cast<int>(parameters_.size())) return false;
   Parameter& p = parameters_[static_cast<std::size_t>(index)];
   if (!p.isInt) return false;
@@ -134,7 +134,7 @@ void Node::LinkChild(SceneNode* child, int keepWorldPosition) {
   if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_ ||
       node->IsSelfOrAncestorOf(this))
     return;
-  const TimeValue now = scene_.currentTime();
+  const TickTime now = scene_.currentTime();
   const Matrix3 world = node->NodeTransform(now);
   if (node->parent_ != nullptr) {
     auto& siblings = node->parent_->children_;
@@ -145,11 +145,11 @@ void Node::LinkChild(SceneNode* child, int keepWorldPosition) {
   if (keepWorldPosition != 0) node->SetLocal(now, world * Inverse(NodeTransform(now)));
 }
 
-Matrix3 Node::Local(TimeValue t) const {
+Matrix3 Node::Local(TickTime t) const {
   return transform_ ? transform_->Local(t) : Matrix3::Identity();
 }
 
-void Node::SetLocal(TimeValue t, const Matrix3& local) {
+void Node::SetLocal(TickTime t, const Matrix3& local) {
   if (!transform_) return;
   Point3 position, scale;
   Quat rotation;
@@ -162,7 +162,7 @@ void Node::SetLocal(TimeValue t, const Matrix3& local) {
     c->SetControllerValue(t, &position, 1, kValueAbsolute);
 }
 
-Matrix3 Node::NodeTransform(TimeValue t) {
+Matrix3 Node::NodeTransform(TickTime t) {
   if (IsRoot()) return Matrix3::Identity();
   if (parent_ == nullptr || parent_->IsRoot()) return Local(t);
   // local * parentWorld, composed from the top down without recursion, so that a scene document
@@ -174,12 +174,12 @@ Matrix3 Node::NodeTransform(TimeValue t) {
   return world;
 }
 
-Matrix3 Node::ObjectTransform(TimeValue t) {
+Matrix3 Node::ObjectTransform(TickTime t) {
   if (offset_.IsIdentity()) return NodeTransform(t);
   return offset_.Matrix() * NodeTransform(t);
 }
 
-SuperClassId Node::NodeObjectKind(TimeValue) { return object_ ? object_->SuperClass() : 0; }
+SuperClassId Node::NodeObjectKind(TickTime) { return object_ ? object_->SuperClass() : 0; }
 
 void Node::SetUserFloatProperty(const char* key, float value) {
   if (key == nullptr) return;
@@ -203,8 +203,8 @@ bool Node::UserFloatProperty(const char* key, float& value) {
   return false;
 }
 
-void Node::MoveNode(TimeValue t, const Matrix3& frame, const Point3& offset, int,
-                    int affectChildren, int, int) {
+void Node::MoveNode(TickTime t, const Matrix3& frame, const Point3& offset, int, int affectChildren,
+                    int, int) {
   if (!transform_ || IsRoot()) return;
   Controller* position = transform_->PositionController();
   if (position == nullptr) return;
@@ -228,13 +228,13 @@ void Node::MoveNode(TimeValue t, const Matrix3& frame, const Point3& offset, int
   }
 }
 
-void Node::ScaleNode(TimeValue t, const Matrix3&, const Point3& factors, int, int, int, int) {
+void Node::ScaleNode(TickTime t, const Matrix3&, const Point3& factors, int, int, int, int) {
   if (!transform_ || IsRoot()) return;
   if (Controller* scale = transform_->ScaleSubController())
     scale->SetControllerValue(t, &factors, 1, kValueRelative);
 }
 
-void Node::SetBoneMode(int on, TimeValue t) {
+void Node::SetBoneMode(int on, TickTime t) {
   boneMode_ = on;
   boneModeTime_ = t;
 }

@@ -79,23 +79,23 @@ class PointController : public ControllerBase {
   PointController(Scene& scene, ControllerValueKind kind);
 
   ControllerValueKind ValueKind() override { return kind_; }
-  void SetControllerValue(TimeValue t, const void* value, int commit, int method) override;
-  void ControllerValue(TimeValue t, void* value) override;
-  void RemoveKeyAt(TimeValue t) override;
+  void SetControllerValue(TickTime t, const void* value, int commit, int method) override;
+  void ControllerValue(TickTime t, void* value) override;
+  void RemoveKeyAt(TickTime t) override;
   int KeyCount() override { return static_cast<int>(keys_.size()); }
-  TimeValue KeyTime(int index) override;
+  TickTime KeyTime(int index) override;
   void CopyController(Controller* from) override;
 
-  Point3 Evaluate(TimeValue t) const;
-  const std::map<TimeValue, Point3>& keys() const { return keys_; }
-  std::map<TimeValue, Point3>& mutable_keys() { return keys_; }
+  Point3 Evaluate(TickTime t) const;
+  const std::map<TickTime, Point3>& keys() const { return keys_; }
+  std::map<TickTime, Point3>& mutable_keys() { return keys_; }
   Point3 constant() const { return value_; }
   void set_constant(const Point3& value) { value_ = value; }
 
  private:
   ControllerValueKind kind_;
   Point3 value_;
-  std::map<TimeValue, Point3> keys_;
+  std::map<TickTime, Point3> keys_;
 };
 
 // Common part of the rotation controllers: values are host quaternions.
@@ -104,14 +104,14 @@ class RotationController : public ControllerBase {
   using ControllerBase::ControllerBase;
 
   ControllerValueKind ValueKind() override { return ControllerValueKind::kRotation; }
-  void SetControllerValue(TimeValue t, const void* value, int commit, int method) override;
-  void ControllerValue(TimeValue t, void* value) override;
+  void SetControllerValue(TickTime t, const void* value, int commit, int method) override;
+  void ControllerValue(TickTime t, void* value) override;
   void CopyController(Controller* from) override;
 
-  virtual Quat Evaluate(TimeValue t) const = 0;
+  virtual Quat Evaluate(TickTime t) const = 0;
   // Every key as (time, quaternion), in time order.
-  virtual std::vector<std::pair<TimeValue, Quat>> QuatKeys() const = 0;
-  virtual void SetKey(TimeValue t, const Quat& q) = 0;
+  virtual std::vector<std::pair<TickTime, Quat>> QuatKeys() const = 0;
+  virtual void SetKey(TickTime t, const Quat& q) = 0;
   virtual void SetConstant(const Quat& q) = 0;
   virtual void ClearKeys() = 0;
 };
@@ -124,24 +124,24 @@ class EulerRotationController : public RotationController {
   explicit EulerRotationController(Scene& scene)
       : RotationController(scene, kRotationControllerClass, kEulerRotationClassId) {}
 
-  void RemoveKeyAt(TimeValue t) override;
+  void RemoveKeyAt(TickTime t) override;
   int KeyCount() override { return static_cast<int>(keys_.size()); }
-  TimeValue KeyTime(int index) override;
-  Quat Evaluate(TimeValue t) const override;
-  std::vector<std::pair<TimeValue, Quat>> QuatKeys() const override;
-  void SetKey(TimeValue t, const Quat& q) override;
+  TickTime KeyTime(int index) override;
+  Quat Evaluate(TickTime t) const override;
+  std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
+  void SetKey(TickTime t, const Quat& q) override;
   void SetConstant(const Quat& q) override;
   void ClearKeys() override { keys_.clear(); }
 
-  Angles EvaluateAngles(TimeValue t) const;
-  const std::map<TimeValue, Angles>& keys() const { return keys_; }
-  std::map<TimeValue, Angles>& mutable_keys() { return keys_; }
+  Angles EvaluateAngles(TickTime t) const;
+  const std::map<TickTime, Angles>& keys() const { return keys_; }
+  std::map<TickTime, Angles>& mutable_keys() { return keys_; }
   Angles constant() const { return value_; }
   void set_constant(const Angles& value) { value_ = value; }
 
  private:
   Angles value_{0.0f, 0.0f, 0.0f};
-  std::map<TimeValue, Angles> keys_;
+  std::map<TickTime, Angles> keys_;
 };
 
 // TCB rotation: one quaternion per key, interpolated by spherical linear interpolation along
@@ -151,22 +151,22 @@ class TcbRotationController : public RotationController {
   explicit TcbRotationController(Scene& scene)
       : RotationController(scene, kRotationControllerClass, kTcbRotationClassId) {}
 
-  void RemoveKeyAt(TimeValue t) override;
+  void RemoveKeyAt(TickTime t) override;
   int KeyCount() override { return static_cast<int>(keys_.size()); }
-  TimeValue KeyTime(int index) override;
-  Quat Evaluate(TimeValue t) const override;
-  std::vector<std::pair<TimeValue, Quat>> QuatKeys() const override;
-  void SetKey(TimeValue t, const Quat& q) override { keys_[t] = q; }
+  TickTime KeyTime(int index) override;
+  Quat Evaluate(TickTime t) const override;
+  std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
+  void SetKey(TickTime t, const Quat& q) override { keys_[t] = q; }
   void SetConstant(const Quat& q) override { value_ = q; }
   void ClearKeys() override { keys_.clear(); }
 
-  const std::map<TimeValue, Quat>& keys() const { return keys_; }
-  std::map<TimeValue, Quat>& mutable_keys() { return keys_; }
+  const std::map<TickTime, Quat>& keys() const { return keys_; }
+  std::map<TickTime, Quat>& mutable_keys() { return keys_; }
   Quat constant() const { return value_; }
 
  private:
   Quat value_;
-  std::map<TimeValue, Quat> keys_;
+  std::map<TickTime, Quat> keys_;
 };
 
 // A node's transform controller. Its sub-controllers belong to the scene's pool.
@@ -183,7 +183,7 @@ class TransformController : public TransformControl {
   int ReplaceRotationController(Controller* rotation) override;
 
   // The local transform at t: scale, then rotation, then translation.
-  Matrix3 Local(TimeValue t) const;
+  Matrix3 Local(TickTime t) const;
 
   PointController* position() const { return position_; }
   RotationController* rotation() const { return rotation_; }
@@ -218,11 +218,11 @@ class ParameterSet : public ParamBlock {
     int intValue = 0;
   };
 
-  bool SetParameter(int id, TimeValue t, float value) override;
-  bool FloatParameter(int id, TimeValue t, float& value, Interval& valid, int listIndex) override;
-  bool IntParameter(int id, TimeValue t, int& value) override;
-  bool SetParamFloat(int index, TimeValue t, float value) override;
-  bool SetParamInt(int index, TimeValue t, int value) override;
+  bool SetParameter(int id, TickTime t, float value) override;
+  bool FloatParameter(int id, TickTime t, float& value, Interval& valid, int listIndex) override;
+  bool IntParameter(int id, TickTime t, int& value) override;
+  bool SetParamFloat(int index, TickTime t, float value) override;
+  bool SetParamInt(int index, TickTime t, int value) override;
 
   void AddFloat(int id, float value) { parameters_.push_back({id, false, value, 0}); }
   void AddInt(int id, int value) { parameters_.push_back({id, true, 0.0f, value}); }
@@ -295,21 +295,21 @@ class Node : public SceneNode {
   int ChildCount() override { return static_cast<int>(children_.size()); }
   SceneNode* Child(int index) override;
   void LinkChild(SceneNode* child, int keepWorldPosition) override;
-  Matrix3 NodeTransform(TimeValue t) override;
-  Matrix3 ObjectTransform(TimeValue t) override;
+  Matrix3 NodeTransform(TickTime t) override;
+  Matrix3 ObjectTransform(TickTime t) override;
   SceneObject* NodeObject() override { return object_; }
-  SuperClassId NodeObjectKind(TimeValue t) override;
+  SuperClassId NodeObjectKind(TickTime t) override;
   TransformControl* TransformController() override { return transform_.get(); }
   void SetDisplayColour(std::uint32_t colour) override { colour_ = colour; }
   std::uint32_t DisplayColour() override { return colour_; }
   void SetUserFloatProperty(const char* key, float value) override;
   bool UserFloatProperty(const char* key, float& value) override;
-  void MoveNode(TimeValue t, const Matrix3& frame, const Point3& offset, int localOrigin,
+  void MoveNode(TickTime t, const Matrix3& frame, const Point3& offset, int localOrigin,
                 int affectChildren, int pivotMode, int ignoreLocks) override;
-  void ScaleNode(TimeValue t, const Matrix3& axis, const Point3& factors, int localOrigin,
+  void ScaleNode(TickTime t, const Matrix3& axis, const Point3& factors, int localOrigin,
                  int affectChildren, int pivotMode, int ignoreLocks) override;
   void ShowBoneLinks(int show) override { showBoneLinks_ = show; }
-  void SetBoneMode(int on, TimeValue t) override;
+  void SetBoneMode(int on, TickTime t) override;
 
   bool IsRoot() const { return handle_ == 0; }
   const std::string& name() const { return name_; }
@@ -321,15 +321,15 @@ class Node : public SceneNode {
   ObjectOffset& objectOffset() { return offset_; }
   int showBoneLinks() const { return showBoneLinks_; }
   int boneMode() const { return boneMode_; }
-  TimeValue boneModeTime() const { return boneModeTime_; }
+  TickTime boneModeTime() const { return boneModeTime_; }
   // True when `other` is this node or lies below it.
   bool IsSelfOrAncestorOf(const Node* other) const;
 
  private:
   friend class Scene;
-  Matrix3 Local(TimeValue t) const;
+  Matrix3 Local(TickTime t) const;
   // Sets the node's position, rotation and scale at t so that its local transform is `local`.
-  void SetLocal(TimeValue t, const Matrix3& local);
+  void SetLocal(TickTime t, const Matrix3& local);
 
   Scene& scene_;
   std::uint32_t handle_;
@@ -343,7 +343,7 @@ class Node : public SceneNode {
   ObjectOffset offset_;
   int showBoneLinks_ = 1;
   int boneMode_ = 0;
-  TimeValue boneModeTime_ = 0;
+  TickTime boneModeTime_ = 0;
 };
 
 class Scene {
@@ -394,8 +394,8 @@ class Scene {
     if (fps >= 1 && fps <= kTicksPerSecond) frameRate_ = fps;
   }
   int ticksPerFrame() const { return kTicksPerSecond / frameRate_; }
-  TimeValue currentTime() const { return currentTime_; }
-  void set_currentTime(TimeValue t) { currentTime_ = t; }
+  TickTime currentTime() const { return currentTime_; }
+  void set_currentTime(TickTime t) { currentTime_ = t; }
   Interval animationRange() const { return range_; }
   void set_animationRange(const Interval& range) { range_ = range; }
   double millimetresPerUnit() const { return millimetresPerUnit_; }
@@ -420,7 +420,7 @@ class Scene {
   std::unordered_map<const SceneEntity*, std::unique_ptr<SceneEntity>> pool_;
   std::uint32_t nextHandle_ = 1;
   int frameRate_ = 30;
-  TimeValue currentTime_ = 0;
+  TickTime currentTime_ = 0;
   Interval range_{0, 100 * (kTicksPerSecond / 30)};
   double millimetresPerUnit_ = 1.0;
   std::vector<std::uint32_t> selection_;

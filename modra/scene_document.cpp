@@ -119,9 +119,9 @@ ClassId ReadClassId(const Json& j, const std::string& what) {
           static_cast<std::uint32_t>(ReadInteger(j[1], what, 0, 0xFFFFFFFF))};
 }
 
-TimeValue ReadTime(const Json& j, const std::string& what) {
-  return static_cast<TimeValue>(ReadInteger(j, what, std::numeric_limits<TimeValue>::min(),
-                                            std::numeric_limits<TimeValue>::max()));
+TickTime ReadTime(const Json& j, const std::string& what) {
+  return static_cast<TickTime>(ReadInteger(j, what, std::numeric_limits<TickTime>::min(),
+                                           std::numeric_limits<TickTime>::max()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,7 +216,7 @@ PointController* ReadPointController(Scene& scene, const Json& j, ControllerValu
     const std::string what = where + " key " + std::to_string(i);
     const Json& k = keys[i];
     if (!k.is_array() || k.size() != 4) Fail(what + " is not [tick, x, y, z]");
-    const TimeValue t = ReadTime(k[0], what + " tick");
+    const TickTime t = ReadTime(k[0], what + " tick");
     if (!map.emplace(t, Point3(ReadFloat(k[1], what), ReadFloat(k[2], what), ReadFloat(k[3], what)))
              .second)
       Fail(what + " repeats tick " + std::to_string(t));
@@ -237,7 +237,7 @@ RotationController* ReadRotationController(Scene& scene, const Json& j, const st
       const std::string what = where + " key " + std::to_string(i);
       const Json& k = keys[i];
       if (!k.is_array() || k.size() != 4) Fail(what + " is not [tick, x, y, z]");
-      const TimeValue t = ReadTime(k[0], what + " tick");
+      const TickTime t = ReadTime(k[0], what + " tick");
       const EulerRotationController::Angles a{ReadFloat(k[1], what), ReadFloat(k[2], what),
                                               ReadFloat(k[3], what)};
       if (!c->mutable_keys().emplace(t, a).second)
@@ -251,7 +251,7 @@ RotationController* ReadRotationController(Scene& scene, const Json& j, const st
       const std::string what = where + " key " + std::to_string(i);
       const Json& k = keys[i];
       if (!k.is_array() || k.size() != 5) Fail(what + " is not [tick, x, y, z, w]");
-      const TimeValue t = ReadTime(k[0], what + " tick");
+      const TickTime t = ReadTime(k[0], what + " tick");
       const Quat q(ReadFloat(k[1], what), ReadFloat(k[2], what), ReadFloat(k[3], what),
                    ReadFloat(k[4], what));
       if (!c->mutable_keys().emplace(t, q).second)
@@ -352,8 +352,8 @@ void ReadScene(const Json& doc, Scene& scene) {
   scene.set_frameRate(fps);
   scene.set_currentTime(ReadTime(Field(doc, "currentTime", "the document"), "currentTime"));
   const Json& range = Array(Field(doc, "animationRange", "the document"), "animationRange", 2);
-  const TimeValue start = ReadTime(range[0], "animationRange start");
-  const TimeValue end = ReadTime(range[1], "animationRange end");
+  const TickTime start = ReadTime(range[0], "animationRange start");
+  const TickTime end = ReadTime(range[1], "animationRange end");
   if (end < start) Fail("animationRange ends before it starts");
   scene.set_animationRange({start, end});
   const double mm =

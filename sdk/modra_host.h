@@ -95,14 +95,13 @@ class ParamBlock {
  public:
   virtual ~ParamBlock() = default;
   // Sets float parameter `id`; false when the block has no such float parameter.
-  virtual bool SetParameter(int id, TimeValue t, float value) = 0;
+  virtual bool SetParameter(int id, TickTime t, float value) = 0;
   // Reads float parameter `id` into value; valid is narrowed to the times the value holds.
-  virtual bool FloatParameter(int id, TimeValue t, float& value, Interval& valid,
-                              int listIndex) = 0;
-  virtual bool IntParameter(int id, TimeValue t, int& value) = 0;
+  virtual bool FloatParameter(int id, TickTime t, float& value, Interval& valid, int listIndex) = 0;
+  virtual bool IntParameter(int id, TickTime t, int& value) = 0;
   // By index (ObjectParamBlock): false for an index out of range or of the other type.
-  virtual bool SetParamFloat(int index, TimeValue t, float value) = 0;
-  virtual bool SetParamInt(int index, TimeValue t, int value) = 0;
+  virtual bool SetParamFloat(int index, TickTime t, float value) = 0;
+  virtual bool SetParamInt(int index, TickTime t, int value) = 0;
 };
 
 // Bone parameter identifiers (ParameterBlock(0) of a bone object).
@@ -170,14 +169,14 @@ class Controller : public SceneEntity {
   // 0 when the controller must not be given a value (it is locked), 1 otherwise.
   virtual int ControllerCheck() = 0;
   // value points to a Point3 or a Quat (ValueKind). A locked controller ignores the call.
-  virtual void SetControllerValue(TimeValue t, const void* value, int commit, int method) = 0;
+  virtual void SetControllerValue(TickTime t, const void* value, int commit, int method) = 0;
   // Writes the value at t into *value (a Point3 or a Quat).
-  virtual void ControllerValue(TimeValue t, void* value) = 0;
+  virtual void ControllerValue(TickTime t, void* value) = 0;
   // Removes the key at exactly t, if there is one. Cheap when there is none.
-  virtual void RemoveKeyAt(TimeValue t) = 0;
+  virtual void RemoveKeyAt(TickTime t) = 0;
   virtual int KeyCount() = 0;
   // Time of key `index` (keys are in time order); 0 for an index out of range.
-  virtual TimeValue KeyTime(int index) = 0;
+  virtual TickTime KeyTime(int index) = 0;
   // Takes over the keys and value of `from` (a rotation controller may take another rotation
   // controller's, converting its values). Nothing happens for a controller of another kind.
   virtual void CopyController(Controller* from) = 0;
@@ -223,14 +222,14 @@ class SceneNode {
   virtual void LinkChild(SceneNode* child, int keepWorldPosition) = 0;
   // The node's world transform at t: its local transform composed with its parent's,
   // local * parentWorld.
-  virtual Matrix3 NodeTransform(TimeValue t) = 0;
+  virtual Matrix3 NodeTransform(TickTime t) = 0;
   // The object's world transform: the object offset composed with NodeTransform(t),
   // offset * NodeTransform(t); exactly NodeTransform(t) when the node has no offset.
-  virtual Matrix3 ObjectTransform(TimeValue t) = 0;
+  virtual Matrix3 ObjectTransform(TickTime t) = 0;
   virtual SceneObject* NodeObject() = 0;
   // The super-class of the node's object evaluated at t (0x10 geometry, 0x50 helper, ...);
   // 0 for a node without an object.
-  virtual SuperClassId NodeObjectKind(TimeValue t) = 0;
+  virtual SuperClassId NodeObjectKind(TickTime t) = 0;
   virtual TransformControl* TransformController() = 0;
   // Wire colour, packed red in bits 0–7, green in 8–15, blue in 16–23.
   virtual void SetDisplayColour(std::uint32_t colour) = 0;
@@ -241,15 +240,15 @@ class SceneNode {
   virtual bool UserFloatProperty(const char* key, float& value) = 0;
   // Moves the node by `offset`, given in the axes of `frame` (its rows 0 to 2), at time t
   // (a key with animate mode on). affectChildren 0: the children keep their world positions.
-  virtual void MoveNode(TimeValue t, const Matrix3& frame, const Point3& offset, int localOrigin,
+  virtual void MoveNode(TickTime t, const Matrix3& frame, const Point3& offset, int localOrigin,
                         int affectChildren, int pivotMode, int ignoreLocks) = 0;
   // Scales the node by `factors` along its local axes at time t.
-  virtual void ScaleNode(TimeValue t, const Matrix3& axis, const Point3& factors, int localOrigin,
+  virtual void ScaleNode(TickTime t, const Matrix3& axis, const Point3& factors, int localOrigin,
                          int affectChildren, int pivotMode, int ignoreLocks) = 0;
   // The two bone settings of a node: whether the links to its children are drawn as bones, and
   // whether the node behaves as a bone from time t on.
   virtual void ShowBoneLinks(int show) = 0;
-  virtual void SetBoneMode(int on, TimeValue t) = 0;
+  virtual void SetBoneMode(int on, TickTime t) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -300,7 +299,7 @@ class HostInterface {
   // a plug-in's steps). Answers 1, or 0 once the host is quitting.
   virtual int PumpHostMessages() = 0;
 
-  virtual TimeValue CurrentTime() = 0;
+  virtual TickTime CurrentTime() = 0;
   virtual Interval AnimationRange() = 0;
   // Sets the animation range; an interval whose end lies before its start is ignored.
   virtual void SetAnimationRange(const Interval& range) = 0;

@@ -33,31 +33,31 @@
 namespace modra {
 
 // Time in ticks. The host counts 4800 ticks per second; a frame is GetTicksPerFrame() ticks.
-using TimeValue = std::int32_t;
-inline constexpr TimeValue kTicksPerSecond = 4800;
-inline constexpr TimeValue kTimeNegativeInfinity = std::numeric_limits<TimeValue>::min();
-inline constexpr TimeValue kTimePositiveInfinity = std::numeric_limits<TimeValue>::max();
+using TickTime = std::int32_t;
+inline constexpr TickTime kTicksPerSecond = 4800;
+inline constexpr TickTime kTimeNegativeInfinity = std::numeric_limits<TickTime>::min();
+inline constexpr TickTime kTimePositiveInfinity = std::numeric_limits<TickTime>::max();
 
 // A closed range of ticks, [start, end].
 class Interval {
  public:
   constexpr Interval() = default;
-  constexpr Interval(TimeValue start, TimeValue end) : start_(start), end_(end) {}
-  constexpr TimeValue Start() const { return start_; }
-  constexpr TimeValue End() const { return end_; }
-  constexpr void Set(TimeValue start, TimeValue end) {
+  constexpr Interval(TickTime start, TickTime end) : start_(start), end_(end) {}
+  constexpr TickTime Start() const { return start_; }
+  constexpr TickTime End() const { return end_; }
+  constexpr void Set(TickTime start, TickTime end) {
     start_ = start;
     end_ = end;
   }
-  constexpr bool Contains(TimeValue t) const { return t >= start_ && t <= end_; }
+  constexpr bool Contains(TickTime t) const { return t >= start_ && t <= end_; }
   constexpr bool operator==(const Interval&) const = default;
 
   // The interval that holds every time ("valid forever").
   static constexpr Interval Forever() { return {kTimeNegativeInfinity, kTimePositiveInfinity}; }
 
  private:
-  TimeValue start_ = 0;
-  TimeValue end_ = 0;
+  TickTime start_ = 0;
+  TickTime end_ = 0;
 };
 
 // A point or vector of three single-precision floats.
@@ -188,10 +188,10 @@ inline constexpr ClassId kLinearPositionClassId{0x5A0D0001, 0};  // super-class 
 inline constexpr ClassId kLinearScaleClassId{0x5A0D0002, 0};     // super-class 0x900D
 inline constexpr ClassId kTransformClassId{0x5A0D0004, 0};       // super-class 0x9008
 // Transform controllers of biped characters; the HTR importer refuses to key such nodes.
-inline constexpr ClassId kBipedRootClassId{0x9154, 0};
-inline constexpr ClassId kBipedSlaveClassId{0x9156, 0};
-inline constexpr ClassId kBipedSubAnimClassId{0x9155, 0};
-inline constexpr ClassId kFootprintClassId{0x3011, 0};
+inline constexpr ClassId kBipedBodyClassId{0x9154, 0};
+inline constexpr ClassId kBipedLimbClassId{0x9156, 0};
+inline constexpr ClassId kBipedPartClassId{0x9155, 0};
+inline constexpr ClassId kBipedStepsClassId{0x3011, 0};
 
 // GetMasterScale unit types: the size of one system unit in these units.
 inline constexpr int kUnitInches = 0;

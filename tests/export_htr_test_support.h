@@ -119,21 +119,21 @@ class PluginSession : public ::testing::Test {
 
   // Sets a node's position, rotation (host Euler angles, radians) or scale at time t; with
   // `key` a key is made there (animate mode on), otherwise the constant value is set.
-  static void SetPosition(modra::SceneNode* node, const modra::Point3& p, modra::TimeValue t = 0,
+  static void SetPosition(modra::SceneNode* node, const modra::Point3& p, modra::TickTime t = 0,
                           bool key = false) {
     SetValue(node->TransformController()->PositionController(), &p, t, key);
   }
-  static void SetRotation(modra::SceneNode* node, float a, float b, float c, modra::TimeValue t = 0,
+  static void SetRotation(modra::SceneNode* node, float a, float b, float c, modra::TickTime t = 0,
                           bool key = false) {
     const float angles[3] = {a, b, c};
     const modra::Quat q = modra::EulerToQuat(angles);
     SetValue(node->TransformController()->RotationSubController(), &q, t, key);
   }
-  static void SetScale(modra::SceneNode* node, const modra::Point3& s, modra::TimeValue t = 0,
+  static void SetScale(modra::SceneNode* node, const modra::Point3& s, modra::TickTime t = 0,
                        bool key = false) {
     SetValue(node->TransformController()->ScaleSubController(), &s, t, key);
   }
-  static void SetValue(modra::Controller* controller, const void* value, modra::TimeValue t,
+  static void SetValue(modra::Controller* controller, const void* value, modra::TickTime t,
                        bool key) {
     if (key) modra::AnimateOn();
     controller->SetControllerValue(t, value, 1, modra::kValueAbsolute);

@@ -39,19 +39,19 @@ void ExpectRotationRows(const Quat& q, const std::array<std::array<float, 3>, 3>
   }
 }
 
-std::vector<modra::TimeValue> PositionKeyTimes(Node* node) {
-  std::vector<modra::TimeValue> times;
+std::vector<modra::TickTime> PositionKeyTimes(Node* node) {
+  std::vector<modra::TickTime> times;
   for (const auto& [t, p] : node->transform()->position()->keys()) times.push_back(t);
   return times;
 }
 
-std::vector<modra::TimeValue> RotationKeyTimes(Node* node) {
-  std::vector<modra::TimeValue> times;
+std::vector<modra::TickTime> RotationKeyTimes(Node* node) {
+  std::vector<modra::TickTime> times;
   for (const auto& [t, q] : node->transform()->rotation()->QuatKeys()) times.push_back(t);
   return times;
 }
 
-Point3 PositionKey(Node* node, modra::TimeValue t) {
+Point3 PositionKey(Node* node, modra::TickTime t) {
   const auto& keys = node->transform()->position()->keys();
   const auto it = keys.find(t);
   EXPECT_NE(it, keys.end()) << "no position key at " << t;
@@ -124,8 +124,8 @@ TEST_F(HtrImportFixture, OffsetShiftsBaseAndFrameKeys) {
   job.choices.offset = 10;
   job.frameCount = 3;
   ASSERT_TRUE(zar::KeyNode(job, node, *hips));
-  const std::vector<modra::TimeValue> expected = {10 * kTicks, 11 * kTicks, 12 * kTicks,
-                                                  13 * kTicks};
+  const std::vector<modra::TickTime> expected = {10 * kTicks, 11 * kTicks, 12 * kTicks,
+                                                 13 * kTicks};
   EXPECT_EQ(PositionKeyTimes(node), expected);
   EXPECT_EQ(RotationKeyTimes(node), expected);
   // The root maps (x, y, z) to (x, −z, y): frame k moved by k along X.
@@ -143,7 +143,7 @@ TEST_F(HtrImportFixture, FrameRangeKeysTheChosenFramesOfTheFile) {
   job.choices.offset = 2;
   job.frameCount = 3;
   ASSERT_TRUE(zar::KeyNode(job, node, *hips));
-  const std::vector<modra::TimeValue> expected = {7 * kTicks, 8 * kTicks, 9 * kTicks};
+  const std::vector<modra::TickTime> expected = {7 * kTicks, 8 * kTicks, 9 * kTicks};
   EXPECT_EQ(PositionKeyTimes(node), expected);
   ExpectPoint(PositionKey(node, 7 * kTicks), 2, 0, 0);  // the file's frame 5
   ExpectPoint(PositionKey(node, 9 * kTicks), 4, 0, 0);  // the file's frame 7
@@ -158,8 +158,8 @@ TEST_F(HtrImportFixture, BasePositionAloneKeysTheCurrentTime) {
   job.choices.keyBasePosition = true;
   job.frameCount = 1;
   ASSERT_TRUE(zar::KeyNode(job, node, *hips));
-  EXPECT_EQ(PositionKeyTimes(node), std::vector<modra::TimeValue>{777});
-  EXPECT_EQ(RotationKeyTimes(node), std::vector<modra::TimeValue>{777});
+  EXPECT_EQ(PositionKeyTimes(node), std::vector<modra::TickTime>{777});
+  EXPECT_EQ(RotationKeyTimes(node), std::vector<modra::TickTime>{777});
   ExpectPoint(PositionKey(node, 777), 1, -3, 2);
 }
 
@@ -170,8 +170,7 @@ TEST_F(HtrImportFixture, FramesTheFileDoesNotHoldAreNotKeyed) {
   job.choices.startFrame = 1;
   job.frameCount = 5;
   ASSERT_TRUE(zar::KeyNode(job, node, *hips));
-  EXPECT_EQ(PositionKeyTimes(node),
-            (std::vector<modra::TimeValue>{kTicks, 2 * kTicks, 3 * kTicks}));
+  EXPECT_EQ(PositionKeyTimes(node), (std::vector<modra::TickTime>{kTicks, 2 * kTicks, 3 * kTicks}));
 }
 
 // --- Keying window ---------------------------------------------------------------------------
@@ -181,12 +180,12 @@ TEST_F(HtrImportFixture, KeysInsideTheWindowGoAndKeysOutsideStay) {
   Node* node = MakeBone("Hips", nullptr);
   auto& positions = node->transform()->position()->mutable_keys();
   // The window is [1, 4) frames: ticks 160 to 639.
-  for (const modra::TimeValue t : {0, 159, 400, 639, 640, 8000}) positions[t] = Point3(9, 9, 9);
+  for (const modra::TickTime t : {0, 159, 400, 639, 640, 8000}) positions[t] = Point3(9, 9, 9);
   job.choices.startFrame = 1;
   job.frameCount = 3;
   ASSERT_TRUE(zar::KeyNode(job, node, *hips));
   EXPECT_EQ(PositionKeyTimes(node),
-            (std::vector<modra::TimeValue>{0, 159, 160, 320, 480, 640, 8000}));
+            (std::vector<modra::TickTime>{0, 159, 160, 320, 480, 640, 8000}));
   ExpectPoint(PositionKey(node, 640), 9, 9, 9);
   ExpectPoint(PositionKey(node, 480), 2, 0, 0);
 }
@@ -194,11 +193,11 @@ TEST_F(HtrImportFixture, KeysInsideTheWindowGoAndKeysOutsideStay) {
 TEST(HtrKeyWindow, ClearsOnlyTheHalfOpenWindow) {
   modra::host::Host host;
   modra::host::PointController c(host.scene(), modra::ControllerValueKind::kPosition);
-  for (const modra::TimeValue t : {-5, 0, 1, 99, 100, 101}) c.mutable_keys()[t] = Point3();
+  for (const modra::TickTime t : {-5, 0, 1, 99, 100, 101}) c.mutable_keys()[t] = Point3();
   zar::ClearKeyWindow(c, 0, 100);
-  std::vector<modra::TimeValue> left;
+  std::vector<modra::TickTime> left;
   for (const auto& [t, p] : c.keys()) left.push_back(t);
-  EXPECT_EQ(left, (std::vector<modra::TimeValue>{-5, 100, 101}));
+  EXPECT_EQ(left, (std::vector<modra::TickTime>{-5, 100, 101}));
   zar::ClearKeyWindow(c, 200, 300);  // beyond every key
   EXPECT_EQ(c.KeyCount(), 3);
 }
@@ -351,7 +350,7 @@ TEST_F(HtrHierarchyKeying, TcbOptionReplacesTheRotationControllerUnlessRefused) 
   ASSERT_TRUE(zar::KeyNode(job, hipsNode, *hips));
   EXPECT_EQ(hipsNode->transform()->rotation()->ClassIdentifier(), modra::kTcbRotationClassId);
   EXPECT_EQ(RotationKeyTimes(hipsNode),
-            (std::vector<modra::TimeValue>{kTicks, 2 * kTicks, 50 * kTicks}));
+            (std::vector<modra::TickTime>{kTicks, 2 * kTicks, 50 * kTicks}));
   EXPECT_EQ(spine->transform()->rotation()->ClassIdentifier(), modra::kEulerRotationClassId);
   EXPECT_EQ(spine->transform()->rotation()->KeyCount(), 2);
 }
@@ -531,8 +530,8 @@ TEST(HtrDummyName, NameIsTheFileNameWithoutFolderAndExtension) {
 }
 
 TEST(HtrBiped, AnySelectedNodeOnABipedControllerCounts) {
-  const modra::ClassId bipeds[] = {modra::kBipedRootClassId, modra::kBipedSlaveClassId,
-                                   modra::kBipedSubAnimClassId, modra::kFootprintClassId};
+  const modra::ClassId bipeds[] = {modra::kBipedBodyClassId, modra::kBipedLimbClassId,
+                                   modra::kBipedPartClassId, modra::kBipedStepsClassId};
   for (const modra::ClassId id : bipeds) {
     modra::host::Host host;
     Node* plain = host.scene().MakeNode(nullptr, "Plain");

@@ -363,7 +363,7 @@ TEST_F(ImportHtrPlugin, FailuresShowTheirMessageAndAnswerZero) {
     User().Press(kOk);
     if (c.select == "biped") {
       Node* biped = Scene().MakeNode(nullptr, "Hips");
-      biped->transform()->set_classId(modra::kBipedSlaveClassId);
+      biped->transform()->set_classId(modra::kBipedLimbClassId);
       Scene().Select(biped, false);
     } else if (!c.select.empty()) {
       auto* bone = host_->MakeObject(modra::kGeometryClass, modra::kBoneObjectClassId)->AsObject();
@@ -479,10 +479,10 @@ TEST_F(ImportHtrPlugin, QuietImportUsesTheOptionsOfTheLastDialogWithTheFilesRang
   EXPECT_EQ(Import(WriteFile("other.htr", zar::testing::HtrText(5)), true), 1);
   Node* hips = Scene().nodes()[Scene().nodes().size() - 4];  // the new skeleton's root
   ASSERT_EQ(hips->name(), "Hips");
-  std::vector<modra::TimeValue> times;
+  std::vector<modra::TickTime> times;
   for (const auto& [t, p] : hips->transform()->position()->keys()) times.push_back(t);
-  EXPECT_EQ(times, (std::vector<modra::TimeValue>{10 * kTicks, 11 * kTicks, 12 * kTicks,
-                                                  13 * kTicks, 14 * kTicks, 15 * kTicks}));
+  EXPECT_EQ(times, (std::vector<modra::TickTime>{10 * kTicks, 11 * kTicks, 12 * kTicks, 13 * kTicks,
+                                                 14 * kTicks, 15 * kTicks}));
 }
 
 TEST_F(ImportHtrPlugin, AllKeysTheWholeFileWhateverFromHeld) {

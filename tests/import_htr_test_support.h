@@ -63,7 +63,7 @@ class RefusingHost final : public modra::HostInterface {
   void EndProgress() override { host_.EndProgress(); }
   int ProgressCancelled() override { return host_.ProgressCancelled(); }
   int PumpHostMessages() override { return host_.PumpHostMessages(); }
-  modra::TimeValue CurrentTime() override { return host_.CurrentTime(); }
+  modra::TickTime CurrentTime() override { return host_.CurrentTime(); }
   modra::Interval AnimationRange() override { return host_.AnimationRange(); }
   void SetAnimationRange(const modra::Interval& r) override { host_.SetAnimationRange(r); }
   int SelectedNodeCount() override { return host_.SelectedNodeCount(); }

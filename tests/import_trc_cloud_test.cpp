@@ -26,7 +26,7 @@ inline void PrintTo(const Point3& p, std::ostream* os) {
 namespace {
 
 using modra::Point3;
-using modra::TimeValue;
+using modra::TickTime;
 using modra::host::Node;
 using modra::host::ShownEvent;
 using zar::TRCCloudOutcome;
@@ -37,19 +37,19 @@ constexpr int kTicks = 160;  // ticks per frame at the stand-in's 30 frames per 
 // One sample of a test marker: a position, or nothing (occluded).
 using Sample = std::optional<Point3>;
 
-const std::map<TimeValue, Point3>& PositionKeys(Node* node) {
+const std::map<TickTime, Point3>& PositionKeys(Node* node) {
   return node->transform()->position()->keys();
 }
 
-std::vector<TimeValue> KeyTimes(Node* node) {
-  std::vector<TimeValue> times;
+std::vector<TickTime> KeyTimes(Node* node) {
+  std::vector<TickTime> times;
   for (const auto& [t, p] : PositionKeys(node)) times.push_back(t);
   return times;
 }
 
 // Times first, first + step, ... (count of them).
-std::vector<TimeValue> Times(TimeValue first, int count, TimeValue step = kTicks) {
-  std::vector<TimeValue> times;
+std::vector<TickTime> Times(TickTime first, int count, TickTime step = kTicks) {
+  std::vector<TickTime> times;
   for (int i = 0; i < count; ++i) times.push_back(first + i * step);
   return times;
 }
@@ -111,9 +111,9 @@ class TrcCloudTest : public ::testing::Test {
   }
 
   // Keys `node`'s position at the given ticks with (t, 0, 0).
-  void KeyAt(Node* node, const std::vector<TimeValue>& times) {
+  void KeyAt(Node* node, const std::vector<TickTime>& times) {
     modra::AnimateOn();
-    for (TimeValue t : times) {
+    for (TickTime t : times) {
       const Point3 p(static_cast<float>(t), 0.0f, 0.0f);
       node->transform()->position()->SetControllerValue(t, &p, 1, modra::kValueAbsolute);
     }
@@ -212,7 +212,7 @@ TEST_F(TrcCloudTest, MissingSamplesSetNoKey) {
   model.SetNumFrames(6);
   ASSERT_EQ(Build(), TRCCloudOutcome::kDone);
   Node* node = Find("M");
-  EXPECT_EQ(KeyTimes(node), (std::vector<TimeValue>{kTicks, 2 * kTicks, 5 * kTicks}));
+  EXPECT_EQ(KeyTimes(node), (std::vector<TickTime>{kTicks, 2 * kTicks, 5 * kTicks}));
   Point3 between;
   node->transform()->position()->ControllerValue(3 * kTicks, &between);
   EXPECT_NEAR(between.x, 4.0f, 1e-5f);
@@ -303,7 +303,7 @@ TEST_F(TrcCloudTest, KeysBeyondTheTickRangeAreSkipped) {
   MakeModel({"M"}, 1, 3);
   settings.offset = std::numeric_limits<std::int32_t>::max() / kTicks - 2;
   ASSERT_EQ(Build(), TRCCloudOutcome::kDone);
-  const std::vector<TimeValue> keys = KeyTimes(Find("M"));
+  const std::vector<TickTime> keys = KeyTimes(Find("M"));
   ASSERT_EQ(keys.size(), 2u);
   EXPECT_GT(keys.front(), 0);
 }
@@ -397,8 +397,8 @@ TEST_F(TrcCloudTest, KeyingWindowIsClearedFirst) {
   settings.start_frame = 3;
   settings.end_frame = 6;
   ASSERT_EQ(Build(), TRCCloudOutcome::kDone);
-  EXPECT_EQ(KeyTimes(node), (std::vector<TimeValue>{-5, 0, 3 * kTicks, 5 * kTicks, 6 * kTicks,
-                                                    7 * kTicks, 7 * kTicks + 1, 50 * kTicks}));
+  EXPECT_EQ(KeyTimes(node), (std::vector<TickTime>{-5, 0, 3 * kTicks, 5 * kTicks, 6 * kTicks,
+                                                   7 * kTicks, 7 * kTicks + 1, 50 * kTicks}));
   // The keys that stay keep their values; new ones carry the file's position.
   EXPECT_EQ(PositionKeys(node).at(7 * kTicks + 1), Point3(7 * kTicks + 1, 0, 0));
   EXPECT_EQ(PositionKeys(node).at(6 * kTicks), Point3(1, -1, 1));

@@ -27,7 +27,7 @@ inline void PrintTo(const Point3& p, std::ostream* os) {
 namespace {
 
 using modra::Point3;
-using modra::TimeValue;
+using modra::TickTime;
 using modra::host::DialogState;
 using modra::host::Node;
 using modra::host::ShownEvent;
@@ -56,14 +56,14 @@ constexpr int kGlobal = 1088;
 
 const std::string kThreeMarkers = std::string(ZAR_TEST_DATA_DIR) + "/import_trc/three_markers.trc";
 
-std::vector<TimeValue> KeyTimes(Node* node) {
-  std::vector<TimeValue> times;
+std::vector<TickTime> KeyTimes(Node* node) {
+  std::vector<TickTime> times;
   for (const auto& [t, p] : node->transform()->position()->keys()) times.push_back(t);
   return times;
 }
 
-std::vector<TimeValue> Frames(int first, int last) {
-  std::vector<TimeValue> times;
+std::vector<TickTime> Frames(int first, int last) {
+  std::vector<TickTime> times;
   for (int f = first; f <= last; ++f) times.push_back(f * kTicks);
   return times;
 }
@@ -168,9 +168,9 @@ TEST_F(ImportTrcTest, ImportsEveryMarkerOfTheFile) {
   EXPECT_EQ(Find("LFHD")->transform()->position()->keys().at(kTicks), Point3(10, -30, 20));
   // RFHD is missing in frame 3, C7 is NaN in frame 4: no keys there.
   EXPECT_EQ(KeyTimes(Find("RFHD")),
-            (std::vector<TimeValue>{kTicks, 2 * kTicks, 4 * kTicks, 5 * kTicks}));
+            (std::vector<TickTime>{kTicks, 2 * kTicks, 4 * kTicks, 5 * kTicks}));
   EXPECT_EQ(KeyTimes(Find("C7")),
-            (std::vector<TimeValue>{kTicks, 2 * kTicks, 3 * kTicks, 5 * kTicks}));
+            (std::vector<TickTime>{kTicks, 2 * kTicks, 3 * kTicks, 5 * kTicks}));
   EXPECT_EQ(host->AnimationRange(), modra::Interval(kTicks, 5 * kTicks));
 
   const std::vector<ShownEvent> begun = Shown(ShownEvent::Kind::kProgressBegin);
@@ -234,7 +234,7 @@ TEST_F(ImportTrcTest, FrameRateOfTheFileWhenAsked) {
   user().Tick(kSetFrameRate, true).Press(kOk);
   ASSERT_EQ(Import(file), 1);
   EXPECT_EQ(host->scene().frameRate(), 120);
-  EXPECT_EQ(KeyTimes(Find("M")), (std::vector<TimeValue>{40, 80}));
+  EXPECT_EQ(KeyTimes(Find("M")), (std::vector<TickTime>{40, 80}));
 }
 
 TEST_F(ImportTrcTest, PositionControllerErrorIsReported) {

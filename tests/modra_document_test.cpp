@@ -62,7 +62,7 @@ void BuildScene(Host& host) {
 
   modra::AnimateOn();
   for (int f = 0; f < 5; ++f) {
-    const modra::TimeValue t = f * 40;
+    const modra::TickTime t = f * 40;
     Point3 p(0.1f * static_cast<float>(f), -std::numeric_limits<float>::infinity(), 1e30f);
     if (f != 0) p.y = static_cast<float>(f) / 7.0f;
     hips->TransformController()->PositionController()->SetControllerValue(t, &p, 1, 1);
@@ -80,7 +80,7 @@ void BuildScene(Host& host) {
   auto* markerTransform =
       static_cast<modra::host::TransformController*>(marker->TransformController());
   markerTransform->RemovePositionController();
-  markerTransform->set_classId(modra::kBipedRootClassId);
+  markerTransform->set_classId(modra::kBipedBodyClassId);
   markerTransform->set_refusesRotation(true);
   markerTransform->rotation()->set_locked(true);
   host.scene().Select(static_cast<modra::host::Node*>(spine), false);
@@ -124,7 +124,7 @@ TEST_F(DocumentTest, SavedAndLoadedSceneIsIdentical) {
     modra::host::Node* b = loaded.nodes()[i];
     EXPECT_EQ(a->name(), b->name());
     EXPECT_EQ(a->NodeHandle(), b->NodeHandle());
-    for (modra::TimeValue t : {-100, 0, 20, 40, 77, 160, 1000}) {
+    for (modra::TickTime t : {-100, 0, 20, 40, 77, 160, 1000}) {
       const modra::Matrix3 ma = a->ObjectTransform(t), mb = b->ObjectTransform(t);
       EXPECT_EQ(std::memcmp(&ma, &mb, sizeof ma), 0) << a->name() << " at " << t;
     }

@@ -46,10 +46,10 @@ class SceneTest : public ::testing::Test {
   static modra::Controller* Rotation(modra::SceneNode* n) {
     return n->TransformController()->RotationSubController();
   }
-  static void Set(modra::Controller* c, modra::TimeValue t, const Point3& p) {
+  static void Set(modra::Controller* c, modra::TickTime t, const Point3& p) {
     c->SetControllerValue(t, &p, 1, modra::kValueAbsolute);
   }
-  static void Set(modra::Controller* c, modra::TimeValue t, const Quat& q) {
+  static void Set(modra::Controller* c, modra::TickTime t, const Quat& q) {
     c->SetControllerValue(t, &q, 1, modra::kValueAbsolute);
   }
   // The host quaternion of a turn by `angle` about the unit axis (x, y, z).
@@ -162,7 +162,7 @@ TEST_F(SceneTest, SuspendAndResumeNest) {
 TEST_F(SceneTest, RemoveKeyAtRemovesOnlyThatKey) {
   modra::SceneNode* bone = MakeBone("Hips");
   modra::AnimateOn();
-  for (modra::TimeValue t : {0, 160, 320, 480}) {
+  for (modra::TickTime t : {0, 160, 320, 480}) {
     Set(Position(bone), t, Point3(static_cast<float>(t), 0, 0));
     Set(Rotation(bone), t, Turn(t / 1000.0, 1, 0, 0));
   }
@@ -235,8 +235,8 @@ TEST_F(SceneTest, FaultSwitches) {
   EXPECT_EQ(bone->NodeTransform(0).Translation(), Point3());
 
   // A biped-driven node: its transform controller carries a biped class identifier.
-  transform->set_classId(modra::kBipedSlaveClassId);
-  EXPECT_EQ(bone->TransformController()->ClassIdentifier(), modra::kBipedSlaveClassId);
+  transform->set_classId(modra::kBipedLimbClassId);
+  EXPECT_EQ(bone->TransformController()->ClassIdentifier(), modra::kBipedLimbClassId);
 }
 
 TEST_F(SceneTest, ObjectsAndParameters) {
@@ -402,7 +402,7 @@ TEST(HostConventions, LibraryRotationsSurviveTheHostForThousandsOfRandomRotation
     q.SetFromMatrix(library);
     const Quat handed(static_cast<float>(q.X()), static_cast<float>(q.Y()),
                       static_cast<float>(q.Z()), static_cast<float>(-q.W()));
-    const modra::TimeValue t = i * 160;
+    const modra::TickTime t = i * 160;
     rotation->SetControllerValue(t, &handed, 1, modra::kValueAbsolute);
 
     Point3 translation, scale;
