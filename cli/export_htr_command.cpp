@@ -59,16 +59,9 @@ void QueueDialogEntries(HostSession& session, const ExportHtrFlags& f) {
 }
 
 int ExportHtr(const ExportHtrFlags& flags) {
-  if (flags.session.noPrompts && flags.AnyDialogEntry()) {
-    std::cerr << "zarfileio: dialog entries cannot be given with --no-prompts\n";
-    return kExitUsage;
-  }
-  std::string error;
-  const std::unique_ptr<HostSession> session = HostSession::Open(flags.session, error);
-  if (session == nullptr) {
-    std::cerr << "zarfileio: " << error << "\n";
-    return kExitFileProblem;
-  }
+  if (EntriesRefusedWithoutPrompts(flags.session, flags.AnyDialogEntry())) return kExitUsage;
+  const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
+  if (session == nullptr) return kExitFileProblem;
   // The exporter takes the first selected node: the document's own selection must not come
   // before it.
   session->scene().ClearSelection();

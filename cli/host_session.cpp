@@ -30,6 +30,19 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options) {
                    "when loaded (its defaults), not the remembered ones");
 }
 
+bool EntriesRefusedWithoutPrompts(const SessionOptions& options, bool anyDialogEntry) {
+  if (!options.noPrompts || !anyDialogEntry) return false;
+  std::cerr << "zarfileio: dialog entries cannot be given with --no-prompts\n";
+  return true;
+}
+
+std::unique_ptr<HostSession> HostSession::OpenOrReport(const SessionOptions& options) {
+  std::string error;
+  std::unique_ptr<HostSession> session = Open(options, error);
+  if (session == nullptr) std::cerr << "zarfileio: " << error << "\n";
+  return session;
+}
+
 std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, std::string& error) {
   std::unique_ptr<HostSession> session(new HostSession());
   session->options_ = options;

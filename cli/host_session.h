@@ -36,12 +36,18 @@ struct SessionOptions {
 // Adds --scene (required), --plugin and --no-prompts to `command`.
 void AddSessionOptions(CLI::App& command, SessionOptions& options);
 
+// True, after saying so on stderr, when dialog entries come with --no-prompts (no dialog
+// opens to take them).
+bool EntriesRefusedWithoutPrompts(const SessionOptions& options, bool anyDialogEntry);
+
 class HostSession {
  public:
   // The host started with the scene document at `options.scene` (a new scene when no file is
   // there) and the plug-in loaded. Null and the problem in `error` when the document cannot be
   // read or the plug-in cannot be loaded.
   static std::unique_ptr<HostSession> Open(const SessionOptions& options, std::string& error);
+  // Open for a command: the problem, if any, is printed to stderr and the answer is null.
+  static std::unique_ptr<HostSession> OpenOrReport(const SessionOptions& options);
   ~HostSession();
   HostSession(const HostSession&) = delete;
   HostSession& operator=(const HostSession&) = delete;

@@ -69,16 +69,9 @@ void QueueDialogEntries(HostSession& session, const ImportHtrFlags& f) {
 }
 
 int ImportHtr(const ImportHtrFlags& flags) {
-  if (flags.session.noPrompts && flags.AnyDialogEntry()) {
-    std::cerr << "zarfileio: dialog entries cannot be given with --no-prompts\n";
-    return kExitUsage;
-  }
-  std::string error;
-  const std::unique_ptr<HostSession> session = HostSession::Open(flags.session, error);
-  if (session == nullptr) {
-    std::cerr << "zarfileio: " << error << "\n";
-    return kExitFileProblem;
-  }
+  if (EntriesRefusedWithoutPrompts(flags.session, flags.AnyDialogEntry())) return kExitUsage;
+  const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
+  if (session == nullptr) return kExitFileProblem;
   if (!flags.select.empty() && !session->SelectNode(flags.select)) {
     std::cerr << "zarfileio: the scene has no node named \"" << flags.select << "\"\n";
     return kExitFileProblem;

@@ -74,16 +74,9 @@ bool ShowedImportError(HostSession& session) {
 }
 
 int ImportTrc(const ImportTrcFlags& flags) {
-  if (flags.session.noPrompts && flags.AnyDialogEntry()) {
-    std::cerr << "zarfileio: dialog entries cannot be given with --no-prompts\n";
-    return kExitUsage;
-  }
-  std::string error;
-  const std::unique_ptr<HostSession> session = HostSession::Open(flags.session, error);
-  if (session == nullptr) {
-    std::cerr << "zarfileio: " << error << "\n";
-    return kExitFileProblem;
-  }
+  if (EntriesRefusedWithoutPrompts(flags.session, flags.AnyDialogEntry())) return kExitUsage;
+  const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
+  if (session == nullptr) return kExitFileProblem;
   for (const std::string& name : flags.select) {
     if (!session->SelectNode(name)) {
       std::cerr << "zarfileio: the scene has no node named \"" << name << "\"\n";

@@ -37,12 +37,8 @@ int MnmCreate(const MnmCreateFlags& flags) {
     std::cerr << "zarfileio: no scene document " << flags.session.scene << "\n";
     return kExitFileProblem;
   }
-  std::string error;
-  const std::unique_ptr<HostSession> session = HostSession::Open(flags.session, error);
-  if (session == nullptr) {
-    std::cerr << "zarfileio: " << error << "\n";
-    return kExitFileProblem;
-  }
+  const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
+  if (session == nullptr) return kExitFileProblem;
   modra::ClassDesc* panel = session->plugin().Find("ZARUtilities", modra::kUtilityClass);
   if (panel == nullptr || session->host().OpenUtility(*panel) == nullptr) {
     std::cerr << "zarfileio: the plug-in's utilities panel could not be opened\n";

@@ -116,12 +116,8 @@ int PnxConvert(const PnxConvertFlags& flags) {
 
   SessionOptions options;
   options.plugin = flags.plugin;
-  std::string error;
-  const std::unique_ptr<HostSession> session = HostSession::Open(options, error);
-  if (session == nullptr) {
-    std::cerr << "zarfileio: " << error << "\n";
-    return kExitFileProblem;
-  }
+  const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(options);
+  if (session == nullptr) return kExitFileProblem;
   modra::ClassDesc* panel = session->plugin().Find("ZARUtilities", modra::kUtilityClass);
   if (panel == nullptr || session->host().OpenUtility(*panel) == nullptr ||
       session->host().panelPages().empty()) {
