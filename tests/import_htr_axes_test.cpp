@@ -33,8 +33,15 @@ void ExpectVector(const Vector& v, double x, double y, double z, double toleranc
 TEST(HtrAxes, ConstantMatrices) {
   ExpectRows(zar::BoneAxes(), {{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}}, kTight);
   ExpectRows(zar::WorldAxes().Transposed(), {{{1, 0, 0}, {0, 0, 1}, {0, -1, 0}}}, kTight);
-  // Built from Euler rotations: the zero entries carry rounding, not exact zeros.
-  EXPECT_NE(zar::BoneAxes()[0][0], 0.0);
+}
+
+// What the matrices mean, as row vectors times the matrix: a host bone's length axis (X) is an
+// HTR segment's length axis (Y), and the host's up axis (Z) is the HTR world's up axis (Y).
+TEST(HtrAxes, LengthAndUpAxesMatch) {
+  const Vector length = zar::HTRRowTimes(Vector(1, 0, 0), zar::BoneAxes());
+  ExpectVector(length, 0, 1, 0, kTight);
+  const Vector up = zar::HTRRowTimes(Vector(0, 0, 1), zar::WorldAxes());
+  ExpectVector(up, 0, 1, 0, kTight);
 }
 
 TEST(HtrAxes, TranslationOfRootAndOtherSegments) {

@@ -2,13 +2,16 @@
 // corrupt or truncated documents give clear errors.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -175,7 +178,9 @@ TEST_F(DocumentTest, HostLoadsAndSavesItsScene) {
   EXPECT_EQ(Host::Current(), nullptr);
 }
 
-TEST_F(DocumentTest, CommittedDocumentLoadsAndSavesUnchanged) {
+// A format-change detector: the committed document was saved by this host; any change to how
+// documents are written shows here first (regenerate the file when the change is meant).
+TEST_F(DocumentTest, FormatChangeDetectorCommittedDocumentSavesUnchanged) {
   const std::string path = std::string(ZAR_TEST_DATA_DIR) + "/modra/skeleton_scene.json";
   Scene scene;
   ASSERT_EQ(modra::host::LoadSceneDocument(path, scene), "");
@@ -197,6 +202,28 @@ TEST_F(DocumentTest, SavingReplacesTheFileAtomically) {
     ++files;
   }
   EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+
+  // A save that fails part way through writing (the process may write no file longer than 64
+  // bytes) leaves the old document as it was, and no temporary file.
+  const std::string before = Slurp(path);
+  {
+    struct rlimit old_limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 64;
+    void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    host.scene().set_frameRate(24);
+    const std::string failed = modra::host::SaveSceneDocument(host.scene(), path.string());
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_NE(failed.find("cannot be written"), std::string::npos) << failed;
+  }
+  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+                          std::filesystem::directory_iterator()),
+            1);
+
   const std::string problem =
       modra::host::SaveSceneDocument(host.scene(), (dir_ / "missing" / "scene.json").string());
   EXPECT_NE(problem.find("cannot be written"), std::string::npos) << problem;

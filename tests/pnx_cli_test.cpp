@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "filelib/trc_file.h"
 #include "tests/filelib_test_support.h"
+#include "tests/sample_oracle.h"
 #include "tests/utilities_test_support.h"
 
 namespace zar::testing {
@@ -71,63 +71,49 @@ class PnxCliTest : public ::testing::Test {
   std::string Write(const std::string& name, const std::string& text) {
     return folder_.Write(name, text);
   }
-  // Copies of the sample TRC files the reader reads, in a folder of this test.
-  std::vector<std::string> ReadableSamples() {
+  // Copies of the shared sample TRC files, each with what it holds.
+  std::vector<std::pair<std::string, const TrcSampleFacts*>> Samples() {
     std::filesystem::create_directories(Path("in"));
-    std::vector<std::string> copies;
-    for (const auto& entry : std::filesystem::directory_iterator(SamplePath("trc"))) {
-      TRCFile model;
-      if (!model.Read(entry.path().string(), false).empty()) continue;
-      const std::string copy = Path("in/" + entry.path().filename().string());
-      std::filesystem::copy_file(entry.path(), copy);
-      copies.push_back(copy);
+    std::vector<std::pair<std::string, const TrcSampleFacts*>> copies;
+    for (const TrcSampleFacts& facts : TrcSamples()) {
+      if (facts.waits_for_reader_change) continue;  // kWaitsForReaderChange
+      const std::string copy = Path(std::string("in/") + facts.file);
+      std::filesystem::copy_file(SamplePath(std::string("trc/") + facts.file), copy);
+      copies.emplace_back(copy, &facts);
     }
     return copies;
   }
 
-  // Checks a PNX file against its TRC file: the markers `mapping` selects (all when empty) under
-  // their mapped names, every frame, every coordinate as "%f" in Modra's axes.
+  // Checks a PNX file against the text of its TRC file: the markers `mapping` selects (all when
+  // empty) under their mapped names, `frames` frames from `start`, every coordinate as "%f" in
+  // Modra's axes.
   void ExpectPnxOfTrc(const std::string& pnx, const std::string& trc,
-                      const std::map<std::string, std::string>& mapping) {
+                      const std::map<std::string, std::string>& mapping, int start,
+                      int frames) {
     SCOPED_TRACE(trc);
-    TRCFile model;
-    ASSERT_TRUE(model.Read(trc, false).empty());
-    std::vector<const TRCMarker*> selected;
+    const std::vector<SplitMarker> markers = SplitTrc(trc);
+    std::vector<const SplitMarker*> selected;
     std::string names;
-    for (std::int32_t m = 0; m < model.NumMarkers(); ++m) {
-      const TRCMarker* marker = model.Marker(m);
-      const auto mapped = mapping.find(marker->Name());
+    for (const SplitMarker& marker : markers) {
+      const auto mapped = mapping.find(marker.name);
       if (!mapping.empty() && mapped == mapping.end()) continue;
-      selected.push_back(marker);
-      names.append(mapping.empty() ? marker->Name() : mapped->second).push_back(' ');
+      selected.push_back(&marker);
+      names.append(mapping.empty() ? marker.name : mapped->second).push_back(' ');
     }
     const std::vector<std::string> lines = PnxLines(pnx);
-    const std::size_t frames = static_cast<std::size_t>(std::max(model.NumFrames(), 0));
-    ASSERT_EQ(lines.size(), 17 + 2 * frames);
+    ASSERT_EQ(lines.size(), 17 + 2 * static_cast<std::size_t>(frames));
     EXPECT_EQ(lines[9], "$NumMarkers " + std::to_string(selected.size()));
     EXPECT_EQ(lines[14], names);
-    for (std::size_t k = 0; k < frames; ++k) {
-      std::istringstream line(lines[17 + 2 * k]);
-      std::string token;
-      line >> token;
-      ASSERT_EQ(token, std::to_string(model.StartFrame() + static_cast<int>(k)));
-      for (const TRCMarker* marker : selected) {
-        const TRCSample sample = marker->Sample(static_cast<std::int32_t>(k));
-        line >> token;
-        if (!sample.present) {
-          ASSERT_EQ(token, "DROPOUT") << "frame " << k;
-          continue;
-        }
-        const double expected[3] = {sample.x, -sample.z, sample.y};
-        for (int i = 0; i < 3; ++i) {
-          if (i > 0) line >> token;
-          char text[400];
-          std::snprintf(text, sizeof text, "%f", expected[i]);
-          ASSERT_EQ(token, text) << "frame " << k;
-        }
-      }
-      EXPECT_FALSE(line >> token) << "frame " << k;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(frames); ++k) {
+      ASSERT_EQ(BlankJoined(lines[17 + 2 * k]),
+                PnxFrameTokens(selected, start + static_cast<int>(k), k))
+          << "frame " << k;
     }
+  }
+  void ExpectPnxOfSample(const std::string& pnx, const std::string& trc,
+                         const TrcSampleFacts& facts,
+                         const std::map<std::string, std::string>& mapping) {
+    ExpectPnxOfTrc(pnx, trc, mapping, facts.start_frame, facts.Frames());
   }
 
  private:
@@ -135,32 +121,30 @@ class PnxCliTest : public ::testing::Test {
 };
 
 TEST_F(PnxCliTest, EverySampleWithoutAMappingFile) {
-  const std::vector<std::string> samples = ReadableSamples();
-  ASSERT_GE(samples.size(), 10u);
+  const auto samples = Samples();
   std::vector<std::string> arguments = {"pnx",       "convert",     "--out",
                                         Path("out"), "--no-filter", "--quiet"};
   std::filesystem::create_directories(Path("out"));
-  arguments.insert(arguments.end(), samples.begin(), samples.end());
+  for (const auto& sample : samples) arguments.push_back(sample.first);
   const Outcome run = Zarfileio(arguments);
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const std::string& trc : samples) {
+  for (const auto& [trc, facts] : samples) {
     const std::string stem = std::filesystem::path(trc).stem().string();
     EXPECT_NE(run.out.find(trc + " -> " + Path("out/" + stem + ".pnx")), std::string::npos);
-    ExpectPnxOfTrc(Path("out/" + stem + ".pnx"), trc, {});
+    ExpectPnxOfSample(Path("out/" + stem + ".pnx"), trc, *facts, {});
   }
 }
 
 TEST_F(PnxCliTest, EverySampleWithAMappingFile) {
-  const std::vector<std::string> samples = ReadableSamples();
+  const auto samples = Samples();
   // Every other marker name of every sample, renamed; empty names and names with blanks cannot
   // be mapped (an MNM line holds two names separated by blanks or tabs).
   std::map<std::string, std::string> mapping;
   std::string mnm;
-  for (const std::string& trc : samples) {
-    TRCFile model;
-    ASSERT_TRUE(model.Read(trc, false).empty());
-    for (std::int32_t m = 0; m < model.NumMarkers(); m += 2) {
-      const std::string& name = model.Marker(m)->Name();
+  for (const auto& sample : samples) {
+    const std::vector<SplitMarker> markers = SplitTrc(sample.first);
+    for (std::size_t m = 0; m < markers.size(); m += 2) {
+      const std::string& name = markers[m].name;
       if (name.empty() || HasBlank(name) || mapping.count(name) != 0) continue;
       std::string pnx_name(1, 'P');
       pnx_name.append(std::to_string(mapping.size()));
@@ -173,12 +157,12 @@ TEST_F(PnxCliTest, EverySampleWithAMappingFile) {
   std::vector<std::string> arguments = {"pnx",   "convert", "--out",  Path("out"),
                                         "--mnm", map_file,  "--quiet"};
   std::filesystem::create_directories(Path("out"));
-  arguments.insert(arguments.end(), samples.begin(), samples.end());
+  for (const auto& sample : samples) arguments.push_back(sample.first);
   const Outcome run = Zarfileio(arguments);
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const std::string& trc : samples) {
+  for (const auto& [trc, facts] : samples) {
     const std::string stem = std::filesystem::path(trc).stem().string();
-    ExpectPnxOfTrc(Path("out/" + stem + ".pnx"), trc, mapping);
+    ExpectPnxOfSample(Path("out/" + stem + ".pnx"), trc, *facts, mapping);
   }
 }
 
@@ -290,7 +274,7 @@ TEST_F(PnxCliTest, MappingMadeByTheCreatorIsUsedByTheNextConversion) {
   ASSERT_EQ(converted.status, 0) << converted.err;
   std::map<std::string, std::string> mapping;
   for (const std::string& name : standard) mapping["own_" + name] = name;
-  ExpectPnxOfTrc(Path("body.pnx"), trc, mapping);
+  ExpectPnxOfTrc(Path("body.pnx"), trc, mapping, 1, 1);
 
   // Picks that run out, an unknown node and an abort.
   const Outcome aborted = Zarfileio({"mnm", "create", "--scene", Path("body.scene"), "--out",
