@@ -153,8 +153,8 @@ std::string TestName(const ::testing::TestParamInfo<zar::testing::TrcSampleFacts
   return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, SampleImportTest,
-                         ::testing::ValuesIn(zar::testing::TrcSamples()), TestName);
+INSTANTIATE_TEST_SUITE_P(Samples, SampleImportTest, ::testing::ValuesIn(zar::testing::TrcSamples()),
+                         TestName);
 
 // The table above covers every sample file there is.
 TEST(SampleTable, NamesEverySharedTrcFile) {

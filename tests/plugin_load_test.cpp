@@ -134,7 +134,8 @@ TEST_F(PluginLoadTest, InternalFunctionsAreNotReachableByName) {
       << internal.size() << " functions";
   RawPlugin plugin;
   ASSERT_TRUE(plugin.Loaded()) << dlerror();
-  for (const std::string& name : internal) EXPECT_EQ(dlsym(plugin.library(), name.c_str()), nullptr) << name;
+  for (const std::string& name : internal)
+    EXPECT_EQ(dlsym(plugin.library(), name.c_str()), nullptr) << name;
 }
 
 TEST_F(PluginLoadTest, AnswersBeforeAndAfterAttach) {

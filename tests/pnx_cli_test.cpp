@@ -88,8 +88,7 @@ class PnxCliTest : public ::testing::Test {
   // empty) under their mapped names, `frames` frames from `start`, every coordinate as "%f" in
   // Modra's axes.
   void ExpectPnxOfTrc(const std::string& pnx, const std::string& trc,
-                      const std::map<std::string, std::string>& mapping, int start,
-                      int frames) {
+                      const std::map<std::string, std::string>& mapping, int start, int frames) {
     SCOPED_TRACE(trc);
     const std::vector<SplitMarker> markers = SplitTrc(trc);
     std::vector<const SplitMarker*> selected;

@@ -98,7 +98,8 @@ inline std::vector<SplitMarker> SplitTrc(const std::string& path) {
   std::vector<SplitMarker> markers;
   std::vector<std::size_t> first_field;  // of each kept marker's X
   std::set<std::string> seen;
-  const std::vector<std::string> names = lines.size() > 3 ? SplitTabs(lines[3]) : std::vector<std::string>{};
+  const std::vector<std::string> names =
+      lines.size() > 3 ? SplitTabs(lines[3]) : std::vector<std::string>{};
   std::size_t owner = 0;
   for (std::size_t i = 2; i < names.size(); ++i) {
     if (names[i].empty()) continue;
