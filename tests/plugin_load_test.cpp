@@ -99,14 +99,28 @@ class RawPlugin {
 
 class PluginLoadTest : public RegistryTest {};
 
-TEST_F(PluginLoadTest, ExportsOnlyTheHostEntryPoints) {
-  const zar::testing::RunResult nm =
-      zar::testing::Run("nm -D --defined-only " + zar::testing::Quoted(kPlugin) + " 2>/dev/null");
-  if (nm.status != 0) GTEST_SKIP() << "nm is not available";
-  std::set<std::string> exported;
+struct Symbol {
+  std::string kind;
+  std::string name;
+};
+
+// The plug-in's symbols as "nm --defined-only" with `options` lists them; false when nm cannot
+// run.
+bool DefinedSymbols(const std::string& options, std::vector<Symbol>& symbols) {
+  const zar::testing::RunResult nm = zar::testing::Run(
+      "nm --defined-only " + options + " " + zar::testing::Quoted(kPlugin) + " 2>/dev/null");
+  if (nm.status != 0) return false;
   std::istringstream lines(nm.output);
   std::string address, kind, name;
-  while (lines >> address >> kind >> name) exported.insert(name);
+  while (lines >> address >> kind >> name) symbols.push_back({kind, name});
+  return true;
+}
+
+TEST_F(PluginLoadTest, ExportsOnlyTheHostEntryPoints) {
+  std::vector<Symbol> symbols;
+  if (!DefinedSymbols("-D", symbols)) GTEST_SKIP() << "nm is not available";
+  std::set<std::string> exported;
+  for (const Symbol& symbol : symbols) exported.insert(symbol.name);
   EXPECT_EQ(exported, (std::set<std::string>{"LibClassDesc", "LibDescription", "LibNumberClasses",
                                              "LibVersion", "ModuleEntry"}));
 }
@@ -114,16 +128,12 @@ TEST_F(PluginLoadTest, ExportsOnlyTheHostEntryPoints) {
 // The library's own functions, as its symbol table names them, cannot be looked up by name in
 // the loaded library.
 TEST_F(PluginLoadTest, InternalFunctionsAreNotReachableByName) {
-  const zar::testing::RunResult nm =
-      zar::testing::Run("nm --defined-only " + zar::testing::Quoted(kPlugin) + " 2>/dev/null");
-  if (nm.status != 0) GTEST_SKIP() << "nm is not available";
+  std::vector<Symbol> symbols;
+  if (!DefinedSymbols("", symbols)) GTEST_SKIP() << "nm is not available";
   std::vector<std::string> internal;
-  std::istringstream lines(nm.output);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string address, kind, name;
-    if (!(fields >> address >> kind >> name)) continue;
-    if ((kind == "T" || kind == "t") && name.rfind("_ZN3zar", 0) == 0) internal.push_back(name);
+  for (const Symbol& symbol : symbols) {
+    if ((symbol.kind == "T" || symbol.kind == "t") && symbol.name.rfind("_ZN3zar", 0) == 0)
+      internal.push_back(symbol.name);
   }
   // The message texts' loader is one of them, so the list is the library's functions.
   ASSERT_NE(std::find_if(internal.begin(), internal.end(),

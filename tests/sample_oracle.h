@@ -28,7 +28,9 @@ struct TrcSampleFacts {
   int start_frame;
   double mm_per_unit;
   // Files that other systems lay out differently (names shifted or single-tabbed, line 0 or
-  // line 2 with blanks or doubled tabs): the reader in this tree does not read them as below.
+  // line 2 with blanks or doubled tabs): the reader in this tree does not read them as below,
+  // so the sample tests leave them out. Clear it once the reader does; every sample test then
+  // covers the file.
   bool waits_for_reader_change;
 
   // Frames the outputs (scene keys, PNX lines) cover: no more than the data lines.
