@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filelib/zar_filelib.h"
@@ -166,6 +168,18 @@ std::map<std::string, std::string> ReadSnapshot() {
   return dumps;
 }
 
+// Files whose reading was mended on purpose (names one or two fields apart, the last name
+// without a tab after it, blanks for tabs in line 0, doubled tabs between header values).
+const std::set<std::string> kMended = {
+    "seed/odd.trc",
+    "shared/abdbonepin.trc",
+    "shared/constraintTest.trc",
+    "shared/futureOrientationInverseKinematics.trc",
+    "shared/markers_walk.trc",
+    "shared/subject01_synthetic_marker_data.trc"};
+
+bool IsMended(const std::string& label) { return kMended.count(label.substr(0, label.find(' '))) > 0; }
+
 TEST(RealFiles, EveryFileReadsToTheModelItGaveBefore) {
   ScratchFolder folder;
   const std::map<std::string, std::string> dumps = DumpAll(folder);
@@ -179,7 +193,61 @@ TEST(RealFiles, EveryFileReadsToTheModelItGaveBefore) {
   for (const auto& [label, dump] : dumps) {
     const auto found = before.find(label);
     ASSERT_NE(found, before.end()) << label;
-    EXPECT_EQ(found->second, dump) << label;
+    if (IsMended(label)) {
+      EXPECT_NE(found->second, dump) << label;
+    } else {
+      EXPECT_EQ(found->second, dump) << label;
+    }
+  }
+}
+
+// The mended files against their text: the first and last marker's first sample are the three
+// numbers after the time and the last three numbers of the first data line.
+TEST(RealFiles, MendedFilesGiveEveryMarkerItsOwnData) {
+  struct Case {
+    const char* file;
+    std::int32_t markers;
+    std::int32_t frames;
+    double data_rate;
+    LengthUnit units;
+    const char* first;
+    TRCSample first_sample;
+    const char* last;
+    TRCSample last_sample;
+  };
+  const auto mm = LengthUnit::kMillimetres;
+  const std::vector<Case> cases = {
+      {"subject01_synthetic_marker_data.trc", 31, 73, 60, LengthUnit::kMetres, "Sternum",
+       {true, 0.67076, 1.3961, -0.025106}, "L.Toe.Tip", {true, 0.66781, 0.047006, -0.060034}},
+      {"futureOrientationInverseKinematics.trc", 2, 1202, 60, mm, "humerus",
+       {true, 0.00407883, 6.27925, 0.000255578}, "ulna", {true, 0.00085068, 6.27794, 6.28316}},
+      {"abdbonepin.trc", 11, 1991, 100, mm, "gu", {true, 246.329, -29.647, -6.82}, "ijc",
+       {true, 310.274, -16.557, -154.531}},
+      {"markers_walk.trc", 41, 238, 100, mm, "R.Shoulder", {true, -652.630, 1529.542, -94.520},
+       "L.Toe", {true, -412.723, 57.077, -251.120}},
+      {"constraintTest.trc", 44, 2105, 200, mm, "R.Shoulder", {true, 90.174, 1884.322, -1717.028},
+       "L_HJC", {true, 38.375, 1319.606, -2044.779}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TRCFile model;
+    ASSERT_EQ("", model.Read(testing::SamplePath(std::string("trc/") + c.file), false));
+    ASSERT_EQ(c.markers, model.NumMarkers());
+    EXPECT_EQ(c.data_rate, model.ExactDataRate());
+    EXPECT_EQ(c.units, model.Units());
+    EXPECT_EQ(1, model.StartFrame());
+    EXPECT_EQ(c.frames, model.NumDataFrames());
+    for (const auto& [marker, name, sample] :
+         {std::tuple{model.Marker(0), c.first, c.first_sample},
+          std::tuple{model.Marker(c.markers - 1), c.last, c.last_sample}}) {
+      EXPECT_EQ(name, marker->Name());
+      EXPECT_EQ(c.frames, marker->NumSamples());
+      const TRCSample got = marker->Sample(0);
+      EXPECT_TRUE(got.present);
+      EXPECT_EQ(sample.x, got.x);
+      EXPECT_EQ(sample.y, got.y);
+      EXPECT_EQ(sample.z, got.z);
+    }
   }
 }
 
