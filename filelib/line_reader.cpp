@@ -43,6 +43,15 @@ bool LineReader::Fill() {
 }
 
 bool LineReader::Next(std::string_view& line) {
+  if (!TakeLine(line)) return false;
+  if (first_line_) {
+    first_line_ = false;
+    line = WithoutByteOrderMark(line);
+  }
+  return true;
+}
+
+bool LineReader::TakeLine(std::string_view& line) {
   std::size_t searched = begin_;  // bytes before this hold no LF
   for (;;) {
     const char* base = buffer_.get();

@@ -9,9 +9,18 @@
 
 namespace zar {
 
+// `text` without the UTF-8 byte-order mark that some editors put at the start of a file.
+inline std::string_view WithoutByteOrderMark(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  return text;
+}
+
 // Reads the lines of an open file in large blocks. Lines of any length come back whole, without
-// their line end: LF, CR LF, or a lone CR that ends the file. A line stays valid until the next
-// call to Next.
+// their line end: LF, CR LF, or a lone CR that ends the file. A UTF-8 byte-order mark before the
+// first line is left out. A line stays valid until the next call to Next.
 class LineReader {
  public:
   // Reads from `file` (not closed by the reader), starting at its current position.
@@ -34,6 +43,7 @@ class LineReader {
 
  private:
   bool Fill();
+  bool TakeLine(std::string_view& line);
 
   std::FILE* file_;
   std::unique_ptr<char[]> buffer_;
@@ -42,6 +52,7 @@ class LineReader {
   std::size_t end_ = 0;    // end of the bytes read into the buffer
   bool at_end_ = false;
   bool failed_ = false;
+  bool first_line_ = true;
   std::int64_t file_size_ = -1;
   std::int64_t consumed_ = 0;  // bytes handed out, line ends included
 };

@@ -21,8 +21,10 @@ void TRCFile::Clear() {
   markers_.clear();
   units_ = LengthUnit::kMillimetres;
   data_rate_ = 60;
+  exact_data_rate_ = 60.0;
   num_frames_ = 0;
   start_frame_ = 1;
+  data_lines_ = -1;
 }
 
 TRCMarker* TRCFile::Marker(std::int32_t index) {

@@ -66,13 +66,31 @@ class TRCFile {
 
   LengthUnit Units() const { return units_; }
   void SetUnits(LengthUnit units) { units_ = units; }
+  // The rates as whole numbers, the fraction dropped ("119.88012" gives 119); the PNX file and
+  // the scene's frame rate use these.
   std::int32_t DataRate() const { return data_rate_; }
-  void SetDataRate(std::int32_t rate) { data_rate_ = rate; }
   std::int32_t CameraRate() const { return camera_rate_; }
-  void SetCameraRate(std::int32_t rate) { camera_rate_ = rate; }
+  // The rates as written in the file (119.88012); anything that times frames on its own uses
+  // these.
+  double ExactDataRate() const { return exact_data_rate_; }
+  double ExactCameraRate() const { return exact_camera_rate_; }
+  // Setting a whole-number rate sets the exact rate to the same value.
+  void SetDataRate(std::int32_t rate) {
+    data_rate_ = rate;
+    exact_data_rate_ = rate;
+  }
+  void SetCameraRate(std::int32_t rate) {
+    camera_rate_ = rate;
+    exact_camera_rate_ = rate;
+  }
   // Frames as declared in the header (markers may hold more or fewer samples).
   std::int32_t NumFrames() const { return num_frames_; }
   void SetNumFrames(std::int32_t count) { num_frames_ = count; }
+  // The frames the data lines of the file cover: NumFrames, but never more than the data lines
+  // Read found. A model that was not read from a file (or was cleared since) gives NumFrames.
+  std::int32_t NumDataFrames() const {
+    return data_lines_ >= 0 && data_lines_ < num_frames_ ? data_lines_ : num_frames_;
+  }
   std::int32_t StartFrame() const { return start_frame_; }
   void SetStartFrame(std::int32_t frame) { start_frame_ = frame; }
 
@@ -97,8 +115,11 @@ class TRCFile {
   LengthUnit units_ = LengthUnit::kMillimetres;
   std::int32_t data_rate_ = 60;
   std::int32_t camera_rate_ = 0;
+  double exact_data_rate_ = 60.0;
+  double exact_camera_rate_ = 0.0;
   std::int32_t num_frames_ = 0;
   std::int32_t start_frame_ = 1;
+  std::int32_t data_lines_ = -1;  // data lines Read found; -1 when not read from a file
 };
 
 }  // namespace zar

@@ -1,5 +1,7 @@
 // Reading TRC files into a TRCFile. The header values are found by line position, not by
-// keyword; fields are separated by tabs.
+// keyword; fields are separated by tabs. Other systems lay the header out a little differently
+// (blanks for tabs in line 0, doubled tabs between header values, marker names one or two fields
+// apart): each such layout is read as well, without changing what the usual layout gives.
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +37,8 @@ class TrcReader {
   std::string Run(std::FILE* file);
 
  private:
+  static std::vector<std::string_view> NonEmptyFields(std::string_view line);
+  bool PathLine(std::string_view line);
   void HeaderValues(std::string_view line);
   void MarkerNames(std::string_view line, const LineReader& lines);
   void DataLine(std::string_view line);
@@ -43,7 +47,9 @@ class TrcReader {
   const bool with_unnamed_;
   std::int32_t path_type_ = 0;
   std::int32_t declared_markers_ = 0;
+  std::size_t header_names_ = 0;  // the non-empty fields of line 1
   bool first_data_line_ = true;
+  std::int32_t data_lines_ = 0;
   // Where each kept marker's coordinates are: its samples, and the position of its name among
   // all the names (names that were not kept still have their columns in the data lines).
   struct Column {
@@ -60,14 +66,11 @@ std::string TrcReader::Run(std::FILE* file) {
   while (lines.Next(line)) {
     if (!line.empty() && line.front() == '#') continue;
     switch (number++) {
-      case 0: {
-        Fields fields(line);
-        fields.Next();
-        path_type_ = ParseInt(fields.Next());
-        if (fields.Next() != "(X/Y/Z)") return std::string(messages::kTrcHeaderState);
+      case 0:
+        if (!PathLine(line)) return std::string(messages::kTrcHeaderState);
         break;
-      }
       case 1:
+        header_names_ = NonEmptyFields(line).size();
         break;
       case 2:
         HeaderValues(line);
@@ -92,18 +95,60 @@ std::string TrcReader::Run(std::FILE* file) {
     }
   }
   if (lines.Failed()) return std::string(messages::kCannotRead);
+  model_.data_lines_ = data_lines_;
   return std::string();
 }
 
-void TrcReader::HeaderValues(std::string_view line) {
+bool TrcReader::PathLine(std::string_view line) {
   Fields fields(line);
-  model_.data_rate_ = ParseInt(fields.Next());
-  model_.camera_rate_ = ParseInt(fields.Next());
-  model_.num_frames_ = ParseInt(fields.Next());
-  declared_markers_ = ParseInt(fields.Next());
-  model_.units_ = LengthUnitFromText(fields.Next());
-  fields.Next();  // the source data rate
-  model_.start_frame_ = path_type_ == 4 ? ParseInt(fields.Next()) : 1;
+  fields.Next();
+  path_type_ = ParseInt(fields.Next());
+  if (fields.Next() == "(X/Y/Z)") return true;
+  // Some writers put blanks where tabs belong ("PathFileType  4<TAB>(X/Y/Z) C:\...").
+  Tokens tokens(line);
+  tokens.Next();
+  const std::string_view path_type = tokens.Next();
+  if (tokens.Next() != "(X/Y/Z)") return false;
+  path_type_ = ParseInt(path_type);
+  return true;
+}
+
+std::vector<std::string_view> TrcReader::NonEmptyFields(std::string_view line) {
+  std::vector<std::string_view> found;
+  Fields fields(line);
+  while (!fields.Done()) {
+    const std::string_view field = fields.Next();
+    if (!field.empty()) found.push_back(field);
+  }
+  return found;
+}
+
+void TrcReader::HeaderValues(std::string_view line) {
+  std::vector<std::string_view> values;
+  for (Fields fields(line); !fields.Done();) values.push_back(fields.Next());
+  // Some writers double the tabs between the values: when the values that are there match the
+  // column names one to one, they are taken in order.
+  const auto empty = std::find(values.begin(), values.end(), std::string_view());
+  const bool gaps = std::find_if(empty, values.end(), [](std::string_view v) {
+                      return !v.empty();
+                    }) != values.end();
+  if (gaps) {
+    std::vector<std::string_view> present = NonEmptyFields(line);
+    if (present.size() == header_names_) values = std::move(present);
+  }
+  std::size_t next = 0;
+  auto value = [&values, &next] { return next < values.size() ? values[next++] : std::string_view(); };
+  const std::string_view data_rate = value();
+  model_.data_rate_ = ParseInt(data_rate);
+  model_.exact_data_rate_ = ParseReal(data_rate);
+  const std::string_view camera_rate = value();
+  model_.camera_rate_ = ParseInt(camera_rate);
+  model_.exact_camera_rate_ = ParseReal(camera_rate);
+  model_.num_frames_ = ParseInt(value());
+  declared_markers_ = ParseInt(value());
+  model_.units_ = LengthUnitFromText(Tokens(value()).Next());  // " mm" is mm
+  value();  // the source data rate
+  model_.start_frame_ = path_type_ == 4 ? ParseInt(value()) : 1;
 }
 
 void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
@@ -112,15 +157,16 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
   fields.Next();                              // time title
   std::unordered_set<std::string_view> seen;  // views into this line
   columns_.clear();
-  // A name counts only when a tab follows it; the two empty columns after it are skipped.
-  for (std::size_t column = 0; fields.RestHoldsTab(); ++column) {
+  // The names are the fields that are not empty, usually each followed by two empty ones; the
+  // n-th name owns the n-th three coordinate columns, whether or not it is kept.
+  for (std::size_t column = 0; !fields.Done();) {
     const std::string_view name = fields.Next();
-    fields.Next();
-    fields.Next();
+    if (name.empty()) continue;
+    const std::size_t index = column++;
     if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
     if (!seen.insert(name).second) continue;  // a repeated name is dropped
     TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
-    columns_.push_back({&marker.samples_, column});
+    columns_.push_back({&marker.samples_, index});
   }
   // Room for the declared frames, but never more than the rest of the file can fill: a line
   // that carries every marker holds at least three tabs per marker.
@@ -134,6 +180,7 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
 }
 
 void TrcReader::DataLine(std::string_view line) {
+  ++data_lines_;
   Fields fields(line);
   const std::string_view frame_number = fields.Next();
   if (first_data_line_) {

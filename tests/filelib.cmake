@@ -3,6 +3,7 @@
 if(TARGET zar::filelib)
   zar_add_test(filelib_test
     SOURCES filelib_text_test.cpp filelib_htr_test.cpp filelib_trc_test.cpp
+      filelib_real_files_test.cpp
     LIBS zar::filelib)
 endif()
 if(TARGET zar::filelib AND TARGET zarfileio)

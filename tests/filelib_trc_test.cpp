@@ -152,9 +152,9 @@ TEST(TRCReader, ReportsEveryMessage) {
       {"lower case", SmallWith(0, "PathFileType\t4\t(x/y/z)\tf"), false, messages::kTrcHeaderState},
       {"blank inside", SmallWith(0, "PathFileType\t4\t(X/Y /Z)\tf"), false,
        messages::kTrcHeaderState},
-      {"trailing blank", SmallWith(0, "PathFileType\t4\t(X/Y/Z) \tf"), false,
+      {"blanks for tabs, lower case", SmallWith(0, "PathFileType  4 (x/y/z) f"), false,
        messages::kTrcHeaderState},
-      {"blanks for tabs", SmallWith(0, "PathFileType  4\t(X/Y/Z) f"), false,
+      {"blanks for tabs, no type", SmallWith(0, "PathFileType (X/Y/Z) f"), false,
        messages::kTrcHeaderState},
       {"nothing after the type", SmallWith(0, "PathFileType\t4"), false, messages::kTrcHeaderState},
       {"declared count differs", SmallWith(2, "100\t120\t3\t4\tcm\t100\t7\t3"), true,
@@ -191,16 +191,37 @@ TEST(TRCReader, ReadsByLinePosition) {
        [](const TRCFile& m) { EXPECT_EQ(11, m.StartFrame()); }},
       {"other path types start at 1", with({{0, "PathFileType\t2\t(X/Y/Z)\tf"}}),
        [](const TRCFile& m) { EXPECT_EQ(1, m.StartFrame()); }},
+      // The n-th name owns the n-th three coordinate columns, however far apart the names are.
       {"last name without a tab", with({{3, "Frame#\tTime\tA\t\t\tC"}}),
        [](const TRCFile& m) {
-         ASSERT_EQ(1, m.NumMarkers());
-         EXPECT_EQ("A", m.Marker(0)->Name());
-       }},
-      {"single tabs between names", with({{3, "Frame#\tTime\tA\tB\tC\tD\tE"}}),
-       [](const TRCFile& m) {
          ASSERT_EQ(2, m.NumMarkers());
-         EXPECT_EQ("D", m.Marker(1)->Name());
+         EXPECT_EQ("4 5 6", SampleText(m, "C", 0));
        }},
+      {"single tabs between names", with({{3, "Frame#\tTime\tA\tB\tC"}}),
+       [](const TRCFile& m) {
+         ASSERT_EQ(3, m.NumMarkers());
+         EXPECT_EQ("4 5 6", SampleText(m, "B", 0));
+         EXPECT_EQ("7 8 9", SampleText(m, "C", 0));
+       }},
+      {"blanks for tabs in line 0", with({{0, "PathFileType  4\t(X/Y/Z) f"}}),
+       [](const TRCFile& m) { EXPECT_EQ(7, m.StartFrame()); }},
+      {"path type 3 after a blank", with({{0, "PathFileType\t3 (X/Y/Z)"}, {6, "11\t0\t1\t2\t3"}}),
+       [](const TRCFile& m) { EXPECT_EQ(11, m.StartFrame()); }},
+      {"doubled tabs between header values",
+       with({{2, "119.5\t\t120\t\t3\t\t3\t\t cm\t\t100\t\t7\t\t3"}}),
+       [](const TRCFile& m) {
+         EXPECT_EQ(119.5, m.ExactDataRate());
+         EXPECT_EQ(120, m.CameraRate());
+         EXPECT_EQ(LengthUnit::kCentimetres, m.Units());
+         EXPECT_EQ(7, m.StartFrame());
+       }},
+      {"byte-order mark before a comment",
+       [] {
+         std::vector<std::string> lines = kSmallFile;
+         lines.insert(lines.begin(), "\xEF\xBB\xBF# written elsewhere");
+         return lines;
+       }(),
+       [](const TRCFile& m) { EXPECT_EQ(7, m.StartFrame()); }},
       // Names that are not kept still own their columns: later markers keep their own data.
       {"a repeated name keeps its columns", with({{3, "Frame#\tTime\tA\t\t\tA\t\t\tC\t\t\t"}}),
        [](const TRCFile& m) {
@@ -218,6 +239,8 @@ TEST(TRCReader, ReadsByLinePosition) {
        [](const TRCFile& m) {
          EXPECT_EQ(119, m.DataRate());
          EXPECT_EQ(59, m.CameraRate());
+         EXPECT_EQ(119.88, m.ExactDataRate());
+         EXPECT_EQ(59.9, m.ExactCameraRate());
        }},
       {"comments are not counted",
        [] {
@@ -345,7 +368,6 @@ TEST(TRCReader, EverySharedSampleReadsAsSpecified) {
   const auto mm = LengthUnit::kMillimetres;
   const auto m = LengthUnit::kMetres;
   const std::string_view ok;
-  const std::string_view header = messages::kTrcHeaderState;
   const std::string_view count = messages::kTrcMarkerCount;
   const std::vector<Case> cases = {
       {"10002-20130731010438-Unnamed.trc", ok, 0, 0, 1, mm, ok},
@@ -354,16 +376,16 @@ TEST(TRCReader, EverySharedSampleReadsAsSpecified) {
       {"Knee.trc", ok, 71, 200, 1, mm, ok},
       {"SprintMotion.trc", ok, 59, 788, 1, mm, ok},
       {"Truncated.trc", ok, 0, 0, 1, mm, ok},
-      {"abdbonepin.trc", header, 0, 0, 1, mm, header},
-      {"constraintTest.trc", header, 0, 0, 1, mm, header},
+      {"abdbonepin.trc", ok, 11, 1991, 1, mm, ok},
+      {"constraintTest.trc", ok, 44, 2105, 1, mm, ok},
       {"dataWithBlanksForMissingMarkers.trc", ok, 40, 464, 1, mm, ok},
       {"dataWithEformat.trc", ok, 14, 5, 1, m, ok},
       {"dataWithNaNsOfDifferentCases.trc", ok, 14, 5, 1, mm, ok},
       {"dataWithNaNsWithSpaces.trc", ok, 42, 427, 1, mm, ok},
       {"exampleFormat.trc", ok, 3, 5, 1, m, ok},
-      {"futureOrientationInverseKinematics.trc", ok, 1, 1202, 1, mm, count},
-      {"markers_walk.trc", header, 0, 0, 1, mm, header},
-      {"subject01_synthetic_marker_data.trc", ok, 11, 73, 1, m, count},
+      {"futureOrientationInverseKinematics.trc", ok, 2, 1202, 1, mm, ok},
+      {"markers_walk.trc", ok, 41, 238, 1, mm, ok},
+      {"subject01_synthetic_marker_data.trc", ok, 31, 73, 1, m, ok},
       {"temp_trc_file.trc", ok, 40, 806, 0, mm, ok},
   };
   for (const Case& c : cases) {

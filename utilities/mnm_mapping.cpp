@@ -66,6 +66,7 @@ void MappingList::LoadLine(std::string_view line) {
 }
 
 void MappingList::LoadText(std::string_view text) {
+  text = WithoutByteOrderMark(text);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
