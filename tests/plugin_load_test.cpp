@@ -99,14 +99,14 @@ class RawPlugin {
 
 class PluginLoadTest : public RegistryTest {};
 
-struct Symbol {
+struct NmSymbol {
   std::string kind;
   std::string name;
 };
 
 // The plug-in's symbols as "nm --defined-only" with `options` lists them; false when nm cannot
 // run.
-bool DefinedSymbols(const std::string& options, std::vector<Symbol>& symbols) {
+bool DefinedSymbols(const std::string& options, std::vector<NmSymbol>& symbols) {
   const zar::testing::RunResult nm = zar::testing::Run(
       "nm --defined-only " + options + " " + zar::testing::Quoted(kPlugin) + " 2>/dev/null");
   if (nm.status != 0) return false;
@@ -117,10 +117,10 @@ bool DefinedSymbols(const std::string& options, std::vector<Symbol>& symbols) {
 }
 
 TEST_F(PluginLoadTest, ExportsOnlyTheHostEntryPoints) {
-  std::vector<Symbol> symbols;
+  std::vector<NmSymbol> symbols;
   if (!DefinedSymbols("-D", symbols)) GTEST_SKIP() << "nm is not available";
   std::set<std::string> exported;
-  for (const Symbol& symbol : symbols) exported.insert(symbol.name);
+  for (const NmSymbol& symbol : symbols) exported.insert(symbol.name);
   EXPECT_EQ(exported, (std::set<std::string>{"LibClassDesc", "LibDescription", "LibNumberClasses",
                                              "LibVersion", "ModuleEntry"}));
 }
@@ -128,10 +128,10 @@ TEST_F(PluginLoadTest, ExportsOnlyTheHostEntryPoints) {
 // The library's own functions, as its symbol table names them, cannot be looked up by name in
 // the loaded library.
 TEST_F(PluginLoadTest, InternalFunctionsAreNotReachableByName) {
-  std::vector<Symbol> symbols;
+  std::vector<NmSymbol> symbols;
   if (!DefinedSymbols("", symbols)) GTEST_SKIP() << "nm is not available";
   std::vector<std::string> internal;
-  for (const Symbol& symbol : symbols) {
+  for (const NmSymbol& symbol : symbols) {
     if ((symbol.kind == "T" || symbol.kind == "t") && symbol.name.rfind("_ZN3zar", 0) == 0)
       internal.push_back(symbol.name);
   }
