@@ -102,7 +102,7 @@ class PnxCliTest : public ::testing::Test {
       names.append(mapping.empty() ? marker->Name() : mapped->second).push_back(' ');
     }
     const std::vector<std::string> lines = PnxLines(pnx);
-    const std::size_t frames = static_cast<std::size_t>(std::max(model.NumFrames(), 0));
+    const std::size_t frames = static_cast<std::size_t>(std::max(model.NumDataFrames(), 0));
     ASSERT_EQ(lines.size(), 17 + 2 * frames);
     EXPECT_EQ(lines[9], "$NumMarkers " + std::to_string(selected.size()));
     EXPECT_EQ(lines[14], names);

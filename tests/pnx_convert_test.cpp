@@ -454,7 +454,7 @@ TEST_F(PnxConvertTest, SampleFilesConvertNumberForNumber) {
     const std::vector<std::string> lines = Lines(ReadBytes(Path("out/" + stem + ".pnx")));
     ASSERT_GE(lines.size(), 17u) << source;
     EXPECT_EQ(lines[9], "$NumMarkers " + std::to_string(model.NumMarkers())) << source;
-    const std::size_t frames = static_cast<std::size_t>(std::max(model.NumFrames(), 0));
+    const std::size_t frames = static_cast<std::size_t>(std::max(model.NumDataFrames(), 0));
     ASSERT_EQ(lines.size(), 17 + 2 * frames) << source;
     for (std::size_t k = 0; k < frames; ++k) {
       std::istringstream line(lines[17 + 2 * k]);
