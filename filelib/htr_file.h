@@ -36,7 +36,9 @@ class HTRFile {
   std::string Read(std::FILE* file, bool read_frames);
 
   // Writes the model as an HTR file, completely or not at all; returns a message, empty on
-  // success. The model is not changed.
+  // success. The model is not changed. A model the reader could not take back (a segment name
+  // that IsWritableSegmentName refuses, a segment that is its own ancestor) is not written.
+  // NumFrames is written as the frames the segments hold when they hold fewer.
   std::string Write(const std::string& file_name) const;
 
   LengthUnit CalibrationUnits() const { return calibration_units_; }
@@ -98,6 +100,9 @@ class HTRFile {
   bool normalise_scale_factors_ = false;
   double scale_factor_ = 1.0;
 };
+
+// Whether an HTR file can carry `name` as a segment name: not empty, no space and no tab.
+bool IsWritableSegmentName(std::string_view name);
 
 // `name` with `extension` (".htr", ".TRC") appended unless its fourth character from the end
 // is a '.'.

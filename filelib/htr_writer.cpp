@@ -1,5 +1,6 @@
 // Writing an HTRFile as an HTR file.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -69,7 +70,20 @@ class HtrWriter {
   OutputFile& out_;
 };
 
+// Whether a segment's parents lead back to it, so that the written hierarchy would loop.
+bool IsItsOwnAncestor(const HTRSegment& segment, std::size_t segment_count) {
+  const HTRSegment* at = segment.Parent();
+  for (std::size_t steps = 0; at != nullptr; ++steps, at = at->Parent()) {
+    if (at == &segment || steps > segment_count) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool IsWritableSegmentName(std::string_view name) {
+  return !name.empty() && name.find_first_of(" \t") == std::string_view::npos;
+}
 
 std::string HTRFile::Write(const std::string& file_name) const {
   if (segments_.empty()) return std::string(messages::kHtrNoSegments);
@@ -82,6 +96,20 @@ std::string HTRFile::Write(const std::string& file_name) const {
         return std::string(messages::kHtrWriteDuplicateSegment) + segment.Name();
       }
     }
+  }
+  // What the reader could not take back: a name it would split or lose, a looping hierarchy.
+  for (const HTRSegment& segment : segments_) {
+    if (!IsWritableSegmentName(segment.Name()) || IsItsOwnAncestor(segment, segments_.size())) {
+      return std::string(messages::kCannotWrite);
+    }
+  }
+  // Frames that no segment holds are not written: a header that declares far more frames than
+  // the model holds would otherwise fill the disk with rest frames.
+  std::int32_t num_frames = num_frames_;
+  if (num_frames > 0) {
+    std::size_t held = 0;
+    for (const HTRSegment& segment : segments_) held = std::max(held, segment.frames_.size());
+    if (held < static_cast<std::size_t>(num_frames)) num_frames = static_cast<std::int32_t>(held);
   }
 
   OutputFile out;
@@ -98,7 +126,7 @@ std::string HTRFile::Write(const std::string& file_name) const {
   w.Line("DataType HTRS");
   w.Line("FileVersion 1");
   w.CountLine("NumSegments", static_cast<std::int64_t>(segments_.size()));
-  w.CountLine("NumFrames", num_frames_ == 0 ? 1 : num_frames_);
+  w.CountLine("NumFrames", num_frames == 0 ? 1 : num_frames);
   w.CountLine("DataFrameRate", data_frame_rate_);
   w.Line("EulerRotationOrder ZYX");
   w.Line(std::string("CalibrationUnits ") += LengthUnitText(calibration_units_));
@@ -138,14 +166,14 @@ std::string HTRFile::Write(const std::string& file_name) const {
   for (const HTRSegment& segment : segments_) {
     w.Line("[" + segment.Name() + "]");
     w.Line("# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>");
-    if (num_frames_ == 0) {
+    if (num_frames == 0) {
       w.Line("1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000");
       continue;
     }
     const std::vector<HTRFrame>& frames = segment.frames_;
     const double reference = segment.reference_length_;
     const HTRFrame missing;  // frames the segment does not hold: no motion, scale factor 1
-    for (std::int32_t k = 0; k < num_frames_; ++k) {
+    for (std::int32_t k = 0; k < num_frames; ++k) {
       const auto index = static_cast<std::size_t>(k);
       const HTRFrame& f = index < frames.size() ? frames[index] : missing;
       double scale = f.scale;

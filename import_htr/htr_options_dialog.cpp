@@ -1,6 +1,7 @@
 #include "import_htr/htr_options_dialog.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -92,14 +93,16 @@ bool Accept(modra::WindowHandle dialog, ImportHTROptions& options) {
 
   options.Offset = EditInt(dialog, id::kOffsetEdit);
 
+  // "nan" and "inf" read as numbers, but would key positions that are not numbers and be
+  // remembered for every later import: they are refused like zero.
   options.Size = static_cast<float>(EditReal(dialog, id::kSizeEdit));
-  if (options.Size == 0.0f) {
+  if (options.Size == 0.0f || !std::isfinite(options.Size)) {
     Report(htr_import::kZeroSize);
     return false;
   }
 
   options.ScaleFactor = EditReal(dialog, id::kGlobalScaleEdit);
-  if (options.ScaleFactor == 0.0) {
+  if (options.ScaleFactor == 0.0 || !std::isfinite(options.ScaleFactor)) {
     Report(htr_import::kZeroScale);
     return false;
   }

@@ -126,9 +126,28 @@ TEST(CliHtr, ConvertingTwiceGivesIdenticalBytes) {
   }
 }
 
+// A header that declares 2147483647 frames over one frame line converts to one frame.
+TEST(CliHtr, ConvertWritesOnlyTheFramesTheFileHolds) {
+  ScratchFolder folder;
+  const std::string source = folder.Write(
+      "huge.htr",
+      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\n"
+      "NumFrames 2147483647\n[SegmentNames&Hierarchy]\nRoot GLOBAL\n[BasePosition]\n"
+      "Root 0 0 0 0 0 0 10\n[Root]\n1 1 2 3 0 0 0 1\n[EndOfFile]\n");
+  const std::string out = folder.File("out.htr");
+  ASSERT_EQ(0, Zarfileio({"htr", "convert", source, out}).status);
+  HTRFile converted;
+  ASSERT_EQ("", converted.Read(out, true));
+  EXPECT_EQ(1, converted.NumFrames());
+  EXPECT_EQ(1, converted.FindSegment("Root")->NumStoredFrames());
+  EXPECT_EQ(3.0, converted.FindSegment("Root")->FrameTranslation(0).Z());
+}
+
 TEST(CliTrc, CheckAndInfo) {
-  const Outcome check = Zarfileio({"trc", "check", testing::BundledSamplePath("markers.trc"),
-                                   testing::SamplePath("trc/abdbonepin.trc")});
+  ScratchFolder folder;
+  const std::string bad = folder.Write("bad.trc", "PathFileType\t4\t(x/y/z)\tbad.trc\r\n");
+  const Outcome check =
+      Zarfileio({"trc", "check", testing::BundledSamplePath("markers.trc"), bad});
   EXPECT_EQ(1, check.status);
   const std::vector<std::string> lines = check.out_lines();
   ASSERT_EQ(2U, lines.size());
@@ -136,9 +155,7 @@ TEST(CliTrc, CheckAndInfo) {
                 ": ok (4 markers, 20 frames read (20 declared) from 1, 60 frames/s, mm, 4 "
                 "missing samples)",
             lines[0]);
-  EXPECT_EQ(
-      testing::SamplePath("trc/abdbonepin.trc") + ": " + std::string(messages::kTrcHeaderState),
-      lines[1]);
+  EXPECT_EQ(bad + ": " + std::string(messages::kTrcHeaderState), lines[1]);
 
   const Outcome unnamed =
       Zarfileio({"trc", "check", "--with-unnamed", testing::SamplePath("trc/Gait.trc")});

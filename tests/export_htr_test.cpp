@@ -256,6 +256,11 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    {kBadName},
                    false},
+        EndingCase{"root_with_tab",
+                   [](ExportHTRTest& s) { s.Select(s.Bone("Left\tHip")); },
+                   0,
+                   {kBadName},
+                   false},
         EndingCase{"writer",
                    [](ExportHTRTest& s) { s.Select(s.Bone("Hips")); },
                    0,
@@ -291,13 +296,15 @@ TEST_F(ExportHTRTest, WalkLeavesOutEffectorsNonBoneDescentsAndRefusedNames) {
   Node* second = Bone("Knee", right);  // a name already taken in the other branch
   Bone("Shin", second);
   Bone("Right Foot", right);  // a blank in a name
+  Bone("Ankle", Bone("L\tShin", left));  // a tab in a name
+  Bone("Heel", Bone("", right));        // no name
   Bone("Spine", hips);
   Select(hips);
   ASSERT_EQ(Export(Path("out.htr"), true), 1);
   auto model = ReadHTR(Path("out.htr"));
   EXPECT_EQ(SegmentNames(*model),
             (std::vector<std::string>{"Hips", "LeftLeg", "Knee", "Foot", "RightLeg", "Spine"}));
-  EXPECT_EQ(Messages(), (std::vector<std::string>{kBadName, kBadName}));
+  EXPECT_EQ(Messages(), std::vector<std::string>(4, kBadName));
   EXPECT_EQ(model->FindSegment("Foot")->Parent()->Name(), "Knee");
   EXPECT_EQ(model->FindSegment("Spine")->Parent()->Name(), "Hips");
 }

@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filelib/zar_filelib.h"
@@ -384,6 +386,8 @@ TEST(HTRReader, AcceptsWhatThePartsAccept) {
        }},
       {"base lines for some segments", SmallWithout(18, 4, "NumSegments 1"),
        [](const HTRFile& m) { EXPECT_EQ(0.0, m.FindSegment("Child")->BoneLength()); }},
+      {"byte-order mark before the first section", "\xEF\xBB\xBF" + SmallWith(0, "[Header]"),
+       [](const HTRFile& m) { EXPECT_EQ(2, m.NumSegments()); }},
       {"repeated base position section", SmallInserting(19, {"[BasePosition]"}),
        [](const HTRFile& m) { EXPECT_EQ(2, m.FindSegment("Root")->NumChildren()); }},
   };
@@ -663,6 +667,53 @@ TEST(HTRWriter, RefusesModelsItCannotWrite) {
   std::filesystem::create_directory(folder.File("taken.htr"));
   EXPECT_EQ(messages::kCannotOpen, LayoutModel().Write(folder.File("taken.htr")));
   EXPECT_EQ(2U, folder.Count());
+}
+
+// What the reader could not take back is not written, and an existing file stays as it was.
+TEST(HTRWriter, RefusesModelsItCouldNotReadBack) {
+  // `spare` outlives the model, which may keep a reference to it among its children.
+  const std::vector<std::pair<const char*, std::function<void(HTRFile&, HTRSegment&)>>> cases = {
+      {"tab in a name", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("L\tSpine"); }},
+      {"empty name", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName(""); }},
+      {"own ancestor",
+       [](HTRFile& m, HTRSegment& spare) {
+         // Hips made the child of its own child Spine by assigning a copy.
+         spare = *m.Segment(0);
+         ASSERT_TRUE(spare.SetParent(m.Segment(1)));
+         *m.Segment(0) = spare;
+       }},
+  };
+  for (const auto& [what, change] : cases) {
+    ScratchFolder folder;
+    const std::string existing = folder.Write("keep.htr", "old");
+    HTRSegment spare;
+    HTRFile model = LayoutModel();
+    change(model, spare);
+    EXPECT_EQ(messages::kCannotWrite, model.Write(existing)) << what;
+    EXPECT_EQ("old", ReadBytes(existing)) << what;
+    EXPECT_EQ(1U, folder.Count()) << what;
+  }
+}
+
+// NumFrames beyond the frames the segments hold are not written; without frames the file keeps
+// its one rest frame.
+TEST(HTRWriter, WritesNoMoreFramesThanTheSegmentsHold) {
+  for (const auto& [declared, frames_held, written] :
+       {std::tuple{2147483647, 2, 2}, std::tuple{5, 0, 0}, std::tuple{1, 2, 1}}) {
+    HTRFile model;
+    model.SetNumFrames(declared);
+    HTRSegment* root = model.AddSegment(HTRSegment("Root"));
+    HTRSegment* child = model.AddSegment(HTRSegment("Child"));
+    child->SetParent(root);
+    for (int k = 0; k < frames_held; ++k) root->AppendFrame(k, 0, 0, 0, 0, 0, 1);
+    ScratchFolder folder;
+    ASSERT_EQ("", model.Write(folder.File("bounded.htr")));
+    HTRFile back;
+    ASSERT_EQ("", back.Read(folder.File("bounded.htr"), true));
+    EXPECT_EQ(std::max(written, 1), back.NumFrames()) << declared;
+    EXPECT_EQ(std::max(written, 1), back.FindSegment("Child")->NumStoredFrames()) << declared;
+    EXPECT_EQ(written > 1 ? 1.0 : 0.0, back.FindSegment("Root")->FrameTranslation(1).X());
+  }
 }
 
 TEST(HTRWriter, FileNamesGetTheExtensionTheyLack) {

@@ -229,6 +229,8 @@ TEST_F(ImportHtrPlugin, EachRefusedEntryHasItsMessage) {
       {{{kFrom, "20"}, {kTo, "20"}}, false, false, "", {}},
       {{{kSize, "abc"}}, false, false, "Please choose a non-zero size.", {}},
       {{{kGlobal, "0.0"}}, false, false, "Please choose a non-zero scale factor.", {}},
+      {{{kSize, "inf"}}, false, false, "Please choose a non-zero size.", {}},
+      {{{kGlobal, "-nan"}}, false, false, "Please choose a non-zero scale factor.", {}},
       {{{kSize, "-2"}, {kGlobal, "-0.5"}}, false, false, "", {}},
       {{},
        true,

@@ -43,6 +43,7 @@ TEST(MnmMapping, ReadsLinesOfBlankOrTabSeparatedNames) {
       {"\t\tC7\t\t\tBack\r\n", {{"C7", "Back"}}},
       {"OnlyOne\n\n \t \nTwo\tNames\n", {{"Two", "Names"}}},
       {"", {}},
+      {"\xEF\xBB\xBFLFHD\tMarker1\t\r\n", {{"LFHD", "Marker1"}}},
       {long_line.c_str(), {{"P", std::string(511, 's')}}},
       {too_long_line.c_str(), {}},
       {line511.c_str(), {{"P", name511}}},

@@ -115,6 +115,29 @@ TEST(PnxWriter, FrameNumbersWrapInsteadOfOverflowing) {
   EXPECT_NE(text.find("$Points\r\n2147483647\t\r\n\r\n-2147483648\t\r\n\r\n"), std::string::npos);
 }
 
+// A header that declares far more frames than the file holds: the PNX ends with the last data
+// line, and a sample missing within the data lines is still a dropout.
+TEST(PnxWriter, FramesEndWithTheDataLinesOfTheSource) {
+  ScratchFolder folder;
+  const std::string source = folder.Write(
+      "huge.trc",
+      "PathFileType\t4\t(X/Y/Z)\thuge.trc\n"
+      "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\n"
+      "60\t60\t2147483647\t2\tmm\t60\t1\n"
+      "Frame#\tTime\tA\t\t\tB\t\t\t\n\t\tX1\tY1\tZ1\tX2\tY2\tZ2\n\n"
+      "1\t0\t1\t2\t3\t4\t5\t6\n2\t0.1\t\t\t\t7\t8\t9\n");
+  TRCFile trc;
+  ASSERT_EQ("", trc.Read(source, false));
+  EXPECT_EQ(2147483647, trc.NumFrames());
+  ASSERT_TRUE(WritePnxFile(trc, folder.File("huge.pnx"), "huge", "d", {}));
+  const std::string text = ReadBytes(folder.File("huge.pnx"));
+  EXPECT_NE(std::string::npos, text.find("$LastFrame 2\r\n$NumFrames 2\r\n"));
+  const std::string points = text.substr(text.find("$Points\r\n"));
+  EXPECT_EQ("$Points\r\n1\t1.000000\t-3.000000\t2.000000\t4.000000\t-6.000000\t5.000000\t\r\n\r\n"
+            "2\tDROPOUT\t7.000000\t-9.000000\t8.000000\t\r\n\r\n",
+            points);
+}
+
 TEST(PnxWriter, NothingWrittenWhenTheFileCannotBeCreated) {
   TRCFile trc;
   trc.SetNumFrames(1);

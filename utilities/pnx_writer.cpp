@@ -70,7 +70,9 @@ bool WritePnxFile(const TRCFile& trc, const std::string& path, std::string_view 
     if (marker->Selected()) selected.push_back(marker);
   }
   const std::int32_t start = trc.StartFrame();
-  const std::int32_t frames = trc.NumFrames();
+  // Frames past the last data line are not written: a header that declares far more frames
+  // than the file holds would otherwise fill the disk with DROPOUT lines.
+  const std::int32_t frames = trc.NumDataFrames();
 
   file.Write("$Comments\tPNX file generated from TRC file by\r\n");
   file.Write("$Comments\tVantrel ZARFileIO plugin\r\n\r\n");

@@ -35,8 +35,8 @@ PnxPoint PlacePnxPoint(const TRCSample& sample, const PnxPlacement& placement);
 std::string DateText(std::time_t when);
 
 // Writes the PNX file of `trc` to `path`: the markers whose selection flag is set, in file order,
-// frames StartFrame() to StartFrame() + NumFrames() - 1, a sample that is missing (or beyond the
-// marker's samples) as DROPOUT. `title` is the $Filename value, `date` the $DateTime value.
+// frames StartFrame() to StartFrame() + NumDataFrames() - 1, a sample that is missing (or beyond
+// the marker's samples) as DROPOUT. `title` is the $Filename value, `date` the $DateTime value.
 // Every line ends in CR LF. False, leaving any existing file as it was, when the file cannot be
 // created or written.
 bool WritePnxFile(const TRCFile& trc, const std::string& path, std::string_view title,
