@@ -95,7 +95,6 @@ class SampleImportTest : public ImportTrcToolTest,
 // file's text has them.
 TEST_P(SampleImportTest, KeysAreThePresentSamplesInHostAxes) {
   const zar::testing::TrcSampleFacts& facts = GetParam();
-  if (facts.waits_for_reader_change) GTEST_SKIP() << zar::testing::kWaitsForReaderChange;
   const std::string file = std::string(ZAR_SAMPLES_DIR) + "/trc/" + facts.file;
   const std::vector<zar::testing::SplitMarker> markers = zar::testing::SplitTrc(file);
   ASSERT_EQ(markers.size(), static_cast<std::size_t>(facts.markers));

@@ -76,7 +76,6 @@ class PnxCliTest : public ::testing::Test {
     std::filesystem::create_directories(Path("in"));
     std::vector<std::pair<std::string, const TrcSampleFacts*>> copies;
     for (const TrcSampleFacts& facts : TrcSamples()) {
-      if (facts.waits_for_reader_change) continue;  // kWaitsForReaderChange
       const std::string copy = Path(std::string("in/") + facts.file);
       std::filesystem::copy_file(SamplePath(std::string("trc/") + facts.file), copy);
       copies.emplace_back(copy, &facts);

@@ -439,7 +439,6 @@ TEST_F(PnxConvertTest, SampleFilesConvertNumberForNumber) {
   std::vector<std::string> sources;
   std::vector<const TrcSampleFacts*> facts;
   for (const TrcSampleFacts& sample : TrcSamples()) {
-    if (sample.waits_for_reader_change) continue;  // kWaitsForReaderChange
     sources.push_back(SamplePath(std::string("trc/") + sample.file));
     facts.push_back(&sample);
   }

@@ -27,11 +27,6 @@ struct TrcSampleFacts {
   int declared_frames;  // NumFrames of the header
   int start_frame;
   double mm_per_unit;
-  // Files that other systems lay out differently (names shifted or single-tabbed, line 0 or
-  // line 2 with blanks or doubled tabs): the reader in this tree does not read them as below,
-  // so the sample tests leave them out. Clear it once the reader does; every sample test then
-  // covers the file.
-  bool waits_for_reader_change;
 
   // Frames the outputs (scene keys, PNX lines) cover: no more than the data lines.
   int Frames() const { return std::min(rows, declared_frames); }
@@ -40,28 +35,25 @@ struct TrcSampleFacts {
 // Test names show the file.
 inline void PrintTo(const TrcSampleFacts& facts, std::ostream* out) { *out << facts.file; }
 
-inline constexpr const char* kWaitsForReaderChange =
-    "waits for the TRC reader change that reads this sample's header layout";
-
 inline const std::vector<TrcSampleFacts>& TrcSamples() {
   static const std::vector<TrcSampleFacts> samples = {
-      {"10002-20130731010438-Unnamed.trc", 0, 1313, 1313, 1, 1.0, false},
-      {"Empty.trc", 0, 0, 0, 1, 1.0, false},
-      {"Gait.trc", 33, 487, 487, 1, 1.0, false},
-      {"Knee.trc", 71, 200, 200, 1, 1.0, false},
-      {"SprintMotion.trc", 59, 788, 788, 1, 1.0, false},
-      {"Truncated.trc", 0, 0, 0, 1, 1.0, false},
-      {"abdbonepin.trc", 11, 1991, 3514, 1, 1.0, false},
-      {"constraintTest.trc", 44, 2105, 2105, 1, 1.0, false},
-      {"dataWithBlanksForMissingMarkers.trc", 40, 464, 464, 1, 1.0, false},
-      {"dataWithEformat.trc", 14, 5, 5, 1, 1000.0, false},
-      {"dataWithNaNsOfDifferentCases.trc", 14, 5, 5, 1, 1.0, false},
-      {"dataWithNaNsWithSpaces.trc", 42, 427, 427, 1, 1.0, false},
-      {"exampleFormat.trc", 3, 5, 5, 1, 1000.0, false},
-      {"futureOrientationInverseKinematics.trc", 2, 1202, 1203, 1, 1.0, false},
-      {"markers_walk.trc", 41, 238, 238, 1, 1.0, false},
-      {"subject01_synthetic_marker_data.trc", 31, 73, 73, 1, 1000.0, false},
-      {"temp_trc_file.trc", 40, 806, 806, 0, 1.0, false},
+      {"10002-20130731010438-Unnamed.trc", 0, 1313, 1313, 1, 1.0},
+      {"Empty.trc", 0, 0, 0, 1, 1.0},
+      {"Gait.trc", 33, 487, 487, 1, 1.0},
+      {"Knee.trc", 71, 200, 200, 1, 1.0},
+      {"SprintMotion.trc", 59, 788, 788, 1, 1.0},
+      {"Truncated.trc", 0, 0, 0, 1, 1.0},
+      {"abdbonepin.trc", 11, 1991, 3514, 1, 1.0},
+      {"constraintTest.trc", 44, 2105, 2105, 1, 1.0},
+      {"dataWithBlanksForMissingMarkers.trc", 40, 464, 464, 1, 1.0},
+      {"dataWithEformat.trc", 14, 5, 5, 1, 1000.0},
+      {"dataWithNaNsOfDifferentCases.trc", 14, 5, 5, 1, 1.0},
+      {"dataWithNaNsWithSpaces.trc", 42, 427, 427, 1, 1.0},
+      {"exampleFormat.trc", 3, 5, 5, 1, 1000.0},
+      {"futureOrientationInverseKinematics.trc", 2, 1202, 1203, 1, 1.0},
+      {"markers_walk.trc", 41, 238, 238, 1, 1.0},
+      {"subject01_synthetic_marker_data.trc", 31, 73, 73, 1, 1000.0},
+      {"temp_trc_file.trc", 40, 806, 806, 0, 1.0},
   };
   return samples;
 }
