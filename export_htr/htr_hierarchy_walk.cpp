@@ -181,8 +181,7 @@ bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
 
   // A name the file cannot carry (empty, or with a tab, which the model itself accepts) is
   // refused here as the model refuses a name with a space.
-  HTRSegment* stored =
-      IsWritableSegmentName(segment.Name()) ? model_.AddSegment(segment) : nullptr;
+  HTRSegment* stored = IsWritableSegmentName(segment.Name()) ? model_.AddSegment(segment) : nullptr;
   if (stored == nullptr) {
     message_reporter.Report(htr_export::kBadBoneName, htr_export::kErrorCaption);
     return false;

@@ -37,7 +37,8 @@ class HTRHierarchyWalk {
   // Adds `node` (as a root segment when `parent` is none) and its bone descendants to the model.
   // A node whose name contains "Effector" is left out with its subtree, silently. A node whose
   // segment cannot be added (its name is taken, empty, or holds a space or a tab) is reported and
-  // left out with its subtree; the answer is then false. Children that fail do not stop their siblings.
+  // left out with its subtree; the answer is then false. Children that fail do not stop their
+  // siblings.
   bool Walk(modra::SceneNode* node, HTRSegment* parent);
 
   // Segments added so far.

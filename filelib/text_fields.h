@@ -13,6 +13,13 @@ namespace zar {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// `text` without the spaces and tabs at its start and end.
+inline std::string_view WithoutBlanksAround(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 // Tokens of a line: runs of characters other than space and tab.
 class Tokens {
  public:

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ class TrcReader {
   TrcReader(TRCFile& model, bool with_unnamed) : model_(model), with_unnamed_(with_unnamed) {}
 
   std::string Run(std::FILE* file);
+  // The data lines read, at most the largest 32-bit count.
+  std::int32_t DataLines() const {
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(data_lines_, std::numeric_limits<std::int32_t>::max()));
+  }
 
  private:
   static std::vector<std::string_view> NonEmptyFields(std::string_view line);
@@ -49,7 +55,7 @@ class TrcReader {
   std::int32_t declared_markers_ = 0;
   std::size_t header_names_ = 0;  // the non-empty fields of line 1
   bool first_data_line_ = true;
-  std::int32_t data_lines_ = 0;
+  std::int64_t data_lines_ = 0;
   // Where each kept marker's coordinates are: its samples, and the position of its name among
   // all the names (names that were not kept still have their columns in the data lines).
   struct Column {
@@ -95,7 +101,6 @@ std::string TrcReader::Run(std::FILE* file) {
     }
   }
   if (lines.Failed()) return std::string(messages::kCannotRead);
-  model_.data_lines_ = data_lines_;
   return std::string();
 }
 
@@ -129,15 +134,16 @@ void TrcReader::HeaderValues(std::string_view line) {
   // Some writers double the tabs between the values: when the values that are there match the
   // column names one to one, they are taken in order.
   const auto empty = std::find(values.begin(), values.end(), std::string_view());
-  const bool gaps = std::find_if(empty, values.end(), [](std::string_view v) {
-                      return !v.empty();
-                    }) != values.end();
+  const bool gaps = std::find_if(empty, values.end(),
+                                 [](std::string_view v) { return !v.empty(); }) != values.end();
   if (gaps) {
     std::vector<std::string_view> present = NonEmptyFields(line);
     if (present.size() == header_names_) values = std::move(present);
   }
   std::size_t next = 0;
-  auto value = [&values, &next] { return next < values.size() ? values[next++] : std::string_view(); };
+  auto value = [&values, &next] {
+    return next < values.size() ? values[next++] : std::string_view();
+  };
   const std::string_view data_rate = value();
   model_.data_rate_ = ParseInt(data_rate);
   model_.exact_data_rate_ = ParseReal(data_rate);
@@ -146,8 +152,8 @@ void TrcReader::HeaderValues(std::string_view line) {
   model_.exact_camera_rate_ = ParseReal(camera_rate);
   model_.num_frames_ = ParseInt(value());
   declared_markers_ = ParseInt(value());
-  model_.units_ = LengthUnitFromText(Tokens(value()).Next());  // " mm" is mm
-  value();  // the source data rate
+  model_.units_ = LengthUnitFromText(WithoutBlanksAround(value()));  // " mm" is mm
+  value();                                                           // the source data rate
   model_.start_frame_ = path_type_ == 4 ? ParseInt(value()) : 1;
 }
 
@@ -220,7 +226,9 @@ void TrcReader::DataLine(std::string_view line) {
 std::string TRCFile::Read(std::FILE* file, bool with_unnamed) {
   Clear();
   TrcReader reader(*this, with_unnamed);
-  return reader.Run(file);
+  std::string message = reader.Run(file);
+  data_lines_ = reader.DataLines();
+  return message;
 }
 
 std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {

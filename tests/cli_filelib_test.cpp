@@ -129,11 +129,11 @@ TEST(CliHtr, ConvertingTwiceGivesIdenticalBytes) {
 // A header that declares 2147483647 frames over one frame line converts to one frame.
 TEST(CliHtr, ConvertWritesOnlyTheFramesTheFileHolds) {
   ScratchFolder folder;
-  const std::string source = folder.Write(
-      "huge.htr",
-      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\n"
-      "NumFrames 2147483647\n[SegmentNames&Hierarchy]\nRoot GLOBAL\n[BasePosition]\n"
-      "Root 0 0 0 0 0 0 10\n[Root]\n1 1 2 3 0 0 0 1\n[EndOfFile]\n");
+  const std::string source =
+      folder.Write("huge.htr",
+                   "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 1\n"
+                   "NumFrames 2147483647\n[SegmentNames&Hierarchy]\nRoot GLOBAL\n[BasePosition]\n"
+                   "Root 0 0 0 0 0 0 10\n[Root]\n1 1 2 3 0 0 0 1\n[EndOfFile]\n");
   const std::string out = folder.File("out.htr");
   ASSERT_EQ(0, Zarfileio({"htr", "convert", source, out}).status);
   HTRFile converted;
@@ -146,8 +146,7 @@ TEST(CliHtr, ConvertWritesOnlyTheFramesTheFileHolds) {
 TEST(CliTrc, CheckAndInfo) {
   ScratchFolder folder;
   const std::string bad = folder.Write("bad.trc", "PathFileType\t4\t(x/y/z)\tbad.trc\r\n");
-  const Outcome check =
-      Zarfileio({"trc", "check", testing::BundledSamplePath("markers.trc"), bad});
+  const Outcome check = Zarfileio({"trc", "check", testing::BundledSamplePath("markers.trc"), bad});
   EXPECT_EQ(1, check.status);
   const std::vector<std::string> lines = check.out_lines();
   ASSERT_EQ(2U, lines.size());

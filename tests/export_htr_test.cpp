@@ -295,9 +295,9 @@ TEST_F(ExportHTRTest, WalkLeavesOutEffectorsNonBoneDescentsAndRefusedNames) {
   Bone("Foot", Bone("Knee", left));
   Node* second = Bone("Knee", right);  // a name already taken in the other branch
   Bone("Shin", second);
-  Bone("Right Foot", right);  // a blank in a name
+  Bone("Right Foot", right);             // a blank in a name
   Bone("Ankle", Bone("L\tShin", left));  // a tab in a name
-  Bone("Heel", Bone("", right));        // no name
+  Bone("Heel", Bone("", right));         // no name
   Bone("Spine", hips);
   Select(hips);
   ASSERT_EQ(Export(Path("out.htr"), true), 1);

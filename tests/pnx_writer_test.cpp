@@ -133,9 +133,10 @@ TEST(PnxWriter, FramesEndWithTheDataLinesOfTheSource) {
   const std::string text = ReadBytes(folder.File("huge.pnx"));
   EXPECT_NE(std::string::npos, text.find("$LastFrame 2\r\n$NumFrames 2\r\n"));
   const std::string points = text.substr(text.find("$Points\r\n"));
-  EXPECT_EQ("$Points\r\n1\t1.000000\t-3.000000\t2.000000\t4.000000\t-6.000000\t5.000000\t\r\n\r\n"
-            "2\tDROPOUT\t7.000000\t-9.000000\t8.000000\t\r\n\r\n",
-            points);
+  EXPECT_EQ(
+      "$Points\r\n1\t1.000000\t-3.000000\t2.000000\t4.000000\t-6.000000\t5.000000\t\r\n\r\n"
+      "2\tDROPOUT\t7.000000\t-9.000000\t8.000000\t\r\n\r\n",
+      points);
 }
 
 TEST(PnxWriter, NothingWrittenWhenTheFileCannotBeCreated) {
