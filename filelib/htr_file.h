@@ -101,7 +101,8 @@ class HTRFile {
   double scale_factor_ = 1.0;
 };
 
-// Whether an HTR file can carry `name` as a segment name: not empty, no space and no tab.
+// Whether an HTR file can carry `name` as a segment name and read it back: not empty, no space,
+// tab, '#' (a comment) or ']' (the end of a section header), no leading '[', not a section's name.
 bool IsWritableSegmentName(std::string_view name);
 
 // `name` with `extension` (".htr", ".TRC") appended unless its fourth character from the end

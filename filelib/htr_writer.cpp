@@ -82,7 +82,15 @@ bool IsItsOwnAncestor(const HTRSegment& segment, std::size_t segment_count) {
 }  // namespace
 
 bool IsWritableSegmentName(std::string_view name) {
-  return !name.empty() && name.find_first_of(" \t") == std::string_view::npos;
+  if (name.empty() || name.find_first_of(" \t#]") != std::string_view::npos) return false;
+  // A name that starts a line with '[' or that names a section of its own would be read back
+  // as a section header rather than as a segment.
+  if (name.front() == '[') return false;
+  for (std::string_view section : {"Header", "SegmentNames&Hierarchy", "BasePosition", "EndOfFile",
+                                   "EndofFile", "ENDOFFILE", "endoffile"}) {
+    if (name == section) return false;
+  }
+  return true;
 }
 
 std::string HTRFile::Write(const std::string& file_name) const {

@@ -675,6 +675,11 @@ TEST(HTRWriter, RefusesModelsItCouldNotReadBack) {
   const std::vector<std::pair<const char*, std::function<void(HTRFile&, HTRSegment&)>>> cases = {
       {"tab in a name", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("L\tSpine"); }},
       {"empty name", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName(""); }},
+      {"comment mark", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("L#Spine"); }},
+      {"closing bracket", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("L]Spine"); }},
+      {"opening bracket", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("[Spine"); }},
+      {"section name", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("BasePosition"); }},
+      {"end of file", [](HTRFile& m, HTRSegment&) { m.Segment(1)->SetName("EndOfFile"); }},
       {"own ancestor",
        [](HTRFile& m, HTRSegment& spare) {
          // Hips made the child of its own child Spine by assigning a copy.
