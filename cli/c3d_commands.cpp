@@ -72,16 +72,16 @@ std::string Values(const C3DParameter& parameter) {
   if (parameter.type == exchange::C3DType::kChar) {
     const std::vector<std::string> strings = parameter.Strings();
     for (; count < strings.size() && count < kShown; ++count) {
-      text += (count == 0 ? "'" : " '") + strings[count] + "'";
+      text.append(count == 0 ? "'" : " '").append(strings[count]).append("'");
     }
     count = strings.size();
   } else {
     for (; count < parameter.numbers.size() && count < kShown; ++count) {
-      text += (count == 0 ? "" : " ") + Number(parameter.numbers[count]);
+      text.append(count == 0 ? "" : " ").append(Number(parameter.numbers[count]));
     }
     count = parameter.numbers.size();
   }
-  if (count > kShown) text += " ... (" + std::to_string(count) + " values)";
+  if (count > kShown) text.append(" ... (").append(std::to_string(count)).append(" values)");
   return text;
 }
 
@@ -124,12 +124,13 @@ int Info(const C3DOptions& options) {
             << "units: " << LengthUnitText(set.units) << "\n"
             << "groups: " << file.parameters.groups.size() << "\n";
   for (const exchange::C3DGroup& group : file.parameters.groups) {
-    std::cout << "  " << group.name << " (" << group.id << ")"
-              << (group.description.empty() ? "" : "  " + group.description) << "\n";
+    std::cout << "  " << group.name << " (" << group.id << ")";
+    if (!group.description.empty()) std::cout << "  " << group.description;
+    std::cout << "\n";
     for (const C3DParameter& parameter : group.parameters) {
       std::string dimensions;
       for (const int d : parameter.dimensions) {
-        dimensions += (dimensions.empty() ? "" : "x") + std::to_string(d);
+        dimensions.append(dimensions.empty() ? "" : "x").append(std::to_string(d));
       }
       std::cout << "    " << parameter.name << "  " << TypeName(parameter.type) << "["
                 << dimensions << "]  " << Values(parameter) << "\n";

@@ -30,9 +30,9 @@ std::string Pairs() {
   for (const MarkerFormat& source : exchange::MarkerFormats()) {
     if (source.read == nullptr) continue;
     if (!pairs.empty()) pairs += "; ";
-    pairs += std::string(source.extension) + " ->";
+    pairs.append(source.extension).append(" ->");
     for (const MarkerFormat& target : exchange::MarkerFormats()) {
-      if (target.write != nullptr) pairs += " " + std::string(target.extension);
+      if (target.write != nullptr) pairs.append(" ").append(target.extension);
     }
   }
   return pairs;
@@ -89,9 +89,10 @@ void AddConvertCommand(CLI::App& app) {
   auto options = std::make_shared<ConvertOptions>();
   CLI::App* convert = app.add_subcommand(
       "convert",
-      "Read IN and write OUT, each in the format its extension names. Pairs: " + Pairs() +
-          ". Prints 'wrote OUT (markers, frames and the first frame number, frame rate, "
-          "units)'.");
+      std::string("Read IN and write OUT, each in the format its extension names. Pairs: ")
+          .append(Pairs())
+          .append(". Prints 'wrote OUT (markers, frames and the first frame number, frame rate, "
+                  "units)'."));
   convert->add_option("in", options->in, "file to read")->required();
   convert->add_option("out", options->out, "file to write (replaced only once complete)")
       ->required();

@@ -312,7 +312,8 @@ std::string C3DReader::Points() {
     if (start != nullptr && start->Word()) model_.data_start = *start->Word();
   }
   const std::uint64_t blocks = (size_ + kBlock - 1) / kBlock;
-  if (model_.data_start < 2 || model_.data_start > blocks) {
+  // A file without frames may end where its data would start.
+  if (model_.data_start < 2 || model_.data_start > blocks + 1) {
     return std::string(messages::kC3DDataStart) + " (block " +
            std::to_string(model_.data_start) + ", the file has " + std::to_string(blocks) + ")";
   }
