@@ -281,7 +281,8 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
     // a link past the section ends it.
     at = next;
   }
-  for (auto& [group_id, parameter] : parameters) {
+  for (auto& entry : parameters) {
+    const int group_id = entry.first;
     auto group = std::find_if(model_.parameters.groups.begin(), model_.parameters.groups.end(),
                               [&](const C3DGroup& g) { return g.id == group_id; });
     if (group == model_.parameters.groups.end()) {
@@ -290,7 +291,7 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       model_.parameters.groups.push_back(std::move(unnamed));
       group = model_.parameters.groups.end() - 1;
     }
-    group->parameters.push_back(std::move(parameter));
+    group->parameters.push_back(std::move(entry.second));
   }
   return std::string();
 }
