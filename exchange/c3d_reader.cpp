@@ -241,7 +241,8 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       std::uint64_t values = 1;
       for (std::size_t d = 0; d < count_dimensions; ++d) {
         parameter.dimensions.push_back(bytes[p + d]);
-        values *= bytes[p + d];
+        // Past the section's size the count only has to stay too large (or become 0).
+        values = std::min<std::uint64_t>(values * bytes[p + d], limit + 1);
       }
       p += count_dimensions;
       const std::size_t size = static_cast<std::size_t>(std::abs(type));
