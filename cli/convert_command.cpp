@@ -2,6 +2,7 @@
 // the marker set.
 
 #include <algorithm>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -76,7 +77,7 @@ int Convert(const ConvertOptions& options) {
     return kExitFileProblem;
   }
   std::ostringstream rate;
-  rate << set.rate;
+  rate << std::setprecision(9) << set.rate;
   std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
             << set.NumFrames() << " frames from " << set.first_frame << ", " << rate.str()
             << " frames/s, " << LengthUnitText(set.units) << ")\n";
