@@ -4,10 +4,10 @@
 // The numbers of a C3D file as each processor format stores them. This is the one place that
 // knows the three formats:
 // - Intel: 16-bit words and IEEE single-precision reals, least significant byte first;
-// - DEC (VAX): words least significant byte first; reals in VAX F format, whose 16-bit halves
+// - DEC: words least significant byte first; reals in the DEC F format, whose 16-bit halves
 //   come in the opposite order to Intel's and whose exponent is biased by 128 with the binary
-//   point before the hidden bit, so a VAX real is a quarter of the IEEE real with the same bits;
-// - MIPS (SGI): words and IEEE reals, most significant byte first.
+//   point before the hidden bit, so a DEC real is a quarter of the IEEE real with the same bits;
+// - MIPS: words and IEEE reals, most significant byte first.
 
 #include <cmath>
 #include <cstdint>
@@ -39,7 +39,7 @@ class C3DWords {
     return static_cast<std::int16_t>(Word(p));
   }
 
-  // A 32-bit real, exactly (VAX reals below the IEEE single range are kept, not flushed).
+  // A 32-bit real, exactly (DEC reals below the IEEE single range are kept, not flushed).
   double Real(const unsigned char* p) const {
     switch (processor_) {
       case C3DProcessor::kIntel:
@@ -51,7 +51,7 @@ class C3DWords {
                         static_cast<std::uint32_t>(p[1]) << 16 |
                         static_cast<std::uint32_t>(p[2]) << 8 | p[3]);
       case C3DProcessor::kDec:
-        return VaxReal(static_cast<std::uint32_t>(p[1]) << 24 |
+        return DecReal(static_cast<std::uint32_t>(p[1]) << 24 |
                        static_cast<std::uint32_t>(p[0]) << 16 |
                        static_cast<std::uint32_t>(p[3]) << 8 | p[2]);
     }
@@ -66,7 +66,7 @@ class C3DWords {
 
   // Sign, 8-bit exponent biased by 128, 23-bit fraction of 0.1fff...; an exponent of 0 is zero
   // (with the sign set it is the reserved operand, read as zero too).
-  static double VaxReal(std::uint32_t bits) {
+  static double DecReal(std::uint32_t bits) {
     const auto exponent = static_cast<int>((bits >> 23) & 0xFFU);
     if (exponent == 0) return 0.0;
     const double magnitude =
