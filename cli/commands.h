@@ -41,6 +41,10 @@ void AddExportHtrCommand(CLI::App& app);
 void AddPnxCommands(CLI::App& app);
 // mnm create.
 void AddMnmCommands(CLI::App& app);
+// c3d check, c3d info.
+void AddC3DCommands(CLI::App& app);
+// convert.
+void AddConvertCommand(CLI::App& app);
 
 }  // namespace zar::cli
 

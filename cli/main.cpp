@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
   zar::cli::AddExportHtrCommand(app);
   zar::cli::AddPnxCommands(app);
   zar::cli::AddMnmCommands(app);
+  zar::cli::AddC3DCommands(app);
+  zar::cli::AddConvertCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {

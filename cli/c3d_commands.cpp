@@ -1,0 +1,175 @@
+// zarfileio c3d check | info
+
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "exchange/c3d_file.h"
+
+namespace zar::cli {
+namespace {
+
+using exchange::C3DFile;
+using exchange::C3DParameter;
+using exchange::MarkerSet;
+
+struct C3DOptions {
+  std::vector<std::string> files;
+};
+
+std::int64_t MissingSamples(const MarkerSet& set) {
+  std::int64_t missing = 0;
+  for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
+    for (std::size_t m = 0; m < set.NumMarkers(); ++m) missing += set.At(k, m).present ? 0 : 1;
+  }
+  return missing;
+}
+
+std::string Number(double value) {
+  std::ostringstream out;
+  out << std::setprecision(9) << value;
+  return out.str();
+}
+
+std::string Storage(const C3DFile& file) {
+  return std::string(exchange::C3DProcessorName(file.processor)) +
+         (file.float_storage ? " real" : " integer");
+}
+
+// "26 points, 450 frames from 1, 50 frames/s, mm, Intel integer, 17 missing samples"
+std::string Summary(const C3DFile& file) {
+  const MarkerSet& set = file.points;
+  return std::to_string(set.NumMarkers()) + " points, " + std::to_string(set.NumFrames()) +
+         " frames from " + std::to_string(set.first_frame) + ", " + Number(set.rate) +
+         " frames/s, " + std::string(LengthUnitText(set.units)) + ", " + Storage(file) + ", " +
+         std::to_string(MissingSamples(set)) + " missing samples";
+}
+
+int Check(const C3DOptions& options) {
+  int status = kExitOk;
+  for (const std::string& path : options.files) {
+    C3DFile file;
+    const std::string message = file.Read(path);
+    if (message.empty()) {
+      std::cout << path << ": ok (" << Summary(file) << ")\n";
+    } else {
+      std::cout << path << ": " << message << "\n";
+      status = kExitFileProblem;
+    }
+  }
+  return status;
+}
+
+// A parameter's values on one line: strings in quotes, numbers as they are; long ones cut.
+std::string Values(const C3DParameter& parameter) {
+  std::string text;
+  constexpr std::size_t kShown = 12;
+  std::size_t count = 0;
+  if (parameter.type == exchange::C3DType::kChar) {
+    const std::vector<std::string> strings = parameter.Strings();
+    for (; count < strings.size() && count < kShown; ++count) {
+      text.append(count == 0 ? "'" : " '").append(strings[count]).append("'");
+    }
+    count = strings.size();
+  } else {
+    for (; count < parameter.numbers.size() && count < kShown; ++count) {
+      text.append(count == 0 ? "" : " ").append(Number(parameter.numbers[count]));
+    }
+    count = parameter.numbers.size();
+  }
+  if (count > kShown) text.append(" ... (").append(std::to_string(count)).append(" values)");
+  return text;
+}
+
+std::string TypeName(exchange::C3DType type) {
+  switch (type) {
+    case exchange::C3DType::kChar:
+      return "char";
+    case exchange::C3DType::kByte:
+      return "byte";
+    case exchange::C3DType::kInteger:
+      return "int";
+    case exchange::C3DType::kFloat:
+      return "real";
+  }
+  return "?";
+}
+
+int Info(const C3DOptions& options) {
+  const std::string& path = options.files.front();
+  C3DFile file;
+  const std::string message = file.Read(path);
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << path << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  const exchange::C3DHeader& h = file.header;
+  const MarkerSet& set = file.points;
+  std::cout << "file: " << path << "\n"
+            << "processor: " << exchange::C3DProcessorName(file.processor) << "\n"
+            << "storage: " << (file.float_storage ? "real" : "integer") << ", scale "
+            << Number(file.scale) << "\n"
+            << "header: " << h.points << " points, " << h.analog_words
+            << " analog values per frame (" << h.analog_per_frame
+            << " samples per channel), frames " << h.first_frame << " to " << h.last_frame
+            << ", rate " << Number(h.rate) << ", scale " << Number(h.scale)
+            << ", parameters at block " << h.parameter_block << ", data at block "
+            << h.data_start << "\n"
+            << "frames: " << set.NumFrames() << ", first frame " << set.first_frame << "\n"
+            << "rate: " << Number(set.rate) << "\n"
+            << "units: " << LengthUnitText(set.units) << "\n"
+            << "groups: " << file.parameters.groups.size() << "\n";
+  for (const exchange::C3DGroup& group : file.parameters.groups) {
+    std::cout << "  " << group.name << " (" << group.id << ")";
+    if (!group.description.empty()) std::cout << "  " << group.description;
+    std::cout << "\n";
+    for (const C3DParameter& parameter : group.parameters) {
+      std::string dimensions;
+      for (const int d : parameter.dimensions) {
+        dimensions.append(dimensions.empty() ? "" : "x").append(std::to_string(d));
+      }
+      std::cout << "    " << parameter.name << "  " << TypeName(parameter.type) << "["
+                << dimensions << "]  " << Values(parameter) << "\n";
+    }
+  }
+  std::cout << "points: " << set.NumMarkers() << "\n";
+  for (std::size_t m = 0; m < set.NumMarkers(); ++m) {
+    std::int64_t missing = 0;
+    for (std::int64_t k = 0; k < set.NumFrames(); ++k) missing += set.At(k, m).present ? 0 : 1;
+    std::cout << "  '" << set.markers[m].name << "'";
+    if (!set.markers[m].description.empty()) std::cout << " '" << set.markers[m].description << "'";
+    std::cout << "  " << missing << " missing\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddC3DCommands(CLI::App& app) {
+  CLI::App* c3d = app.add_subcommand("c3d", "C3D marker files");
+  c3d->require_subcommand(1);
+
+  auto check_options = std::make_shared<C3DOptions>();
+  CLI::App* check = c3d->add_subcommand(
+      "check",
+      "Read each file. Prints one line per file: 'FILE: ok (points, frames and the first frame "
+      "number, frame rate, units, processor format and storage, missing samples)' or 'FILE: ' "
+      "and what is wrong with it. Exit status 1 when any file fails.");
+  check->add_option("files", check_options->files, "C3D files")->required();
+  check->callback([check_options] { FinishCommand(Check(*check_options)); });
+
+  auto info_options = std::make_shared<C3DOptions>();
+  CLI::App* info = c3d->add_subcommand(
+      "info",
+      "Print the header values, every group and parameter (type, dimensions, values), and one "
+      "line per point: its label in quotes, its description when it has one, and how many of "
+      "its samples are missing.");
+  info->add_option("file", info_options->files, "C3D file")->required()->expected(1);
+  info->callback([info_options] { FinishCommand(Info(*info_options)); });
+}
+
+}  // namespace zar::cli

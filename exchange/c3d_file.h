@@ -1,0 +1,61 @@
+#ifndef ZAR_EXCHANGE_C3D_FILE_H_
+#define ZAR_EXCHANGE_C3D_FILE_H_
+
+// One C3D file in memory: the header, every parameter, and the point data as a marker set.
+// Analog samples are passed over (their layout is known, their values are not kept yet).
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "exchange/c3d_parameters.h"
+#include "exchange/c3d_words.h"
+#include "exchange/marker_set.h"
+
+namespace zar::exchange {
+
+// The first 512-byte block, as stored (counts are the unsigned words of the file).
+struct C3DHeader {
+  int parameter_block = 0;        // where the parameter section starts, from 1
+  std::uint32_t points = 0;       // 3D points per frame
+  std::uint32_t analog_words = 0; // analog values per frame (channels x samples per frame)
+  std::uint32_t first_frame = 0;
+  std::uint32_t last_frame = 0;
+  std::uint32_t max_gap = 0;      // the largest gap the capture system filled
+  double scale = 0.0;             // negative: reals are stored; positive: 16-bit integers times it
+  std::uint32_t data_start = 0;   // the block where the point data starts, from 1
+  std::uint32_t analog_per_frame = 0;  // analog samples per channel per frame
+  double rate = 0.0;              // frames per second
+};
+
+class C3DFile {
+ public:
+  C3DProcessor processor = C3DProcessor::kIntel;
+  C3DHeader header;
+  C3DParameters parameters;
+  // What the point data holds, as the reader understood it.
+  bool float_storage = false;
+  double scale = 0.0;             // POINT:SCALE where present, else the header's
+  std::uint32_t data_start = 0;   // the block the point data was read from
+  std::uint64_t file_size = 0;
+  // Labels as names, descriptions as descriptions, POINT:RATE and POINT:UNITS; a sample is
+  // missing where its residual word is negative.
+  MarkerSet points;
+
+  // Reads a C3D file. Returns a message naming what is wrong, empty on success; never throws
+  // for a malformed file, and holds at most a few times the file's size in memory.
+  std::string Read(const std::string& path);
+  // The same from a file opened for reading in binary (not closed here), from its start.
+  std::string Read(std::FILE* file);
+};
+
+// Writes `set` as an Intel C3D file with real (float) storage: a POINT group (USED, SCALE, RATE,
+// DATA_START, FRAMES, UNITS, LABELS, DESCRIPTIONS and their continuations past 255 entries), an
+// empty ANALOG group, and past 65535 frames TRIAL:ACTUAL_START_FIELD/ACTUAL_END_FIELD and
+// POINT:LONG_FRAMES. Missing samples get the residual -1. Written completely or not at all.
+// Returns a message, empty on success.
+std::string WriteC3D(const MarkerSet& set, const std::string& path);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_C3D_FILE_H_

@@ -1,0 +1,437 @@
+// Reading C3D files: header, parameter section and point data in the three processor formats,
+// with 16-bit integer or real storage.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "exchange/c3d_file.h"
+#include "exchange/exchange_messages.h"
+#include "filelib/file_messages.h"
+
+namespace zar::exchange {
+
+namespace {
+
+constexpr std::uint64_t kBlock = 512;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool ReadAt(std::FILE* file, std::uint64_t offset, unsigned char* out, std::size_t size) {
+  if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  return std::fread(out, 1, size, file) == size;
+}
+
+// One point's four values (x, y, z, residual word) in one storage kind and processor format.
+template <C3DProcessor P, bool Real>
+struct PointCodec {
+  static constexpr std::size_t kValueBytes = Real ? 4 : 2;
+
+  static double Value(const unsigned char* p, double scale) {
+    const C3DWords words(P);
+    if constexpr (Real) {
+      (void)scale;
+      return words.Real(p);
+    } else {
+      return words.Integer(p) * scale;
+    }
+  }
+  static bool Missing(const unsigned char* p) {
+    const C3DWords words(P);
+    if constexpr (Real) {
+      return words.Real(p) < 0.0;
+    } else {
+      return words.Integer(p) < 0;
+    }
+  }
+};
+
+// Decodes `frames` whole frames from `in` into the samples at `out`.
+template <C3DProcessor P, bool Real>
+void DecodeFrames(const unsigned char* in, std::size_t frames, std::size_t points,
+                  std::size_t frame_bytes, double scale, MarkerSample* out) {
+  using Codec = PointCodec<P, Real>;
+  constexpr std::size_t kStep = Codec::kValueBytes;
+  for (std::size_t f = 0; f < frames; ++f, in += frame_bytes) {
+    const unsigned char* p = in;
+    for (std::size_t m = 0; m < points; ++m, p += 4 * kStep, ++out) {
+      if (Codec::Missing(p + 3 * kStep)) continue;
+      const double x = Codec::Value(p, scale);
+      const double y = Codec::Value(p + kStep, scale);
+      const double z = Codec::Value(p + 2 * kStep, scale);
+      if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) continue;
+      *out = {x, y, z, true};
+    }
+  }
+}
+
+// The most common layout: Intel reals, copied as they are.
+template <>
+void DecodeFrames<C3DProcessor::kIntel, true>(const unsigned char* in, std::size_t frames,
+                                              std::size_t points, std::size_t frame_bytes,
+                                              double /*scale*/, MarkerSample* out) {
+  for (std::size_t f = 0; f < frames; ++f, in += frame_bytes) {
+    const unsigned char* p = in;
+    for (std::size_t m = 0; m < points; ++m, p += 16, ++out) {
+      float v[4];
+      std::memcpy(v, p, sizeof v);
+      if (v[3] < 0.0F || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) {
+        continue;
+      }
+      *out = {v[0], v[1], v[2], true};
+    }
+  }
+}
+
+using Decoder = void (*)(const unsigned char*, std::size_t, std::size_t, std::size_t, double,
+                         MarkerSample*);
+
+Decoder DecoderFor(C3DProcessor processor, bool real) {
+  switch (processor) {
+    case C3DProcessor::kIntel:
+      return real ? DecodeFrames<C3DProcessor::kIntel, true>
+                  : DecodeFrames<C3DProcessor::kIntel, false>;
+    case C3DProcessor::kDec:
+      return real ? DecodeFrames<C3DProcessor::kDec, true>
+                  : DecodeFrames<C3DProcessor::kDec, false>;
+    case C3DProcessor::kMips:
+      return real ? DecodeFrames<C3DProcessor::kMips, true>
+                  : DecodeFrames<C3DProcessor::kMips, false>;
+  }
+  return nullptr;
+}
+
+class C3DReader {
+ public:
+  C3DReader(std::FILE* file, C3DFile& model) : file_(file), model_(model) {}
+
+  std::string Run();
+
+ private:
+  std::string Header();
+  std::string ParameterSection(std::uint64_t begin, std::uint64_t end);
+  std::string Points();
+  std::string ParameterName(int group, const std::string& name) const;
+
+  std::FILE* file_;
+  C3DFile& model_;
+  std::uint64_t size_ = 0;
+  unsigned char header_[kBlock] = {};
+  std::vector<C3DParameter> loose_;  // parameters read before their group
+  std::vector<int> loose_groups_;
+};
+
+std::string C3DReader::Run() {
+  if (std::fseek(file_, 0, SEEK_END) != 0) return std::string(zar::messages::kCannotRead);
+  const long end = std::ftell(file_);
+  if (end < 0) return std::string(zar::messages::kCannotRead);
+  size_ = static_cast<std::uint64_t>(end);
+  model_.file_size = size_;
+  if (size_ == 0) return std::string(messages::kC3DEmpty);
+  if (size_ < kBlock) {
+    return std::string(messages::kC3DShortHeader) + " (" + std::to_string(size_) + " bytes)";
+  }
+  if (!ReadAt(file_, 0, header_, kBlock)) return std::string(zar::messages::kCannotRead);
+  if (header_[1] != 0x50) return std::string(messages::kC3DKey);
+  if (std::string message = Header(); !message.empty()) return message;
+  return Points();
+}
+
+std::string C3DReader::Header() {
+  const std::uint64_t block = header_[0];
+  const std::uint64_t begin = (block - 1) * kBlock;
+  if (block == 0 || begin + 4 > size_) {
+    return std::string(messages::kC3DParameterStart) + " (block " + std::to_string(block) +
+           ", the file has " + std::to_string((size_ + kBlock - 1) / kBlock) + ")";
+  }
+  unsigned char start[4];
+  if (!ReadAt(file_, begin, start, sizeof start)) return std::string(zar::messages::kCannotRead);
+  if (start[3] < 84 || start[3] > 86) {
+    return std::string(messages::kC3DProcessor) + " (" + std::to_string(start[3]) + ")";
+  }
+  model_.processor = static_cast<C3DProcessor>(start[3]);
+  const C3DWords words(model_.processor);
+  C3DHeader& h = model_.header;
+  const auto word = [&](int n) { return words.Word(header_ + 2 * (n - 1)); };
+  h.parameter_block = static_cast<int>(block);
+  h.points = word(2);
+  h.analog_words = word(3);
+  h.first_frame = word(4);
+  h.last_frame = word(5);
+  h.max_gap = word(6);
+  h.scale = words.Real(header_ + 12);
+  h.data_start = word(9);
+  h.analog_per_frame = word(10);
+  h.rate = words.Real(header_ + 20);
+
+  // The section ends where the point data starts (its declared block count is often wrong).
+  std::uint64_t end = size_;
+  if (h.data_start > block) end = std::min(end, (h.data_start - 1) * kBlock);
+  return ParameterSection(begin, end);
+}
+
+std::string C3DReader::ParameterName(int group, const std::string& name) const {
+  for (const C3DGroup& g : model_.parameters.groups) {
+    if (g.id == group) return g.name + ":" + name;
+  }
+  return "group " + std::to_string(group) + ":" + name;
+}
+
+// Records: a signed name length (negative when locked; 0 ends the section), a signed group id
+// (negative for a group, its group's id for a parameter), the name, the 16-bit distance from
+// that word to the next record (0 for the last), then for a group its description and for a
+// parameter its type, dimensions, values and description.
+std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) {
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(end - begin));
+  if (!ReadAt(file_, begin, bytes.data(), bytes.size())) {
+    return std::string(zar::messages::kCannotRead);
+  }
+  const C3DWords words(model_.processor);
+  const std::size_t limit = bytes.size();
+  std::size_t at = 4;
+  std::vector<std::pair<int, C3DParameter>> parameters;
+  while (at + 2 <= limit) {
+    const auto name_length = static_cast<std::int8_t>(bytes[at]);
+    const auto id = static_cast<std::int8_t>(bytes[at + 1]);
+    if (name_length == 0 || id == 0) break;
+    const std::size_t length = static_cast<std::size_t>(std::abs(name_length));
+    std::string name(reinterpret_cast<const char*>(bytes.data() + at + 2),
+                     std::min(length, limit - std::min(limit, at + 2)));
+    const std::string who = id < 0 ? name + " (group)" : ParameterName(id, name);
+    const std::size_t link = at + 2 + length;  // the offset word
+    const auto overrun = [&] { return std::string(messages::kC3DParameterOverrun) + who; };
+    if (link + 2 > limit) return overrun();
+    const std::uint16_t offset = words.Word(bytes.data() + link);
+    std::size_t p = link + 2;
+    if (id < 0) {
+      if (p + 1 > limit || p + 1 + bytes[p] > limit) return overrun();
+      C3DGroup group;
+      group.name = std::move(name);
+      group.locked = name_length < 0;
+      group.id = -id;
+      group.description.assign(reinterpret_cast<const char*>(bytes.data() + p + 1), bytes[p]);
+      p += 1U + bytes[p];
+      // A group named twice keeps its first record.
+      const bool known = std::any_of(model_.parameters.groups.begin(),
+                                     model_.parameters.groups.end(),
+                                     [&](const C3DGroup& g) { return g.id == group.id; });
+      if (!known) model_.parameters.groups.push_back(std::move(group));
+    } else {
+      if (p + 2 > limit) return overrun();
+      C3DParameter parameter;
+      parameter.name = std::move(name);
+      parameter.locked = name_length < 0;
+      const auto type = static_cast<std::int8_t>(bytes[p]);
+      if (type != -1 && type != 1 && type != 2 && type != 4) {
+        return std::string(messages::kC3DParameterType) + who + " (" + std::to_string(type) +
+               ")";
+      }
+      parameter.type = static_cast<C3DType>(type);
+      const std::size_t count_dimensions = bytes[p + 1];
+      p += 2;
+      if (p + count_dimensions > limit) return overrun();
+      std::uint64_t values = 1;
+      for (std::size_t d = 0; d < count_dimensions; ++d) {
+        parameter.dimensions.push_back(bytes[p + d]);
+        // Past the section's size the count only has to stay too large (or become 0).
+        values = std::min<std::uint64_t>(values * bytes[p + d], limit + 1);
+      }
+      p += count_dimensions;
+      const std::size_t size = static_cast<std::size_t>(std::abs(type));
+      if (values > (limit - p) / size) return overrun();
+      const auto count = static_cast<std::size_t>(values);
+      const unsigned char* data = bytes.data() + p;
+      switch (parameter.type) {
+        case C3DType::kChar:
+          parameter.text.assign(reinterpret_cast<const char*>(data), count);
+          break;
+        case C3DType::kByte:
+          parameter.numbers.assign(data, data + count);
+          break;
+        case C3DType::kInteger:
+          parameter.numbers.reserve(count);
+          for (std::size_t i = 0; i < count; ++i) {
+            parameter.numbers.push_back(words.Integer(data + 2 * i));
+          }
+          break;
+        case C3DType::kFloat:
+          parameter.numbers.reserve(count);
+          for (std::size_t i = 0; i < count; ++i) {
+            parameter.numbers.push_back(words.Real(data + 4 * i));
+          }
+          break;
+      }
+      p += count * size;
+      if (p + 1 > limit || p + 1 + bytes[p] > limit) return overrun();
+      parameter.description.assign(reinterpret_cast<const char*>(bytes.data() + p + 1), bytes[p]);
+      p += 1U + bytes[p];
+      parameters.emplace_back(id, std::move(parameter));
+    }
+    if (offset == 0) break;
+    const std::size_t next = link + offset;
+    if (next < p) return std::string(messages::kC3DParameterOverlap) + who;
+    // Some writers get the last record's distance wrong (MIPS files with its bytes swapped):
+    // a link past the section ends it.
+    at = next;
+  }
+  for (auto& entry : parameters) {
+    const int group_id = entry.first;
+    auto group = std::find_if(model_.parameters.groups.begin(), model_.parameters.groups.end(),
+                              [&](const C3DGroup& g) { return g.id == group_id; });
+    if (group == model_.parameters.groups.end()) {
+      C3DGroup unnamed;
+      unnamed.id = group_id;
+      model_.parameters.groups.push_back(std::move(unnamed));
+      group = model_.parameters.groups.end() - 1;
+    }
+    group->parameters.push_back(std::move(entry.second));
+  }
+  return std::string();
+}
+
+std::string C3DReader::Points() {
+  const C3DHeader& h = model_.header;
+  const C3DParameters& parameters = model_.parameters;
+  const C3DParameter* scale = parameters.Find("POINT", "SCALE");
+  model_.scale = h.scale;
+  if (scale != nullptr && scale->Number() && *scale->Number() != 0.0 &&
+      std::isfinite(*scale->Number())) {
+    model_.scale = *scale->Number();
+  }
+  model_.float_storage = model_.scale < 0.0;
+
+  model_.data_start = h.data_start;
+  if (model_.data_start == 0) {
+    const C3DParameter* start = parameters.Find("POINT", "DATA_START");
+    if (start != nullptr && start->Word()) model_.data_start = *start->Word();
+  }
+  const std::uint64_t blocks = (size_ + kBlock - 1) / kBlock;
+  // A file without frames may end where its data would start.
+  if (model_.data_start < 2 || model_.data_start > blocks + 1) {
+    return std::string(messages::kC3DDataStart) + " (block " +
+           std::to_string(model_.data_start) + ", the file has " + std::to_string(blocks) + ")";
+  }
+  const std::uint64_t data_offset = (model_.data_start - 1) * kBlock;
+
+  // Frames: the header's range, unless it is full (65535) or wrapped and the trial or the long
+  // frame count says more.
+  std::uint64_t first = h.first_frame;
+  std::uint64_t frames = h.last_frame + 1 >= first ? h.last_frame + 1 - first : 0;
+  const bool saturated = h.last_frame == 65535 || h.last_frame + 1 < first;
+  const C3DParameter* start_field = parameters.Find("TRIAL", "ACTUAL_START_FIELD");
+  const C3DParameter* end_field = parameters.Find("TRIAL", "ACTUAL_END_FIELD");
+  const C3DParameter* long_frames = parameters.Find("POINT", "LONG_FRAMES");
+  const auto field = [](const C3DParameter* p) -> std::uint64_t {
+    return p->Word(0).value_or(0) + std::uint64_t{p->Word(1).value_or(0)} * 65536;
+  };
+  // A range that ends before it starts needs the long counts; a full one may simply be full.
+  bool known = h.last_frame + 1 >= first;
+  if (saturated && start_field != nullptr && end_field != nullptr &&
+      field(end_field) >= field(start_field) && field(start_field) > 0) {
+    first = field(start_field);
+    frames = field(end_field) - first + 1;
+    known = true;
+  } else if (saturated && long_frames != nullptr && long_frames->Number() &&
+             *long_frames->Number() >= 0 && *long_frames->Number() < 4294967296.0) {
+    frames = static_cast<std::uint64_t>(*long_frames->Number());
+    known = true;
+  }
+  if (!known) {
+    return std::string(messages::kC3DFrameRange) + " (first " + std::to_string(h.first_frame) +
+           ", last " + std::to_string(h.last_frame) + ")";
+  }
+
+  const std::size_t value_bytes = model_.float_storage ? 4 : 2;
+  const std::size_t points = h.points;
+  const std::size_t frame_bytes = (points * 4 + h.analog_words) * value_bytes;
+  const std::uint64_t room = size_ > data_offset ? size_ - data_offset : 0;
+  if (frame_bytes > 0 && frames > room / frame_bytes) {
+    return std::string(messages::kC3DDataShort) + " (" + std::to_string(room / frame_bytes) +
+           " of " + std::to_string(frames) + " frames)";
+  }
+
+  MarkerSet& set = model_.points;
+  const std::vector<std::string> labels = parameters.ContinuedStrings("POINT", "LABELS");
+  const std::vector<std::string> descriptions =
+      parameters.ContinuedStrings("POINT", "DESCRIPTIONS");
+  set.markers.assign(points, MarkerName{});
+  for (std::size_t i = 0; i < points; ++i) {
+    if (i < labels.size()) set.markers[i].name = labels[i];
+    if (i < descriptions.size()) set.markers[i].description = descriptions[i];
+  }
+  set.rate = h.rate;
+  if (const C3DParameter* rate = parameters.Find("POINT", "RATE");
+      rate != nullptr && rate->Number() && *rate->Number() > 0.0) {
+    set.rate = *rate->Number();
+  }
+  if (std::isfinite(set.rate) && std::abs(set.rate) < 3e38) {
+    set.rate = ShortestDecimal(static_cast<float>(set.rate));
+  }
+  if (const C3DParameter* units = parameters.Find("POINT", "UNITS"); units != nullptr) {
+    const std::vector<std::string> texts = units->Strings();
+    if (!texts.empty()) {
+      const std::string& text = texts.front();
+      set.units = LengthUnitFromText(text.substr(text.find_first_not_of(' ') == std::string::npos
+                                                     ? text.size()
+                                                     : text.find_first_not_of(' ')));
+    }
+  }
+  set.first_frame = static_cast<std::int64_t>(first);
+  set.SetFrames(static_cast<std::int64_t>(frames));
+  if (points == 0 || frames == 0) return std::string();
+
+  const Decoder decode = DecoderFor(model_.processor, model_.float_storage);
+  const std::size_t chunk = std::max<std::size_t>(1, (std::size_t{1} << 20) / frame_bytes);
+  std::vector<unsigned char> buffer(chunk * frame_bytes);
+  if (std::fseek(file_, static_cast<long>(data_offset), SEEK_SET) != 0) {
+    return std::string(zar::messages::kCannotRead);
+  }
+  for (std::uint64_t done = 0; done < frames;) {
+    const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, frames - done));
+    if (std::fread(buffer.data(), 1, now * frame_bytes, file_) != now * frame_bytes) {
+      return std::string(zar::messages::kCannotRead);
+    }
+    decode(buffer.data(), now, points, frame_bytes, model_.scale,
+           set.Frame(static_cast<std::int64_t>(done)));
+    done += now;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+const char* C3DProcessorName(C3DProcessor processor) {
+  switch (processor) {
+    case C3DProcessor::kIntel:
+      return "Intel";
+    case C3DProcessor::kDec:
+      return "DEC";
+    case C3DProcessor::kMips:
+      return "MIPS";
+  }
+  return "unknown";
+}
+
+std::string C3DFile::Read(std::FILE* file) {
+  *this = C3DFile();
+  C3DReader reader(file, *this);
+  return reader.Run();
+}
+
+std::string C3DFile::Read(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::string(zar::messages::kCannotOpen);
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::string(zar::messages::kCannotOpen);
+  return Read(file.get());
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,34 @@
+#ifndef ZAR_EXCHANGE_EXCHANGE_MESSAGES_H_
+#define ZAR_EXCHANGE_EXCHANGE_MESSAGES_H_
+
+// The messages the exchange readers and writers return. Most are followed by details (a
+// parameter's name, block and frame numbers) in the text the reader builds.
+
+#include <string_view>
+
+namespace zar::exchange::messages {
+
+// C3D reader.
+inline constexpr std::string_view kC3DEmpty = "The file is empty";
+inline constexpr std::string_view kC3DShortHeader = "The file is too short for a C3D header";
+inline constexpr std::string_view kC3DKey = "The file is not a C3D file (its second byte is not 80)";
+inline constexpr std::string_view kC3DParameterStart = "The parameter section starts outside the file";
+inline constexpr std::string_view kC3DProcessor =
+    "The parameter section names no known processor type (84 Intel, 85 DEC, 86 MIPS)";
+inline constexpr std::string_view kC3DParameterOverrun =
+    "A parameter runs past the end of the parameter section: ";
+inline constexpr std::string_view kC3DParameterOverlap =
+    "A parameter's values run into the next parameter: ";
+inline constexpr std::string_view kC3DParameterType = "A parameter has an unknown type: ";
+inline constexpr std::string_view kC3DDataStart = "The point data starts outside the file";
+inline constexpr std::string_view kC3DFrameRange = "The header's frame range is reversed";
+inline constexpr std::string_view kC3DDataShort = "The point data ends before the last frame";
+
+// C3D writer.
+inline constexpr std::string_view kC3DTooManyPoints = "A C3D file holds at most 65535 markers";
+inline constexpr std::string_view kC3DFrameNumbers =
+    "C3D frame numbers run from 0 to 4294967295; this range cannot be stored";
+
+}  // namespace zar::exchange::messages
+
+#endif  // ZAR_EXCHANGE_EXCHANGE_MESSAGES_H_

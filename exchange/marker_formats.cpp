@@ -1,0 +1,52 @@
+#include "exchange/marker_formats.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "exchange/c3d_file.h"
+#include "exchange/c3d_parameters.h"
+#include "exchange/trc_adapter.h"
+#include "exchange/trc_writer.h"
+#include "filelib/trc_file.h"
+
+namespace zar::exchange {
+
+namespace {
+
+std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
+  C3DFile file;
+  std::string message = file.Read(path);
+  if (!message.empty()) return message;
+  set = std::move(file.points);
+  if (options.names_from_descriptions) set.NameByDescriptions();
+  return message;
+}
+
+// As the host's TRC translators read: markers whose names begin with "Unnamed" are left out.
+std::string ReadTRC(const std::string& path, const MarkerReadOptions& /*options*/,
+                    MarkerSet& set) {
+  TRCFile trc;
+  std::string message = trc.Read(path, false);
+  if (!message.empty()) return message;
+  set = FromTRC(trc);
+  return message;
+}
+
+constexpr MarkerFormat kFormats[] = {
+    {".c3d", "C3D", ReadC3D, WriteC3D},
+    {".trc", "TRC", ReadTRC, WriteTRC},
+};
+
+}  // namespace
+
+std::span<const MarkerFormat> MarkerFormats() { return kFormats; }
+
+const MarkerFormat* FindMarkerFormat(std::string_view path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  for (const MarkerFormat& format : kFormats) {
+    if (SameC3DName(format.extension, extension)) return &format;
+  }
+  return nullptr;
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,39 @@
+#ifndef ZAR_EXCHANGE_MARKER_FORMATS_H_
+#define ZAR_EXCHANGE_MARKER_FORMATS_H_
+
+// The marker formats the exchange library reads and writes, found by a file's extension. A new
+// format is one more row of the table in marker_formats.cpp.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "exchange/marker_set.h"
+
+namespace zar::exchange {
+
+// Choices that apply to reading any format.
+struct MarkerReadOptions {
+  // Where the format keeps a longer name beside the label (C3D's POINT:DESCRIPTIONS), use it.
+  bool names_from_descriptions = false;
+};
+
+struct MarkerFormat {
+  std::string_view extension;  // with the dot, lower case
+  std::string_view title;      // what people call it
+  // Fills `set` from the file at `path`; returns a message, empty on success. None when the
+  // format is not read.
+  std::string (*read)(const std::string& path, const MarkerReadOptions& options, MarkerSet& set);
+  // Writes `set` to `path` atomically; returns a message, empty on success. None when the
+  // format is not written.
+  std::string (*write)(const MarkerSet& set, const std::string& path);
+};
+
+std::span<const MarkerFormat> MarkerFormats();
+
+// The format for `path`'s extension (any letter case); none when there is none.
+const MarkerFormat* FindMarkerFormat(std::string_view path);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_MARKER_FORMATS_H_

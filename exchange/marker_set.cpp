@@ -1,0 +1,59 @@
+#include "exchange/marker_set.h"
+
+#include <algorithm>
+#include <charconv>
+#include <unordered_set>
+
+namespace zar::exchange {
+
+void MarkerSet::SetFrames(std::int64_t frames) {
+  frames_ = std::max<std::int64_t>(frames, 0);
+  samples_.assign(static_cast<std::size_t>(frames_) * markers.size(), MarkerSample{});
+}
+
+void MarkerSet::KeepFrames(std::int64_t from, std::int64_t count) {
+  from = std::clamp<std::int64_t>(from, 0, frames_);
+  count = std::clamp<std::int64_t>(count, 0, frames_ - from);
+  const auto begin = samples_.begin() + static_cast<std::ptrdiff_t>(Offset(from));
+  samples_.erase(begin + static_cast<std::ptrdiff_t>(Offset(count)), samples_.end());
+  samples_.erase(samples_.begin(), begin);
+  samples_.shrink_to_fit();
+  frames_ = count;
+  first_frame += from;
+}
+
+void MarkerSet::NameByDescriptions() {
+  for (MarkerName& marker : markers) {
+    if (!marker.description.empty()) marker.name = marker.description;
+  }
+}
+
+std::vector<std::string> UniqueMarkerNames(const MarkerSet& set) {
+  std::vector<std::string> names;
+  names.reserve(set.NumMarkers());
+  std::unordered_set<std::string> taken;
+  for (std::size_t i = 0; i < set.NumMarkers(); ++i) {
+    std::string name = set.markers[i].name;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; },
+        ' ');
+    if (name.find_first_not_of(' ') == std::string::npos) name = "Marker" + std::to_string(i + 1);
+    std::string unique = name;
+    for (int copy = 2; taken.count(unique) != 0; ++copy) {
+      unique = name + "_" + std::to_string(copy);
+    }
+    taken.insert(unique);
+    names.push_back(std::move(unique));
+  }
+  return names;
+}
+
+double ShortestDecimal(float value) {
+  char text[64];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  double result = static_cast<double>(value);
+  std::from_chars(text, written.ptr, result);
+  return result;
+}
+
+}  // namespace zar::exchange

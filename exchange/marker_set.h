@@ -1,0 +1,79 @@
+#ifndef ZAR_EXCHANGE_MARKER_SET_H_
+#define ZAR_EXCHANGE_MARKER_SET_H_
+
+// The marker data every marker format meets in: names, one sample per marker per frame with a
+// present flag, the exact frame rate, the length unit and the number of the first frame.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filelib/motion_units.h"
+
+namespace zar::exchange {
+
+// One marker position in one frame.
+struct MarkerSample {
+  double x = 0.0;  // in the set's units; 0 when not present
+  double y = 0.0;
+  double z = 0.0;
+  bool present = false;  // false when the marker was not seen in that frame
+};
+
+// What a marker is called.
+struct MarkerName {
+  std::string name;         // the label (may be empty or repeated in what a reader gives)
+  std::string description;  // a longer name where the format has one, else empty
+};
+
+// A set of markers over a run of frames. Samples are stored frame by frame: the samples of frame
+// k (counted from 0) are markers.size() consecutive samples in marker order. Fill `markers`
+// first, then SetFrames.
+class MarkerSet {
+ public:
+  std::vector<MarkerName> markers;
+  double rate = 60.0;         // frames per second, exactly as the source gives it
+  double camera_rate = 0.0;   // the capture rate where the source gives one; 0 when unknown
+  LengthUnit units = LengthUnit::kMillimetres;
+  std::int64_t first_frame = 1;  // the number of frame 0
+
+  std::size_t NumMarkers() const { return markers.size(); }
+  std::int64_t NumFrames() const { return frames_; }
+
+  // Makes room for `frames` frames of every marker; all samples become missing.
+  void SetFrames(std::int64_t frames);
+
+  MarkerSample* Frame(std::int64_t k) { return samples_.data() + Offset(k); }
+  const MarkerSample* Frame(std::int64_t k) const { return samples_.data() + Offset(k); }
+  MarkerSample& At(std::int64_t k, std::size_t marker) { return Frame(k)[marker]; }
+  const MarkerSample& At(std::int64_t k, std::size_t marker) const { return Frame(k)[marker]; }
+
+  // Keeps `count` frames from frame index `from` (both within the set); the first frame number
+  // moves with them.
+  void KeepFrames(std::int64_t from, std::int64_t count);
+
+  // Every marker's description becomes its name, where it has one.
+  void NameByDescriptions();
+
+ private:
+  std::size_t Offset(std::int64_t k) const {
+    return static_cast<std::size_t>(k) * markers.size();
+  }
+
+  std::int64_t frames_ = 0;
+  std::vector<MarkerSample> samples_;
+};
+
+// Names for formats that need them unique and non-empty: blank names become "Marker<n>" (n
+// counted from 1), and a repeated name gets "_2", "_3", ... appended. Tabs and line ends inside
+// a name become blanks.
+std::vector<std::string> UniqueMarkerNames(const MarkerSet& set);
+
+// The decimal number with the fewest digits that reads back as `value` in single precision, as
+// a double: a rate stored as the float 119.88f becomes 119.88.
+double ShortestDecimal(float value);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_MARKER_SET_H_

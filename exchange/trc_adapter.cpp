@@ -1,0 +1,67 @@
+#include "exchange/trc_adapter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zar::exchange {
+
+MarkerSet FromTRC(const TRCFile& trc) {
+  MarkerSet set;
+  // The TRC model holds whole frames per second; where it gains exact rates, take them here.
+  set.rate = trc.DataRate();
+  set.camera_rate = trc.CameraRate();
+  set.units = trc.Units();
+  set.first_frame = trc.StartFrame();
+  std::int32_t frames = 0;
+  for (std::int32_t i = 0; i < trc.NumMarkers(); ++i) {
+    set.markers.push_back({trc.Marker(i)->Name(), std::string()});
+    frames = std::max(frames, trc.Marker(i)->NumSamples());
+  }
+  set.SetFrames(frames);
+  for (std::int32_t i = 0; i < trc.NumMarkers(); ++i) {
+    const std::vector<TRCSample>& samples = trc.Marker(i)->Samples();
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+      const TRCSample& s = samples[k];
+      if (s.present) {
+        set.At(static_cast<std::int64_t>(k), static_cast<std::size_t>(i)) = {s.x, s.y, s.z, true};
+      }
+    }
+  }
+  return set;
+}
+
+namespace {
+
+std::int32_t WholeRate(double rate) {
+  if (!std::isfinite(rate)) return 0;
+  return static_cast<std::int32_t>(
+      std::clamp(std::round(rate), 0.0, double{std::numeric_limits<std::int32_t>::max()}));
+}
+
+}  // namespace
+
+TRCFile ToTRC(const MarkerSet& set) {
+  TRCFile trc;
+  trc.SetDataRate(WholeRate(set.rate));
+  trc.SetCameraRate(WholeRate(set.camera_rate > 0 ? set.camera_rate : set.rate));
+  trc.SetUnits(set.units);
+  trc.SetStartFrame(static_cast<std::int32_t>(set.first_frame));
+  trc.SetNumFrames(static_cast<std::int32_t>(set.NumFrames()));
+  const std::vector<std::string> names = UniqueMarkerNames(set);
+  for (std::size_t m = 0; m < names.size(); ++m) {
+    TRCMarker* marker = trc.AddMarker(TRCMarker(names[m]));
+    marker->ReserveSamples(set.NumFrames());
+    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
+      const MarkerSample& s = set.At(k, m);
+      if (s.present) {
+        marker->AppendSample(s.x, s.y, s.z);
+      } else {
+        marker->AppendMissingSample();
+      }
+    }
+  }
+  return trc;
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,21 @@
+#ifndef ZAR_EXCHANGE_TRC_ADAPTER_H_
+#define ZAR_EXCHANGE_TRC_ADAPTER_H_
+
+// Between the file library's TRC model and the marker set.
+
+#include "exchange/marker_set.h"
+#include "filelib/trc_file.h"
+
+namespace zar::exchange {
+
+// Markers in file order; as many frames as the longest marker holds (shorter ones end in missing
+// samples). The rates are the model's whole frames per second.
+MarkerSet FromTRC(const TRCFile& trc);
+
+// The TRC model of `set`, names made unique (UniqueMarkerNames); the rates are rounded to whole
+// frames per second, which is what the TRC model holds.
+TRCFile ToTRC(const MarkerSet& set);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_TRC_ADAPTER_H_
