@@ -8,9 +8,9 @@ namespace zar::exchange {
 
 MarkerSet FromTRC(const TRCFile& trc) {
   MarkerSet set;
-  // The TRC model holds whole frames per second; where it gains exact rates, take them here.
-  set.rate = trc.DataRate();
-  set.camera_rate = trc.CameraRate();
+  // The rates as the file wrote them (119.88012, not the whole 119 the host's translators use).
+  set.rate = trc.ExactDataRate();
+  set.camera_rate = trc.ExactCameraRate();
   set.units = trc.Units();
   set.first_frame = trc.StartFrame();
   std::int32_t frames = 0;
