@@ -93,6 +93,25 @@ std::string HelpFormatter::make_help(const CLI::App* app, std::string name,
   return out.str();
 }
 
+std::string HelpFormatter::Entry(const std::string& name, const std::string& description) const {
+  std::ostringstream out;
+  CLI::detail::format_help(out, name, Wrap(description, 80 - get_column_width()),
+                           get_column_width());
+  return out.str();
+}
+
+std::string HelpFormatter::make_option(const CLI::Option* option, bool is_positional) const {
+  return Entry(make_option_name(option, is_positional) + make_option_opts(option),
+               make_option_desc(option));
+}
+
+std::string HelpFormatter::make_subcommand(const CLI::App* sub) const {
+  std::string summary = sub->get_description();
+  const std::size_t stop = summary.find(". ");
+  if (stop != std::string::npos) summary.resize(stop + 1);
+  return Entry(sub->get_display_name(true), summary);
+}
+
 void SetExamples(CLI::App& command, std::initializer_list<std::string_view> examples) {
   std::string footer = "Examples:";
   for (const std::string_view example : examples) footer.append("\n  ").append(example);

@@ -12,13 +12,19 @@
 namespace zar::cli {
 
 // --help as: the usage line, the description wrapped to 80 columns, the positionals, options
-// and subcommands, then the footer (a command's examples). Set on the application before any
+// (their descriptions wrapped beside the names) and subcommands (the first sentence of each
+// description), then the footer (a command's examples). Set on the application before any
 // subcommand is added, so that every subcommand inherits it.
 class HelpFormatter : public CLI::Formatter {
  public:
   std::string make_help(const CLI::App* app, std::string name,
                         CLI::AppFormatMode mode) const override;
   std::string make_description(const CLI::App* app) const override;
+  std::string make_option(const CLI::Option* option, bool is_positional) const override;
+  std::string make_subcommand(const CLI::App* sub) const override;
+
+ private:
+  std::string Entry(const std::string& name, const std::string& description) const;
 };
 
 // `text` with its lines broken between words so that none is longer than `width` (a line

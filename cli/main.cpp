@@ -69,9 +69,10 @@ int main(int argc, char** argv) {
   zar::cli::AddPnxCommands(app);
   zar::cli::AddMnmCommands(app);
   // Set last: subcommands would inherit it.
-  app.footer(
-      "Exit status: 0 success, 1 a file or scene problem (missing or unreadable input included; "
-      "the reason is printed), 2 a bad command line or an entry the options dialog refused. Run "
-      "'zarfileio <group> <command> --help' for each command.");
+  app.footer(zar::cli::Wrap(
+      "Exit status: 0 success, 1 a file or scene problem (missing or unreadable input "
+      "included; the reason is printed), 2 a bad command line or an entry the options dialog "
+      "refused. Run 'zarfileio <group> <command> --help' for each command.",
+      80));
   return CheckStandardOutput(Run(app, argc, argv));
 }
