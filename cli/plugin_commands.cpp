@@ -41,7 +41,11 @@ void PrintTranslator(const std::string& extension, const char* long_description,
 
 int Info(const std::string& plugin_option) {
   const std::string path = PluginPath(plugin_option);
-  if (const std::string refused = CheckInputFile(path); !refused.empty()) {
+  struct stat status {};
+  // A missing library is the loader's to report; anything else but a regular file is refused
+  // before the loader opens it (a FIFO would block it).
+  if (const std::string refused = CheckInputFile(path);
+      ::stat(path.c_str(), &status) == 0 && !refused.empty()) {
     std::cerr << "zarfileio: plug-in " << path << ": " << refused << "\n";
     return kExitFileProblem;
   }

@@ -162,7 +162,8 @@ int KeyList(const KeysOptions& options) {
   if (!Load(options.path, scene)) return kExitFileProblem;
   Node* node = FindNode(scene, options.path, options.node);
   if (node == nullptr) return kExitFileProblem;
-  std::cout << "# node " << NodePath(scene, *node) << ", units " << scene.millimetresPerUnit()
+  // The header goes to stderr: standard output stays one key per line for other programs.
+  std::cerr << "node " << NodePath(scene, *node) << ", units " << scene.millimetresPerUnit()
             << " mm, " << modra::kTicksPerSecond << " ticks per second, times in "
             << (options.seconds ? "seconds" : "ticks") << "\n";
   const auto time = [&](modra::TickTime tick) {
@@ -205,8 +206,9 @@ void AddSceneCommands(CLI::App& app) {
   auto keys_options = std::make_shared<KeysOptions>();
   CLI::App* keys = scene->add_subcommand(
       "keys",
-      "Print the keys of NODE: a header line '# node PATH, units ..., ticks per second, times "
-      "in ...', then one line per key, 'P <time> <x> <y> <z>' for position keys and "
+      "Print the keys of NODE: a header line on standard error ('node PATH, units ..., ticks "
+      "per second, times in ...'), then one line per key on standard output, 'P <time> <x> <y> "
+      "<z>' for position keys and "
       "'R <time> <x> <y> <z> <w>' for rotation keys (the host quaternion; Euler keys as the "
       "quaternion of their angles), numbers as %.6f. NODE is a name (the first node of that "
       "name) or a path of names from the top of the scene, such as TRCCloud001/Head.");
