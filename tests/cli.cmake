@@ -2,3 +2,7 @@
 if(TARGET zarfileio)
   zar_add_test(cli_input_file_test SOURCES cli_input_file_test.cpp LIBS zar::cli_support)
 endif()
+if(TARGET zarfileio AND TARGET zarfileio_plugin)
+  zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp)
+  add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
+endif()
