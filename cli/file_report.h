@@ -28,7 +28,8 @@ std::string ReadProblem(std::string_view message, const std::string& path);
 // exists; else "The file could not be opened: <reason>".
 std::string OutputProblem(const std::string& path);
 
-// A writer's `message`, followed by ": <reason>" for the errno value `error` (when not 0).
+// A writer's `message`, followed by ": <reason>" for the errno value `error` when the file could
+// not be opened or written and `error` is not 0.
 std::string WriteProblem(std::string_view message, int error);
 
 }  // namespace zar::cli

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "filelib_test_support.h"
+#include "plugin_test_support.h"
 
 namespace zar {
 namespace {
@@ -28,11 +29,7 @@ struct Outcome {
   std::string err;
 };
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using testing::Quoted;
 
 const std::string kTool = std::string(ZAR_BINARY_DIR) + "/cli/zarfileio";
 
@@ -43,10 +40,10 @@ Outcome Shell(const ScratchFolder& folder, const std::string& shell,
   const std::string out = folder.File(".out");
   const std::string err = folder.File(".err");
   std::string command =
-      "cd " + Quote(folder.Path().string()) + " && T=" + Quote(kTool) +
-      " ZARFILEIO_REGISTRY=${ZARFILEIO_REGISTRY:-registry.json} timeout 20 sh -c " + Quote(shell);
-  command.append(" >").append(redirect_out.empty() ? Quote(out) : redirect_out);
-  command.append(" 2>").append(Quote(err));
+      "cd " + Quoted(folder.Path().string()) + " && T=" + Quoted(kTool) +
+      " ZARFILEIO_REGISTRY=${ZARFILEIO_REGISTRY:-registry.json} timeout 20 sh -c " + Quoted(shell);
+  command.append(" >").append(redirect_out.empty() ? Quoted(out) : redirect_out);
+  command.append(" 2>").append(Quoted(err));
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadBytes(out), testing::ReadBytes(err)};
 }
@@ -70,7 +67,7 @@ const std::string kMarkers = testing::BundledSamplePath("markers.trc");
 
 TEST(CliTruth, ConvertNamesTheFileWrittenAndRefusesWhatItCannotWrite) {
   ScratchFolder folder;
-  const Outcome run = Shell(folder, "$T htr convert " + Quote(kWalk) + " myout");
+  const Outcome run = Shell(folder, "$T htr convert " + Quoted(kWalk) + " myout");
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(run.out.starts_with("wrote myout.htr (7 segments")) << run.out;
   EXPECT_TRUE(fs::exists(folder.File("myout.htr")));
@@ -83,7 +80,7 @@ TEST(CliTruth, ConvertNamesTheFileWrittenAndRefusesWhatItCannotWrite) {
       {"no/such/out.htr", "The file could not be opened: No such file or directory"},
   };
   for (const auto& row : refused) {
-    const Outcome bad = Shell(folder, "$T htr convert " + Quote(kWalk) + " " + row.target);
+    const Outcome bad = Shell(folder, "$T htr convert " + Quoted(kWalk) + " " + row.target);
     EXPECT_EQ(1, bad.status) << row.target;
     EXPECT_TRUE(Has(bad.err, row.reason)) << bad.err;
     EXPECT_EQ("", bad.out);
@@ -102,10 +99,10 @@ TEST(CliTruth, CheckCallsShortFilesIncompleteAndNamesTheOtherFormat) {
   } rows[] = {
       {"$T htr check t.htr",
        "t.htr: incomplete: 11 of 22 segments hold fewer than the 1141 frames declared"},
-      {"$T htr check " + Quote(testing::SamplePath("trc/Gait.trc")),
+      {"$T htr check " + Quoted(testing::SamplePath("trc/Gait.trc")),
        "incomplete: no segments; it looks like a TRC file"},
-      {"$T trc check " + Quote(testing::SamplePath("trc/Empty.trc")), "incomplete: no markers"},
-      {"$T trc check " + Quote(kFight), "; it looks like an HTR file"},
+      {"$T trc check " + Quoted(testing::SamplePath("trc/Empty.trc")), "incomplete: no markers"},
+      {"$T trc check " + Quoted(kFight), "; it looks like an HTR file"},
   };
   for (const auto& row : rows) {
     const Outcome run = Shell(folder, row.command);
@@ -135,7 +132,7 @@ TEST(CliTruth, StatusesAndMessagesOfBadInputsAndCommandLines) {
       {"$T trc check dir.htr", 1, "not a regular file (a folder)"},
       {"ZARFILEIO_REGISTRY=/dev/zero $T options show", 1, "not a regular file (a device)"},
       // Standard output that cannot be written.
-      {"$T htr info " + Quote(kWalk) + " >/dev/full", 1,
+      {"$T htr info " + Quoted(kWalk) + " >/dev/full", 1,
        "standard output could not be written: No space left on device"},
       // Command lines: unknown names are named, with the closest known one.
       {"$T htr chek x", 2, "htr: unknown command chek (did you mean check?)"},
@@ -167,10 +164,10 @@ TEST(CliTruth, WritesGoThroughSymbolicLinksAndClearLeftoversOfDeadWriters) {
     folder.Write(name, "left over");
   }
 
-  const Outcome convert = Shell(folder, "$T htr convert " + Quote(kWalk) + " out.htr");
+  const Outcome convert = Shell(folder, "$T htr convert " + Quoted(kWalk) + " out.htr");
   ASSERT_EQ(0, convert.status) << convert.err;
   const Outcome import =
-      Shell(folder, "$T import-trc " + Quote(kMarkers) + " --scene s.json --create");
+      Shell(folder, "$T import-trc " + Quoted(kMarkers) + " --scene s.json --create");
   ASSERT_EQ(0, import.status) << import.err;
 
   EXPECT_TRUE(fs::is_symlink(folder.File("out.htr")));
@@ -201,8 +198,9 @@ TEST(CliTruth, BatchEndsWithASummaryAndKeysNameNodesByPath) {
 
   // Two clouds: the second one's nodes repeat the first one's names.
   for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(
-        0, Shell(folder, "$T import-trc " + Quote(kMarkers) + " --scene s.json --create --root-node").status);
+    ASSERT_EQ(0, Shell(folder,
+                       "$T import-trc " + Quoted(kMarkers) + " --scene s.json --create --root-node")
+                     .status);
   }
   const Outcome keys = Shell(folder, "$T scene keys s.json TRCCloud001/Head --seconds");
   EXPECT_EQ(0, keys.status) << keys.err;
