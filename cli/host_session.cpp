@@ -1,10 +1,17 @@
 #include "cli/host_session.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/dialog_flags.h"
+#include "cli/input_file.h"
+#include "modra/registry.h"
 #include "modra/scene_document.h"
 #include "sdk/modra_sdk.h"
 
@@ -19,15 +26,50 @@ using modra::host::UserAction;
 constexpr int kAboutDialog = 114;
 // The OK button of the translators' option dialogs.
 constexpr int kOkButton = 1097;
+// Why the window manager refuses an entry in a disabled control.
+constexpr const char* kDisabledControl = "the control is disabled";
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::symlink_status(path, ec).type() !=
+         std::filesystem::file_type::not_found;
+}
+
+// The problem with a document read whole into memory (the scene or the registry), or "".
+// `unreadableIsAProblem` false lets a regular file of a sane size through even when it cannot
+// be read (the registry then keeps its defaults and says so).
+std::string DocumentProblem(const std::string& path, bool unreadableIsAProblem) {
+  if (!PathExists(path)) return "";
+  const std::string problem = CheckInputFile(path, DocumentSizeBound());
+  if (problem.empty() || unreadableIsAProblem) return problem;
+  std::error_code ec;
+  const bool regular = std::filesystem::is_regular_file(path, ec);
+  const std::uintmax_t size = regular ? std::filesystem::file_size(path, ec) : 0;
+  return regular && !ec && size <= DocumentSizeBound() ? "" : problem;
+}
+
+// The system's reason why `path` cannot be written, or "" when none is seen.
+std::string WriteReason(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+  if (PathExists(path) && ::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+  return "";
+}
 
 }  // namespace
 
 void AddSessionOptions(CLI::App& command, SessionOptions& options) {
-  command.add_option("--scene", options.scene, "Scene document (created when missing)")->required();
+  command.add_option("--scene", options.scene, "Scene document (created when missing)")
+      ->required()
+      ->type_name("FILE");
   AddPluginOption(command, options.plugin);
   command.add_flag("--no-prompts", options.noPrompts,
-                   "Run without the options dialog: the translator uses the options it holds "
-                   "when loaded (its defaults), not the remembered ones");
+                   "Take no option flags: use the built-in options, not the remembered ones");
+  command.add_flag("--defaults", options.defaults,
+                   "Start from the built-in options instead of the remembered ones");
 }
 
 bool EntriesRefusedWithoutPrompts(const SessionOptions& options, bool anyDialogEntry) {
@@ -44,13 +86,24 @@ std::unique_ptr<HostSession> HostSession::OpenOrReport(const SessionOptions& opt
 }
 
 std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, std::string& error) {
+  // Both documents are read whole: a device, a FIFO or a huge file is refused before that.
+  if (const std::string problem = DocumentProblem(options.scene, true); !problem.empty()) {
+    error = options.scene + ": " + problem;
+    return nullptr;
+  }
+  const std::string registry = modra::host::RegistryStore::Instance().Path();
+  if (const std::string problem = DocumentProblem(registry, false); !problem.empty()) {
+    error = "registry file " + registry + ": " + problem;
+    return nullptr;
+  }
   std::unique_ptr<HostSession> session(new HostSession());
   session->options_ = options;
+  session->stored_ = StoredOptions::Take();
+  if (options.defaults && !options.optionClass.empty()) StoredOptions::Forget(options.optionClass);
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
   session->host_ = std::make_unique<modra::host::Host>();
-  std::error_code ec;
-  if (std::filesystem::exists(options.scene, ec)) {
+  if (PathExists(options.scene)) {
     auto scene = std::make_unique<modra::host::Scene>();
     error = modra::host::LoadSceneDocument(options.scene, *scene);
     if (!error.empty()) return nullptr;
@@ -58,13 +111,31 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   } else {
     session->newScene_ = true;
   }
+  HostSession* self = session.get();
+  session->user().SetWatcher([self](const ShownEvent& event) { self->OnShown(event); });
   return session;
 }
 
 HostSession::~HostSession() {
+  if (host_) user().SetWatcher(nullptr);
   // The host goes first, while the plug-in it may still call is loaded.
   host_.reset();
   plugin_.reset();
+  if (!committed_) stored_.Restore();
+  const std::string problem = modra::host::RegistryStore::Instance().lastProblem();
+  if (!problem.empty()) {
+    std::cerr << "zarfileio: warning: the remembered options could not be read or saved ("
+              << problem << "); the built-in options were used\n";
+  }
+}
+
+void HostSession::OnShown(const ShownEvent& event) {
+  if (event.kind == ShownEvent::Kind::kNote && event.detail == kDisabledControl &&
+      refusedControl_ == 0) {
+    refusedControl_ = event.number;
+    user().ClearQueue();
+  }
+  if (observer_) observer_(event);
 }
 
 void HostSession::FillEdit(int control, const std::string& text) { user().FillEdit(control, text); }
@@ -110,7 +181,8 @@ void HostSession::PrintShown(std::ostream& out) const {
   for (const ShownEvent& e : host_->user().shown()) {
     if (e.kind == ShownEvent::Kind::kMessageBox) {
       out << e.caption << ": " << e.text << "\n";
-    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("could not ", 0) == 0) {
+    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("could not ", 0) == 0 &&
+               e.detail != kDisabledControl) {
       out << "zarfileio: " << e.text << "\n";
     }
   }
@@ -120,21 +192,53 @@ std::string HostSession::SaveScene() {
   return modra::host::SaveSceneDocument(host_->scene(), options_.scene);
 }
 
-int HostSession::Finish(int translatorResult) {
+int HostSession::Finish(int translatorResult, const DialogEntries* entries,
+                        const SessionFiles& files) {
+  if (entries != nullptr && refusedControl_ == 0) {
+    for (const ShownEvent& e : user().shown()) {
+      if (e.kind != ShownEvent::Kind::kDialogOpened ||
+          e.dialog.templateId != entries->table().templateId) {
+        continue;
+      }
+      if (const std::string used = entries->Remembered(e.dialog); !used.empty()) {
+        std::cerr << "zarfileio: using remembered options: " << used
+                  << " (options reset clears them)\n";
+      }
+      break;
+    }
+  }
   PrintShown(std::cerr);
   if (translatorResult < 0) {
     std::cerr << "zarfileio: the plug-in has no such translator\n";
     return kExitFileProblem;
   }
+  if (refusedControl_ != 0) {
+    std::cerr << "zarfileio: "
+              << (entries != nullptr ? entries->Refusal(refusedControl_)
+                                     : "an entry was refused: its control is disabled")
+              << "; nothing was done\n";
+    return kExitUsage;
+  }
   if (DialogRefused()) {
     std::cerr << "zarfileio: the options dialog did not accept the options; nothing was done\n";
     return kExitUsage;
   }
-  if (translatorResult == 0) return kExitFileProblem;
+  if (translatorResult == 0) {
+    if (!files.read.empty()) {
+      if (const std::string reason = SystemReason(files.read); !reason.empty())
+        std::cerr << "zarfileio: " << files.read << ": " << reason << "\n";
+    } else if (!files.written.empty()) {
+      if (const std::string reason = WriteReason(files.written); !reason.empty())
+        std::cerr << "zarfileio: " << files.written << ": " << reason << "\n";
+    }
+    return kExitFileProblem;
+  }
   if (const std::string problem = SaveScene(); !problem.empty()) {
     std::cerr << "zarfileio: " << problem << "\n";
     return kExitFileProblem;
   }
+  Commit();
+  if (!files.written.empty()) std::cout << "wrote " << files.written << "\n";
   return kExitOk;
 }
 
