@@ -39,6 +39,7 @@ int ExportHtr(ExportHtrFlags& flags) {
     return kExitFileProblem;
   }
   flags.session.optionClass = std::string(kExportHtrDialog.optionClass);
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   // The exporter takes the first selected node: the document's own selection must not come

@@ -98,7 +98,7 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   }
   std::unique_ptr<HostSession> session(new HostSession());
   session->options_ = options;
-  session->stored_ = StoredOptions::Take();
+  if (options.storeOnSuccessOnly) session->stored_ = StoredOptions::Take();
   if (options.defaults && !options.optionClass.empty()) StoredOptions::Forget(options.optionClass);
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
@@ -121,7 +121,7 @@ HostSession::~HostSession() {
   // The host goes first, while the plug-in it may still call is loaded.
   host_.reset();
   plugin_.reset();
-  if (!committed_) stored_.Restore();
+  if (options_.storeOnSuccessOnly && !committed_) stored_.Restore();
   const std::string problem = modra::host::RegistryStore::Instance().lastProblem();
   if (!problem.empty()) {
     std::cerr << "zarfileio: warning: the remembered options could not be read or saved ("

@@ -14,8 +14,9 @@
 //   entries.Queue(session->user());       // dialog entries, in order, then OK
 //   return session->Finish(session->RunImport("ImportHTR", file), &entries, {file, scene});
 //
-// The run changes no stored option unless it succeeds: the options as they were when the
-// session opened are put back when it ends without Commit (Finish commits a success).
+// With `storeOnSuccessOnly` the run changes no stored option unless it succeeds: the options as
+// they were when the session opened are put back when it ends without Commit (Finish commits a
+// success).
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -36,6 +37,7 @@ struct SessionOptions {
   bool noPrompts = false;
   bool defaults = false;    // start from the built-in options instead of the remembered ones
   std::string optionClass;  // the class whose remembered options --defaults sets aside
+  bool storeOnSuccessOnly = false;  // a run that fails or is refused changes no stored option
 };
 
 // Adds --scene (required), --plugin, --no-prompts and --defaults to `command`.

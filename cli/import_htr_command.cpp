@@ -28,6 +28,7 @@ struct ImportHtrFlags {
 int ImportHtr(ImportHtrFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
   flags.session.optionClass = std::string(kImportHtrDialog.optionClass);
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   if (!flags.select.empty() && !session->SelectNode(flags.select)) {

@@ -37,6 +37,7 @@ bool ShowedImportError(HostSession& session) {
 int ImportTrc(ImportTrcFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
   flags.session.optionClass = std::string(kImportTrcDialog.optionClass);
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   for (const std::string& name : flags.select) {

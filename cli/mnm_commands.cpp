@@ -133,12 +133,13 @@ void WarnAboutRepeatedNodes(const std::string& path) {
   }
 }
 
-int MnmCreate(const MnmCreateFlags& flags) {
+int MnmCreate(MnmCreateFlags& flags) {
   std::error_code ec;
   if (!std::filesystem::exists(flags.session.scene, ec)) {
     std::cerr << "zarfileio: no scene document " << flags.session.scene << "\n";
     return kExitFileProblem;
   }
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   modra::ClassDesc* panel = session->plugin().Find("ZARUtilities", modra::kUtilityClass);
