@@ -43,7 +43,7 @@ int ExportHtr(ExportHtrFlags& flags) {
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   // The exporter takes the first selected node: the document's own selection must not come
-  // before it.
+  // before it. The document itself is only read.
   session->scene().ClearSelection();
   if (!session->SelectNode(flags.select)) {
     std::cerr << "zarfileio: the scene has no node named \"" << flags.select << "\"\n";
@@ -51,7 +51,7 @@ int ExportHtr(ExportHtrFlags& flags) {
   }
   if (!flags.session.noPrompts) flags.entries.Queue(session->user());
   return session->Finish(session->RunExport("ExportHTR", flags.file), &flags.entries,
-                         {"", WithDefaultExtension(flags.file, ".htr")});
+                         {"", WithDefaultExtension(flags.file, ".htr"), false});
 }
 
 }  // namespace

@@ -99,7 +99,9 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   std::unique_ptr<HostSession> session(new HostSession());
   session->options_ = options;
   if (options.storeOnSuccessOnly) session->stored_ = StoredOptions::Take();
-  if (options.defaults && !options.optionClass.empty()) StoredOptions::Forget(options.optionClass);
+  if (options.defaults && !options.noPrompts && !options.optionClass.empty()) {
+    StoredOptions::Forget(options.optionClass);
+  }
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
   session->host_ = std::make_unique<modra::host::Host>();
@@ -194,13 +196,16 @@ std::string HostSession::SaveScene() {
 
 int HostSession::Finish(int translatorResult, const DialogEntries* entries,
                         const SessionFiles& files) {
-  if (entries != nullptr && refusedControl_ == 0) {
+  // The remembered options the accepted dialog used, as it showed them when it opened.
+  if (entries != nullptr) {
+    const modra::host::DialogState* opened = nullptr;
     for (const ShownEvent& e : user().shown()) {
-      if (e.kind != ShownEvent::Kind::kDialogOpened ||
-          e.dialog.templateId != entries->table().templateId) {
+      if (e.dialog.templateId != entries->table().templateId) continue;
+      if (e.kind == ShownEvent::Kind::kDialogOpened) opened = &e.dialog;
+      if (e.kind != ShownEvent::Kind::kDialogClosed || e.number != 1 || opened == nullptr) {
         continue;
       }
-      if (const std::string used = entries->Remembered(e.dialog); !used.empty()) {
+      if (const std::string used = entries->Remembered(*opened); !used.empty()) {
         std::cerr << "zarfileio: using remembered options: " << used
                   << " (options reset clears them)\n";
       }
@@ -233,9 +238,11 @@ int HostSession::Finish(int translatorResult, const DialogEntries* entries,
     }
     return kExitFileProblem;
   }
-  if (const std::string problem = SaveScene(); !problem.empty()) {
-    std::cerr << "zarfileio: " << problem << "\n";
-    return kExitFileProblem;
+  if (files.saveScene) {
+    if (const std::string problem = SaveScene(); !problem.empty()) {
+      std::cerr << "zarfileio: " << problem << "\n";
+      return kExitFileProblem;
+    }
   }
   Commit();
   if (!files.written.empty()) std::cout << "wrote " << files.written << "\n";

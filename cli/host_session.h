@@ -49,6 +49,7 @@ class DialogEntries;
 struct SessionFiles {
   std::string read;     // after a failure, the system's reason why it cannot be read follows
   std::string written;  // named on success; after a failure, the reason it cannot be written
+  bool saveScene = true;  // false when the run only reads the scene
 };
 
 // True, after saying so on stderr, when dialog entries come with --no-prompts (no dialog
@@ -106,8 +107,9 @@ class HostSession {
   // The usual end of a translator command: prints the remembered options the dialog used that
   // `entries` did not set, and what the user was shown, to stderr; then answers kExitUsage
   // when the options dialog refused an entry (naming the flags) or the entries, kExitFileProblem
-  // when the translator failed (−1 or 0) or the scene cannot be saved, else saves the scene,
-  // commits the stored options, prints "wrote <files.written>" and answers kExitOk.
+  // when the translator failed (−1 or 0) or the scene cannot be saved, else saves the scene
+  // (unless files.saveScene is false), commits the stored options, prints
+  // "wrote <files.written>" and answers kExitOk.
   int Finish(int translatorResult, const DialogEntries* entries, const SessionFiles& files);
 
   // The control of the first dialog entry refused because it was disabled, or 0. The user
