@@ -41,8 +41,8 @@ constexpr std::array kImportHtrFlags = {
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to import", 0, id::kRangeRadio},
     DialogFlag{"offset", id::kOffsetEdit, kInteger, kAlways,
                "Shift the keys this many frames later"},
-    DialogFlag{"euler", id::kEulerRadio, kRadio, kAlways, "Keep each bone's rotation controller",
-               3, 0, true, 1},
+    DialogFlag{"euler", id::kEulerRadio, kRadio, kAlways, "Keep each bone's rotation controller", 3,
+               0, true, 1},
     DialogFlag{"tcb", id::kTCBRadio, kRadio, kAlways,
                "Give each bone a TCB rotation controller before keying", 3, 0, true, 0},
     DialogFlag{"set-frame-rate", id::kSetFrameRateCheck, kCheck, kAlways,
@@ -52,8 +52,8 @@ constexpr std::array kImportHtrFlags = {
 };
 
 constexpr std::array kImportTrcFlags = {
-    DialogFlag{"create", id::kTRCCreateRadio, kRadio, kAlways,
-               "Make a new object for every marker", 1, 0, true, 1},
+    DialogFlag{"create", id::kTRCCreateRadio, kRadio, kAlways, "Make a new object for every marker",
+               1, 0, true, 1},
     DialogFlag{"apply", id::kTRCApplyRadio, kRadio, kAlways,
                "Key the nodes named like the markers (see --select)", 1, 0, true, 0},
     DialogFlag{"selected-only", id::kSelectedOnlyCheck, kCheck, kApplyMode,
@@ -90,16 +90,16 @@ constexpr std::array kExportHtrFlags = {
                "Write the motion of every frame", 0, 0, true, 1},
     DialogFlag{"parent-transforms", id::kParentTransformsCheck, kCheck, kAlways,
                "Include the transforms of the root bone's parents in its motion", 0, 0, true, 1},
-    DialogFlag{"slider", id::kAllRadio, kRadio, kAlways, "Export the scene's animation range", 2,
-               0, true, 1},
+    DialogFlag{"slider", id::kAllRadio, kRadio, kAlways, "Export the scene's animation range", 2, 0,
+               true, 1},
     DialogFlag{"range", id::kRangeRadio, kImplied, kAlways, "", 2, 0, true, 0},
     DialogFlag{"from", id::kFromEdit, kInteger, kAlways, "First frame to export", 0,
                id::kRangeRadio},
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to export", 0, id::kRangeRadio},
     DialogFlag{"offset", id::kOffsetEdit, kInteger, kAlways,
                "Add this to the frame numbers written", 0, 0, true, 0},
-    DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways,
-               "Multiply every length by this", 0, 0, true, 1},
+    DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways, "Multiply every length by this", 0,
+               0, true, 1},
 };
 
 // How each state of a dialog is chosen from the command line and named in messages.
@@ -150,7 +150,6 @@ DialogEntries::DialogEntries(const DialogTable& table)
 void DialogEntries::AddFlags(CLI::App& command) {
   const std::size_t n = table_.flags.size();
   std::vector<CLI::Option*> on(n, nullptr);
-  std::vector<CLI::Option*> off(n, nullptr);
   for (std::size_t i = 0; i < n; ++i) {
     const DialogFlag& row = table_.flags[i];
     Entry& entry = entries_[i];
@@ -166,8 +165,10 @@ void DialogEntries::AddFlags(CLI::App& command) {
         break;
       case FlagKind::kCheck:
         on[i] = command.add_flag(Dashed(row.name), entry.on, help);
-        off[i] = command.add_flag("--no-" + std::string(row.name), entry.off,
-                                  "Turn " + Dashed(row.name) + " off")->excludes(on[i]);
+        command
+            .add_flag("--no-" + std::string(row.name), entry.off,
+                      "Turn " + Dashed(row.name) + " off")
+            ->excludes(on[i]);
         break;
       case FlagKind::kInteger:
         on[i] = command.add_option(Dashed(row.name), entry.text, help)

@@ -41,8 +41,8 @@ struct DialogFlag {
   FlagKind kind;
   TakesEntry takes;
   std::string_view help;
-  int group = 0;     // radio buttons of one choice share a group number
-  int implies = 0;   // the radio button chosen before this entry is made, 0 when none
+  int group = 0;            // radio buttons of one choice share a group number
+  int implies = 0;          // the radio button chosen before this entry is made, 0 when none
   bool remembered = false;  // the dialog shows the stored value when it opens
   double initial = 0;       // built-in value: 1 chosen or ticked, 0 not; an edit box's number
 };

@@ -5,17 +5,14 @@
 // left out keep what the dialog shows: the remembered ones, and the scene's animation range as
 // the frame range.
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/dialog_flags.h"
 #include "cli/help_text.h"
 #include "cli/host_session.h"
-#include "cli/input_file.h"
 #include "filelib/htr_file.h"
 
 namespace zar::cli {
@@ -32,12 +29,7 @@ int ExportHtr(ExportHtrFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
   // The writer adds ".htr" to a name without an extension: a device, folder or FIFO named
   // without one would silently turn into a file beside it.
-  std::error_code ec;
-  if (std::filesystem::exists(flags.file, ec) && !std::filesystem::is_regular_file(flags.file, ec)) {
-    std::cerr << "zarfileio: " << flags.file << ": " << CheckInputFile(flags.file)
-              << "; name the HTR file to write\n";
-    return kExitFileProblem;
-  }
+  if (NotARegularFile(flags.file)) return kExitFileProblem;
   flags.session.optionClass = std::string(kExportHtrDialog.optionClass);
   flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);

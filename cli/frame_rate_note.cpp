@@ -57,8 +57,8 @@ void WarnAboutFrameRates(std::ostream& out, const std::string& file, int fileRat
   if (fileRate <= 0 || sceneRate <= 0) return;
   if (fileRate != sceneRate) {
     out << "zarfileio: warning: " << file << " was recorded at " << fileRate
-        << " frames per second and the scene runs at " << sceneRate
-        << ", so the motion plays at " << Rate(static_cast<double>(sceneRate) / fileRate)
+        << " frames per second and the scene runs at " << sceneRate << ", so the motion plays at "
+        << Rate(static_cast<double>(sceneRate) / fileRate)
         << " times its speed (--set-frame-rate gives the scene the file's rate)\n";
     return;
   }

@@ -31,8 +31,7 @@ constexpr const char* kDisabledControl = "the control is disabled";
 
 bool PathExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::symlink_status(path, ec).type() !=
-         std::filesystem::file_type::not_found;
+  return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
 // The problem with a document read whole into memory (the scene or the registry), or "".
@@ -70,6 +69,13 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options) {
                    "Take no option flags: use the built-in options, not the remembered ones");
   command.add_flag("--defaults", options.defaults,
                    "Start from the built-in options instead of the remembered ones");
+}
+
+bool NotARegularFile(const std::string& path) {
+  std::error_code ec;
+  if (!PathExists(path) || std::filesystem::is_regular_file(path, ec)) return false;
+  std::cerr << "zarfileio: " << path << ": " << CheckInputFile(path) << "\n";
+  return true;
 }
 
 bool EntriesRefusedWithoutPrompts(const SessionOptions& options, bool anyDialogEntry) {

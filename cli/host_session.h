@@ -8,9 +8,9 @@
 //
 // A typical command:
 //
-//   std::string error;
-//   auto session = HostSession::Open(options, error);
-//   if (!session) { std::cerr << "zarfileio: " << error << "\n"; return kExitFileProblem; }
+//   if (NotARegularFile(file)) return kExitFileProblem;
+//   auto session = HostSession::OpenOrReport(options);
+//   if (!session) return kExitFileProblem;
 //   entries.Queue(session->user());       // dialog entries, in order, then OK
 //   return session->Finish(session->RunImport("ImportHTR", file), &entries, {file, scene});
 //
@@ -47,10 +47,14 @@ class DialogEntries;
 
 // The files a translator command reads and writes, for its messages.
 struct SessionFiles {
-  std::string read;     // after a failure, the system's reason why it cannot be read follows
-  std::string written;  // named on success; after a failure, the reason it cannot be written
+  std::string read;       // after a failure, the system's reason why it cannot be read follows
+  std::string written;    // named on success; after a failure, the reason it cannot be written
   bool saveScene = true;  // false when the run only reads the scene
 };
+
+// True, after saying so on stderr, when `path` names something other than a regular file (a
+// folder, a device, a FIFO): nothing may open it. A missing path is left to the plug-in.
+bool NotARegularFile(const std::string& path);
 
 // True, after saying so on stderr, when dialog entries come with --no-prompts (no dialog
 // opens to take them).

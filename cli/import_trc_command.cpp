@@ -36,6 +36,7 @@ bool ShowedImportError(HostSession& session) {
 
 int ImportTrc(ImportTrcFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
+  if (NotARegularFile(WithDefaultExtension(flags.file, ".TRC"))) return kExitFileProblem;
   flags.session.optionClass = std::string(kImportTrcDialog.optionClass);
   flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);

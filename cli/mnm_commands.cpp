@@ -216,7 +216,8 @@ int MnmSteps() {
                   << markers->markers[i].pnx_name << std::setw(46)
                   << markers->markers[i].description << std::setw(variants ? 10 : 0)
                   << (SkipAllowed(step) ? "yes" : "no");
-        if (variants) std::cout << (markers == &stick ? "with a wrist stick" : "without a wrist stick");
+        if (variants)
+          std::cout << (markers == &stick ? "with a wrist stick" : "without a wrist stick");
         std::cout << "\n";
       }
     }

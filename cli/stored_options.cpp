@@ -49,9 +49,8 @@ void RestoreClass(const std::string& optionClass, const std::vector<modra::Regis
   std::vector<modra::RegistryValue> now;
   modra::RegistryListValues(key, now);
   for (const modra::RegistryValue& value : now) {
-    const bool kept = std::any_of(before.begin(), before.end(), [&](const auto& old) {
-      return old.name == value.name;
-    });
+    const bool kept = std::any_of(before.begin(), before.end(),
+                                  [&](const auto& old) { return old.name == value.name; });
     if (!kept) modra::RegistryDeleteValue(key, value.name.c_str());
   }
   for (const modra::RegistryValue& old : before) {

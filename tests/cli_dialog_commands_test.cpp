@@ -71,8 +71,9 @@ TEST_F(DialogCommandsTest, AnEntryTheDialogCannotTakeFailsNamingTheFlags) {
   ASSERT_EQ(ImportTrc("--apply").status, 0);
   const RunResult sized = ImportTrc("--size 5");
   EXPECT_EQ(sized.status, 2);
-  EXPECT_TRUE(Has(sized.output, "--size cannot be used in apply mode (the choice in force "
-                                "without --create)"))
+  EXPECT_TRUE(Has(sized.output,
+                  "--size cannot be used in apply mode (the choice in force "
+                  "without --create)"))
       << sized.output;
 }
 
@@ -98,19 +99,24 @@ TEST_F(DialogCommandsTest, RememberedOptionsAreNamedAndFailedRunsStoreNone) {
 
 TEST_F(DialogCommandsTest, ScenesAndRegistriesThatAreNotFilesAreRefused) {
   const std::string import = Quoted(kTool) + " import-trc " + Quoted(kThreeMarkers);
-  const RunResult zeroRegistry = zar::testing::Run(
-      "ZARFILEIO_REGISTRY=/dev/zero " + import + " --scene " + Quoted(Path("z.json")) + " 2>&1");
+  const RunResult zeroRegistry = zar::testing::Run("ZARFILEIO_REGISTRY=/dev/zero " + import +
+                                                   " --scene " + Quoted(Path("z.json")) + " 2>&1");
   EXPECT_EQ(zeroRegistry.status, 1);
   EXPECT_TRUE(Has(zeroRegistry.output, "registry file /dev/zero: not a regular file"))
       << zeroRegistry.output;
   const RunResult zeroScene = ImportTrc("", "/dev/zero");
   EXPECT_EQ(zeroScene.status, 1);
   EXPECT_TRUE(Has(zeroScene.output, "not a regular file")) << zeroScene.output;
+  // FIFOs without a writer, as the scene and as the file to import, are never opened.
   ASSERT_EQ(::mkfifo(Path("fifo.json").c_str(), 0600), 0);
-  const RunResult fifo = zar::testing::Run("timeout 60 " + import + " --scene " +
-                                           Quoted(Path("fifo.json")) + " 2>&1");
-  EXPECT_EQ(fifo.status, 1);
-  EXPECT_TRUE(Has(fifo.output, "FIFO")) << fifo.output;
+  ASSERT_EQ(::mkfifo(Path("fifo.trc").c_str(), 0600), 0);
+  for (const std::string& run : {import + " --scene " + Quoted(Path("fifo.json")),
+                                 Quoted(kTool) + " import-trc " + Quoted(Path("fifo.trc")) +
+                                     " --scene " + Quoted(Path("i.json"))}) {
+    const RunResult fifo = zar::testing::Run("timeout 60 " + run + " 2>&1");
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_TRUE(Has(fifo.output, "FIFO")) << fifo.output;
+  }
 
   // A corrupt registry: the run goes on with the built-in options and says so once.
   std::ofstream(RegistryFile()) << "{";
@@ -123,8 +129,9 @@ TEST_F(DialogCommandsTest, ScenesAndRegistriesThatAreNotFilesAreRefused) {
 
 TEST_F(DialogCommandsTest, FrameRatesThatDoNotMatchAreWarnedAbout) {
   const RunResult slow = ImportTrc("");
-  EXPECT_TRUE(Has(slow.output, "was recorded at 60 frames per second and the scene runs at 30, "
-                               "so the motion plays at 0.5 times its speed (--set-frame-rate"))
+  EXPECT_TRUE(Has(slow.output,
+                  "was recorded at 60 frames per second and the scene runs at 30, "
+                  "so the motion plays at 0.5 times its speed (--set-frame-rate"))
       << slow.output;
   EXPECT_FALSE(Has(ImportTrc("--set-frame-rate", "t.json").output, "warning"));
 
@@ -148,8 +155,8 @@ TEST_F(DialogCommandsTest, TheFilesWrittenAreNamedAndFailuresGiveTheReason) {
       StandardOutput("import-htr " + Quoted(kTwoBones) + " --scene " + Quoted(scene));
   EXPECT_EQ(imported.status, 0);
   EXPECT_EQ(imported.output, "wrote " + scene + "\n");
-  const RunResult none = Tool("import-htr " + Quoted(Path("none.htr")) + " --scene " +
-                              Quoted(scene));
+  const RunResult none =
+      Tool("import-htr " + Quoted(Path("none.htr")) + " --scene " + Quoted(scene));
   EXPECT_EQ(none.status, 1);
   EXPECT_TRUE(Has(none.output, Path("none.htr") + ": No such file or directory")) << none.output;
 
