@@ -1,5 +1,6 @@
 // zarfileio htr check | info | convert
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -7,7 +8,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/file_kind.h"
+#include "cli/file_report.h"
 #include "filelib/number_text.h"
 #include "filelib/zar_filelib.h"
 
@@ -29,19 +33,68 @@ std::string Summary(const HTRFile& model) {
          std::string(RotationUnitText(model.RotationUnits()));
 }
 
+// What a model the reader accepted lacks of what its header declares: "no segments", or the
+// segments that hold fewer frames than NumFrames; "" when nothing is missing.
+std::string Missing(const HTRFile& model) {
+  if (model.NumSegments() == 0) return "no segments";
+  std::int32_t short_count = 0;
+  std::string names;
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    const HTRSegment& segment = *model.Segment(i);
+    if (segment.NumStoredFrames() >= model.NumFrames()) continue;
+    if (++short_count <= 3) {
+      names += (names.empty() ? "" : ", ") + segment.Name() + " " +
+               std::to_string(segment.NumStoredFrames());
+    }
+  }
+  if (short_count == 0) return "";
+  return std::to_string(short_count) + " of " + std::to_string(model.NumSegments()) +
+         " segments hold fewer than the " + std::to_string(model.NumFrames()) +
+         " frames declared (" + names + (short_count > 3 ? ", ..." : "") + ")";
+}
+
+// The reader's verdict on one file: "ok (...)", "incomplete: ..." or its message; false unless
+// ok.
+bool CheckOne(const std::string& file, std::string& verdict) {
+  const std::string path = WithDefaultExtension(file, ".htr");
+  verdict = InputProblem(file, path);
+  if (!verdict.empty()) return false;
+  HTRFile model;
+  const std::string message = model.Read(path, true);
+  if (!message.empty()) {
+    verdict = ReadProblem(message, path) + LooksLikeNote(path, MotionFormat::kTrc);
+    return false;
+  }
+  const std::string missing = Missing(model);
+  if (!missing.empty()) {
+    verdict = "incomplete: " + missing + LooksLikeNote(path, MotionFormat::kTrc);
+    return false;
+  }
+  verdict = "ok (" + Summary(model) + ")";
+  return true;
+}
+
 int Check(const std::vector<std::string>& files) {
   int status = kExitOk;
   for (const std::string& file : files) {
-    HTRFile model;
-    const std::string message = model.Read(file, true);
-    if (message.empty()) {
-      std::cout << file << ": ok (" << Summary(model) << ")\n";
-    } else {
-      std::cout << file << ": " << message << "\n";
-      status = kExitFileProblem;
-    }
+    std::string verdict;
+    if (!CheckOne(file, verdict)) status = kExitFileProblem;
+    std::cout << file << ": " << verdict << "\n";
   }
   return status;
+}
+
+// Reads `file` (".htr" added by the extension rule) whole, or says why not on stderr.
+bool ReadInput(const std::string& file, HTRFile& model) {
+  const std::string path = WithDefaultExtension(file, ".htr");
+  std::string problem = InputProblem(file, path);
+  if (problem.empty()) {
+    const std::string message = model.Read(path, true);
+    if (!message.empty()) problem = ReadProblem(message, path);
+  }
+  if (problem.empty()) return true;
+  std::cerr << "zarfileio: " << file << ": " << problem << "\n";
+  return false;
 }
 
 // Prints `segment` and its descendants, indented by depth. Iterative, and each segment once.
@@ -67,11 +120,7 @@ void PrintTree(const HTRSegment& top, std::unordered_set<const HTRSegment*>& pri
 
 int Info(const std::string& file) {
   HTRFile model;
-  const std::string message = model.Read(file, true);
-  if (!message.empty()) {
-    std::cerr << "zarfileio: " << file << ": " << message << "\n";
-    return kExitFileProblem;
-  }
+  if (!ReadInput(file, model)) return kExitFileProblem;
   std::cout << "file: " << file << "\n"
             << "segments: " << model.NumSegments() << "\n"
             << "frames: " << model.NumFrames() << " declared, first frame " << model.StartFrame()
@@ -102,10 +151,16 @@ struct ConvertOptions {
 
 int Convert(const ConvertOptions& options) {
   HTRFile model;
-  std::string message = model.Read(options.input, true);
-  if (!message.empty()) {
-    std::cerr << "zarfileio: " << options.input << ": " << message << "\n";
-    return kExitFileProblem;
+  if (!ReadInput(options.input, model)) return kExitFileProblem;
+  // The writer adds ".htr" by the same rule; what is written is named by that path. A device or
+  // folder named as the output is refused rather than extended into a new name beside it.
+  const std::string target = WithDefaultExtension(options.output, ".htr");
+  for (const std::string& path : {options.output, target}) {
+    const std::string problem = OutputProblem(path);
+    if (!problem.empty()) {
+      std::cerr << "zarfileio: " << path << ": " << problem << "\n";
+      return kExitFileProblem;
+    }
   }
   if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
   if (options.scale != 1.0) model.Scale(options.scale);
@@ -113,12 +168,13 @@ int Convert(const ConvertOptions& options) {
     const bool radians = options.rotation_units == "radians";
     model.SetRotationUnits(radians ? RotationUnit::kRadians : RotationUnit::kDegrees);
   }
-  message = model.Write(options.output);
+  errno = 0;
+  const std::string message = model.Write(target);
   if (!message.empty()) {
-    std::cerr << "zarfileio: " << options.output << ": " << message << "\n";
+    std::cerr << "zarfileio: " << target << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  std::cout << "wrote " << options.output << " (" << Summary(model) << ")\n";
+  std::cout << "wrote " << target << " (" << Summary(model) << ")\n";
   return kExitOk;
 }
 
@@ -131,9 +187,12 @@ void AddHtrCommands(CLI::App& app) {
   auto files = std::make_shared<std::vector<std::string>>();
   CLI::App* check = htr->add_subcommand(
       "check",
-      "Read each file. Prints one line per file: 'FILE: ok (segments, frames from the first "
-      "frame number, frame rate, units)' or 'FILE: ' and the reader's message. Exit status 1 "
-      "when any file fails.");
+      "Read each file and print one line per file: 'FILE: ok (segments, frames from the first "
+      "frame number, frame rate, units)', 'FILE: incomplete: ' and what the file lacks of what "
+      "its header declares (segments holding fewer frames, no segments), or 'FILE: ' and the "
+      "reader's message. A name without a three-letter extension gets \".htr\". Exit status 1 "
+      "when any file is not ok.");
+  SetExamples(*check, {"zarfileio htr check walk.htr", "zarfileio htr check takes/*.htr"});
   check->add_option("files", *files, "HTR files")->required();
   check->callback([files] { FinishCommand(Check(*files)); });
 
@@ -142,6 +201,7 @@ void AddHtrCommands(CLI::App& app) {
       "info",
       "Print the header values and the hierarchy: one line per segment, indented under its "
       "parent, with its base position (rotation in radians), bone length and frames held.");
+  SetExamples(*info, {"zarfileio htr info walk.htr"});
   info->add_option("file", *file, "HTR file")->required();
   info->callback([file] { FinishCommand(Info(*file)); });
 
@@ -149,7 +209,12 @@ void AddHtrCommands(CLI::App& app) {
   CLI::App* convert = htr->add_subcommand(
       "convert",
       "Read IN, optionally convert its length units, scale it or change the unit its angles "
-      "are written in, and write it to OUT with the HTR writer. Prints 'wrote OUT (...)'.");
+      "are written in, and write it to OUT with the HTR writer. OUT gets \".htr\" unless it "
+      "ends in a three-letter extension; an existing file is replaced at once when the writing "
+      "is complete (through a symbolic link, the file it points to). Prints 'wrote PATH (...)' "
+      "with the path written.");
+  SetExamples(*convert, {"zarfileio htr convert walk.htr walk_m --units m",
+                         "zarfileio htr convert walk.htr walk_rad.htr --rotation-units radians"});
   convert->add_option("in", options->input, "HTR file to read")->required();
   convert->add_option("out", options->output, "HTR file to write (replaced when it exists)")
       ->required();

@@ -1,5 +1,7 @@
 // zarfileio plugin info | options show | options reset
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -11,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "cli/plugin_loader.h"
 #include "modra/registry.h"
 #include "sdk/modra_sdk.h"
@@ -36,8 +40,17 @@ void PrintTranslator(const std::string& extension, const char* long_description,
 }
 
 int Info(const std::string& plugin_option) {
+  const std::string path = PluginPath(plugin_option);
+  struct stat status {};
+  // A missing library is the loader's to report; anything else but a regular file is refused
+  // before the loader opens it (a FIFO would block it).
+  if (const std::string refused = CheckInputFile(path);
+      ::stat(path.c_str(), &status) == 0 && !refused.empty()) {
+    std::cerr << "zarfileio: plug-in " << path << ": " << refused << "\n";
+    return kExitFileProblem;
+  }
   std::string error;
-  const std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::Load(PluginPath(plugin_option), error);
+  const std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::Load(path, error);
   if (plugin == nullptr) {
     std::cerr << "zarfileio: " << error << "\n";
     return kExitFileProblem;
@@ -266,6 +279,18 @@ bool ListClassValues(const OptionClass& option_class, std::vector<modra::Registr
   return true;
 }
 
+// False, after saying why, when the registry file is there but is no regular file of a sane
+// size (a device or a FIFO would never end being read).
+bool RegistryReadable() {
+  const std::string path = modra::host::RegistryStore::Instance().Path();
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return true;  // none yet: nothing stored
+  const std::string refused = CheckInputFile(path, DocumentSizeBound());
+  if (refused.empty()) return true;
+  std::cerr << "zarfileio: the registry " << path << " cannot be used: " << refused << "\n";
+  return false;
+}
+
 bool Selected(const std::vector<std::string>& chosen, const OptionClass& option_class) {
   if (chosen.empty()) return true;
   for (const std::string& name : chosen)
@@ -274,6 +299,7 @@ bool Selected(const std::vector<std::string>& chosen, const OptionClass& option_
 }
 
 int Show(const std::vector<std::string>& chosen) {
+  if (!RegistryReadable()) return kExitFileProblem;
   std::cout << "Registry " << modra::host::RegistryStore::Instance().Path() << "\n";
   for (const OptionClass& option_class : OptionClasses()) {
     if (!Selected(chosen, option_class)) continue;
@@ -305,6 +331,7 @@ int Show(const std::vector<std::string>& chosen) {
 }
 
 int Reset(const std::vector<std::string>& chosen) {
+  if (!RegistryReadable()) return kExitFileProblem;
   for (const OptionClass& option_class : OptionClasses()) {
     if (!Selected(chosen, option_class)) continue;
     std::vector<modra::RegistryValue> values;
@@ -335,7 +362,9 @@ void AddPluginCommands(CLI::App& app) {
   CLI::App* info = plugin->add_subcommand(
       "info",
       "Load the plug-in as the host does and print its version, description and classes (index, "
-      "name, kind, class id, category), making each translator through its descriptor");
+      "name, kind, class id, category), making each translator through its descriptor.");
+  SetExamples(*info,
+              {"zarfileio plugin info", "zarfileio plugin info --plugin other/ZARFileIO.so"});
   AddPluginOption(*info, *plugin_path);
   info->callback([plugin_path] { FinishCommand(Info(*plugin_path)); });
 
@@ -347,14 +376,17 @@ void AddPluginCommands(CLI::App& app) {
   CLI::App* show = options->add_subcommand(
       "show",
       "Print the stored values of every class (or of the classes named): name, registry type, "
-      "stored data and the value the class reads from it");
+      "stored data and the value the class reads from it. The registry file is "
+      "$ZARFILEIO_REGISTRY, else ~/.config/zarfileio/registry.json.");
+  SetExamples(*show, {"zarfileio options show", "zarfileio options show ImportTRC"});
   show->add_option("class", *classes, "ImportHTR, ImportTRC, ExportHTR or ConvertPNX")
       ->check(CLI::IsMember(names, CLI::ignore_case));
   show->callback([classes] { FinishCommand(Show(*classes)); });
   CLI::App* reset = options->add_subcommand(
       "reset",
       "Remove the stored values of every class (or of the classes named); each class then uses "
-      "its defaults");
+      "its defaults.");
+  SetExamples(*reset, {"zarfileio options reset", "zarfileio options reset ImportHTR ExportHTR"});
   reset->add_option("class", *classes, "ImportHTR, ImportTRC, ExportHTR or ConvertPNX")
       ->check(CLI::IsMember(names, CLI::ignore_case));
   reset->callback([classes] { FinishCommand(Reset(*classes)); });

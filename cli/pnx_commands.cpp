@@ -6,6 +6,8 @@
 // TRC files are chosen in its open-file dialog. Entries left out keep what the page shows (the
 // settings remembered in the registry); the page's settings are saved when the panel closes.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -17,7 +19,9 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/file_report.h"
 #include "cli/host_session.h"
 #include "frame/resource_ids.h"
 
@@ -76,8 +80,10 @@ std::string LastChoiceOutcome(HostSession& session) {
   return "";
 }
 
-// A bar on stderr that follows the progress display of a batch.
+// A bar on stderr that follows the progress display of a batch (only on a terminal: a log
+// file gets no carriage-return lines).
 void WatchProgress(HostSession& session) {
+  if (::isatty(STDERR_FILENO) == 0) return;
   session.host().SetProgressWatcher([](const modra::host::Host::Progress& progress) {
     const int percent = std::clamp(progress.percent, 0, 100);
     const int filled = percent * 40 / 100;
@@ -100,7 +106,41 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+// The problem the batch log names for `source` ("<source>: <reason>"), or "" when none.
+std::string LoggedProblem(const std::vector<std::string>& log, const std::string& source) {
+  for (const std::string& line : log) {
+    if (line.starts_with(source + ": ")) return line.substr(source.size() + 2);
+  }
+  return "";
+}
+
+// Every input is checked before the panel opens: nothing is converted when one is unusable.
+bool InputsReadable(const std::vector<std::string>& files) {
+  bool readable = true;
+  for (const std::string& file : files) {
+    const std::string problem = InputProblem(file);
+    if (problem.empty()) continue;
+    std::cerr << "zarfileio: " << file << ": " << problem << "\n";
+    readable = false;
+  }
+  return readable;
+}
+
+// Creates the output folder (and its parents) when it is not there yet; false after saying why
+// it cannot be.
+bool MakeOutputFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (!error && std::filesystem::is_directory(folder, error)) return true;
+  std::cerr << "zarfileio: " << folder
+            << ": the output folder cannot be made: " << (error ? error.message() : "not a folder")
+            << "\n";
+  return false;
+}
+
 int PnxConvert(const PnxConvertFlags& flags) {
+  if (!InputsReadable(flags.files)) return kExitFileProblem;
+  if (!flags.out.empty() && !MakeOutputFolder(flags.out)) return kExitFileProblem;
   std::vector<std::string> files;
   for (const std::string& file : flags.files) files.push_back(Absolute(file));
   const bool batch = flags.batch || files.size() > 1;
@@ -204,14 +244,10 @@ int PnxConvert(const PnxConvertFlags& flags) {
     if (e.detail == "ok") status = kExitFileProblem;
   }
   if (session->host().progress().begun == 0) status = kExitFileProblem;
-  if (batch) {
-    // The log tells what each file came to; its problems are shown here as well.
-    const std::string log = (std::filesystem::path(output_folder) / "ConvertPNXLog.txt").string();
-    const std::vector<std::string> lines = ReadLines(log);
-    for (std::size_t i = 3; i < lines.size(); ++i) {
-      if (lines[i].rfind("file: ", 0) != 0) std::cerr << lines[i] << "\n";
-    }
-  }
+  // The log tells what each file of a batch came to.
+  std::vector<std::string> log;
+  if (batch) log = ReadLines((std::filesystem::path(output_folder) / "ConvertPNXLog.txt").string());
+  std::vector<std::string> failures;
   for (std::size_t i = 0; i < files.size(); ++i) {
     std::error_code ec;
     const auto written = std::filesystem::last_write_time(targets[i], ec);
@@ -219,9 +255,17 @@ int PnxConvert(const PnxConvertFlags& flags) {
     if (!ec && (old == before.end() || old->second != written)) {
       std::cout << files[i] << " -> " << targets[i] << "\n";
     } else {
-      std::cerr << "zarfileio: " << files[i] << " was not converted\n";
+      const std::string problem = LoggedProblem(log, files[i]);
+      failures.push_back(files[i] + ": " + (problem.empty() ? "not converted" : problem));
       status = kExitFileProblem;
     }
+  }
+  if (batch) {
+    std::cerr << files.size() - failures.size() << " converted, " << failures.size() << " failed"
+              << (failures.empty() ? "\n" : ":\n");
+    for (const std::string& failure : failures) std::cerr << "  " << failure << "\n";
+  } else {
+    for (const std::string& failure : failures) std::cerr << "zarfileio: " << failure << "\n";
   }
   session->host().CloseUtility();
   return status;
@@ -236,28 +280,30 @@ void AddPnxCommands(CLI::App& app) {
   CLI::App* convert = group->add_subcommand(
       "convert",
       "Convert TRC files to PNX files with the plug-in's utilities panel. Several files (or "
-      "--batch) make a batch: the PNX files and ConvertPNXLog.txt go to the output folder. One "
-      "file alone gets its PNX file beside it. Flags left out keep the panel's remembered "
-      "settings; the settings are saved when the command ends.");
+      "--batch) make a batch: the PNX files and ConvertPNXLog.txt go to the output folder "
+      "(made when missing), and the batch ends with a summary of the files converted and those "
+      "that failed, with the reason. One file alone gets its PNX file beside it. Prints 'TRC -> "
+      "PNX' for each file written. Flags left out keep the panel's remembered settings; the "
+      "settings are saved when the command ends.");
+  SetExamples(*convert, {"zarfileio pnx convert walk.trc --no-filter",
+                         "zarfileio pnx convert takes/*.trc --mnm body.mnm --out pnx"});
   convert->add_option("trc", flags->files, "TRC files (a batch takes files of one folder)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   AddPluginOption(*convert, flags->plugin);
   convert->add_option("--mnm", flags->mnm,
-                      "MNM mapping file (chosen with Browse; turns the "
-                      "filter on unless --no-filter)");
+                      "MNM mapping file (turns the filter on unless "
+                      "--no-filter)");
   CLI::Option* filter =
       convert->add_flag("--filter", flags->filter, "Use MNM Filter File: rename and select");
   convert->add_flag("--no-filter", flags->noFilter, "Keep every marker under its own name")
       ->excludes(filter);
-  convert->add_option("--out", flags->out, "PNX output folder (chosen with Browse)");
+  convert->add_option("--out", flags->out, "PNX output folder (made when missing)");
   convert->add_flag("--batch", flags->batch, "Batch File Conversion, also for a single file");
   CLI::Option* trc_name = convert->add_flag("--trc-name", flags->trcName,
                                             "Name each PNX file after its TRC file (the default)");
   convert
-      ->add_flag(
-          "--ask-name", flags->askName,
-          "Answer the target-file dialog for each file: <out or the TRC's folder>/<name>.pnx")
+      ->add_flag("--ask-name", flags->askName,
+                 "Name each PNX file by hand, as <out or the TRC's folder>/<name>.pnx")
       ->excludes(trc_name);
   CLI::Option* offset = convert
                             ->add_option("--offset", flags->offset,

@@ -1,13 +1,17 @@
 // zarfileio scene info | scene keys: what a scene document holds.
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/input_file.h"
 #include "modra/scene.h"
 #include "modra/scene_document.h"
 
@@ -17,11 +21,21 @@ namespace {
 using modra::host::Node;
 using modra::host::Scene;
 
-// Loads the document or prints why not; false on failure.
+// Loads the document or prints why not, with the system's reason; false on failure. A path
+// that is there but is no regular file of a sane size is refused before it is opened.
 bool Load(const std::string& path, Scene& scene) {
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) {
+    const std::string refused = CheckInputFile(path, DocumentSizeBound());
+    if (!refused.empty()) {
+      std::cerr << "zarfileio: scene document " << path << ": " << refused << "\n";
+      return false;
+    }
+  }
   const std::string problem = modra::host::LoadSceneDocument(path, scene);
   if (problem.empty()) return true;
-  std::cerr << "zarfileio: " << problem << "\n";
+  const std::string reason = SystemReason(path);
+  std::cerr << "zarfileio: " << problem << (reason.empty() ? "" : ": " + reason) << "\n";
   return false;
 }
 
@@ -94,25 +108,82 @@ std::string Number(float value) {
   return text;
 }
 
-int KeyList(const std::string& path, const std::string& name) {
-  Scene scene;
-  if (!Load(path, scene)) return kExitFileProblem;
-  Node* node = scene.FindByName(name);
-  if (node == nullptr) {
-    std::cerr << "zarfileio: scene " << path << " has no node named " << name << "\n";
-    return kExitFileProblem;
+// "TRCCloud001/Head": the names from the top of the scene down to `node`.
+std::string NodePath(Scene& scene, const Node& node) {
+  std::string path = node.name();
+  for (const Node* up = node.parent(); up != nullptr && up != &scene.root(); up = up->parent())
+    path = up->name() + "/" + path;
+  return path;
+}
+
+// The node a user names: a path of names from the top of the scene ("TRCCloud001/Head", each
+// step the first child of that name), or a name alone (the first node of that name, with a
+// note when several share it). Null after saying so when there is none.
+Node* FindNode(Scene& scene, const std::string& path, const std::string& wanted) {
+  if (Node* named = scene.FindByName(wanted)) {
+    std::size_t same = 0;
+    for (const Node* node : scene.nodes()) same += node->name() == wanted ? 1U : 0U;
+    if (same > 1) {
+      std::cerr << "zarfileio: " << same << " nodes are named " << wanted << "; showing "
+                << NodePath(scene, *named) << " (name another by its path)\n";
+    }
+    return named;
   }
+  Node* node = &scene.root();
+  std::size_t start = 0;
+  while (node != nullptr && start <= wanted.size()) {
+    const std::size_t end = std::min(wanted.find('/', start), wanted.size());
+    const std::string step = wanted.substr(start, end - start);
+    Node* next = nullptr;
+    for (Node* child : node->children()) {
+      if (child->name() == step) {
+        next = child;
+        break;
+      }
+    }
+    node = next;
+    start = end + 1;
+  }
+  if (node == nullptr || wanted.find('/') == std::string::npos) {
+    std::cerr << "zarfileio: scene " << path << " has no node named " << wanted << "\n";
+    return nullptr;
+  }
+  return node;
+}
+
+struct KeysOptions {
+  std::string path;
+  std::string node;
+  bool seconds = false;
+};
+
+int KeyList(const KeysOptions& options) {
+  Scene scene;
+  if (!Load(options.path, scene)) return kExitFileProblem;
+  Node* node = FindNode(scene, options.path, options.node);
+  if (node == nullptr) return kExitFileProblem;
+  // The header goes to stderr: standard output stays one key per line for other programs.
+  std::cerr << "node " << NodePath(scene, *node) << ", units " << scene.millimetresPerUnit()
+            << " mm, " << modra::kTicksPerSecond << " ticks per second, times in "
+            << (options.seconds ? "seconds" : "ticks") << "\n";
+  const auto time = [&](modra::TickTime tick) {
+    if (!options.seconds) return std::to_string(tick);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6f",
+                  static_cast<double>(tick) / static_cast<double>(modra::kTicksPerSecond));
+    return std::string(text);
+  };
   modra::host::TransformController* t = node->transform();
   if (t == nullptr) return kExitOk;
   if (modra::host::PointController* p = t->position()) {
     for (const auto& [tick, v] : p->keys())
-      std::cout << "P " << tick << " " << Number(v.x) << " " << Number(v.y) << " " << Number(v.z)
-                << "\n";
+      std::cout << "P " << time(tick) << " " << Number(v.x) << " " << Number(v.y) << " "
+                << Number(v.z) << "\n";
   }
   if (modra::host::RotationController* r = t->rotation()) {
     for (const auto& [tick, q] : r->QuatKeys())
-      std::cout << "R " << tick << " " << Number(q.x) << " " << Number(q.y) << " " << Number(q.z)
-                << " " << Number(q.w) << "\n";
+      std::cout << "R " << time(tick) << " " << Number(q.x) << " " << Number(q.y) << " "
+                << Number(q.z) << " " << Number(q.w) << "\n";
   }
   return kExitOk;
 }
@@ -126,21 +197,26 @@ void AddSceneCommands(CLI::App& app) {
   auto infoPath = std::make_shared<std::string>();
   CLI::App* info = scene->add_subcommand(
       "info",
-      "The node tree with object kinds and key counts, the animation range and the frame "
-      "rate");
+      "Print the frame rate, the animation range, the system unit and the node tree, with each "
+      "node's object kind and key counts.");
   info->add_option("SCENE", *infoPath, "Scene document")->required();
   info->callback([infoPath] { FinishCommand(Info(*infoPath)); });
+  SetExamples(*info, {"zarfileio scene info fight.json"});
 
-  auto keysPath = std::make_shared<std::string>();
-  auto keysNode = std::make_shared<std::string>();
+  auto keys_options = std::make_shared<KeysOptions>();
   CLI::App* keys = scene->add_subcommand(
       "keys",
-      "One line per key of NODE: 'P <tick> <x> <y> <z>' for position keys, then "
-      "'R <tick> <x> <y> <z> <w>' for rotation keys (the host quaternion; Euler keys as the "
-      "quaternion of their angles), numbers as %.6f");
-  keys->add_option("SCENE", *keysPath, "Scene document")->required();
-  keys->add_option("NODE", *keysNode, "Node name (the first node with that name)")->required();
-  keys->callback([keysPath, keysNode] { FinishCommand(KeyList(*keysPath, *keysNode)); });
+      "Print the keys of NODE: a header line on standard error ('node PATH, units ..., ticks "
+      "per second, times in ...'), then one line per key on standard output, 'P <time> <x> <y> "
+      "<z>' for position keys and "
+      "'R <time> <x> <y> <z> <w>' for rotation keys (the host quaternion; Euler keys as the "
+      "quaternion of their angles), numbers as %.6f. NODE is a name (the first node of that "
+      "name) or a path of names from the top of the scene, such as TRCCloud001/Head.");
+  keys->add_option("SCENE", keys_options->path, "Scene document")->required();
+  keys->add_option("NODE", keys_options->node, "Node name or path")->required();
+  keys->add_flag("--seconds", keys_options->seconds, "Times in seconds instead of ticks");
+  keys->callback([keys_options] { FinishCommand(KeyList(*keys_options)); });
+  SetExamples(*keys, {"zarfileio scene keys cloud.json TRCCloud001/Head --seconds"});
 }
 
 }  // namespace zar::cli

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/file_kind.h"
+#include "cli/file_report.h"
 #include "filelib/zar_filelib.h"
 
 namespace zar::cli {
@@ -42,17 +45,40 @@ std::string Summary(const TRCFile& model) {
          std::to_string(missing) + " missing samples";
 }
 
+// What a model the reader accepted lacks of what its header declares: "no markers", or the
+// frames that are not there; "" when nothing is missing.
+std::string Missing(const TRCFile& model) {
+  if (model.NumMarkers() == 0) return "no markers";
+  const std::int32_t read = FramesRead(model);
+  if (read >= model.NumFrames()) return "";
+  return std::to_string(read) + " frames read of the " + std::to_string(model.NumFrames()) +
+         " declared";
+}
+
+// Reads `file` (".TRC" added by the extension rule); "" or the problem.
+std::string ReadInput(const std::string& file, bool with_unnamed, TRCFile& model) {
+  const std::string path = WithDefaultExtension(file, ".TRC");
+  const std::string problem = InputProblem(file, path);
+  if (!problem.empty()) return problem;
+  const std::string message = model.Read(path, with_unnamed);
+  if (message.empty()) return "";
+  return ReadProblem(message, path) + LooksLikeNote(path, MotionFormat::kHtr);
+}
+
 int Check(const TrcOptions& options) {
   int status = kExitOk;
   for (const std::string& file : options.files) {
     TRCFile model;
-    const std::string message = model.Read(file, options.with_unnamed);
-    if (message.empty()) {
-      std::cout << file << ": ok (" << Summary(model) << ")\n";
-    } else {
-      std::cout << file << ": " << message << "\n";
-      status = kExitFileProblem;
+    std::string verdict = ReadInput(file, options.with_unnamed, model);
+    if (verdict.empty()) {
+      const std::string missing = Missing(model);
+      verdict = missing.empty()
+                    ? "ok (" + Summary(model) + ")"
+                    : "incomplete: " + missing +
+                          LooksLikeNote(WithDefaultExtension(file, ".TRC"), MotionFormat::kHtr);
     }
+    if (!verdict.starts_with("ok (")) status = kExitFileProblem;
+    std::cout << file << ": " << verdict << "\n";
   }
   return status;
 }
@@ -60,9 +86,9 @@ int Check(const TrcOptions& options) {
 int Info(const TrcOptions& options) {
   const std::string& file = options.files.front();
   TRCFile model;
-  const std::string message = model.Read(file, options.with_unnamed);
-  if (!message.empty()) {
-    std::cerr << "zarfileio: " << file << ": " << message << "\n";
+  const std::string problem = ReadInput(file, options.with_unnamed, model);
+  if (!problem.empty()) {
+    std::cerr << "zarfileio: " << file << ": " << problem << "\n";
     return kExitFileProblem;
   }
   std::cout << "file: " << file << "\n"
@@ -89,9 +115,12 @@ void AddTrcCommands(CLI::App& app) {
   auto check_options = std::make_shared<TrcOptions>();
   CLI::App* check = trc->add_subcommand(
       "check",
-      "Read each file. Prints one line per file: 'FILE: ok (markers, frames read and declared, "
-      "first frame, frame rate, units, missing samples)' or 'FILE: ' and the reader's message. "
-      "Exit status 1 when any file fails.");
+      "Read each file and print one line per file: 'FILE: ok (markers, frames read and "
+      "declared, first frame, frame rate, units, missing samples)', 'FILE: incomplete: ' and "
+      "what the file lacks of what its header declares (fewer frames, no markers), or 'FILE: ' "
+      "and the reader's message. A name without a three-letter extension gets \".TRC\". Exit "
+      "status 1 when any file is not ok.");
+  SetExamples(*check, {"zarfileio trc check markers.trc", "zarfileio trc check takes/*.trc"});
   check->add_option("files", check_options->files, "TRC files")->required();
   check->add_flag("--with-unnamed", check_options->with_unnamed,
                   "also keep markers whose names begin with \"Unnamed\" (the declared marker "
@@ -103,6 +132,7 @@ void AddTrcCommands(CLI::App& app) {
       "info",
       "Print the header values and one line per marker: its name in quotes, the samples it "
       "holds and how many of them are missing.");
+  SetExamples(*info, {"zarfileio trc info markers.trc --with-unnamed"});
   info->add_option("file", info_options->files, "TRC file")->required()->expected(1);
   info->add_flag("--with-unnamed", info_options->with_unnamed,
                  "also keep markers whose names begin with \"Unnamed\"");

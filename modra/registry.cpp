@@ -13,6 +13,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "filelib/output_file.h"
+
 namespace modra::host {
 namespace {
 
@@ -272,26 +274,13 @@ std::int32_t RegistryStore::Load(const std::string& file, KeyNode& root, bool& m
 }
 
 std::int32_t RegistryStore::Store(const std::string& file, const KeyNode& root) {
-  const std::string temp = file + ".tmp." + std::to_string(::getpid());
-  const std::string text = Serialise(root);
-  bool ok = false;
-  if (int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); fd >= 0) {
-    std::size_t done = 0;
-    ok = true;
-    while (done < text.size()) {
-      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ok = false;
-        break;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
+  // Written beside the file (through a symbolic link, into the file it points to) and renamed
+  // over it once every byte is on the disk.
+  zar::OutputFile out;
+  if (out.Open(file)) {
+    out.Write(Serialise(root));
+    if (out.Commit(true)) return kRegistryOk;
   }
-  if (ok && std::rename(temp.c_str(), file.c_str()) == 0) return kRegistryOk;
-  std::remove(temp.c_str());
   std::lock_guard<std::mutex> lock(mutex_);
   lastProblem_ = "registry file " + file + " cannot be written";
   return kRegistryBadStore;

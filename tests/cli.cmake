@@ -1,6 +1,8 @@
 # zarfileio's own pieces and the tool as a whole, run the way a person runs it.
 if(TARGET zarfileio)
-  zar_add_test(cli_input_file_test
-               SOURCES cli_input_file_test.cpp ${PROJECT_SOURCE_DIR}/cli/input_file.cpp)
-  target_include_directories(cli_input_file_test PRIVATE ${PROJECT_SOURCE_DIR})
+  zar_add_test(cli_input_file_test SOURCES cli_input_file_test.cpp LIBS zar::cli_support)
+endif()
+if(TARGET zarfileio AND TARGET zarfileio_plugin)
+  zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp)
+  add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
 endif()

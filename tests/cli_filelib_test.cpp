@@ -64,7 +64,8 @@ TEST(CliHtr, CheckPrintsOneLinePerFileAndFailsWhenAnyFails) {
   ASSERT_EQ(3U, lines.size());
   EXPECT_EQ(good + ": ok (22 segments, 1141 frames from 1, 60 frames/s, mm, Degrees)", lines[0]);
   EXPECT_EQ(bad + ": " + std::string(messages::kHtrFileVersion), lines[1]);
-  EXPECT_EQ(missing + ": " + std::string(messages::kCannotOpen), lines[2]);
+  EXPECT_EQ(missing + ": " + std::string(messages::kCannotOpen) + ": No such file or directory",
+            lines[2]);
 
   const Outcome ok = Zarfileio({"htr", "check", good, testing::BundledSamplePath("walk.htr")});
   EXPECT_EQ(0, ok.status);

@@ -17,4 +17,4 @@ zar_add_test(modra_document_test SOURCES modra_document_test.cpp
 find_package(CLI11 REQUIRED)
 zar_add_test(modra_scene_commands_test
              SOURCES modra_scene_commands_test.cpp ${PROJECT_SOURCE_DIR}/cli/scene_commands.cpp
-             LIBS zar::modra CLI11::CLI11)
+             LIBS zar::modra zar::cli_support CLI11::CLI11)

@@ -95,6 +95,7 @@ TEST_F(SceneCommandsTest, KeysListsPositionThenRotationKeys) {
                 "R 40 %.6f 0.000000 0.000000 %.6f\n",
                 static_cast<double>(std::sin(0.25f)), static_cast<double>(-std::cos(0.25f)));
   EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(run.err, "node Hips, units 1 mm, 4800 ticks per second, times in ticks\n");
   EXPECT_EQ(Zarfileio({"scene", "keys", path_, "Spine"}).out, "");
 }
 

@@ -1,0 +1,47 @@
+#ifndef ZAR_CLI_COMMAND_LINE_H_
+#define ZAR_CLI_COMMAND_LINE_H_
+
+// How zarfileio presents its command line: the layout of --help, examples per command, and
+// what the tool says about a command line it cannot take.
+
+#include <CLI/CLI.hpp>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace zar::cli {
+
+// --help as: the usage line, the description wrapped to 80 columns, the positionals, options
+// (their descriptions wrapped beside the names) and subcommands (the first sentence of each
+// description), then the footer (a command's examples). Set on the application before any
+// subcommand is added, so that every subcommand inherits it.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_help(const CLI::App* app, std::string name,
+                        CLI::AppFormatMode mode) const override;
+  std::string make_description(const CLI::App* app) const override;
+  std::string make_option(const CLI::Option* option, bool is_positional) const override;
+  std::string make_subcommand(const CLI::App* sub) const override;
+
+ private:
+  std::string Entry(const std::string& name, const std::string& description) const;
+};
+
+// `text` with its lines broken between words so that none is longer than `width` (a line
+// break of its own starts a new line; longer words stay whole).
+std::string Wrap(std::string_view text, std::size_t width);
+
+// Shows `examples` (whole command lines) under "Examples:" at the end of `command`'s help.
+void SetExamples(CLI::App& command, std::initializer_list<std::string_view> examples);
+
+// The known name closest to `word` (by edits), or "" when none is close enough to be meant.
+std::string ClosestName(const std::string& word, const std::vector<std::string>& known);
+
+// After `app` failed to parse: a message naming the first argument that no command knows (an
+// unknown flag, or an unknown subcommand where one is expected) with the closest known name,
+// or listing the commands of a group named alone; "" when the failure was something else.
+std::string ExplainUnknownArgument(const CLI::App& app);
+
+}  // namespace zar::cli
+
+#endif  // ZAR_CLI_COMMAND_LINE_H_

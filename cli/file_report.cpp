@@ -1,0 +1,68 @@
+#include "cli/file_report.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "filelib/file_messages.h"
+
+namespace zar::cli {
+namespace {
+
+std::string CannotOpen(const std::string& reason) {
+  return std::string(messages::kCannotOpen) + ": " + reason;
+}
+
+}  // namespace
+
+std::string InputProblem(const std::string& path, std::uintmax_t maxBytes) {
+  const std::string reason = CheckInputFile(path, maxBytes);
+  return reason.empty() ? "" : CannotOpen(reason);
+}
+
+std::string InputProblem(const std::string& typed, const std::string& path) {
+  std::string reason = CheckInputFile(path);
+  if (reason.empty()) return "";
+  struct stat info {};
+  if (path != typed && ::stat(path.c_str(), &info) != 0 && ::stat(typed.c_str(), &info) == 0) {
+    // The name typed is there, but the reader looks for the name with the extension added.
+    reason = S_ISREG(info.st_mode) ? reason + " (read as " + path + ")" : CheckInputFile(typed);
+  }
+  return CannotOpen(reason);
+}
+
+std::string ReadProblem(std::string_view message, const std::string& path) {
+  std::string text(message);
+  if (message == messages::kCannotOpen || message == messages::kCannotRead) {
+    const std::string reason = SystemReason(path);
+    if (!reason.empty()) text += ": " + reason;
+  }
+  return text;
+}
+
+std::string OutputProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    // Names what it is instead ("not a regular file (a device)").
+    if (!S_ISREG(info.st_mode)) return CannotOpen(CheckInputFile(path));
+  } else if (errno != ENOENT) {
+    return CannotOpen(std::strerror(errno));
+  }
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (::stat(folder.c_str(), &info) != 0) return CannotOpen(std::strerror(errno));
+  if (!S_ISDIR(info.st_mode)) return CannotOpen(std::strerror(ENOTDIR));
+  if (::access(folder.c_str(), W_OK) != 0) return CannotOpen(std::strerror(errno));
+  return "";
+}
+
+std::string WriteProblem(std::string_view message, int error) {
+  std::string text(message);
+  if (error != 0) text.append(": ").append(std::strerror(error));
+  return text;
+}
+
+}  // namespace zar::cli

@@ -1,0 +1,36 @@
+#ifndef ZAR_CLI_FILE_REPORT_H_
+#define ZAR_CLI_FILE_REPORT_H_
+
+// What zarfileio says about files it cannot use: the file library's own message first, then
+// the operating system's reason when there is one.
+
+#include <string>
+#include <string_view>
+
+#include "cli/input_file.h"
+
+namespace zar::cli {
+
+// "" when `path` can be read as an input; else "The file could not be opened: <reason>"
+// (a folder, device, FIFO or socket is refused without being opened).
+std::string InputProblem(const std::string& path, std::uintmax_t maxBytes = kAnySize);
+
+// The same for the name a user `typed`, which a reader opens as `path` (the name with the
+// extension rule applied): when only the typed name exists, the answer says what it is, or
+// which name was read.
+std::string InputProblem(const std::string& typed, const std::string& path);
+
+// A reader's `message` about `path`, followed by ": <reason>" when the file could not be
+// opened or read and the system can say why.
+std::string ReadProblem(std::string_view message, const std::string& path);
+
+// "" when `path` can take an output file: it is absent or a regular file and its folder
+// exists; else "The file could not be opened: <reason>".
+std::string OutputProblem(const std::string& path);
+
+// A writer's `message`, followed by ": <reason>" for the errno value `error` (when not 0).
+std::string WriteProblem(std::string_view message, int error);
+
+}  // namespace zar::cli
+
+#endif  // ZAR_CLI_FILE_REPORT_H_

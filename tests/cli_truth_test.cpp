@@ -1,0 +1,262 @@
+// zarfileio as a user meets it: the paths it names, its verdicts, its exit statuses and messages,
+// inputs that are no files, writes through links and over leftovers, help texts, and the
+// README's example run as written.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "filelib_test_support.h"
+
+namespace zar {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScratchFolder;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+const std::string kTool = std::string(ZAR_BINARY_DIR) + "/cli/zarfileio";
+
+// Runs `shell` (where $T is the tool) in `folder`, with the registry kept there; a run that
+// blocks is ended after 20 seconds (status 124) instead of hanging the suite.
+Outcome Shell(const ScratchFolder& folder, const std::string& shell,
+              const std::string& redirect_out = "") {
+  const std::string out = folder.File(".out");
+  const std::string err = folder.File(".err");
+  std::string command =
+      "cd " + Quote(folder.Path().string()) + " && T=" + Quote(kTool) +
+      " ZARFILEIO_REGISTRY=${ZARFILEIO_REGISTRY:-registry.json} timeout 20 sh -c " + Quote(shell);
+  command.append(" >").append(redirect_out.empty() ? Quote(out) : redirect_out);
+  command.append(" 2>").append(Quote(err));
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::ReadBytes(out), testing::ReadBytes(err)};
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A process id that no running process has: a child that has ended and been reaped.
+pid_t DeadPid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return child;
+}
+
+const std::string kFight = testing::SamplePath("htr/fight_a.htr");
+const std::string kWalk = testing::BundledSamplePath("walk.htr");
+const std::string kMarkers = testing::BundledSamplePath("markers.trc");
+
+TEST(CliTruth, ConvertNamesTheFileWrittenAndRefusesWhatItCannotWrite) {
+  ScratchFolder folder;
+  const Outcome run = Shell(folder, "$T htr convert " + Quote(kWalk) + " myout");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_TRUE(run.out.starts_with("wrote myout.htr (7 segments")) << run.out;
+  EXPECT_TRUE(fs::exists(folder.File("myout.htr")));
+
+  const struct {
+    std::string target;
+    std::string reason;
+  } refused[] = {
+      {"/dev/full", "/dev/full: The file could not be opened: not a regular file (a device)"},
+      {"no/such/out.htr", "The file could not be opened: No such file or directory"},
+  };
+  for (const auto& row : refused) {
+    const Outcome bad = Shell(folder, "$T htr convert " + Quote(kWalk) + " " + row.target);
+    EXPECT_EQ(1, bad.status) << row.target;
+    EXPECT_TRUE(Has(bad.err, row.reason)) << bad.err;
+    EXPECT_EQ("", bad.out);
+  }
+}
+
+TEST(CliTruth, CheckCallsShortFilesIncompleteAndNamesTheOtherFormat) {
+  ScratchFolder folder;
+  std::ifstream in(kFight, std::ios::binary);
+  std::string head(900000, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  folder.Write("t.htr", head);
+  const struct {
+    std::string command;
+    std::string verdict;
+  } rows[] = {
+      {"$T htr check t.htr",
+       "t.htr: incomplete: 11 of 22 segments hold fewer than the 1141 frames declared"},
+      {"$T htr check " + Quote(testing::SamplePath("trc/Gait.trc")),
+       "incomplete: no segments; it looks like a TRC file"},
+      {"$T trc check " + Quote(testing::SamplePath("trc/Empty.trc")), "incomplete: no markers"},
+      {"$T trc check " + Quote(kFight), "; it looks like an HTR file"},
+  };
+  for (const auto& row : rows) {
+    const Outcome run = Shell(folder, row.command);
+    EXPECT_EQ(1, run.status) << row.command;
+    EXPECT_TRUE(Has(run.out, row.verdict)) << run.out;
+  }
+}
+
+TEST(CliTruth, StatusesAndMessagesOfBadInputsAndCommandLines) {
+  ScratchFolder folder;
+  ASSERT_EQ(0, ::mkfifo(folder.File("fifo.htr").c_str(), 0600));
+  ASSERT_EQ(0, ::mkfifo(folder.File("fifo.trc").c_str(), 0600));
+  fs::create_directory(folder.File("dir.htr"));
+  const struct {
+    std::string command;
+    int status;
+    std::string message;
+  } rows[] = {
+      // Inputs that are missing or no regular file: status 1 at once, with the reason.
+      {"$T htr check nosuch.htr", 1, "nosuch.htr: The file could not be opened: No such file"},
+      {"$T pnx convert nosuch.trc", 1, "nosuch.trc: The file could not be opened: No such file"},
+      {"$T htr info fifo.htr", 1, "not a regular file (a FIFO)"},
+      {"$T trc info fifo.trc", 1, "not a regular file (a FIFO)"},
+      {"$T pnx convert fifo.trc", 1, "not a regular file (a FIFO)"},
+      {"$T scene info fifo.trc", 1, "not a regular file (a FIFO)"},
+      {"$T htr info dir.htr", 1, "not a regular file (a folder)"},
+      {"$T trc check dir.htr", 1, "not a regular file (a folder)"},
+      {"ZARFILEIO_REGISTRY=/dev/zero $T options show", 1, "not a regular file (a device)"},
+      // Standard output that cannot be written.
+      {"$T htr info " + Quote(kWalk) + " >/dev/full", 1,
+       "standard output could not be written: No space left on device"},
+      // Command lines: unknown names are named, with the closest known one.
+      {"$T htr chek x", 2, "htr: unknown command chek (did you mean check?)"},
+      {"$T import-htr f --scnee x.json", 2,
+       "import-htr: unknown flag --scnee (did you mean --scene?)"},
+      {"$T htr", 2, "htr: a command is required: check, info, convert"},
+  };
+  for (const auto& row : rows) {
+    const Outcome run = Shell(folder, row.command);
+    EXPECT_EQ(row.status, run.status) << row.command << "\n" << run.err;
+    EXPECT_TRUE(Has(run.out + run.err, row.message)) << row.command << "\n" << run.err;
+  }
+  const Outcome version = Shell(folder, "$T --version");
+  EXPECT_EQ(0, version.status);
+  EXPECT_TRUE(version.out.starts_with("zarfileio ")) << version.out;
+}
+
+TEST(CliTruth, WritesGoThroughSymbolicLinksAndClearLeftoversOfDeadWriters) {
+  ScratchFolder folder;
+  fs::create_directory(folder.File("real"));
+  fs::create_symlink("real/out.htr", folder.File("out.htr"));
+  fs::create_symlink("real/registry.json", folder.File("registry.json"));
+  const std::string dead = std::to_string(DeadPid());
+  const std::string alive = std::to_string(::getpid());
+  for (const std::string& name :
+       {"real/out.htr.~" + dead + ".0123456789ab.tmp",
+        "real/out.htr.~" + alive + ".ba9876543210.tmp", "real/registry.json.tmp." + dead,
+        std::string("real/out.htr.notes")}) {
+    folder.Write(name, "left over");
+  }
+
+  const Outcome convert = Shell(folder, "$T htr convert " + Quote(kWalk) + " out.htr");
+  ASSERT_EQ(0, convert.status) << convert.err;
+  const Outcome import =
+      Shell(folder, "$T import-trc " + Quote(kMarkers) + " --scene s.json --create");
+  ASSERT_EQ(0, import.status) << import.err;
+
+  EXPECT_TRUE(fs::is_symlink(folder.File("out.htr")));
+  EXPECT_TRUE(fs::is_symlink(folder.File("registry.json")));
+  EXPECT_TRUE(testing::ReadBytes(folder.File("real/out.htr")).starts_with("#"));
+  EXPECT_TRUE(Has(testing::ReadBytes(folder.File("real/registry.json")), "zarfileio-registry"));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder.File("real")))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  const std::vector<std::string> expected = {
+      "out.htr", "out.htr.notes", "out.htr.~" + alive + ".ba9876543210.tmp", "registry.json"};
+  EXPECT_EQ(expected, left);
+}
+
+TEST(CliTruth, BatchEndsWithASummaryAndKeysNameNodesByPath) {
+  ScratchFolder folder;
+  fs::create_directory(folder.File("in"));
+  fs::copy_file(kMarkers, folder.File("in/good.trc"));
+  folder.Write("in/bad.trc", "[Header]\n");
+  const Outcome batch =
+      Shell(folder, "$T pnx convert in/good.trc in/bad.trc --no-filter --out pnx");
+  EXPECT_EQ(1, batch.status);
+  EXPECT_TRUE(fs::exists(folder.File("pnx/good.pnx")));
+  EXPECT_TRUE(Has(batch.err, "1 converted, 1 failed:\n  " + folder.File("in/bad.trc") + ": "))
+      << batch.err;
+  EXPECT_FALSE(Has(batch.err, "\r")) << batch.err;
+
+  // Two clouds: the second one's nodes repeat the first one's names.
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(
+        0, Shell(folder, "$T import-trc " + Quote(kMarkers) + " --scene s.json --create --root-node").status);
+  }
+  const Outcome keys = Shell(folder, "$T scene keys s.json TRCCloud001/Head --seconds");
+  EXPECT_EQ(0, keys.status) << keys.err;
+  EXPECT_EQ("node TRCCloud001/Head, units 1 mm, 4800 ticks per second, times in seconds\n",
+            keys.err);
+  EXPECT_TRUE(keys.out.starts_with("P 0.033333 ")) << keys.out;
+  const Outcome by_name = Shell(folder, "$T scene keys s.json Head");
+  EXPECT_TRUE(Has(by_name.err, "2 nodes are named Head; showing TRCCloud/Head")) << by_name.err;
+}
+
+TEST(CliTruth, EveryHelpHasUsageDescriptionExamplesWithinEightyColumns) {
+  ScratchFolder folder;
+  for (const char* command :
+       {"htr check", "htr info", "htr convert", "trc check", "trc info", "scene info", "scene keys",
+        "pnx convert", "plugin info", "options show", "options reset"}) {
+    const Outcome help = Shell(folder, "$T " + std::string(command) + " --help");
+    EXPECT_EQ(0, help.status) << command;
+    EXPECT_TRUE(help.out.starts_with("Usage: zarfileio " + std::string(command))) << help.out;
+    EXPECT_TRUE(Has(help.out, "\nExamples:\n  zarfileio " + std::string(command))) << help.out;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80U) << line;
+  }
+}
+
+// The block under "A complete example" in README.md, run as written from a folder laid out as
+// a fresh clone after its build (the tool and the bundled samples where the README expects them).
+TEST(CliTruth, ReadmeExampleRunsAsWritten) {
+  std::ifstream readme(std::string(ZAR_SOURCE_DIR) + "/README.md");
+  std::string line;
+  std::string block;
+  bool in_section = false;
+  bool in_block = false;
+  while (std::getline(readme, line)) {
+    if (line.starts_with("## ")) in_section = line == "## A complete example";
+    if (!in_section) continue;
+    if (line.starts_with("```")) {
+      if (in_block) break;
+      in_block = line == "```sh";
+      continue;
+    }
+    if (in_block) block += line + "\n";
+  }
+  ASSERT_TRUE(Has(block, "mnm create")) << block;
+
+  ScratchFolder folder;
+  fs::create_directories(folder.File("build/default/cli"));
+  fs::create_symlink(kTool, folder.File("build/default/cli/zarfileio"));
+  fs::create_directory_symlink(std::string(ZAR_SOURCE_DIR) + "/samples", folder.File("samples"));
+  folder.Write("example.sh", "set -e\n" + block);
+  const Outcome run = Shell(folder, "unset ZARFILEIO_REGISTRY; sh example.sh");
+  EXPECT_EQ(0, run.status) << run.out << run.err;
+  for (const char* written : {"example/walk_out.htr", "example/pnx/markers.pnx", "example/my.mnm"})
+    EXPECT_GT(fs::file_size(folder.File(written)), 0U) << written;
+}
+
+}  // namespace
+}  // namespace zar
