@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/dialog_flags.h"
 #include "cli/help_text.h"
@@ -52,13 +53,14 @@ void AddExportHtrCommand(CLI::App& app) {
   auto flags = std::make_shared<ExportHtrFlags>();
   CLI::App* command = app.add_subcommand(
       "export-htr",
-      Describe("Export the bone hierarchy at or directly below NODE of a scene document to an "
-               "HTR file with the plug-in's HTR exporter (\".htr\" is added to a name without an "
-               "extension). Options left out keep their remembered values, and the frames "
-               "follow the scene's animation range.",
-               {"zarfileio export-htr out.htr --scene fight.json --select fight_a",
-                "zarfileio export-htr out.htr --scene fight.json --select Hips --from 1 --to 50"}));
-  UseHelpLayout(*command);
+      "Export the bone hierarchy at or directly below NODE of a scene document to an "
+      "HTR file with the plug-in's HTR exporter (\".htr\" is added to a name without an "
+      "extension). Options left out keep their remembered values, and the frames "
+      "follow the scene's animation range.");
+  SetExamples(*command,
+              {"zarfileio export-htr out.htr --scene fight.json --select fight_a",
+               "zarfileio export-htr out.htr --scene fight.json --select Hips --from 1 --to 50"});
+  UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "HTR file to write")->required();
   AddSessionOptions(*command, flags->session);
   command

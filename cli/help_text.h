@@ -1,27 +1,23 @@
 #ifndef ZAR_CLI_HELP_TEXT_H_
 #define ZAR_CLI_HELP_TEXT_H_
 
-// How a command's --help reads: its description wrapped to 80 columns and followed by its
-// examples, and its options listed with their value kinds and wrapped descriptions (the
-// flags that exclude each other are said in the descriptions, not listed).
+// The --help of the commands with option flags: the tool's help layout (cli/command_line.h),
+// with each option shown by its name and value kind only; the flags that exclude each other
+// are said in the descriptions instead of listed after every name.
 
 #include <CLI/CLI.hpp>
-#include <initializer_list>
-#include <string>
-#include <string_view>
+
+#include "cli/command_line.h"
 
 namespace zar::cli {
 
-inline constexpr std::size_t kHelpWidth = 80;
-
-// `text` with its lines broken at spaces so that none is longer than `width`.
-std::string Wrap(std::string_view text, std::size_t width = kHelpWidth);
-
-// A command's description: `text` wrapped, then its examples, one a line.
-std::string Describe(std::string_view text, std::initializer_list<std::string_view> examples);
+class OptionFlagsHelpFormatter : public HelpFormatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override;
+};
 
 // Gives `command` (and the subcommands added to it later) this help layout.
-void UseHelpLayout(CLI::App& command);
+void UseOptionFlagsHelp(CLI::App& command);
 
 }  // namespace zar::cli
 

@@ -29,9 +29,10 @@ constexpr int kOkButton = 1097;
 // Why the window manager refuses an entry in a disabled control.
 constexpr const char* kDisabledControl = "the control is disabled";
 
+// Symbolic links followed: a link to a missing file names a file still to be made.
 bool PathExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+  return std::filesystem::exists(path, ec);
 }
 
 // The problem with a document read whole into memory (the scene or the registry), or "".

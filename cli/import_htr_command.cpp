@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/dialog_flags.h"
 #include "cli/frame_rate_note.h"
@@ -53,13 +54,14 @@ void AddImportHtrCommand(CLI::App& app) {
   auto flags = std::make_shared<ImportHtrFlags>();
   CLI::App* command = app.add_subcommand(
       "import-htr",
-      Describe("Import an HTR file into a scene document with the plug-in's HTR importer: a new "
-               "skeleton of bones, or the motion applied to the selected skeleton. Options left "
-               "out keep their remembered values; a choice the importer cannot take together "
-               "with another exits with 2.",
-               {"zarfileio import-htr fight_a.htr --scene fight.json --set-frame-rate",
-                "zarfileio import-htr fight_a.htr --scene fight.json --apply --select Hips"}));
-  UseHelpLayout(*command);
+      "Import an HTR file into a scene document with the plug-in's HTR importer: a new "
+      "skeleton of bones, or the motion applied to the selected skeleton. Options left "
+      "out keep their remembered values; a choice the importer cannot take together "
+      "with another exits with 2.");
+  SetExamples(*command,
+              {"zarfileio import-htr fight_a.htr --scene fight.json --set-frame-rate",
+               "zarfileio import-htr fight_a.htr --scene fight.json --apply --select Hips"});
+  UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "HTR file to import")->required();
   AddSessionOptions(*command, flags->session);
   command->add_option("--select", flags->select,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/dialog_flags.h"
 #include "cli/frame_rate_note.h"
@@ -68,13 +69,14 @@ void AddImportTrcCommand(CLI::App& app) {
   auto flags = std::make_shared<ImportTrcFlags>();
   CLI::App* command = app.add_subcommand(
       "import-trc",
-      Describe("Import the markers of a TRC file into a scene document with the plug-in's TRC "
-               "importer: one keyed object per marker, or the motion applied to the nodes named "
-               "like the markers. Options left out keep their remembered values; a choice the "
-               "importer cannot take together with another exits with 2.",
-               {"zarfileio import-trc Gait.trc --scene gait.json --root-node --size 5",
-                "zarfileio import-trc Gait.trc --scene gait.json --apply --from 10 --to 200"}));
-  UseHelpLayout(*command);
+      "Import the markers of a TRC file into a scene document with the plug-in's TRC "
+      "importer: one keyed object per marker, or the motion applied to the nodes named "
+      "like the markers. Options left out keep their remembered values; a choice the "
+      "importer cannot take together with another exits with 2.");
+  SetExamples(*command,
+              {"zarfileio import-trc Gait.trc --scene gait.json --root-node --size 5",
+               "zarfileio import-trc Gait.trc --scene gait.json --apply --from 10 --to 200"});
+  UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "TRC file to import")->required();
   AddSessionOptions(*command, flags->session);
   command->add_option("--select", flags->select,

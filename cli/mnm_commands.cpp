@@ -20,6 +20,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "cli/host_session.h"
@@ -229,18 +230,19 @@ int MnmSteps() {
 
 void AddMnmCommands(CLI::App& app) {
   CLI::App* group = app.add_subcommand("mnm", "Create MNM marker-name mapping files");
-  UseHelpLayout(*group);
+  UseOptionFlagsHelp(*group);
   group->require_subcommand(1);
   auto flags = std::make_shared<MnmCreateFlags>();
   CLI::App* create = group->add_subcommand(
       "create",
-      Describe("Run the plug-in's MNM creator on a scene document of marker nodes. Each PICK "
-               "answers the marker asked next (see mnm steps): a node name picks that node; skip "
-               "leaves an optional marker out; back returns to the step before; again asks the "
-               "same marker again; abort stops. The mapping is written to --out (\".mnm\" is "
-               "added to a name without an extension) and the panel then converts with it.",
-               {"zarfileio mnm create --scene cloud.json --out body.mnm -- LFHD LBHD RBHD ...",
-                "zarfileio mnm create --scene cloud.json --out body.mnm --left-stick -- ..."}));
+      "Run the plug-in's MNM creator on a scene document of marker nodes. Each PICK "
+      "answers the marker asked next (see mnm steps): a node name picks that node; skip "
+      "leaves an optional marker out; back returns to the step before; again asks the "
+      "same marker again; abort stops. The mapping is written to --out (\".mnm\" is "
+      "added to a name without an extension) and the panel then converts with it.");
+  SetExamples(*create,
+              {"zarfileio mnm create --scene cloud.json --out body.mnm -- LFHD LBHD RBHD ...",
+               "zarfileio mnm create --scene cloud.json --out body.mnm --left-stick -- ..."});
   AddPluginOption(*create, flags->session.plugin);
   create->add_option("--scene", flags->session.scene, "Scene document with the marker nodes")
       ->required()
@@ -254,10 +256,11 @@ void AddMnmCommands(CLI::App& app) {
   create->callback([flags] { FinishCommand(MnmCreate(*flags)); });
 
   CLI::App* steps = group->add_subcommand(
-      "steps", Describe("List the MNM creator's 43 steps in order: the PNX name, the marker to "
-                        "pick, whether it may be skipped, and the wrist-stick variants of steps "
-                        "10 and 15.",
-                        {"zarfileio mnm steps"}));
+      "steps",
+      "List the MNM creator's 43 steps in order: the PNX name, the marker to "
+      "pick, whether it may be skipped, and the wrist-stick variants of steps "
+      "10 and 15.");
+  SetExamples(*steps, {"zarfileio mnm steps"});
   steps->callback([] { FinishCommand(MnmSteps()); });
 }
 
