@@ -1,5 +1,6 @@
 #include "cli/dialog_flags.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -271,22 +272,45 @@ std::string DialogEntries::Flags(const DialogFlag& row, std::size_t index) const
   return names;
 }
 
-std::string DialogEntries::Refusal(int control) const {
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const DialogFlag& row = table_.flags[i];
-    if (row.control != control) continue;
-    const std::string flags = Flags(row, i);
-    const StateRule* rule = RuleFor(row.takes);
-    if (rule == nullptr) return flags + " cannot be used now";
-    if (FlagGiven(rule->leftBy)) {
-      return flags + " cannot go with " + Dashed(rule->leftBy) + ": it is taken only " +
-             std::string(rule->name);
+std::string DialogEntries::Refusal(const std::vector<int>& controls) const {
+  // The refused flags, gathered by the state of the dialog that would have taken them.
+  std::vector<std::pair<const StateRule*, std::vector<std::string>>> groups;
+  for (int control : controls) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      const DialogFlag& row = table_.flags[i];
+      if (row.control != control) continue;
+      // A box refused because the choice that enables it was refused says nothing more.
+      if (row.implies != 0 &&
+          std::find(controls.begin(), controls.end(), row.implies) != controls.end()) {
+        continue;
+      }
+      const StateRule* rule = RuleFor(row.takes);
+      auto group = std::find_if(groups.begin(), groups.end(),
+                                [rule](const auto& g) { return g.first == rule; });
+      if (group == groups.end()) group = groups.insert(groups.end(), {rule, {}});
+      const std::string flags = Flags(row, i);
+      if (std::find(group->second.begin(), group->second.end(), flags) == group->second.end())
+        group->second.push_back(flags);
     }
-    // The state came from the remembered options or the built-in ones.
-    return flags + " cannot be used " + std::string(rule->otherName) +
-           " (the choice in force without " + Dashed(rule->chosenBy) + ")";
   }
-  return "an entry for control " + std::to_string(control) + " was refused";
+  std::string message;
+  for (const auto& [rule, flags] : groups) {
+    std::string names;
+    for (const std::string& flag : flags) names += (names.empty() ? "" : " and ") + flag;
+    if (!message.empty()) message += "; ";
+    if (rule == nullptr) {
+      message += names + " cannot be used now";
+    } else if (FlagGiven(rule->leftBy)) {
+      message += names + " cannot go with " + Dashed(rule->leftBy) + ": " +
+                 (names.find(" and ") == std::string::npos ? "it is" : "they are") +
+                 " taken only " + std::string(rule->name);
+    } else {
+      // The state came from the remembered options or the built-in ones.
+      message += names + " cannot be used " + std::string(rule->otherName) +
+                 " (the choice in force without " + Dashed(rule->chosenBy) + ")";
+    }
+  }
+  return message;
 }
 
 std::string DialogEntries::Remembered(const modra::host::DialogState& opened) const {

@@ -71,9 +71,10 @@ class DialogEntries {
 
   // Queues the entries in the table's order (a choice before the boxes it enables), then OK.
   void Queue(modra::host::ScriptedUser& user) const;
-  // The line for an entry the dialog refused because `control` was disabled: which flags
-  // cannot go together (or which remembered option stands in the way).
-  std::string Refusal(int control) const;
+  // The line for the entries the dialog refused because their `controls` were disabled: which
+  // flags cannot go together (or which state of the dialog, remembered or built in, stands in
+  // the way).
+  std::string Refusal(const std::vector<int>& controls) const;
   // The remembered values the dialog showed when it opened (`opened`) that differ from the
   // built-in ones and that the command line did not set, e.g. "scale -1, apply"; "" when none.
   std::string Remembered(const modra::host::DialogState& opened) const;

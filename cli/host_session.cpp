@@ -20,7 +20,6 @@ namespace zar::cli {
 namespace {
 
 using modra::host::ShownEvent;
-using modra::host::UserAction;
 
 // Template id of the About box, which is closed with 1 or 0 without refusing anything.
 constexpr int kAboutDialog = 114;
@@ -134,26 +133,29 @@ HostSession::~HostSession() {
   const std::string problem = modra::host::RegistryStore::Instance().lastProblem();
   if (!problem.empty()) {
     std::cerr << "zarfileio: warning: the remembered options could not be read or saved ("
-              << problem << "); the built-in options were used\n";
+              << problem << ")\n";
   }
 }
 
 void HostSession::OnShown(const ShownEvent& event) {
-  if (event.kind == ShownEvent::Kind::kNote && event.detail == kDisabledControl &&
-      refusedControl_ == 0) {
-    refusedControl_ = event.number;
-    user().ClearQueue();
+  if (event.kind == ShownEvent::Kind::kNote && event.detail == kDisabledControl) {
+    refusedControls_.push_back(event.number);
+    if (host_->windows().InModal()) {
+      // The other entries are still made, so that every one the dialog refuses is known, but
+      // OK is not pressed: the dialog is cancelled when the entries run out.
+      std::vector<modra::host::UserAction> rest;
+      for (; !user().Empty(); user().Pop()) rest.push_back(*user().Front());
+      for (modra::host::UserAction& action : rest) {
+        const bool ok =
+            action.kind == modra::host::UserAction::Kind::kPress && action.control == kOkButton;
+        if (!ok) user().Enqueue(std::move(action));
+      }
+    } else {
+      user().ClearQueue();
+    }
   }
   if (observer_) observer_(event);
 }
-
-void HostSession::FillEdit(int control, const std::string& text) { user().FillEdit(control, text); }
-
-void HostSession::Tick(int control, bool checked) { user().Tick(control, checked); }
-
-void HostSession::Press(int control) { user().Press(control); }
-
-void HostSession::PressOk() { user().Press(kOkButton); }
 
 bool HostSession::SelectNode(const std::string& name) {
   modra::host::Node* node = scene().FindByName(name);
@@ -224,9 +226,9 @@ int HostSession::Finish(int translatorResult, const DialogEntries* entries,
     std::cerr << "zarfileio: the plug-in has no such translator\n";
     return kExitFileProblem;
   }
-  if (refusedControl_ != 0) {
+  if (!refusedControls_.empty()) {
     std::cerr << "zarfileio: "
-              << (entries != nullptr ? entries->Refusal(refusedControl_)
+              << (entries != nullptr ? entries->Refusal(refusedControls_)
                                      : "an entry was refused: its control is disabled")
               << "; nothing was done\n";
     return kExitUsage;

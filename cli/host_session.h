@@ -23,6 +23,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/plugin_loader.h"
 #include "cli/stored_options.h"
@@ -80,13 +81,6 @@ class HostSession {
   // True when the scene document did not exist yet.
   bool newScene() const { return newScene_; }
 
-  // The user's entries in the next options dialog, in the order they are made.
-  void FillEdit(int control, const std::string& text);
-  void Tick(int control, bool checked);
-  void Press(int control);
-  // The dialog's OK button, pressed after the entries queued so far.
-  void PressOk();
-
   // Selects the node named exactly `name`; false when no node has that name. The first call
   // replaces the selection the scene document held, later calls add to it, in order.
   bool SelectNode(const std::string& name);
@@ -116,9 +110,10 @@ class HostSession {
   // "wrote <files.written>" and answers kExitOk.
   int Finish(int translatorResult, const DialogEntries* entries, const SessionFiles& files);
 
-  // The control of the first dialog entry refused because it was disabled, or 0. The user
-  // stops there: nothing more of the script is done, so the dialog is cancelled.
-  int refusedControl() const { return refusedControl_; }
+  // The controls of the entries refused because they were disabled, in order. In an options
+  // dialog the other entries are still made but OK is not pressed, so the dialog is cancelled;
+  // elsewhere the user stops there (nothing more of the script is done).
+  const std::vector<int>& refusedControls() const { return refusedControls_; }
   // Called with each event the user is shown, as it happens.
   void Observe(std::function<void(const modra::host::ShownEvent&)> observer) {
     observer_ = std::move(observer);
@@ -133,7 +128,7 @@ class HostSession {
   SessionOptions options_;
   StoredOptions stored_;
   bool committed_ = false;
-  int refusedControl_ = 0;
+  std::vector<int> refusedControls_;
   std::function<void(const modra::host::ShownEvent&)> observer_;
   bool newScene_ = false;
   bool selectionChosen_ = false;  // SelectNode has replaced the document's selection

@@ -69,7 +69,7 @@ class CreatorEcho {
       // The user has nothing more to do: the creator must not reach its save dialog.
       if (ranOutAt_.empty()) ranOutAt_ = Current();
       session_.user().ClearQueue();
-    } else if (event.kind == ShownEvent::Kind::kNote && session_.refusedControl() != 0 &&
+    } else if (event.kind == ShownEvent::Kind::kNote && !session_.refusedControls().empty() &&
                refusedAt_.empty()) {
       refusedAt_ = Current();
     }
@@ -175,8 +175,8 @@ int MnmCreate(MnmCreateFlags& flags) {
   session->PrintShown(std::cerr);
   const std::size_t unused = user.Pending();
   session->host().CloseUtility();
-  if (session->refusedControl() != 0) {
-    const bool back = session->refusedControl() == id::kBackButton;
+  if (!session->refusedControls().empty()) {
+    const bool back = session->refusedControls().front() == id::kBackButton;
     std::cerr << "zarfileio: " << (back ? "back" : "skip") << " cannot be used at "
               << echo->refusedAt()
               << (back ? ": there is no step before it" : ": that marker is not optional")

@@ -52,7 +52,9 @@ TEST_F(DialogCommandsTest, AnEntryTheDialogCannotTakeFailsNamingTheFlags) {
   const std::string trc = "import-trc " + Quoted(kThreeMarkers);
   const std::string htr = "import-htr " + Quoted(kTwoBones);
   for (const Case& c : {
-           Case{trc + " --apply --size 5 --point", "--point cannot go with --apply"},
+           Case{trc + " --apply --size 5 --point --root-node",
+                "--root-node and --point and --size cannot go with --apply: they are taken only "
+                "in create mode"},
            Case{trc + " --apply --no-root-node", "--no-root-node cannot go with --apply"},
            Case{trc + " --selected-only", "--selected-only cannot be used in create mode"},
            Case{htr + " --apply --segment-size 2", "--segment-size cannot go with --apply"},
