@@ -1,76 +1,50 @@
-// zarfileio export-htr FILE --scene S --select NODE [dialog entries]
+// zarfileio export-htr FILE --scene S --select NODE [options]
 //
-// Selects NODE in a scene document and runs the plug-in's HTR exporter on it. Each dialog flag
-// becomes the user's entry in the exporter's options dialog; OK is pressed after them. A flag
-// left out keeps what the dialog shows (the options remembered in the registry, and the scene's
-// animation range as the frame range).
+// Selects NODE in a scene document and runs the plug-in's HTR exporter on it. The option flags
+// are the user's entries in the exporter's options dialog (cli/dialog_flags.h); the options
+// left out keep what the dialog shows: the remembered ones, and the scene's animation range as
+// the frame range.
 
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/dialog_flags.h"
+#include "cli/help_text.h"
 #include "cli/host_session.h"
-#include "frame/resource_ids.h"
+#include "filelib/htr_file.h"
 
 namespace zar::cli {
 namespace {
-
-namespace id = resource;
 
 struct ExportHtrFlags {
   SessionOptions session;
   std::string file;
   std::string select;
-  bool savedPose = false;
-  bool currentPose = false;
-  bool animation = false;
-  bool noAnimation = false;
-  bool parentTransforms = false;
-  bool noParentTransforms = false;
-  bool slider = false;
-  std::string from;
-  std::string to;
-  std::string offset;
-  std::string scale;
-
-  bool AnyDialogEntry() const {
-    return savedPose || currentPose || animation || noAnimation || parentTransforms ||
-           noParentTransforms || slider || !from.empty() || !to.empty() || !offset.empty() ||
-           !scale.empty();
-  }
+  DialogEntries entries{kExportHtrDialog};
 };
 
-// The entries in the order a user makes them: "Range" before the boxes it enables.
-void QueueDialogEntries(HostSession& session, const ExportHtrFlags& f) {
-  if (f.savedPose) session.Tick(id::kSavedPoseRadio, true);
-  if (f.currentPose) session.Tick(id::kCurrentPoseRadio, true);
-  if (f.animation || f.noAnimation) session.Tick(id::kExportAnimationCheck, f.animation);
-  if (f.parentTransforms || f.noParentTransforms) {
-    session.Tick(id::kParentTransformsCheck, f.parentTransforms);
-  }
-  if (f.slider) session.Tick(id::kAllRadio, true);
-  if (!f.from.empty() || !f.to.empty()) session.Tick(id::kRangeRadio, true);
-  if (!f.from.empty()) session.FillEdit(id::kFromEdit, f.from);
-  if (!f.to.empty()) session.FillEdit(id::kToEdit, f.to);
-  if (!f.offset.empty()) session.FillEdit(id::kOffsetEdit, f.offset);
-  if (!f.scale.empty()) session.FillEdit(id::kGlobalScaleEdit, f.scale);
-  session.PressOk();
-}
-
-int ExportHtr(const ExportHtrFlags& flags) {
-  if (EntriesRefusedWithoutPrompts(flags.session, flags.AnyDialogEntry())) return kExitUsage;
+int ExportHtr(ExportHtrFlags& flags) {
+  if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
+  // The writer adds ".htr" to a name without an extension: a device, folder or FIFO named
+  // without one would silently turn into a file beside it.
+  if (NotARegularFile(flags.file)) return kExitFileProblem;
+  flags.session.optionClass = std::string(kExportHtrDialog.optionClass);
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   // The exporter takes the first selected node: the document's own selection must not come
-  // before it.
+  // before it. The document itself is only read.
   session->scene().ClearSelection();
   if (!session->SelectNode(flags.select)) {
     std::cerr << "zarfileio: the scene has no node named \"" << flags.select << "\"\n";
     return kExitFileProblem;
   }
-  if (!flags.session.noPrompts) QueueDialogEntries(*session, flags);
-  return session->Finish(session->RunExport("ExportHTR", flags.file));
+  if (!flags.session.noPrompts) flags.entries.Queue(session->user());
+  return session->Finish(session->RunExport("ExportHTR", flags.file), &flags.entries,
+                         {"", WithDefaultExtension(flags.file, ".htr"), false});
 }
 
 }  // namespace
@@ -79,35 +53,22 @@ void AddExportHtrCommand(CLI::App& app) {
   auto flags = std::make_shared<ExportHtrFlags>();
   CLI::App* command = app.add_subcommand(
       "export-htr",
-      "Export the bone hierarchy below NODE of a scene document to an HTR file with the "
-      "plug-in's HTR exporter. Dialog flags are the user's entries in its options dialog (then "
-      "OK); left out, the dialog keeps the remembered options and the scene's animation range. "
-      "A refused entry prints the dialog's message and exits with 2.");
+      "Export the bone hierarchy at or directly below NODE of a scene document to an "
+      "HTR file with the plug-in's HTR exporter (\".htr\" is added to a name without an "
+      "extension). Options left out keep their remembered values, and the frames "
+      "follow the scene's animation range.");
+  SetExamples(*command,
+              {"zarfileio export-htr out.htr --scene fight.json --select fight_a",
+               "zarfileio export-htr out.htr --scene fight.json --select Hips --from 1 --to 50"});
+  UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "HTR file to write")->required();
   AddSessionOptions(*command, flags->session);
   command
       ->add_option("--select", flags->select,
                    "The root bone to export (or a node with it among its children)")
-      ->required();
-
-  CLI::Option* saved =
-      command->add_flag("--saved-pose", flags->savedPose, "Base Position: Saved Pose");
-  command->add_flag("--current-pose", flags->currentPose, "Base Position: Current Pose")
-      ->excludes(saved);
-  CLI::Option* animation =
-      command->add_flag("--animation", flags->animation, "Options: Export Animation on");
-  command->add_flag("--no-animation", flags->noAnimation, "Export Animation off")
-      ->excludes(animation);
-  CLI::Option* parents = command->add_flag("--parent-transforms", flags->parentTransforms,
-                                           "Options: Parent Transforms on");
-  command->add_flag("--no-parent-transforms", flags->noParentTransforms, "Parent Transforms off")
-      ->excludes(parents);
-  CLI::Option* slider =
-      command->add_flag("--slider", flags->slider, "Time: Slider (the scene's animation range)");
-  command->add_option("--from", flags->from, "Time: Range, from this frame")->excludes(slider);
-  command->add_option("--to", flags->to, "Time: Range, to this frame")->excludes(slider);
-  command->add_option("--offset", flags->offset, "Time: Offset added to the frame numbers");
-  command->add_option("--scale", flags->scale, "Scale: Global");
+      ->required()
+      ->type_name("NODE");
+  flags->entries.AddFlags(*command);
   command->callback([flags] { FinishCommand(ExportHtr(*flags)); });
 }
 

@@ -1,10 +1,17 @@
 #include "cli/host_session.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/dialog_flags.h"
+#include "cli/input_file.h"
+#include "modra/registry.h"
 #include "modra/scene_document.h"
 #include "sdk/modra_sdk.h"
 
@@ -13,21 +20,62 @@ namespace zar::cli {
 namespace {
 
 using modra::host::ShownEvent;
-using modra::host::UserAction;
 
 // Template id of the About box, which is closed with 1 or 0 without refusing anything.
 constexpr int kAboutDialog = 114;
 // The OK button of the translators' option dialogs.
 constexpr int kOkButton = 1097;
+// Why the window manager refuses an entry in a disabled control.
+constexpr const char* kDisabledControl = "the control is disabled";
+
+// Symbolic links followed: a link to a missing file names a file still to be made.
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+// The problem with a document read whole into memory (the scene or the registry), or "".
+// `unreadableIsAProblem` false lets a regular file of a sane size through even when it cannot
+// be read (the registry then keeps its defaults and says so).
+std::string DocumentProblem(const std::string& path, bool unreadableIsAProblem) {
+  if (!PathExists(path)) return "";
+  const std::string problem = CheckInputFile(path, DocumentSizeBound());
+  if (problem.empty() || unreadableIsAProblem) return problem;
+  std::error_code ec;
+  const bool regular = std::filesystem::is_regular_file(path, ec);
+  const std::uintmax_t size = regular ? std::filesystem::file_size(path, ec) : 0;
+  return regular && !ec && size <= DocumentSizeBound() ? "" : problem;
+}
+
+// The system's reason why `path` cannot be written, or "" when none is seen.
+std::string WriteReason(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+  if (PathExists(path) && ::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+  return "";
+}
 
 }  // namespace
 
 void AddSessionOptions(CLI::App& command, SessionOptions& options) {
-  command.add_option("--scene", options.scene, "Scene document (created when missing)")->required();
+  command.add_option("--scene", options.scene, "Scene document (created when missing)")
+      ->required()
+      ->type_name("FILE");
   AddPluginOption(command, options.plugin);
   command.add_flag("--no-prompts", options.noPrompts,
-                   "Run without the options dialog: the translator uses the options it holds "
-                   "when loaded (its defaults), not the remembered ones");
+                   "Take no option flags: use the built-in options, not the remembered ones");
+  command.add_flag("--defaults", options.defaults,
+                   "Start from the built-in options instead of the remembered ones");
+}
+
+bool NotARegularFile(const std::string& path) {
+  std::error_code ec;
+  if (!PathExists(path) || std::filesystem::is_regular_file(path, ec)) return false;
+  std::cerr << "zarfileio: " << path << ": " << CheckInputFile(path) << "\n";
+  return true;
 }
 
 bool EntriesRefusedWithoutPrompts(const SessionOptions& options, bool anyDialogEntry) {
@@ -44,13 +92,26 @@ std::unique_ptr<HostSession> HostSession::OpenOrReport(const SessionOptions& opt
 }
 
 std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, std::string& error) {
+  // Both documents are read whole: a device, a FIFO or a huge file is refused before that.
+  if (const std::string problem = DocumentProblem(options.scene, true); !problem.empty()) {
+    error = options.scene + ": " + problem;
+    return nullptr;
+  }
+  const std::string registry = modra::host::RegistryStore::Instance().Path();
+  if (const std::string problem = DocumentProblem(registry, false); !problem.empty()) {
+    error = "registry file " + registry + ": " + problem;
+    return nullptr;
+  }
   std::unique_ptr<HostSession> session(new HostSession());
   session->options_ = options;
+  if (options.storeOnSuccessOnly) session->stored_ = StoredOptions::Take();
+  if (options.defaults && !options.noPrompts && !options.optionClass.empty()) {
+    StoredOptions::Forget(options.optionClass);
+  }
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
   session->host_ = std::make_unique<modra::host::Host>();
-  std::error_code ec;
-  if (std::filesystem::exists(options.scene, ec)) {
+  if (PathExists(options.scene)) {
     auto scene = std::make_unique<modra::host::Scene>();
     error = modra::host::LoadSceneDocument(options.scene, *scene);
     if (!error.empty()) return nullptr;
@@ -58,22 +119,43 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   } else {
     session->newScene_ = true;
   }
+  HostSession* self = session.get();
+  session->user().SetWatcher([self](const ShownEvent& event) { self->OnShown(event); });
   return session;
 }
 
 HostSession::~HostSession() {
+  if (host_) user().SetWatcher(nullptr);
   // The host goes first, while the plug-in it may still call is loaded.
   host_.reset();
   plugin_.reset();
+  if (options_.storeOnSuccessOnly && !committed_) stored_.Restore();
+  const std::string problem = modra::host::RegistryStore::Instance().lastProblem();
+  if (!problem.empty()) {
+    std::cerr << "zarfileio: warning: the remembered options could not be read or saved ("
+              << problem << ")\n";
+  }
 }
 
-void HostSession::FillEdit(int control, const std::string& text) { user().FillEdit(control, text); }
-
-void HostSession::Tick(int control, bool checked) { user().Tick(control, checked); }
-
-void HostSession::Press(int control) { user().Press(control); }
-
-void HostSession::PressOk() { user().Press(kOkButton); }
+void HostSession::OnShown(const ShownEvent& event) {
+  if (event.kind == ShownEvent::Kind::kNote && event.detail == kDisabledControl) {
+    refusedControls_.push_back(event.number);
+    if (host_->windows().InModal()) {
+      // The other entries are still made, so that every one the dialog refuses is known, but
+      // OK is not pressed: the dialog is cancelled when the entries run out.
+      std::vector<modra::host::UserAction> rest;
+      for (; !user().Empty(); user().Pop()) rest.push_back(*user().Front());
+      for (modra::host::UserAction& action : rest) {
+        const bool ok =
+            action.kind == modra::host::UserAction::Kind::kPress && action.control == kOkButton;
+        if (!ok) user().Enqueue(std::move(action));
+      }
+    } else {
+      user().ClearQueue();
+    }
+  }
+  if (observer_) observer_(event);
+}
 
 bool HostSession::SelectNode(const std::string& name) {
   modra::host::Node* node = scene().FindByName(name);
@@ -110,7 +192,8 @@ void HostSession::PrintShown(std::ostream& out) const {
   for (const ShownEvent& e : host_->user().shown()) {
     if (e.kind == ShownEvent::Kind::kMessageBox) {
       out << e.caption << ": " << e.text << "\n";
-    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("could not ", 0) == 0) {
+    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("could not ", 0) == 0 &&
+               e.detail != kDisabledControl) {
       out << "zarfileio: " << e.text << "\n";
     }
   }
@@ -120,21 +203,58 @@ std::string HostSession::SaveScene() {
   return modra::host::SaveSceneDocument(host_->scene(), options_.scene);
 }
 
-int HostSession::Finish(int translatorResult) {
+int HostSession::Finish(int translatorResult, const DialogEntries* entries,
+                        const SessionFiles& files) {
+  // The remembered options the accepted dialog used, as it showed them when it opened.
+  if (entries != nullptr) {
+    const modra::host::DialogState* opened = nullptr;
+    for (const ShownEvent& e : user().shown()) {
+      if (e.dialog.templateId != entries->table().templateId) continue;
+      if (e.kind == ShownEvent::Kind::kDialogOpened) opened = &e.dialog;
+      if (e.kind != ShownEvent::Kind::kDialogClosed || e.number != 1 || opened == nullptr) {
+        continue;
+      }
+      if (const std::string used = entries->Remembered(*opened); !used.empty()) {
+        std::cerr << "zarfileio: using remembered options: " << used
+                  << " (options reset clears them)\n";
+      }
+      break;
+    }
+  }
   PrintShown(std::cerr);
   if (translatorResult < 0) {
     std::cerr << "zarfileio: the plug-in has no such translator\n";
     return kExitFileProblem;
   }
+  if (!refusedControls_.empty()) {
+    std::cerr << "zarfileio: "
+              << (entries != nullptr ? entries->Refusal(refusedControls_)
+                                     : "an entry was refused: its control is disabled")
+              << "; nothing was done\n";
+    return kExitUsage;
+  }
   if (DialogRefused()) {
     std::cerr << "zarfileio: the options dialog did not accept the options; nothing was done\n";
     return kExitUsage;
   }
-  if (translatorResult == 0) return kExitFileProblem;
-  if (const std::string problem = SaveScene(); !problem.empty()) {
-    std::cerr << "zarfileio: " << problem << "\n";
+  if (translatorResult == 0) {
+    if (!files.read.empty()) {
+      if (const std::string reason = SystemReason(files.read); !reason.empty())
+        std::cerr << "zarfileio: " << files.read << ": " << reason << "\n";
+    } else if (!files.written.empty()) {
+      if (const std::string reason = WriteReason(files.written); !reason.empty())
+        std::cerr << "zarfileio: " << files.written << ": " << reason << "\n";
+    }
     return kExitFileProblem;
   }
+  if (files.saveScene) {
+    if (const std::string problem = SaveScene(); !problem.empty()) {
+      std::cerr << "zarfileio: " << problem << "\n";
+      return kExitFileProblem;
+    }
+  }
+  Commit();
+  if (!files.written.empty()) std::cout << "wrote " << files.written << "\n";
   return kExitOk;
 }
 

@@ -8,20 +8,25 @@
 //
 // A typical command:
 //
-//   std::string error;
-//   auto session = HostSession::Open(options, error);
-//   if (!session) { std::cerr << "zarfileio: " << error << "\n"; return kExitFileProblem; }
-//   session->Tick(1086, true);            // dialog entries, in order
-//   session->FillEdit(1088, "2.5");
-//   session->PressOk();
-//   return session->Finish(session->RunImport("ImportHTR", file));
+//   if (NotARegularFile(file)) return kExitFileProblem;
+//   auto session = HostSession::OpenOrReport(options);
+//   if (!session) return kExitFileProblem;
+//   entries.Queue(session->user());       // dialog entries, in order, then OK
+//   return session->Finish(session->RunImport("ImportHTR", file), &entries, {file, scene});
+//
+// With `storeOnSuccessOnly` the run changes no stored option unless it succeeds: the options as
+// they were when the session opened are put back when it ends without Commit (Finish commits a
+// success).
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/plugin_loader.h"
+#include "cli/stored_options.h"
 #include "modra/host.h"
 
 namespace zar::cli {
@@ -31,10 +36,26 @@ struct SessionOptions {
   std::string scene;   // the scene document (created when missing)
   std::string plugin;  // the plug-in library ("" for the default, see PluginPath)
   bool noPrompts = false;
+  bool defaults = false;    // start from the built-in options instead of the remembered ones
+  std::string optionClass;  // the class whose remembered options --defaults sets aside
+  bool storeOnSuccessOnly = false;  // a run that fails or is refused changes no stored option
 };
 
-// Adds --scene (required), --plugin and --no-prompts to `command`.
+// Adds --scene (required), --plugin, --no-prompts and --defaults to `command`.
 void AddSessionOptions(CLI::App& command, SessionOptions& options);
+
+class DialogEntries;
+
+// The files a translator command reads and writes, for its messages.
+struct SessionFiles {
+  std::string read;       // after a failure, the system's reason why it cannot be read follows
+  std::string written;    // named on success; after a failure, the reason it cannot be written
+  bool saveScene = true;  // false when the run only reads the scene
+};
+
+// True, after saying so on stderr, when `path` names something other than a regular file (a
+// folder, a device, a FIFO): nothing may open it. A missing path is left to the plug-in.
+bool NotARegularFile(const std::string& path);
 
 // True, after saying so on stderr, when dialog entries come with --no-prompts (no dialog
 // opens to take them).
@@ -60,13 +81,6 @@ class HostSession {
   // True when the scene document did not exist yet.
   bool newScene() const { return newScene_; }
 
-  // The user's entries in the next options dialog, in the order they are made.
-  void FillEdit(int control, const std::string& text);
-  void Tick(int control, bool checked);
-  void Press(int control);
-  // The dialog's OK button, pressed after the entries queued so far.
-  void PressOk();
-
   // Selects the node named exactly `name`; false when no node has that name. The first call
   // replaces the selection the scene document held, later calls add to it, in order.
   bool SelectNode(const std::string& name);
@@ -88,16 +102,34 @@ class HostSession {
   // Writes the scene back to its document; "" or the problem.
   std::string SaveScene();
 
-  // The usual end of a translator command: prints what the user was shown to stderr, then
-  // answers kExitUsage when the options dialog refused the entries, kExitFileProblem when the
-  // translator failed (−1 or 0) or the scene cannot be saved, else saves the scene and answers
-  // kExitOk.
-  int Finish(int translatorResult);
+  // The usual end of a translator command: prints the remembered options the dialog used that
+  // `entries` did not set, and what the user was shown, to stderr; then answers kExitUsage
+  // when the options dialog refused an entry (naming the flags) or the entries, kExitFileProblem
+  // when the translator failed (−1 or 0) or the scene cannot be saved, else saves the scene
+  // (unless files.saveScene is false), commits the stored options, prints
+  // "wrote <files.written>" and answers kExitOk.
+  int Finish(int translatorResult, const DialogEntries* entries, const SessionFiles& files);
+
+  // The controls of the entries refused because they were disabled, in order. In an options
+  // dialog the other entries are still made but OK is not pressed, so the dialog is cancelled;
+  // elsewhere the user stops there (nothing more of the script is done).
+  const std::vector<int>& refusedControls() const { return refusedControls_; }
+  // Called with each event the user is shown, as it happens.
+  void Observe(std::function<void(const modra::host::ShownEvent&)> observer) {
+    observer_ = std::move(observer);
+  }
+  // Keeps the options the run stored (otherwise they are put back when the session ends).
+  void Commit() { committed_ = true; }
 
  private:
   HostSession() = default;
+  void OnShown(const modra::host::ShownEvent& event);
 
   SessionOptions options_;
+  StoredOptions stored_;
+  bool committed_ = false;
+  std::vector<int> refusedControls_;
+  std::function<void(const modra::host::ShownEvent&)> observer_;
   bool newScene_ = false;
   bool selectionChosen_ = false;  // SelectNode has replaced the document's selection
   // Declared first so that it is destroyed last: the host may still call plug-in objects.

@@ -1,21 +1,31 @@
 // zarfileio mnm create --scene S --out F [--left-stick] [--right-stick] PICK...
+// zarfileio mnm steps
 //
-// Runs the plug-in's MNM creator (the "Create" button of the utilities panel) on a scene
-// document. The wrist-stick questions are answered by the flags; each PICK is what the user
-// does for the marker asked next: a node name picks that node in the viewports, "skip",
+// `create` runs the plug-in's MNM creator (the "Create" button of the utilities panel) on a
+// scene document. The wrist-stick questions are answered by the flags; each PICK is what the
+// user does for the marker asked next: a node name picks that node in the viewports, "skip",
 // "back" and "abort" press the creator's buttons, "again" right-clicks (the host ends the pick
-// and the same marker is asked again). The save dialog is answered with --out.
+// and the same marker is asked again). The save dialog is answered with --out. Each step and
+// pick is echoed as it happens. The run fails, writing nothing and storing nothing, when the
+// picks run out before the last step or a button is pressed where the creator does not offer it.
 
 #include <filesystem>
+#include <fstream>
+#include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/help_text.h"
 #include "cli/host_session.h"
 #include "frame/resource_ids.h"
+#include "utilities/marker_table.h"
 
 namespace zar::cli {
 namespace {
@@ -31,12 +41,106 @@ struct MnmCreateFlags {
   std::vector<std::string> picks;
 };
 
-int MnmCreate(const MnmCreateFlags& flags) {
+// Follows the creator as it runs: which marker it asks for, what the user did about it.
+class CreatorEcho {
+ public:
+  CreatorEcho(HostSession& session, bool leftStick, bool rightStick) : session_(session) {
+    for (int step = 0; step <= kLastMarkerStep; ++step) {
+      const MarkerStep markers = StandardMarkerStep(step, leftStick, rightStick);
+      for (std::size_t i = 0; i < markers.count; ++i)
+        steps_[std::string(markers.markers[i].description)] = step;
+    }
+  }
+
+  void operator()(const ShownEvent& event) {
+    if (event.kind == ShownEvent::Kind::kPick) {
+      if (event.detail.rfind("right click", 0) == 0) {
+        Echo("asked again");
+      } else if (event.detail == "picked") {
+        Echo("picked " + event.text);
+      } else {
+        Echo("pick \"" + event.text + "\": " + event.detail);
+      }
+    } else if (event.kind == ShownEvent::Kind::kDialogAction &&
+               event.dialog.templateId == id::kMNMCreatorDialog) {
+      Echo(ButtonName(event.detail));
+    } else if (event.kind == ShownEvent::Kind::kNote &&
+               event.text.rfind("nothing left to pick", 0) == 0) {
+      // The user has nothing more to do: the creator must not reach its save dialog.
+      if (ranOutAt_.empty()) ranOutAt_ = Current();
+      session_.user().ClearQueue();
+    } else if (event.kind == ShownEvent::Kind::kNote && !session_.refusedControls().empty() &&
+               refusedAt_.empty()) {
+      refusedAt_ = Current();
+    }
+  }
+
+  const std::string& ranOutAt() const { return ranOutAt_; }
+  const std::string& refusedAt() const { return refusedAt_; }
+
+ private:
+  static std::string ButtonName(const std::string& action) {
+    if (action.find(std::to_string(id::kSkipButton)) != std::string::npos) return "skip";
+    if (action.find(std::to_string(id::kBackButton)) != std::string::npos) return "back";
+    if (action.find(std::to_string(id::kAbortButton)) != std::string::npos) return "abort";
+    return action;
+  }
+
+  // "step 9, Left inner elbow marker (LILB)": the marker the creator dialog shows now.
+  std::string Current() const {
+    modra::host::WindowManager& windows = session_.host().windows();
+    modra::HostWindow* dialog = windows.Target(id::kMNMCreatorDialog);
+    const modra::HostWindow* edit =
+        dialog != nullptr ? windows.Control(dialog, id::kMarkerDescriptionEdit) : nullptr;
+    if (edit == nullptr) return "the end";
+    const auto step = steps_.find(edit->text);
+    return step == steps_.end() ? edit->text
+                                : "step " + std::to_string(step->second) + ", " + edit->text;
+  }
+
+  void Echo(const std::string& what) const {
+    std::cerr << "zarfileio: " << Current() << ": " << what << "\n";
+  }
+
+  HostSession& session_;
+  std::map<std::string, int> steps_;  // description shown → step
+  std::string ranOutAt_;
+  std::string refusedAt_;
+};
+
+// The written file's path: what the save dialog chose (with the extension it added).
+std::string ChosenFile(const modra::host::ScriptedUser& user) {
+  for (const ShownEvent& e : user.shown()) {
+    if (e.kind == ShownEvent::Kind::kFileDialog && e.detail.rfind("cancelled", 0) != 0)
+      return e.detail.substr(0, e.detail.find('|'));
+  }
+  return "";
+}
+
+// One warning per node picked for two markers of the mapping file `path`.
+void WarnAboutRepeatedNodes(const std::string& path) {
+  std::ifstream in(path);
+  std::map<std::string, std::string> markerOf;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string pnx, node;
+    if (!(fields >> pnx >> node)) continue;
+    const auto [first, added] = markerOf.emplace(node, pnx);
+    if (!added) {
+      std::cerr << "zarfileio: warning: node " << node << " was picked for both " << first->second
+                << " and " << pnx << "\n";
+    }
+  }
+}
+
+int MnmCreate(MnmCreateFlags& flags) {
   std::error_code ec;
   if (!std::filesystem::exists(flags.session.scene, ec)) {
     std::cerr << "zarfileio: no scene document " << flags.session.scene << "\n";
     return kExitFileProblem;
   }
+  flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;
   modra::ClassDesc* panel = session->plugin().Find("ZARUtilities", modra::kUtilityClass);
@@ -44,6 +148,8 @@ int MnmCreate(const MnmCreateFlags& flags) {
     std::cerr << "zarfileio: the plug-in's utilities panel could not be opened\n";
     return kExitFileProblem;
   }
+  auto echo = std::make_shared<CreatorEcho>(*session, flags.leftStick, flags.rightStick);
+  session->Observe([echo](const ShownEvent& event) { (*echo)(event); });
   modra::host::ScriptedUser& user = session->user();
   user.Press(id::kMNMCreateButton, id::kConvertPanelPage);
   user.Answer(flags.leftStick ? modra::kAnswerYes : modra::kAnswerNo);
@@ -62,38 +168,61 @@ int MnmCreate(const MnmCreateFlags& flags) {
     }
   }
   std::error_code abs_error;
-  const std::string out = std::filesystem::absolute(flags.out, abs_error).string();
-  user.ChooseFile(out);
+  user.ChooseFile(std::filesystem::absolute(flags.out, abs_error).string());
   session->host().ProcessActions();
+  session->Observe(nullptr);
 
-  // What the user met on the way: picks that hit nothing, buttons that were disabled, steps
-  // left without a pick because the picks ran out.
-  int ran_out = 0;
-  for (const ShownEvent& e : user.shown()) {
-    if (e.kind == ShownEvent::Kind::kPick && e.detail != "picked") {
-      std::cerr << "zarfileio: pick \"" << e.text << "\": " << e.detail << "\n";
-    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("nothing left to pick", 0) == 0) {
-      ++ran_out;
-    }
-  }
   session->PrintShown(std::cerr);
-  if (ran_out > 0) {
-    std::cerr << "zarfileio: the picks ran out; " << ran_out
-              << " marker(s) were left without a node\n";
+  const std::size_t unused = user.Pending();
+  session->host().CloseUtility();
+  if (!session->refusedControls().empty()) {
+    const bool back = session->refusedControls().front() == id::kBackButton;
+    std::cerr << "zarfileio: " << (back ? "back" : "skip") << " cannot be used at "
+              << echo->refusedAt()
+              << (back ? ": there is no step before it" : ": that marker is not optional")
+              << " (mnm steps lists the optional ones); nothing was written\n";
+    return kExitUsage;
+  }
+  if (!echo->ranOutAt().empty()) {
+    std::cerr << "zarfileio: the picks ran out at " << echo->ranOutAt()
+              << "; nothing was written\n";
+    return kExitFileProblem;
   }
   bool written = false;
   for (const ShownEvent& e : user.MessageBoxes()) {
     written = written || e.text == "MNM File Creation Successful";
   }
-  if (!user.Empty()) {
-    std::cerr << "zarfileio: " << user.Pending() << " pick(s) were not used\n";
-  }
-  session->host().CloseUtility();
   if (!written) {
     std::cerr << "zarfileio: no MNM file was written\n";
     return kExitFileProblem;
   }
-  std::cout << out << "\n";
+  if (unused > 0) std::cerr << "zarfileio: warning: " << unused << " pick(s) were not used\n";
+  const std::string file = ChosenFile(user);
+  WarnAboutRepeatedNodes(file);
+  session->Commit();
+  std::cout << "wrote " << file << "\n";
+  return kExitOk;
+}
+
+int MnmSteps() {
+  std::cout << "step  PNX    pick                                          optional\n";
+  for (int step = 0; step <= kLastMarkerStep; ++step) {
+    const MarkerStep plain = StandardMarkerStep(step, false, false);
+    const MarkerStep stick = StandardMarkerStep(step, true, true);
+    const bool variants = plain.markers[0].pnx_name != stick.markers[0].pnx_name;
+    for (const MarkerStep* markers : {&stick, &plain}) {
+      if (markers == &plain && !variants) break;
+      for (std::size_t i = 0; i < markers->count; ++i) {
+        std::cout << std::left << std::setw(6) << step << std::setw(7)
+                  << markers->markers[i].pnx_name << std::setw(46)
+                  << markers->markers[i].description << std::setw(variants ? 10 : 0)
+                  << (SkipAllowed(step) ? "yes" : "no");
+        if (variants)
+          std::cout << (markers == &stick ? "with a wrist stick" : "without a wrist stick");
+        std::cout << "\n";
+      }
+    }
+  }
   return kExitOk;
 }
 
@@ -101,21 +230,38 @@ int MnmCreate(const MnmCreateFlags& flags) {
 
 void AddMnmCommands(CLI::App& app) {
   CLI::App* group = app.add_subcommand("mnm", "Create MNM marker-name mapping files");
+  UseOptionFlagsHelp(*group);
   group->require_subcommand(1);
   auto flags = std::make_shared<MnmCreateFlags>();
   CLI::App* create = group->add_subcommand(
       "create",
-      "Run the plug-in's MNM creator on a scene document: PICK is, for each marker asked in "
-      "turn, a node name to pick, or skip, back, abort or again (the host ends the pick and the "
-      "marker is asked again). The file is saved to --out; the panel then uses it.");
+      "Run the plug-in's MNM creator on a scene document of marker nodes. Each PICK "
+      "answers the marker asked next (see mnm steps): a node name picks that node; skip "
+      "leaves an optional marker out; back returns to the step before; again asks the "
+      "same marker again; abort stops. The mapping is written to --out (\".mnm\" is "
+      "added to a name without an extension) and the panel then converts with it.");
+  SetExamples(*create,
+              {"zarfileio mnm create --scene cloud.json --out body.mnm -- LFHD LBHD RBHD ...",
+               "zarfileio mnm create --scene cloud.json --out body.mnm --left-stick -- ..."});
   AddPluginOption(*create, flags->session.plugin);
   create->add_option("--scene", flags->session.scene, "Scene document with the marker nodes")
-      ->required();
-  create->add_option("--out", flags->out, "The MNM file to write")->required();
-  create->add_flag("--left-stick", flags->leftStick, "Answer Yes: a left wrist stick is used");
-  create->add_flag("--right-stick", flags->rightStick, "Answer Yes: a right wrist stick is used");
+      ->required()
+      ->type_name("FILE");
+  create->add_option("--out", flags->out, "The MNM file to write")->required()->type_name("FILE");
+  create->add_flag("--left-stick", flags->leftStick,
+                   "A left wrist stick is used (step 10 asks for LWRE and LWRI)");
+  create->add_flag("--right-stick", flags->rightStick,
+                   "A right wrist stick is used (step 15 asks for RWRE and RWRI)");
   create->add_option("picks", flags->picks, "Picks, in order");
   create->callback([flags] { FinishCommand(MnmCreate(*flags)); });
+
+  CLI::App* steps = group->add_subcommand(
+      "steps",
+      "List the MNM creator's 43 steps in order: the PNX name, the marker to "
+      "pick, whether it may be skipped, and the wrist-stick variants of steps "
+      "10 and 15.");
+  SetExamples(*steps, {"zarfileio mnm steps"});
+  steps->callback([] { FinishCommand(MnmSteps()); });
 }
 
 }  // namespace zar::cli

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -97,7 +98,8 @@ struct ShownEvent {
     kFileDialog,    // text = title, detail = the outcome (chosen text or "cancelled: why")
     kFolderDialog,  // text = title, detail = the outcome
     kPick,          // text = node name, detail = the outcome
-    kNote,          // text = something the host noticed (an action that could not apply ...)
+    kNote,          // text = something the host noticed (an action that could not apply ...);
+                    // for an action refused by a dialog, number = its control, detail = why
   };
 
   Kind kind = Kind::kNote;
@@ -137,7 +139,14 @@ class ScriptedUser {
   }
   void ClearQueue() { queue_.clear(); }
 
-  void Record(ShownEvent event) { shown_.push_back(std::move(event)); }
+  void Record(ShownEvent event) {
+    shown_.push_back(std::move(event));
+    if (watcher_) watcher_(ShownEvent(shown_.back()));
+  }
+  // Called with each event as it is recorded, so that a tool can show what happens as it
+  // happens, or stop the script (ClearQueue) when the user could not do what it said. An empty
+  // function stops the calls.
+  void SetWatcher(std::function<void(const ShownEvent&)> watcher) { watcher_ = std::move(watcher); }
   const std::vector<ShownEvent>& shown() const { return shown_; }
   void ClearShown() { shown_.clear(); }
   // The shown events of one kind, in order.
@@ -151,6 +160,7 @@ class ScriptedUser {
  private:
   std::deque<UserAction> queue_;
   std::vector<ShownEvent> shown_;
+  std::function<void(const ShownEvent&)> watcher_;
 };
 
 }  // namespace modra::host

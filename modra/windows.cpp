@@ -164,6 +164,8 @@ bool WindowManager::Apply(HostWindow* dialog, const UserAction& action) {
     ShownEvent e;
     e.kind = ShownEvent::Kind::kNote;
     e.text = "could not " + action.Describe() + ": " + why;
+    e.detail = why;
+    e.number = action.control;
     user_.Record(std::move(e));
     return false;
   };

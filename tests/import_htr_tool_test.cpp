@@ -154,7 +154,7 @@ TEST_F(ImportHtrTool, ExitStatusAndWhatTheUserWasShown) {
     bool sceneSaved;
   };
   const Case cases[] = {
-      {"--scale abc", 2, "ImportHTR Error: Please choose a non-zero scale factor.", false},
+      {"--scale 0", 2, "ImportHTR Error: Please choose a non-zero scale factor.", false},
       {"--scale inf", 2, "ImportHTR Error: Please choose a non-zero scale factor.", false},
       {"--segment-size nan", 2, "ImportHTR Error: Please choose a non-zero size.", false},
       {"--from 0", 2, "ImportHTR Error: Please choose a start frame equal to or greater than 1.",

@@ -1,0 +1,109 @@
+#include "cli/stored_options.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "modra/registry.h"
+
+namespace zar::cli {
+namespace {
+
+std::string ClassPath(const std::string& optionClass) {
+  return std::string(kPluginOptionsKey) + "\\" + optionClass;
+}
+
+bool ListClasses(std::vector<std::string>& names) {
+  modra::RegistryKey key = 0;
+  if (modra::RegistryOpenKey(modra::kCurrentUserKey, kPluginOptionsKey, modra::kRegistryRead,
+                             &key) != modra::kRegistryOk) {
+    return false;
+  }
+  const bool listed = modra::RegistryListSubKeys(key, names) == modra::kRegistryOk;
+  modra::RegistryCloseKey(key);
+  return listed;
+}
+
+bool ListValues(const std::string& optionClass, std::vector<modra::RegistryValue>& values) {
+  modra::RegistryKey key = 0;
+  if (modra::RegistryOpenKey(modra::kCurrentUserKey, ClassPath(optionClass).c_str(),
+                             modra::kRegistryRead, &key) != modra::kRegistryOk) {
+    return false;
+  }
+  const bool listed = modra::RegistryListValues(key, values) == modra::kRegistryOk;
+  modra::RegistryCloseKey(key);
+  return listed;
+}
+
+bool SameValue(const modra::RegistryValue& a, const modra::RegistryValue& b) {
+  return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+
+// Sets the values of one class key back to `before`.
+void RestoreClass(const std::string& optionClass, const std::vector<modra::RegistryValue>& before) {
+  modra::RegistryKey key = 0;
+  if (modra::RegistryCreateKey(modra::kCurrentUserKey, ClassPath(optionClass).c_str(),
+                               modra::kRegistryAllAccess, &key, nullptr) != modra::kRegistryOk) {
+    return;
+  }
+  std::vector<modra::RegistryValue> now;
+  modra::RegistryListValues(key, now);
+  for (const modra::RegistryValue& value : now) {
+    const bool kept = std::any_of(before.begin(), before.end(),
+                                  [&](const auto& old) { return old.name == value.name; });
+    if (!kept) modra::RegistryDeleteValue(key, value.name.c_str());
+  }
+  for (const modra::RegistryValue& old : before) {
+    const bool same = std::any_of(now.begin(), now.end(),
+                                  [&](const auto& value) { return SameValue(old, value); });
+    if (!same) {
+      modra::RegistrySetValue(key, old.name.c_str(), old.type, old.data.data(),
+                              static_cast<std::uint32_t>(old.data.size()));
+    }
+  }
+  modra::RegistryCloseKey(key);
+}
+
+}  // namespace
+
+StoredOptions StoredOptions::Take() {
+  StoredOptions taken;
+  taken.file_ = modra::host::RegistryStore::Instance().Path();
+  std::error_code ec;
+  taken.fileExisted_ = std::filesystem::exists(taken.file_, ec);
+  std::vector<std::string> names;
+  if (!taken.fileExisted_ || !ListClasses(names)) return taken;
+  for (const std::string& name : names) {
+    std::vector<modra::RegistryValue> values;
+    if (ListValues(name, values)) taken.classes_[name] = std::move(values);
+  }
+  return taken;
+}
+
+bool StoredOptions::Forget(const std::string& optionClass) {
+  const std::int32_t deleted =
+      modra::RegistryDeleteKey(modra::kCurrentUserKey, ClassPath(optionClass).c_str());
+  return deleted == modra::kRegistryOk || deleted == modra::kRegistryNotFound;
+}
+
+void StoredOptions::Restore() const {
+  std::vector<std::string> names;
+  ListClasses(names);
+  for (const std::string& name : names) {
+    if (classes_.count(name) == 0) {
+      modra::RegistryDeleteKey(modra::kCurrentUserKey, ClassPath(name).c_str());
+    }
+  }
+  bool anyValue = false;
+  for (const auto& [name, values] : classes_) {
+    RestoreClass(name, values);
+    anyValue = anyValue || !values.empty();
+  }
+  if (!fileExisted_ && !anyValue) {
+    std::error_code ec;
+    std::filesystem::remove(file_, ec);
+    std::filesystem::remove(file_ + ".lock", ec);
+  }
+}
+
+}  // namespace zar::cli
