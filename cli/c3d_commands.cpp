@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/file_report.h"
 #include "exchange/c3d_file.h"
 
 namespace zar::cli {
@@ -49,11 +51,19 @@ std::string Summary(const C3DFile& file) {
          std::to_string(MissingSamples(set)) + " missing samples";
 }
 
+// Reads `path` after checking that it is a file that can be read (a FIFO or a device is refused
+// without being opened); "" or the problem, with the system's reason where there is one.
+std::string ReadInput(const std::string& path, C3DFile& file) {
+  if (std::string problem = InputProblem(path); !problem.empty()) return problem;
+  const std::string message = file.Read(path);
+  return message.empty() ? message : ReadProblem(message, path);
+}
+
 int Check(const C3DOptions& options) {
   int status = kExitOk;
   for (const std::string& path : options.files) {
     C3DFile file;
-    const std::string message = file.Read(path);
+    const std::string message = ReadInput(path, file);
     if (message.empty()) {
       std::cout << path << ": ok (" << Summary(file) << ")\n";
     } else {
@@ -102,7 +112,7 @@ std::string TypeName(exchange::C3DType type) {
 int Info(const C3DOptions& options) {
   const std::string& path = options.files.front();
   C3DFile file;
-  const std::string message = file.Read(path);
+  const std::string message = ReadInput(path, file);
   if (!message.empty()) {
     std::cerr << "zarfileio: " << path << ": " << message << "\n";
     return kExitFileProblem;
@@ -159,6 +169,7 @@ void AddC3DCommands(CLI::App& app) {
       "Read each file. Prints one line per file: 'FILE: ok (points, frames and the first frame "
       "number, frame rate, units, processor format and storage, missing samples)' or 'FILE: ' "
       "and what is wrong with it. Exit status 1 when any file fails.");
+  SetExamples(*check, {"zarfileio c3d check trial.c3d", "zarfileio c3d check session/*.c3d"});
   check->add_option("files", check_options->files, "C3D files")->required();
   check->callback([check_options] { FinishCommand(Check(*check_options)); });
 
@@ -168,6 +179,7 @@ void AddC3DCommands(CLI::App& app) {
       "Print the header values, every group and parameter (type, dimensions, values), and one "
       "line per point: its label in quotes, its description when it has one, and how many of "
       "its samples are missing.");
+  SetExamples(*info, {"zarfileio c3d info trial.c3d"});
   info->add_option("file", info_options->files, "C3D file")->required()->expected(1);
   info->callback([info_options] { FinishCommand(Info(*info_options)); });
 }
