@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/tree_indent.h"
 #include "modra/scene.h"
 #include "modra/scene_document.h"
 
@@ -46,7 +47,7 @@ std::string RotationKind(modra::Controller* controller) {
 }
 
 // Prints the tree below the root, children in order, indented by depth (without recursion, so a
-// very deep hierarchy prints too).
+// very deep hierarchy prints too, in output linear in its number of nodes).
 void PrintTree(Scene& scene) {
   const std::vector<std::uint32_t>& selection = scene.selection();
   std::vector<std::pair<Node*, int>> stack;
@@ -55,7 +56,7 @@ void PrintTree(Scene& scene) {
   while (!stack.empty()) {
     auto [node, depth] = stack.back();
     stack.pop_back();
-    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    std::string line = TreeIndent(depth);
     line += node->name() + "  " + ObjectKind(*node);
     if (modra::host::TransformController* t = node->transform()) {
       line += "  position keys " + Keys(t->position());

@@ -18,15 +18,16 @@ TickTime KeyTimeAt(const Map& keys, int index) {
 // Removes the key at t; the bounds test keeps a miss cheap (the importers clear every tick of
 // their keying window).
 template <class Map>
-void EraseKey(Map& keys, TickTime t) {
+void EraseKey(Map& keys, KeyCursor<Map>& cursor, TickTime t) {
   if (keys.empty() || t < keys.begin()->first || t > keys.rbegin()->first) return;
+  cursor.Reset();
   keys.erase(t);
 }
 
 // The keys around t and the blend between them: (before, after, u in [0, 1]).
 template <class Map>
-auto Bracket(const Map& keys, TickTime t) {
-  auto after = keys.lower_bound(t);
+auto Bracket(const Map& keys, const KeyCursor<Map>& cursor, TickTime t) {
+  typename Map::const_iterator after = cursor.LowerBound(keys, t);
   if (after == keys.end()) {
     auto last = std::prev(keys.end());
     return std::make_tuple(last, last, 0.0);
@@ -108,7 +109,7 @@ PointController::PointController(Scene& scene, ControllerValueKind kind)
 
 Point3 PointController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   return {Lerp(before->second.x, after->second.x, u), Lerp(before->second.y, after->second.y, u),
           Lerp(before->second.z, after->second.z, u)};
@@ -147,13 +148,14 @@ void PointController::ControllerValue(TickTime t, void* value) {
   if (value != nullptr) *static_cast<Point3*>(value) = Evaluate(t);
 }
 
-void PointController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void PointController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
 
 TickTime PointController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 void PointController::CopyController(Controller* from) {
   auto* other = dynamic_cast<PointController*>(from);
   if (other == nullptr || other == this || other->kind_ != kind_) return;
+  cursor_.Reset();
   keys_ = other->keys_;
   value_ = other->value_;
 }
@@ -203,13 +205,13 @@ void RotationController::CopyController(Controller* from) {
 
 // ---------------------------------------------------------------------------------------------
 
-void EulerRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void EulerRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
 
 TickTime EulerRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 EulerRotationController::Angles EulerRotationController::EvaluateAngles(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   Angles out{};
   for (std::size_t i = 0; i < 3; ++i) out[i] = Lerp(before->second[i], after->second[i], u);
@@ -238,13 +240,13 @@ void EulerRotationController::SetConstant(const Quat& q) { QuatToEuler(q, value_
 
 // ---------------------------------------------------------------------------------------------
 
-void TcbRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void TcbRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
 
 TickTime TcbRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 Quat TcbRotationController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   return Slerp(before->second, after->second, u);
 }

@@ -129,11 +129,13 @@ bool Node::IsSelfOrAncestorOf(const Node* other) const {
   return false;
 }
 
+void Node::SetNodeName(const char* name) { scene_.Rename(this, name ? name : ""); }
+
 void Node::LinkChild(SceneNode* child, int keepWorldPosition) {
   auto* node = dynamic_cast<Node*>(child);
-  if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_ ||
-      node->IsSelfOrAncestorOf(this))
-    return;
+  if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_) return;
+  // A node without children is nobody's ancestor: linking a new leaf costs the same at any depth.
+  if (node == this || (!node->children_.empty() && node->IsSelfOrAncestorOf(this))) return;
   const TickTime now = scene_.currentTime();
   const Matrix3 world = node->NodeTransform(now);
   if (node->parent_ != nullptr) {
@@ -258,9 +260,47 @@ Node* Scene::FindByHandle(std::uint32_t handle) const {
 }
 
 Node* Scene::FindByName(const std::string& name) const {
-  for (Node* n : order_)
-    if (n->name() == name) return n;
-  return nullptr;
+  auto it = byName_.find(name);
+  return it == byName_.end() || it->second.empty() ? nullptr : it->second.front();
+}
+
+namespace {
+
+// A name without its trailing digits.
+std::string NameStem(const std::string& name) {
+  std::size_t end = name.size();
+  while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1]))) --end;
+  return name.substr(0, end);
+}
+
+}  // namespace
+
+void Scene::Unindex(Node* node) {
+  if (auto it = byName_.find(node->name_); it != byName_.end()) {
+    auto& list = it->second;
+    list.erase(std::remove(list.begin(), list.end(), node), list.end());
+    if (list.empty()) byName_.erase(it);
+  }
+  // The name is free again: numbering of its stem starts over.
+  firstFreeNumber_.erase(NameStem(node->name_));
+}
+
+void Scene::Rename(Node* node, std::string name) {
+  if (node->IsRoot()) {
+    node->name_ = std::move(name);
+    return;
+  }
+  if (node->sequence_ != 0) {
+    Unindex(node);
+  } else {
+    node->sequence_ = nextSequence_++;
+  }
+  node->name_ = std::move(name);
+  auto& list = byName_[node->name_];
+  const std::uint64_t sequence = node->sequence_;
+  list.insert(std::upper_bound(list.begin(), list.end(), sequence,
+                               [](std::uint64_t s, const Node* n) { return s < n->sequence_; }),
+              node);
 }
 
 SceneEntity* Scene::MakeEntity(SuperClassId superClass, ClassId classId) {
@@ -286,6 +326,7 @@ Node* Scene::MakeNodeWithHandle(std::uint32_t handle) {
   owned_.push_back(std::move(node));
   order_.push_back(raw);
   byHandle_[handle] = raw;
+  Rename(raw, "");
   raw->parent_ = root_.get();
   root_->children_.push_back(raw);
   if (handle >= nextHandle_) nextHandle_ = handle + 1;
@@ -296,7 +337,7 @@ Node* Scene::MakeNode(SceneObjectImpl* object, const std::string& name) {
   if (object != nullptr && (object->usedByNode() || !Owns(object))) return nullptr;
   Node* node = MakeNodeWithHandle(nextHandle_);
   if (node == nullptr) return nullptr;
-  node->name_ = name.empty() ? UniqueName(object ? object->KindName() + "001" : "Node001") : name;
+  Rename(node, name.empty() ? UniqueName(object ? object->KindName() + "001" : "Node001") : name);
   node->object_ = object;
   if (object != nullptr) object->set_usedByNode(true);
   node->transform_ = std::make_unique<host::TransformController>(
@@ -330,6 +371,7 @@ void Scene::RemoveNode(Node* node) {
   }
   if (node->object_ != nullptr) DestroyEntity(node->object_);
   byHandle_.erase(node->handle_);
+  Unindex(node);
   order_.erase(std::remove(order_.begin(), order_.end(), node), order_.end());
   owned_.erase(std::remove_if(owned_.begin(), owned_.end(),
                               [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
@@ -356,9 +398,9 @@ void Scene::SetChildren(Node* parent, const std::vector<Node*>& children) {
 
 std::string Scene::UniqueName(const std::string& name) const {
   if (FindByName(name) == nullptr) return name;
-  std::string stem = name;
-  while (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back()))) stem.pop_back();
-  for (unsigned n = 1;; ++n) {
+  const std::string stem = NameStem(name);
+  unsigned& n = firstFreeNumber_.try_emplace(stem, 1u).first->second;
+  for (;; ++n) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%03u", n);
     std::string candidate = stem + digits;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +38,37 @@ struct ModeState {
     on = saved.back();
     saved.pop_back();
   }
+};
+
+// Where the last evaluation of a key map found the first key at or after its time. Evaluating at
+// a later time steps on from there instead of searching again, so sampling a track in time order
+// is one pass over its keys. Reset it whenever a key may have been erased.
+template <class Map>
+class KeyCursor {
+ public:
+  using Iterator = typename Map::const_iterator;
+
+  // The first key at or after t (end() when none), as Map::lower_bound answers.
+  Iterator LowerBound(const Map& keys, TickTime t) const {
+    if (valid_) {
+      Iterator it = at_;
+      for (int step = 0; step < kSteps && it != keys.end() && it->first < t; ++step) ++it;
+      if ((it == keys.end() || it->first >= t) &&
+          (it == keys.begin() || std::prev(it)->first < t)) {
+        at_ = it;
+        return it;
+      }
+    }
+    at_ = keys.lower_bound(t);
+    valid_ = true;
+    return at_;
+  }
+  void Reset() { valid_ = false; }
+
+ private:
+  static constexpr int kSteps = 4;
+  mutable Iterator at_{};
+  mutable bool valid_ = false;
 };
 
 // Common part of every controller the scene makes.
@@ -88,7 +120,10 @@ class PointController : public ControllerBase {
 
   Point3 Evaluate(TickTime t) const;
   const std::map<TickTime, Point3>& keys() const { return keys_; }
-  std::map<TickTime, Point3>& mutable_keys() { return keys_; }
+  std::map<TickTime, Point3>& mutable_keys() {
+    cursor_.Reset();
+    return keys_;
+  }
   Point3 constant() const { return value_; }
   void set_constant(const Point3& value) { value_ = value; }
 
@@ -96,6 +131,7 @@ class PointController : public ControllerBase {
   ControllerValueKind kind_;
   Point3 value_;
   std::map<TickTime, Point3> keys_;
+  KeyCursor<std::map<TickTime, Point3>> cursor_;
 };
 
 // Common part of the rotation controllers: values are host quaternions.
@@ -131,17 +167,24 @@ class EulerRotationController : public RotationController {
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
   void SetKey(TickTime t, const Quat& q) override;
   void SetConstant(const Quat& q) override;
-  void ClearKeys() override { keys_.clear(); }
+  void ClearKeys() override {
+    cursor_.Reset();
+    keys_.clear();
+  }
 
   Angles EvaluateAngles(TickTime t) const;
   const std::map<TickTime, Angles>& keys() const { return keys_; }
-  std::map<TickTime, Angles>& mutable_keys() { return keys_; }
+  std::map<TickTime, Angles>& mutable_keys() {
+    cursor_.Reset();
+    return keys_;
+  }
   Angles constant() const { return value_; }
   void set_constant(const Angles& value) { value_ = value; }
 
  private:
   Angles value_{0.0f, 0.0f, 0.0f};
   std::map<TickTime, Angles> keys_;
+  KeyCursor<std::map<TickTime, Angles>> cursor_;
 };
 
 // TCB rotation: one quaternion per key, interpolated by spherical linear interpolation along
@@ -158,15 +201,22 @@ class TcbRotationController : public RotationController {
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
   void SetKey(TickTime t, const Quat& q) override { keys_[t] = q; }
   void SetConstant(const Quat& q) override { value_ = q; }
-  void ClearKeys() override { keys_.clear(); }
+  void ClearKeys() override {
+    cursor_.Reset();
+    keys_.clear();
+  }
 
   const std::map<TickTime, Quat>& keys() const { return keys_; }
-  std::map<TickTime, Quat>& mutable_keys() { return keys_; }
+  std::map<TickTime, Quat>& mutable_keys() {
+    cursor_.Reset();
+    return keys_;
+  }
   Quat constant() const { return value_; }
 
  private:
   Quat value_;
   std::map<TickTime, Quat> keys_;
+  KeyCursor<std::map<TickTime, Quat>> cursor_;
 };
 
 // A node's transform controller. Its sub-controllers belong to the scene's pool.
@@ -289,7 +339,7 @@ class Node : public SceneNode {
   Node(Scene& scene, std::uint32_t handle);
 
   const char* NodeName() override { return name_.c_str(); }
-  void SetNodeName(const char* name) override { name_ = name ? name : ""; }
+  void SetNodeName(const char* name) override;
   std::uint32_t NodeHandle() override { return handle_; }
   SceneNode* ParentNode() override { return parent_; }
   int ChildCount() override { return static_cast<int>(children_.size()); }
@@ -333,6 +383,7 @@ class Node : public SceneNode {
 
   Scene& scene_;
   std::uint32_t handle_;
+  std::uint64_t sequence_ = 0;  // creation order
   std::string name_;
   Node* parent_ = nullptr;
   std::vector<Node*> children_;
@@ -386,6 +437,8 @@ class Scene {
   // `name` if no node has it, else its stem (trailing digits removed) with the first free
   // three-digit number.
   std::string UniqueName(const std::string& name) const;
+  // Gives `node` a new name, keeping the index by name up to date.
+  void Rename(Node* node, std::string name);
 
   // Time and units.
   int frameRate() const { return frameRate_; }
@@ -413,10 +466,18 @@ class Scene {
   void set_nextHandle(std::uint32_t next) { nextHandle_ = next; }
 
  private:
+  // Takes `node` out of the index by name.
+  void Unindex(Node* node);
+
   std::unique_ptr<Node> root_;
   std::vector<std::unique_ptr<Node>> owned_;
   std::vector<Node*> order_;
   std::unordered_map<std::uint32_t, Node*> byHandle_;
+  // The nodes of each name, in creation order.
+  std::unordered_map<std::string, std::vector<Node*>> byName_;
+  // For a name stem: every number below it makes a name that is taken (UniqueName starts there).
+  mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
+  std::uint64_t nextSequence_ = 1;
   std::unordered_map<const SceneEntity*, std::unique_ptr<SceneEntity>> pool_;
   std::uint32_t nextHandle_ = 1;
   int frameRate_ = 30;
