@@ -128,7 +128,7 @@ void PointController::SetControllerValue(TickTime t, const void* value, int, int
   if (method == kValueRelative)
     target = scale ? Point3(now.x * given.x, now.y * given.y, now.z * given.z) : now + given;
   if (Animating()) {
-    keys_[t] = target;
+    SetKeyAt(keys_, t, target);
   } else if (keys_.empty()) {
     value_ = target;
   } else {
@@ -233,7 +233,7 @@ std::vector<std::pair<TickTime, Quat>> EulerRotationController::QuatKeys() const
 void EulerRotationController::SetKey(TickTime t, const Quat& q) {
   Angles a{};
   QuatToEuler(q, a.data());
-  keys_[t] = a;
+  SetKeyAt(keys_, t, a);
 }
 
 void EulerRotationController::SetConstant(const Quat& q) { QuatToEuler(q, value_.data()); }

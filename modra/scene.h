@@ -71,6 +71,16 @@ class KeyCursor {
   mutable bool valid_ = false;
 };
 
+// Sets the key at t; a key after the last one (as keys are made in time order) is added without
+// a search.
+template <class Map>
+void SetKeyAt(Map& keys, TickTime t, const typename Map::mapped_type& value) {
+  if (keys.empty() || keys.rbegin()->first < t)
+    keys.emplace_hint(keys.end(), t, value);
+  else
+    keys[t] = value;
+}
+
 // Common part of every controller the scene makes.
 class ControllerBase : public Controller {
  public:
@@ -199,7 +209,7 @@ class TcbRotationController : public RotationController {
   TickTime KeyTime(int index) override;
   Quat Evaluate(TickTime t) const override;
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
-  void SetKey(TickTime t, const Quat& q) override { keys_[t] = q; }
+  void SetKey(TickTime t, const Quat& q) override { SetKeyAt(keys_, t, q); }
   void SetConstant(const Quat& q) override { value_ = q; }
   void ClearKeys() override {
     cursor_.Reset();

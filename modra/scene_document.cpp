@@ -1,5 +1,6 @@
 #include "modra/scene_document.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -479,6 +481,55 @@ void ReadNode(Scene& scene, Node& node, const Json& j, bool& binaryForm, const s
   scene.SetTransform(&node, std::move(transform));
 }
 
+// Parses the values a document is read in. simdjson does the parsing (it takes long strings,
+// such as binary keys, at memory speed) and the tree it gives is copied into the JSON type the
+// reading code works on.
+class ValueParser {
+ public:
+  Json Parse(std::string_view text) {
+    simdjson::dom::element element;
+    if (const auto error = parser_.parse(text.data(), text.size(), true).get(element))
+      throw JsonStream::Error{simdjson::error_message(error)};
+    return ToJson(element);
+  }
+
+ private:
+  // Recursion is bounded by the parser's nesting limit.
+  static Json ToJson(simdjson::dom::element e) {
+    using Type = simdjson::dom::element_type;
+    switch (e.type()) {
+      case Type::ARRAY: {
+        const simdjson::dom::array items = e.get_array().value_unsafe();
+        Json array = Json::array();
+        for (simdjson::dom::element item : items) array.push_back(ToJson(item));
+        return array;
+      }
+      case Type::OBJECT: {
+        const simdjson::dom::object fields = e.get_object().value_unsafe();
+        Json object = Json::object();
+        for (const simdjson::dom::key_value_pair field : fields)
+          object[std::string(field.key)] = ToJson(field.value);
+        return object;
+      }
+      case Type::INT64:
+        return e.get_int64().value_unsafe();
+      case Type::UINT64:
+        return e.get_uint64().value_unsafe();
+      case Type::DOUBLE:
+        return e.get_double().value_unsafe();
+      case Type::STRING:
+        return std::string(e.get_string().value_unsafe());
+      case Type::BOOL:
+        return e.get_bool().value_unsafe();
+      case Type::NULL_VALUE:
+        break;
+    }
+    return nullptr;
+  }
+
+  simdjson::dom::parser parser_;
+};
+
 // The document's version, once its format is checked.
 int CheckFormat(const Json& head) {
   const Json& format = Field(head, "format", "the document");
@@ -560,14 +611,15 @@ void ReadScene(JsonStream& in, Scene& scene) {
   Json head = Json::object();
   bool sawNodes = false;
   bool binaryForm = false;  // some node holds keys or names in a form of version 2
+  ValueParser values;
   std::vector<std::pair<Node*, std::vector<std::uint32_t>>> childrenOf;
   if (!in.Consume('}')) {
     do {
-      const Json name = Json::parse(in.Value());
+      const Json name = values.Parse(in.Value());
       if (!name.is_string()) throw JsonStream::Error{"a member name is not a string"};
       in.Expect(':');
       if (name != "nodes") {
-        head[name.get<std::string>()] = Json::parse(in.Value());
+        head[name.get<std::string>()] = values.Parse(in.Value());
         continue;
       }
       if (sawNodes) Fail("the document has \"nodes\" twice");
@@ -579,7 +631,7 @@ void ReadScene(JsonStream& in, Scene& scene) {
       if (in.Consume(']')) continue;
       std::size_t index = 0;
       do {
-        const Json j = Json::parse(in.Value());
+        const Json j = values.Parse(in.Value());
         const std::string where = "node entry " + std::to_string(index++);
         const auto handle = static_cast<std::uint32_t>(
             ReadInteger(Field(j, "handle", where), where + " handle", 1, 0xFFFFFFFE));
@@ -633,6 +685,40 @@ std::string ReadProblem(JsonStream& in, Scene& scene) {
   }
 }
 
+// Appends the compact text of `j`, as Json::dump() writes it, but long strings that need no
+// escaping (binary keys in base64) go straight to the text instead of through the escaper.
+void AppendJson(const Json& j, std::string& out) {
+  if (j.is_object()) {
+    char separator = '{';
+    for (const auto& [key, value] : j.items()) {
+      out += separator;
+      out += Json(key).dump();
+      out += ':';
+      AppendJson(value, out);
+      separator = ',';
+    }
+    out += j.empty() ? "{}" : "}";
+  } else if (j.is_array()) {
+    char separator = '[';
+    for (const Json& item : j) {
+      out += separator;
+      AppendJson(item, out);
+      separator = ',';
+    }
+    out += j.empty() ? "[]" : "]";
+  } else if (j.is_string() && j.get_ref<const std::string&>().size() > 64 &&
+             std::all_of(j.get_ref<const std::string&>().begin(),
+                         j.get_ref<const std::string&>().end(), [](char c) {
+                           return c >= ' ' && c <= '~' && c != '"' && c != '\\';
+                         })) {
+    out += '"';
+    out += j.get_ref<const std::string&>();
+    out += '"';
+  } else {
+    out += j.dump();
+  }
+}
+
 // Writes the document piece by piece to `out`: the settings on one line each, then one line
 // per node, readable and diffable; a node's keys go out with its line.
 void WriteScene(Scene& scene, const std::function<void(std::string_view)>& out) {
@@ -668,7 +754,7 @@ void WriteScene(Scene& scene, const std::function<void(std::string_view)>& out) 
   const char* separator = "\n  ";
   for (Node* n : scene.nodes()) {
     text = separator;
-    text += NodeJson(*n).dump();
+    AppendJson(NodeJson(*n), text);
     out(text);
     separator = ",\n  ";
   }
