@@ -92,6 +92,10 @@ Quat Slerp(const Quat& a, const Quat& b, double u) {
 
 bool ControllerBase::Animating() const { return scene_.animate().on; }
 
+void ControllerBase::Changed() {
+  if (owner_ != nullptr) owner_->LocalChanged();
+}
+
 void ControllerBase::DeleteController() {
   if (installed_ || !scene_.Owns(this)) return;
   scene_.DestroyEntity(this);
@@ -124,6 +128,7 @@ void PointController::SetControllerValue(TickTime t, const void* value, int, int
   const Point3 given = *static_cast<const Point3*>(value);
   const Point3 now = Evaluate(t);
   const bool scale = kind_ == ControllerValueKind::kScale;
+  Changed();
   Point3 target = given;
   if (method == kValueRelative)
     target = scale ? Point3(now.x * given.x, now.y * given.y, now.z * given.z) : now + given;
@@ -148,13 +153,17 @@ void PointController::ControllerValue(TickTime t, void* value) {
   if (value != nullptr) *static_cast<Point3*>(value) = Evaluate(t);
 }
 
-void PointController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
+void PointController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime PointController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 void PointController::CopyController(Controller* from) {
   auto* other = dynamic_cast<PointController*>(from);
   if (other == nullptr || other == this || other->kind_ != kind_) return;
+  Changed();
   cursor_.Reset();
   keys_ = other->keys_;
   value_ = other->value_;
@@ -205,7 +214,10 @@ void RotationController::CopyController(Controller* from) {
 
 // ---------------------------------------------------------------------------------------------
 
-void EulerRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
+void EulerRotationController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime EulerRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
@@ -233,14 +245,21 @@ std::vector<std::pair<TickTime, Quat>> EulerRotationController::QuatKeys() const
 void EulerRotationController::SetKey(TickTime t, const Quat& q) {
   Angles a{};
   QuatToEuler(q, a.data());
+  Changed();
   SetKeyAt(keys_, t, a);
 }
 
-void EulerRotationController::SetConstant(const Quat& q) { QuatToEuler(q, value_.data()); }
+void EulerRotationController::SetConstant(const Quat& q) {
+  Changed();
+  QuatToEuler(q, value_.data());
+}
 
 // ---------------------------------------------------------------------------------------------
 
-void TcbRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, cursor_, t); }
+void TcbRotationController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime TcbRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
@@ -265,17 +284,36 @@ TransformController::TransformController(Scene& scene, PointController* position
 
 void TransformController::Install(PointController* position, RotationController* rotation,
                                   PointController* scale) {
+  Changed();
   for (ControllerBase* c :
        {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
         static_cast<ControllerBase*>(scale_)})
-    if (c != nullptr) c->set_installed(false);
+    if (c != nullptr) {
+      c->set_installed(false);
+      c->set_owner(nullptr);
+    }
   position_ = position;
   rotation_ = rotation;
   scale_ = scale;
   for (ControllerBase* c :
        {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
         static_cast<ControllerBase*>(scale_)})
-    if (c != nullptr) c->set_installed(true);
+    if (c != nullptr) {
+      c->set_installed(true);
+      c->set_owner(node_);
+    }
+}
+
+void TransformController::set_node(Node* node) {
+  node_ = node;
+  for (ControllerBase* c :
+       {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
+        static_cast<ControllerBase*>(scale_)})
+    if (c != nullptr) c->set_owner(node_);
+}
+
+void TransformController::Changed() {
+  if (node_ != nullptr) node_->LocalChanged();
 }
 
 int TransformController::ReplaceRotationController(Controller* rotation) {
@@ -284,11 +322,14 @@ int TransformController::ReplaceRotationController(Controller* rotation) {
   if (replacement == nullptr || replacement->installed() || !scene_.Owns(replacement) ||
       replacement == rotation_)
     return 0;
+  Changed();
   RotationController* old = rotation_;
   rotation_ = replacement;
   replacement->set_installed(true);
+  replacement->set_owner(node_);
   if (old != nullptr) {
     old->set_installed(false);
+    old->set_owner(nullptr);
     scene_.DestroyEntity(old);
   }
   return 1;
@@ -296,9 +337,11 @@ int TransformController::ReplaceRotationController(Controller* rotation) {
 
 void TransformController::RemovePositionController() {
   if (position_ == nullptr) return;
+  Changed();
   PointController* old = position_;
   position_ = nullptr;
   old->set_installed(false);
+  old->set_owner(nullptr);
   scene_.DestroyEntity(old);
 }
 

@@ -136,6 +136,7 @@ void Node::LinkChild(SceneNode* child, int keepWorldPosition) {
   if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_) return;
   // A node without children is nobody's ancestor: linking a new leaf costs the same at any depth.
   if (node == this || (!node->children_.empty() && node->IsSelfOrAncestorOf(this))) return;
+  node->LocalChanged();
   const TickTime now = scene_.currentTime();
   const Matrix3 world = node->NodeTransform(now);
   if (node->parent_ != nullptr) {
@@ -164,15 +165,33 @@ void Node::SetLocal(TickTime t, const Matrix3& local) {
     c->SetControllerValue(t, &position, 1, kValueAbsolute);
 }
 
+void Node::LocalChanged() {
+  if (worldRevision_ == scene_.worldRevision()) scene_.WorldsChanged();
+}
+
 Matrix3 Node::NodeTransform(TickTime t) {
   if (IsRoot()) return Matrix3::Identity();
-  if (parent_ == nullptr || parent_->IsRoot()) return Local(t);
-  // local * parentWorld, composed from the top down without recursion, so that a scene document
-  // with a very deep hierarchy cannot exhaust the stack.
-  std::vector<const Node*> chain;
-  for (const Node* n = this; n != nullptr && !n->IsRoot(); n = n->parent_) chain.push_back(n);
-  Matrix3 world = chain.back()->Local(t);
-  for (std::size_t i = chain.size() - 1; i-- > 0;) world = chain[i]->Local(t) * world;
+  // local * parentWorld, composed from the top down without recursion (so that a very deep
+  // hierarchy cannot exhaust the stack), starting below the nearest node that remembers its
+  // world at t; every node passed remembers its own.
+  const std::uint64_t revision = scene_.worldRevision();
+  auto known = [&](const Node* n) { return n->worldRevision_ == revision && n->worldTime_ == t; };
+  if (known(this)) return world_;
+  std::vector<Node*> chain;
+  Node* top = this;
+  for (; top != nullptr && !top->IsRoot() && !known(top); top = top->parent_) chain.push_back(top);
+  std::size_t i = chain.size();
+  Matrix3 world;
+  if (top != nullptr && !top->IsRoot()) {
+    world = top->world_;
+  } else {
+    world = chain[--i]->Local(t);
+    chain[i]->Remember(t, revision, world);
+  }
+  while (i-- > 0) {
+    world = chain[i]->Local(t) * world;
+    chain[i]->Remember(t, revision, world);
+  }
   return world;
 }
 
@@ -344,11 +363,13 @@ Node* Scene::MakeNode(SceneObjectImpl* object, const std::string& name) {
       *this, Adopt(std::make_unique<PointController>(*this, ControllerValueKind::kPosition)),
       Adopt(std::make_unique<EulerRotationController>(*this)),
       Adopt(std::make_unique<PointController>(*this, ControllerValueKind::kScale)));
+  node->transform_->set_node(node);
   return node;
 }
 
 void Scene::RemoveNode(Node* node) {
   if (node == nullptr || node->IsRoot() || FindByHandle(node->handle_) != node) return;
+  node->LocalChanged();
   for (Node* c : node->children_) {
     c->parent_ = root_.get();
     root_->children_.push_back(c);
@@ -388,10 +409,15 @@ bool Scene::AttachObject(Node* node, SceneObjectImpl* object) {
 }
 
 void Scene::SetTransform(Node* node, std::unique_ptr<host::TransformController> transform) {
-  if (node != nullptr) node->transform_ = std::move(transform);
+  if (node == nullptr) return;
+  node->LocalChanged();
+  node->transform_ = std::move(transform);
+  if (node->transform_) node->transform_->set_node(node);
 }
 
 void Scene::SetChildren(Node* parent, const std::vector<Node*>& children) {
+  for (Node* c : parent->children_) c->LocalChanged();
+  for (Node* c : children) c->LocalChanged();
   parent->children_ = children;
   for (Node* c : children) c->parent_ = parent;
 }

@@ -18,6 +18,7 @@
 
 namespace modra::host {
 
+class Node;
 class Scene;
 
 // Animate or set-key mode: the present state and the states saved by nested suspensions.
@@ -100,16 +101,21 @@ class ControllerBase : public Controller {
   void set_installed(bool installed) { installed_ = installed; }
   // Values ignored because the controller was locked.
   int refusedValues() const { return refusedValues_; }
+  // The node whose transform holds this controller, if any.
+  void set_owner(Node* owner) { owner_ = owner; }
 
  protected:
   bool Animating() const;
   void CountRefusal() { ++refusedValues_; }
+  // Called whenever the controller's values change: the owner's world transforms are stale.
+  void Changed();
 
   Scene& scene_;
 
  private:
   SuperClassId superClass_;
   ClassId classId_;
+  Node* owner_ = nullptr;
   bool locked_ = false;
   bool installed_ = false;
   int refusedValues_ = 0;
@@ -131,11 +137,15 @@ class PointController : public ControllerBase {
   Point3 Evaluate(TickTime t) const;
   const std::map<TickTime, Point3>& keys() const { return keys_; }
   std::map<TickTime, Point3>& mutable_keys() {
+    Changed();
     cursor_.Reset();
     return keys_;
   }
   Point3 constant() const { return value_; }
-  void set_constant(const Point3& value) { value_ = value; }
+  void set_constant(const Point3& value) {
+    Changed();
+    value_ = value;
+  }
 
  private:
   ControllerValueKind kind_;
@@ -178,6 +188,7 @@ class EulerRotationController : public RotationController {
   void SetKey(TickTime t, const Quat& q) override;
   void SetConstant(const Quat& q) override;
   void ClearKeys() override {
+    Changed();
     cursor_.Reset();
     keys_.clear();
   }
@@ -185,11 +196,15 @@ class EulerRotationController : public RotationController {
   Angles EvaluateAngles(TickTime t) const;
   const std::map<TickTime, Angles>& keys() const { return keys_; }
   std::map<TickTime, Angles>& mutable_keys() {
+    Changed();
     cursor_.Reset();
     return keys_;
   }
   Angles constant() const { return value_; }
-  void set_constant(const Angles& value) { value_ = value; }
+  void set_constant(const Angles& value) {
+    Changed();
+    value_ = value;
+  }
 
  private:
   Angles value_{0.0f, 0.0f, 0.0f};
@@ -209,15 +224,23 @@ class TcbRotationController : public RotationController {
   TickTime KeyTime(int index) override;
   Quat Evaluate(TickTime t) const override;
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
-  void SetKey(TickTime t, const Quat& q) override { SetKeyAt(keys_, t, q); }
-  void SetConstant(const Quat& q) override { value_ = q; }
+  void SetKey(TickTime t, const Quat& q) override {
+    Changed();
+    SetKeyAt(keys_, t, q);
+  }
+  void SetConstant(const Quat& q) override {
+    Changed();
+    value_ = q;
+  }
   void ClearKeys() override {
+    Changed();
     cursor_.Reset();
     keys_.clear();
   }
 
   const std::map<TickTime, Quat>& keys() const { return keys_; }
   std::map<TickTime, Quat>& mutable_keys() {
+    Changed();
     cursor_.Reset();
     return keys_;
   }
@@ -257,9 +280,15 @@ class TransformController : public TransformControl {
   void set_classId(ClassId id) { classId_ = id; }
   // Used when a scene document is loaded.
   void Install(PointController* position, RotationController* rotation, PointController* scale);
+  // The node this controller belongs to (its sub-controllers report their changes to it).
+  void set_node(Node* node);
 
  private:
+  // The node's world transforms are stale after a change of sub-controllers.
+  void Changed();
+
   Scene& scene_;
+  Node* node_ = nullptr;
   ClassId classId_ = kTransformClassId;
   PointController* position_ = nullptr;
   RotationController* rotation_ = nullptr;
@@ -384,12 +413,20 @@ class Node : public SceneNode {
   TickTime boneModeTime() const { return boneModeTime_; }
   // True when `other` is this node or lies below it.
   bool IsSelfOrAncestorOf(const Node* other) const;
+  // The node's local transform or its place in the tree is about to change: world transforms
+  // remembered for it and its subtree are dropped.
+  void LocalChanged();
 
  private:
   friend class Scene;
   Matrix3 Local(TickTime t) const;
   // Sets the node's position, rotation and scale at t so that its local transform is `local`.
   void SetLocal(TickTime t, const Matrix3& local);
+  void Remember(TickTime t, std::uint64_t revision, const Matrix3& world) {
+    world_ = world;
+    worldTime_ = t;
+    worldRevision_ = revision;
+  }
 
   Scene& scene_;
   std::uint32_t handle_;
@@ -405,6 +442,12 @@ class Node : public SceneNode {
   int showBoneLinks_ = 1;
   int boneMode_ = 0;
   TickTime boneModeTime_ = 0;
+  // The world transform last computed, at worldTime_, valid while the scene's world revision is
+  // worldRevision_. A child's world is its local transform times this, so a chain of nodes
+  // evaluated at one time costs one local transform per node.
+  Matrix3 world_;
+  TickTime worldTime_ = 0;
+  std::uint64_t worldRevision_ = 0;
 };
 
 class Scene {
@@ -475,6 +518,13 @@ class Scene {
   std::uint32_t nextHandle() const { return nextHandle_; }
   void set_nextHandle(std::uint32_t next) { nextHandle_ = next; }
 
+  // World transforms nodes remember are valid while this stays the same. A change to a node
+  // whose world is remembered moves it on (and so drops every remembered world); a change to any
+  // other node cannot affect a remembered world (those are computed down from the top, so every
+  // node above a remembered one is remembered too) and leaves it.
+  std::uint64_t worldRevision() const { return worldRevision_; }
+  void WorldsChanged() { ++worldRevision_; }
+
  private:
   // Takes `node` out of the index by name.
   void Unindex(Node* node);
@@ -488,6 +538,7 @@ class Scene {
   // For a name stem: every number below it makes a name that is taken (UniqueName starts there).
   mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
   std::uint64_t nextSequence_ = 1;
+  std::uint64_t worldRevision_ = 1;
   std::unordered_map<const SceneEntity*, std::unique_ptr<SceneEntity>> pool_;
   std::uint32_t nextHandle_ = 1;
   int frameRate_ = 30;
