@@ -1,5 +1,6 @@
 // Scene documents with many keys and with names that are not UTF-8: bit-exact round trips through
-// files, the faults of the binary form, and two commands saving one document at once.
+// files, the faults of the binary form, and two commands saving one document at once; and what
+// large scenes rely on: the index of names, remembered world transforms, evaluation in time order.
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,42 @@ TEST_F(DocumentFormatTest, EvaluationInAnyOrderAfterEditsMatchesTheKeys) {
     if (s.edit) s.edit();
     EXPECT_FLOAT_EQ(c->Evaluate(s.t).x, s.x) << "at tick " << s.t;
   }
+}
+
+TEST_F(DocumentFormatTest, NamesAndWorldTransformsStayCurrentThroughEdits) {
+  Scene scene;
+  Node* a = scene.MakeNode(nullptr, "");
+  Node* b = scene.MakeNode(nullptr, "");
+  Node* c = scene.MakeNode(nullptr, "Node001");
+  EXPECT_EQ(a->name(), "Node001");
+  EXPECT_EQ(b->name(), "Node002");
+  EXPECT_EQ(scene.FindByName("Node001"), a) << "the first made of two nodes with one name";
+  a->SetNodeName("A");
+  EXPECT_EQ(scene.FindByName("Node001"), c);
+  scene.RemoveNode(c);
+  EXPECT_EQ(scene.FindByName("Node001"), nullptr);
+  EXPECT_EQ(scene.UniqueName("Node002"), "Node001") << "a freed number is used again";
+  c = scene.MakeNode(nullptr, "C");
+  a->LinkChild(b, 0);
+  b->LinkChild(c, 0);
+  const auto x = [&](Node* n) { return n->NodeTransform(80).Translation().x; };
+  const auto move = [](Node* n, float to) { n->transform()->position()->set_constant(Point3(to, 0, 0)); };
+  move(a, 1);
+  move(b, 10);
+  move(c, 100);
+  EXPECT_EQ(x(c), 111.0f);
+  move(a, 2);
+  EXPECT_EQ(x(c), 112.0f) << "a change above a remembered world";
+  EXPECT_EQ(x(b), 12.0f);
+  scene.root().LinkChild(b, 0);
+  EXPECT_EQ(x(c), 110.0f) << "a move in the tree";
+  auto* tcb = static_cast<modra::host::TcbRotationController*>(
+      scene.MakeEntity(modra::kRotationControllerClass, modra::kTcbRotationClassId));
+  tcb->SetConstant(Quat(0, 0, 1, 0));  // half a turn about z
+  b->transform()->ReplaceRotationController(tcb);
+  EXPECT_NEAR(x(c), -90.0f, 1e-4f) << "a replaced controller";
+  tcb->SetConstant(Quat());
+  EXPECT_NEAR(x(c), 110.0f, 1e-4f) << "a change to the new controller";
 }
 
 // Two imports into one scene document at the same time: the second runs on the first one's
