@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-SECTIONS=(filelib pnx)
+SECTIONS=(filelib pnx scenes nodes)
 
 build=${ZAR_BENCH_BUILD:-build/bench}
 if [ -n "${ZAR_BENCH_DIR:-}" ]; then
@@ -40,9 +40,9 @@ measure() {
   local label=$1 bytes=$2 limit=$3
   shift 3
   local times=$work/time.txt
-  /usr/bin/time -f '%e %M' -o "$times" "$@" >/dev/null
-  local seconds kib
-  read -r seconds kib <"$times"
+  /usr/bin/time -f '%e %M %U %S' -o "$times" "$@" >/dev/null
+  local seconds kib user system
+  read -r seconds kib user system <"$times"
   local rate verdict=""
   rate=$(awk -v b="$bytes" -v s="$seconds" 'BEGIN { printf "%.0f", (s > 0 ? b / 1048576 / s : 0) }')
   if [ "$limit" != "-" ]; then
@@ -51,6 +51,16 @@ measure() {
   fi
   printf '  %-44s %7.2f s %7s MB/s  peak %7s MB%s\n' "$label" "$seconds" "$rate" \
     "$(mb $((kib * 1024)))" "$verdict"
+  # For the sections that compare jobs: wall clock, CPU time (user + system) and peak memory.
+  last_seconds=$seconds
+  last_cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
+  last_bytes=$((kib * 1024))
+}
+
+# verdict LABEL VALUE LIMIT: "LABEL VALUE (limit LIMIT): met" or "... MISSED".
+verdict() {
+  awk -v l="$1" -v v="$2" -v m="$3" \
+    'BEGIN { printf "  %-58s %8.2f (limit %.2f): %s\n", l, v, m, (v <= m ? "met" : "MISSED") }'
 }
 
 # ratio JSON LABEL JOB BASELINE: the job's median time over the baseline's (wall clock, and
@@ -126,6 +136,84 @@ section_pnx() {
     | "  conversion \($c.real_time | round) ms = \($c.real_time / ($r.real_time + $b.real_time) * 100 | round / 100)x (read \($r.real_time | round) ms + bare format \($b.real_time | round) ms) in wall time, \($c.cpu_time / ($r.cpu_time + $b.cpu_time) * 100 | round / 100)x in CPU time; PNX written at \($c.bytes_per_second / 1048576 | round) MB/s, bare format \($b.bytes_per_second / 1048576 | round) MB/s"
   ' "$json"
   echo "  target: conversion at most 1.2x reading plus the bare format"
+}
+
+section_scenes() {
+  echo "== scenes: import-trc of the TRC file (80 markers x 60000 frames), its scene document,"
+  echo "   export-htr of the HTR file's skeleton (60 segments x 20000 frames)"
+  cmake --build "$build" -j2 --target zarfileio_plugin scene_bench >/dev/null
+  local scene_bench=$build/bench/scene_bench trc=$work/large.trc htr=$work/large.htr
+  [ -f "$trc" ] || "$bench" generate-trc "$trc"
+  [ -f "$htr" ] || "$bench" generate-htr "$htr"
+  cat "$trc" "$htr" >/dev/null
+  export ZARFILEIO_REGISTRY=$work/registry.json
+  local doc=$work/trc_scene.json skeleton=$work/htr_scene.json exported=$work/exported.htr
+  rm -f "$doc" "$skeleton"
+  measure "zarfileio trc check (read)" "$(stat -c %s "$trc")" - "$tool" trc check "$trc"
+  local check=$last_seconds check_cpu=$last_cpu
+  measure "zarfileio import-trc (read, key, save)" "$(stat -c %s "$trc")" - \
+    "$tool" import-trc --no-prompts --scene "$doc" "$trc"
+  local import=$last_seconds import_cpu=$last_cpu import_peak=$last_bytes
+  local doc_bytes scene_bytes
+  doc_bytes=$(stat -c %s "$doc")
+  scene_bytes=$("$scene_bench" scene-bytes "$doc")
+  echo "  scene document $(mb "$doc_bytes") MB; scene in memory $(mb "$scene_bytes") MB"
+  local save_load save_load_cpu
+  read -r save_load save_load_cpu < <("$scene_bench" save-load "$doc")
+  echo "  saving plus loading the scene in one process: $save_load s ($save_load_cpu s CPU)"
+  measure "zarfileio scene info (load, list)" "$doc_bytes" - "$tool" scene info "$doc"
+  local info_peak=$last_bytes
+  "$tool" import-htr --no-prompts --scene "$skeleton" "$htr" >/dev/null
+  local skeleton_bytes
+  skeleton_bytes=$("$scene_bench" scene-bytes "$skeleton")
+  echo "  skeleton scene in memory $(mb "$skeleton_bytes") MB"
+  measure "zarfileio export-htr (load, sample, write)" "$(stat -c %s "$skeleton")" - \
+    "$tool" export-htr --no-prompts --scene "$skeleton" --select Segment0 "$exported"
+  local export=$last_seconds export_cpu=$last_cpu export_peak=$last_bytes
+  measure "zarfileio htr check of the exported file" "$(stat -c %s "$exported")" - \
+    "$tool" htr check "$exported"
+  local htr_check=$last_seconds htr_check_cpu=$last_cpu
+  echo "  targets (wall clock; CPU time, which a busy machine disturbs less, in the second line):"
+  verdict "save + load, s (limit: trc check)" "$save_load" "$check"
+  verdict "  in CPU time" "$save_load_cpu" "$check_cpu"
+  verdict "import-trc / trc check" "$(awk -v a="$import" -v b="$check" 'BEGIN { print a / b }')" 2.5
+  verdict "  in CPU time" "$(awk -v a="$import_cpu" -v b="$check_cpu" 'BEGIN { print a / b }')" 2.5
+  verdict "export-htr / htr check of its file" \
+    "$(awk -v a="$export" -v b="$htr_check" 'BEGIN { print a / b }')" 4
+  verdict "  in CPU time" "$(awk -v a="$export_cpu" -v b="$htr_check_cpu" 'BEGIN { print a / b }')" 4
+  verdict "import-trc peak / scene in memory" \
+    "$(awk -v a="$import_peak" -v b="$scene_bytes" 'BEGIN { print a / b }')" 1.5
+  verdict "scene info peak / scene in memory" \
+    "$(awk -v a="$info_peak" -v b="$scene_bytes" 'BEGIN { print a / b }')" 1.5
+  verdict "export-htr peak / skeleton scene in memory" \
+    "$(awk -v a="$export_peak" -v b="$skeleton_bytes" 'BEGIN { print a / b }')" 1.5
+}
+
+section_nodes() {
+  echo "== nodes: import-trc of many markers, import-htr of deep chains, listings of a deep scene"
+  cmake --build "$build" -j2 --target zarfileio_plugin scene_bench >/dev/null
+  local scene_bench=$build/bench/scene_bench
+  export ZARFILEIO_REGISTRY=$work/registry.json
+  local n file doc
+  for n in 40000 80000; do
+    file=$work/markers_$n.trc doc=$work/markers_$n.json
+    "$scene_bench" generate-markers "$n" "$file"
+    rm -f "$doc"
+    measure "import-trc of $n markers x 10 frames" "$(stat -c %s "$file")" - \
+      "$tool" import-trc --no-prompts --scene "$doc" "$file"
+    echo "    $(awk -v s="$last_cpu" -v n="$n" 'BEGIN { printf "%.1f", s / n * 1e6 }') us CPU per marker"
+  done
+  for n in 8000 16000; do
+    file=$work/chain_$n.htr doc=$work/chain_$n.json
+    "$scene_bench" generate-chain "$n" "$file"
+    rm -f "$doc"
+    measure "import-htr of a chain $n deep" "$(stat -c %s "$file")" - \
+      "$tool" import-htr --no-prompts --scene "$doc" "$file"
+    echo "    $(awk -v s="$last_cpu" -v n="$n" 'BEGIN { printf "%.1f", s / n * 1e6 }') us CPU per segment"
+    echo "    scene info: $("$tool" scene info "$doc" | wc -c) bytes;" \
+      "htr info: $("$tool" htr info "$file" | wc -c) bytes for $n nodes"
+  done
+  echo "  target: the same time per node at every size; listings linear in the node count"
 }
 
 selected=("$@")

@@ -111,6 +111,7 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
   session->host_ = std::make_unique<modra::host::Host>();
+  session->documentLock_ = modra::host::LockSceneDocument(options.scene);
   if (PathExists(options.scene)) {
     auto scene = std::make_unique<modra::host::Scene>();
     error = modra::host::LoadSceneDocument(options.scene, *scene);

@@ -27,6 +27,7 @@
 
 #include "cli/plugin_loader.h"
 #include "cli/stored_options.h"
+#include "modra/file_lock.h"
 #include "modra/host.h"
 
 namespace zar::cli {
@@ -132,6 +133,8 @@ class HostSession {
   std::function<void(const modra::host::ShownEvent&)> observer_;
   bool newScene_ = false;
   bool selectionChosen_ = false;  // SelectNode has replaced the document's selection
+  // The scene document, locked from its load to its save.
+  std::unique_ptr<modra::host::FileLock> documentLock_;
   // Declared first so that it is destroyed last: the host may still call plug-in objects.
   std::unique_ptr<LoadedPlugin> plugin_;
   std::unique_ptr<modra::host::Host> host_;

@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/file_kind.h"
 #include "cli/file_report.h"
+#include "cli/tree_indent.h"
 #include "filelib/number_text.h"
 #include "filelib/zar_filelib.h"
 
@@ -106,7 +107,7 @@ void PrintTree(const HTRSegment& top, std::unordered_set<const HTRSegment*>& pri
     if (!printed.insert(segment).second) continue;
     const auto base = segment->BaseTranslation();
     const auto& rotation = segment->BaseRotation();
-    std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << segment->Name()
+    std::cout << TreeIndent(depth) << segment->Name()
               << (segment->IsRoot() ? " (root)" : "") << "  base " << Fixed(base.X(), 6) << ' '
               << Fixed(base.Y(), 6) << ' ' << Fixed(base.Z(), 6) << "  rotation(rad) "
               << Fixed(rotation.X(), 6) << ' ' << Fixed(rotation.Y(), 6) << ' '

@@ -12,6 +12,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/input_file.h"
+#include "cli/tree_indent.h"
 #include "modra/scene.h"
 #include "modra/scene_document.h"
 
@@ -60,7 +61,7 @@ std::string RotationKind(modra::Controller* controller) {
 }
 
 // Prints the tree below the root, children in order, indented by depth (without recursion, so a
-// very deep hierarchy prints too).
+// very deep hierarchy prints too, in output linear in its number of nodes).
 void PrintTree(Scene& scene) {
   const std::vector<std::uint32_t>& selection = scene.selection();
   std::vector<std::pair<Node*, int>> stack;
@@ -69,7 +70,7 @@ void PrintTree(Scene& scene) {
   while (!stack.empty()) {
     auto [node, depth] = stack.back();
     stack.pop_back();
-    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    std::string line = TreeIndent(depth);
     line += node->name() + "  " + ObjectKind(*node);
     if (modra::host::TransformController* t = node->transform()) {
       line += "  position keys " + Keys(t->position());

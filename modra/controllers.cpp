@@ -18,15 +18,16 @@ TickTime KeyTimeAt(const Map& keys, int index) {
 // Removes the key at t; the bounds test keeps a miss cheap (the importers clear every tick of
 // their keying window).
 template <class Map>
-void EraseKey(Map& keys, TickTime t) {
+void EraseKey(Map& keys, KeyCursor<Map>& cursor, TickTime t) {
   if (keys.empty() || t < keys.begin()->first || t > keys.rbegin()->first) return;
+  cursor.Reset();
   keys.erase(t);
 }
 
 // The keys around t and the blend between them: (before, after, u in [0, 1]).
 template <class Map>
-auto Bracket(const Map& keys, TickTime t) {
-  auto after = keys.lower_bound(t);
+auto Bracket(const Map& keys, const KeyCursor<Map>& cursor, TickTime t) {
+  typename Map::const_iterator after = cursor.LowerBound(keys, t);
   if (after == keys.end()) {
     auto last = std::prev(keys.end());
     return std::make_tuple(last, last, 0.0);
@@ -91,6 +92,10 @@ Quat Slerp(const Quat& a, const Quat& b, double u) {
 
 bool ControllerBase::Animating() const { return scene_.animate().on; }
 
+void ControllerBase::Changed() {
+  if (owner_ != nullptr) owner_->LocalChanged();
+}
+
 void ControllerBase::DeleteController() {
   if (installed_ || !scene_.Owns(this)) return;
   scene_.DestroyEntity(this);
@@ -108,7 +113,7 @@ PointController::PointController(Scene& scene, ControllerValueKind kind)
 
 Point3 PointController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   return {Lerp(before->second.x, after->second.x, u), Lerp(before->second.y, after->second.y, u),
           Lerp(before->second.z, after->second.z, u)};
@@ -123,11 +128,12 @@ void PointController::SetControllerValue(TickTime t, const void* value, int, int
   const Point3 given = *static_cast<const Point3*>(value);
   const Point3 now = Evaluate(t);
   const bool scale = kind_ == ControllerValueKind::kScale;
+  Changed();
   Point3 target = given;
   if (method == kValueRelative)
     target = scale ? Point3(now.x * given.x, now.y * given.y, now.z * given.z) : now + given;
   if (Animating()) {
-    keys_[t] = target;
+    SetKeyAt(keys_, t, target);
   } else if (keys_.empty()) {
     value_ = target;
   } else {
@@ -147,13 +153,18 @@ void PointController::ControllerValue(TickTime t, void* value) {
   if (value != nullptr) *static_cast<Point3*>(value) = Evaluate(t);
 }
 
-void PointController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void PointController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime PointController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 void PointController::CopyController(Controller* from) {
   auto* other = dynamic_cast<PointController*>(from);
   if (other == nullptr || other == this || other->kind_ != kind_) return;
+  Changed();
+  cursor_.Reset();
   keys_ = other->keys_;
   value_ = other->value_;
 }
@@ -203,13 +214,16 @@ void RotationController::CopyController(Controller* from) {
 
 // ---------------------------------------------------------------------------------------------
 
-void EulerRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void EulerRotationController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime EulerRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 EulerRotationController::Angles EulerRotationController::EvaluateAngles(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   Angles out{};
   for (std::size_t i = 0; i < 3; ++i) out[i] = Lerp(before->second[i], after->second[i], u);
@@ -231,20 +245,27 @@ std::vector<std::pair<TickTime, Quat>> EulerRotationController::QuatKeys() const
 void EulerRotationController::SetKey(TickTime t, const Quat& q) {
   Angles a{};
   QuatToEuler(q, a.data());
-  keys_[t] = a;
+  Changed();
+  SetKeyAt(keys_, t, a);
 }
 
-void EulerRotationController::SetConstant(const Quat& q) { QuatToEuler(q, value_.data()); }
+void EulerRotationController::SetConstant(const Quat& q) {
+  Changed();
+  QuatToEuler(q, value_.data());
+}
 
 // ---------------------------------------------------------------------------------------------
 
-void TcbRotationController::RemoveKeyAt(TickTime t) { EraseKey(keys_, t); }
+void TcbRotationController::RemoveKeyAt(TickTime t) {
+  Changed();
+  EraseKey(keys_, cursor_, t);
+}
 
 TickTime TcbRotationController::KeyTime(int index) { return KeyTimeAt(keys_, index); }
 
 Quat TcbRotationController::Evaluate(TickTime t) const {
   if (keys_.empty()) return value_;
-  const auto [before, after, u] = Bracket(keys_, t);
+  const auto [before, after, u] = Bracket(keys_, cursor_, t);
   if (before == after) return before->second;
   return Slerp(before->second, after->second, u);
 }
@@ -263,17 +284,36 @@ TransformController::TransformController(Scene& scene, PointController* position
 
 void TransformController::Install(PointController* position, RotationController* rotation,
                                   PointController* scale) {
+  Changed();
   for (ControllerBase* c :
        {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
         static_cast<ControllerBase*>(scale_)})
-    if (c != nullptr) c->set_installed(false);
+    if (c != nullptr) {
+      c->set_installed(false);
+      c->set_owner(nullptr);
+    }
   position_ = position;
   rotation_ = rotation;
   scale_ = scale;
   for (ControllerBase* c :
        {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
         static_cast<ControllerBase*>(scale_)})
-    if (c != nullptr) c->set_installed(true);
+    if (c != nullptr) {
+      c->set_installed(true);
+      c->set_owner(node_);
+    }
+}
+
+void TransformController::set_node(Node* node) {
+  node_ = node;
+  for (ControllerBase* c :
+       {static_cast<ControllerBase*>(position_), static_cast<ControllerBase*>(rotation_),
+        static_cast<ControllerBase*>(scale_)})
+    if (c != nullptr) c->set_owner(node_);
+}
+
+void TransformController::Changed() {
+  if (node_ != nullptr) node_->LocalChanged();
 }
 
 int TransformController::ReplaceRotationController(Controller* rotation) {
@@ -282,11 +322,14 @@ int TransformController::ReplaceRotationController(Controller* rotation) {
   if (replacement == nullptr || replacement->installed() || !scene_.Owns(replacement) ||
       replacement == rotation_)
     return 0;
+  Changed();
   RotationController* old = rotation_;
   rotation_ = replacement;
   replacement->set_installed(true);
+  replacement->set_owner(node_);
   if (old != nullptr) {
     old->set_installed(false);
+    old->set_owner(nullptr);
     scene_.DestroyEntity(old);
   }
   return 1;
@@ -294,9 +337,11 @@ int TransformController::ReplaceRotationController(Controller* rotation) {
 
 void TransformController::RemovePositionController() {
   if (position_ == nullptr) return;
+  Changed();
   PointController* old = position_;
   position_ = nullptr;
   old->set_installed(false);
+  old->set_owner(nullptr);
   scene_.DestroyEntity(old);
 }
 

@@ -1,7 +1,6 @@
 #include "modra/registry.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +13,7 @@
 #include <system_error>
 
 #include "filelib/output_file.h"
+#include "modra/file_lock.h"
 
 namespace modra::host {
 namespace {
@@ -145,35 +145,6 @@ bool FromJson(const Json& j, KeyNode& node, const std::string& where, int depth,
   }
   return true;
 }
-
-// An flock held for the life of the object.
-class FileLock {
- public:
-  FileLock(const std::string& file, bool exclusive) {
-    fd_ = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) return;
-    int rc;
-    do {
-      rc = ::flock(fd_, exclusive ? LOCK_EX : LOCK_SH);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~FileLock() {
-    if (fd_ >= 0) {
-      ::flock(fd_, LOCK_UN);
-      ::close(fd_);
-    }
-  }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 }  // namespace
 

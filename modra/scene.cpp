@@ -129,11 +129,14 @@ bool Node::IsSelfOrAncestorOf(const Node* other) const {
   return false;
 }
 
+void Node::SetNodeName(const char* name) { scene_.Rename(this, name ? name : ""); }
+
 void Node::LinkChild(SceneNode* child, int keepWorldPosition) {
   auto* node = dynamic_cast<Node*>(child);
-  if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_ ||
-      node->IsSelfOrAncestorOf(this))
-    return;
+  if (node == nullptr || node->IsRoot() || &node->scene_ != &scene_) return;
+  // A node without children is nobody's ancestor: linking a new leaf costs the same at any depth.
+  if (node == this || (!node->children_.empty() && node->IsSelfOrAncestorOf(this))) return;
+  node->LocalChanged();
   const TickTime now = scene_.currentTime();
   const Matrix3 world = node->NodeTransform(now);
   if (node->parent_ != nullptr) {
@@ -162,15 +165,33 @@ void Node::SetLocal(TickTime t, const Matrix3& local) {
     c->SetControllerValue(t, &position, 1, kValueAbsolute);
 }
 
+void Node::LocalChanged() {
+  if (worldRevision_ == scene_.worldRevision()) scene_.WorldsChanged();
+}
+
 Matrix3 Node::NodeTransform(TickTime t) {
   if (IsRoot()) return Matrix3::Identity();
-  if (parent_ == nullptr || parent_->IsRoot()) return Local(t);
-  // local * parentWorld, composed from the top down without recursion, so that a scene document
-  // with a very deep hierarchy cannot exhaust the stack.
-  std::vector<const Node*> chain;
-  for (const Node* n = this; n != nullptr && !n->IsRoot(); n = n->parent_) chain.push_back(n);
-  Matrix3 world = chain.back()->Local(t);
-  for (std::size_t i = chain.size() - 1; i-- > 0;) world = chain[i]->Local(t) * world;
+  // local * parentWorld, composed from the top down without recursion (so that a very deep
+  // hierarchy cannot exhaust the stack), starting below the nearest node that remembers its
+  // world at t; every node passed remembers its own.
+  const std::uint64_t revision = scene_.worldRevision();
+  auto known = [&](const Node* n) { return n->worldRevision_ == revision && n->worldTime_ == t; };
+  if (known(this)) return world_;
+  std::vector<Node*> chain;
+  Node* top = this;
+  for (; top != nullptr && !top->IsRoot() && !known(top); top = top->parent_) chain.push_back(top);
+  std::size_t i = chain.size();
+  Matrix3 world;
+  if (top != nullptr && !top->IsRoot()) {
+    world = top->world_;
+  } else {
+    world = chain[--i]->Local(t);
+    chain[i]->Remember(t, revision, world);
+  }
+  while (i-- > 0) {
+    world = chain[i]->Local(t) * world;
+    chain[i]->Remember(t, revision, world);
+  }
   return world;
 }
 
@@ -258,9 +279,47 @@ Node* Scene::FindByHandle(std::uint32_t handle) const {
 }
 
 Node* Scene::FindByName(const std::string& name) const {
-  for (Node* n : order_)
-    if (n->name() == name) return n;
-  return nullptr;
+  auto it = byName_.find(name);
+  return it == byName_.end() || it->second.empty() ? nullptr : it->second.front();
+}
+
+namespace {
+
+// A name without its trailing digits.
+std::string NameStem(const std::string& name) {
+  std::size_t end = name.size();
+  while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1]))) --end;
+  return name.substr(0, end);
+}
+
+}  // namespace
+
+void Scene::Unindex(Node* node) {
+  if (auto it = byName_.find(node->name_); it != byName_.end()) {
+    auto& list = it->second;
+    list.erase(std::remove(list.begin(), list.end(), node), list.end());
+    if (list.empty()) byName_.erase(it);
+  }
+  // The name is free again: numbering of its stem starts over.
+  firstFreeNumber_.erase(NameStem(node->name_));
+}
+
+void Scene::Rename(Node* node, std::string name) {
+  if (node->IsRoot()) {
+    node->name_ = std::move(name);
+    return;
+  }
+  if (node->sequence_ != 0) {
+    Unindex(node);
+  } else {
+    node->sequence_ = nextSequence_++;
+  }
+  node->name_ = std::move(name);
+  auto& list = byName_[node->name_];
+  const std::uint64_t sequence = node->sequence_;
+  list.insert(std::upper_bound(list.begin(), list.end(), sequence,
+                               [](std::uint64_t s, const Node* n) { return s < n->sequence_; }),
+              node);
 }
 
 SceneEntity* Scene::MakeEntity(SuperClassId superClass, ClassId classId) {
@@ -286,6 +345,7 @@ Node* Scene::MakeNodeWithHandle(std::uint32_t handle) {
   owned_.push_back(std::move(node));
   order_.push_back(raw);
   byHandle_[handle] = raw;
+  Rename(raw, "");
   raw->parent_ = root_.get();
   root_->children_.push_back(raw);
   if (handle >= nextHandle_) nextHandle_ = handle + 1;
@@ -296,18 +356,20 @@ Node* Scene::MakeNode(SceneObjectImpl* object, const std::string& name) {
   if (object != nullptr && (object->usedByNode() || !Owns(object))) return nullptr;
   Node* node = MakeNodeWithHandle(nextHandle_);
   if (node == nullptr) return nullptr;
-  node->name_ = name.empty() ? UniqueName(object ? object->KindName() + "001" : "Node001") : name;
+  Rename(node, name.empty() ? UniqueName(object ? object->KindName() + "001" : "Node001") : name);
   node->object_ = object;
   if (object != nullptr) object->set_usedByNode(true);
   node->transform_ = std::make_unique<host::TransformController>(
       *this, Adopt(std::make_unique<PointController>(*this, ControllerValueKind::kPosition)),
       Adopt(std::make_unique<EulerRotationController>(*this)),
       Adopt(std::make_unique<PointController>(*this, ControllerValueKind::kScale)));
+  node->transform_->set_node(node);
   return node;
 }
 
 void Scene::RemoveNode(Node* node) {
   if (node == nullptr || node->IsRoot() || FindByHandle(node->handle_) != node) return;
+  node->LocalChanged();
   for (Node* c : node->children_) {
     c->parent_ = root_.get();
     root_->children_.push_back(c);
@@ -330,6 +392,7 @@ void Scene::RemoveNode(Node* node) {
   }
   if (node->object_ != nullptr) DestroyEntity(node->object_);
   byHandle_.erase(node->handle_);
+  Unindex(node);
   order_.erase(std::remove(order_.begin(), order_.end(), node), order_.end());
   owned_.erase(std::remove_if(owned_.begin(), owned_.end(),
                               [node](const std::unique_ptr<Node>& n) { return n.get() == node; }),
@@ -346,19 +409,24 @@ bool Scene::AttachObject(Node* node, SceneObjectImpl* object) {
 }
 
 void Scene::SetTransform(Node* node, std::unique_ptr<host::TransformController> transform) {
-  if (node != nullptr) node->transform_ = std::move(transform);
+  if (node == nullptr) return;
+  node->LocalChanged();
+  node->transform_ = std::move(transform);
+  if (node->transform_) node->transform_->set_node(node);
 }
 
 void Scene::SetChildren(Node* parent, const std::vector<Node*>& children) {
+  for (Node* c : parent->children_) c->LocalChanged();
+  for (Node* c : children) c->LocalChanged();
   parent->children_ = children;
   for (Node* c : children) c->parent_ = parent;
 }
 
 std::string Scene::UniqueName(const std::string& name) const {
   if (FindByName(name) == nullptr) return name;
-  std::string stem = name;
-  while (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back()))) stem.pop_back();
-  for (unsigned n = 1;; ++n) {
+  const std::string stem = NameStem(name);
+  unsigned& n = firstFreeNumber_.try_emplace(stem, 1u).first->second;
+  for (;; ++n) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%03u", n);
     std::string candidate = stem + digits;

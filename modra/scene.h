@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 
 namespace modra::host {
 
+class Node;
 class Scene;
 
 // Animate or set-key mode: the present state and the states saved by nested suspensions.
@@ -39,6 +41,47 @@ struct ModeState {
   }
 };
 
+// Where the last evaluation of a key map found the first key at or after its time. Evaluating at
+// a later time steps on from there instead of searching again, so sampling a track in time order
+// is one pass over its keys. Reset it whenever a key may have been erased.
+template <class Map>
+class KeyCursor {
+ public:
+  using Iterator = typename Map::const_iterator;
+
+  // The first key at or after t (end() when none), as Map::lower_bound answers.
+  Iterator LowerBound(const Map& keys, TickTime t) const {
+    if (valid_) {
+      Iterator it = at_;
+      for (int step = 0; step < kSteps && it != keys.end() && it->first < t; ++step) ++it;
+      if ((it == keys.end() || it->first >= t) &&
+          (it == keys.begin() || std::prev(it)->first < t)) {
+        at_ = it;
+        return it;
+      }
+    }
+    at_ = keys.lower_bound(t);
+    valid_ = true;
+    return at_;
+  }
+  void Reset() { valid_ = false; }
+
+ private:
+  static constexpr int kSteps = 4;
+  mutable Iterator at_{};
+  mutable bool valid_ = false;
+};
+
+// Sets the key at t; a key after the last one (as keys are made in time order) is added without
+// a search.
+template <class Map>
+void SetKeyAt(Map& keys, TickTime t, const typename Map::mapped_type& value) {
+  if (keys.empty() || keys.rbegin()->first < t)
+    keys.emplace_hint(keys.end(), t, value);
+  else
+    keys[t] = value;
+}
+
 // Common part of every controller the scene makes.
 class ControllerBase : public Controller {
  public:
@@ -58,16 +101,21 @@ class ControllerBase : public Controller {
   void set_installed(bool installed) { installed_ = installed; }
   // Values ignored because the controller was locked.
   int refusedValues() const { return refusedValues_; }
+  // The node whose transform holds this controller, if any.
+  void set_owner(Node* owner) { owner_ = owner; }
 
  protected:
   bool Animating() const;
   void CountRefusal() { ++refusedValues_; }
+  // Called whenever the controller's values change: the owner's world transforms are stale.
+  void Changed();
 
   Scene& scene_;
 
  private:
   SuperClassId superClass_;
   ClassId classId_;
+  Node* owner_ = nullptr;
   bool locked_ = false;
   bool installed_ = false;
   int refusedValues_ = 0;
@@ -88,14 +136,22 @@ class PointController : public ControllerBase {
 
   Point3 Evaluate(TickTime t) const;
   const std::map<TickTime, Point3>& keys() const { return keys_; }
-  std::map<TickTime, Point3>& mutable_keys() { return keys_; }
+  std::map<TickTime, Point3>& mutable_keys() {
+    Changed();
+    cursor_.Reset();
+    return keys_;
+  }
   Point3 constant() const { return value_; }
-  void set_constant(const Point3& value) { value_ = value; }
+  void set_constant(const Point3& value) {
+    Changed();
+    value_ = value;
+  }
 
  private:
   ControllerValueKind kind_;
   Point3 value_;
   std::map<TickTime, Point3> keys_;
+  KeyCursor<std::map<TickTime, Point3>> cursor_;
 };
 
 // Common part of the rotation controllers: values are host quaternions.
@@ -131,17 +187,29 @@ class EulerRotationController : public RotationController {
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
   void SetKey(TickTime t, const Quat& q) override;
   void SetConstant(const Quat& q) override;
-  void ClearKeys() override { keys_.clear(); }
+  void ClearKeys() override {
+    Changed();
+    cursor_.Reset();
+    keys_.clear();
+  }
 
   Angles EvaluateAngles(TickTime t) const;
   const std::map<TickTime, Angles>& keys() const { return keys_; }
-  std::map<TickTime, Angles>& mutable_keys() { return keys_; }
+  std::map<TickTime, Angles>& mutable_keys() {
+    Changed();
+    cursor_.Reset();
+    return keys_;
+  }
   Angles constant() const { return value_; }
-  void set_constant(const Angles& value) { value_ = value; }
+  void set_constant(const Angles& value) {
+    Changed();
+    value_ = value;
+  }
 
  private:
   Angles value_{0.0f, 0.0f, 0.0f};
   std::map<TickTime, Angles> keys_;
+  KeyCursor<std::map<TickTime, Angles>> cursor_;
 };
 
 // TCB rotation: one quaternion per key, interpolated by spherical linear interpolation along
@@ -156,17 +224,32 @@ class TcbRotationController : public RotationController {
   TickTime KeyTime(int index) override;
   Quat Evaluate(TickTime t) const override;
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
-  void SetKey(TickTime t, const Quat& q) override { keys_[t] = q; }
-  void SetConstant(const Quat& q) override { value_ = q; }
-  void ClearKeys() override { keys_.clear(); }
+  void SetKey(TickTime t, const Quat& q) override {
+    Changed();
+    SetKeyAt(keys_, t, q);
+  }
+  void SetConstant(const Quat& q) override {
+    Changed();
+    value_ = q;
+  }
+  void ClearKeys() override {
+    Changed();
+    cursor_.Reset();
+    keys_.clear();
+  }
 
   const std::map<TickTime, Quat>& keys() const { return keys_; }
-  std::map<TickTime, Quat>& mutable_keys() { return keys_; }
+  std::map<TickTime, Quat>& mutable_keys() {
+    Changed();
+    cursor_.Reset();
+    return keys_;
+  }
   Quat constant() const { return value_; }
 
  private:
   Quat value_;
   std::map<TickTime, Quat> keys_;
+  KeyCursor<std::map<TickTime, Quat>> cursor_;
 };
 
 // A node's transform controller. Its sub-controllers belong to the scene's pool.
@@ -197,9 +280,15 @@ class TransformController : public TransformControl {
   void set_classId(ClassId id) { classId_ = id; }
   // Used when a scene document is loaded.
   void Install(PointController* position, RotationController* rotation, PointController* scale);
+  // The node this controller belongs to (its sub-controllers report their changes to it).
+  void set_node(Node* node);
 
  private:
+  // The node's world transforms are stale after a change of sub-controllers.
+  void Changed();
+
   Scene& scene_;
+  Node* node_ = nullptr;
   ClassId classId_ = kTransformClassId;
   PointController* position_ = nullptr;
   RotationController* rotation_ = nullptr;
@@ -289,7 +378,7 @@ class Node : public SceneNode {
   Node(Scene& scene, std::uint32_t handle);
 
   const char* NodeName() override { return name_.c_str(); }
-  void SetNodeName(const char* name) override { name_ = name ? name : ""; }
+  void SetNodeName(const char* name) override;
   std::uint32_t NodeHandle() override { return handle_; }
   SceneNode* ParentNode() override { return parent_; }
   int ChildCount() override { return static_cast<int>(children_.size()); }
@@ -324,15 +413,24 @@ class Node : public SceneNode {
   TickTime boneModeTime() const { return boneModeTime_; }
   // True when `other` is this node or lies below it.
   bool IsSelfOrAncestorOf(const Node* other) const;
+  // The node's local transform or its place in the tree is about to change: world transforms
+  // remembered for it and its subtree are dropped.
+  void LocalChanged();
 
  private:
   friend class Scene;
   Matrix3 Local(TickTime t) const;
   // Sets the node's position, rotation and scale at t so that its local transform is `local`.
   void SetLocal(TickTime t, const Matrix3& local);
+  void Remember(TickTime t, std::uint64_t revision, const Matrix3& world) {
+    world_ = world;
+    worldTime_ = t;
+    worldRevision_ = revision;
+  }
 
   Scene& scene_;
   std::uint32_t handle_;
+  std::uint64_t sequence_ = 0;  // creation order
   std::string name_;
   Node* parent_ = nullptr;
   std::vector<Node*> children_;
@@ -344,6 +442,12 @@ class Node : public SceneNode {
   int showBoneLinks_ = 1;
   int boneMode_ = 0;
   TickTime boneModeTime_ = 0;
+  // The world transform last computed, at worldTime_, valid while the scene's world revision is
+  // worldRevision_. A child's world is its local transform times this, so a chain of nodes
+  // evaluated at one time costs one local transform per node.
+  Matrix3 world_;
+  TickTime worldTime_ = 0;
+  std::uint64_t worldRevision_ = 0;
 };
 
 class Scene {
@@ -386,6 +490,8 @@ class Scene {
   // `name` if no node has it, else its stem (trailing digits removed) with the first free
   // three-digit number.
   std::string UniqueName(const std::string& name) const;
+  // Gives `node` a new name, keeping the index by name up to date.
+  void Rename(Node* node, std::string name);
 
   // Time and units.
   int frameRate() const { return frameRate_; }
@@ -412,11 +518,27 @@ class Scene {
   std::uint32_t nextHandle() const { return nextHandle_; }
   void set_nextHandle(std::uint32_t next) { nextHandle_ = next; }
 
+  // World transforms nodes remember are valid while this stays the same. A change to a node
+  // whose world is remembered moves it on (and so drops every remembered world); a change to any
+  // other node cannot affect a remembered world (those are computed down from the top, so every
+  // node above a remembered one is remembered too) and leaves it.
+  std::uint64_t worldRevision() const { return worldRevision_; }
+  void WorldsChanged() { ++worldRevision_; }
+
  private:
+  // Takes `node` out of the index by name.
+  void Unindex(Node* node);
+
   std::unique_ptr<Node> root_;
   std::vector<std::unique_ptr<Node>> owned_;
   std::vector<Node*> order_;
   std::unordered_map<std::uint32_t, Node*> byHandle_;
+  // The nodes of each name, in creation order.
+  std::unordered_map<std::string, std::vector<Node*>> byName_;
+  // For a name stem: every number below it makes a name that is taken (UniqueName starts there).
+  mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
+  std::uint64_t nextSequence_ = 1;
+  std::uint64_t worldRevision_ = 1;
   std::unordered_map<const SceneEntity*, std::unique_ptr<SceneEntity>> pool_;
   std::uint32_t nextHandle_ = 1;
   int frameRate_ = 30;

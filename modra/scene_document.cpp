@@ -1,19 +1,23 @@
 #include "modra/scene_document.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <simdjson.h>
 #include <unordered_map>
 #include <unordered_set>
+
+#include "filelib/output_file.h"
+#include "modra/byte_text.h"
+#include "modra/json_stream.h"
 
 namespace modra::host {
 namespace {
@@ -21,6 +25,14 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr const char* kFormat = "zarfileio-scene";
+// Version 1 holds every key as a JSON array and every name as a JSON string. Version 2 adds keys
+// as binary arrays and names that are not UTF-8 as base64; a document that needs neither is
+// written as version 1, so that it stays what older builds read.
+constexpr int kTextVersion = 1;
+constexpr int kBinaryVersion = 2;
+// Controllers with more keys than this hold them as binary arrays: "times" (signed 32-bit
+// ticks) and "values" (3 or 4 single-precision floats per key), little-endian, in base64.
+constexpr std::size_t kMostTextKeys = 16;
 
 // A problem found while reading a document; caught at the top and turned into the message.
 struct DocumentError {
@@ -44,6 +56,45 @@ Json QuatJson(const Quat& q) {
 }
 
 Json ClassIdJson(ClassId id) { return Json::array({id.a, id.b}); }
+
+// A name: a JSON string when it is UTF-8, else {"base64": its bytes}.
+Json ByteTextJson(const std::string& text) {
+  if (IsValidUtf8(text)) return text;
+  std::string encoded;
+  AppendBase64(text, encoded);
+  return {{"base64", encoded}};
+}
+
+void AppendLittleEndian(std::uint32_t v, std::string& out) {
+  const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
+                         static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+  out.append(bytes, 4);
+}
+
+std::uint32_t LittleEndianAt(const std::string& bytes, std::size_t offset) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
+  return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+         (std::uint32_t{b[3]} << 24);
+}
+
+// Binary keys: each key's tick and its `width` floats, bit for bit.
+template <class Map, class Floats>
+void AddBinaryKeys(const Map& keys, std::size_t width, Floats floats, Json& j) {
+  std::string times, values;
+  times.reserve(keys.size() * 4);
+  values.reserve(keys.size() * 4 * width);
+  for (const auto& [t, v] : keys) {
+    AppendLittleEndian(static_cast<std::uint32_t>(t), times);
+    const auto f = floats(v);
+    for (std::size_t i = 0; i < width; ++i) AppendLittleEndian(std::bit_cast<std::uint32_t>(f[i]), values);
+  }
+  std::string text;
+  AppendBase64(times, text);
+  j["times"] = std::move(text);
+  text.clear();
+  AppendBase64(values, text);
+  j["values"] = std::move(text);
+}
 
 // Reading helpers: each names what it reads in its failure message.
 const Json& Field(const Json& object, const char* name, const std::string& where) {
@@ -124,42 +175,109 @@ TickTime ReadTime(const Json& j, const std::string& what) {
                                            std::numeric_limits<TickTime>::max()));
 }
 
+std::string ReadBase64(const Json& j, const std::string& what) {
+  std::string bytes;
+  if (!j.is_string() || !DecodeBase64(j.get_ref<const std::string&>(), bytes))
+    Fail(what + " is not base64 text");
+  return bytes;
+}
+
+// A name written by ByteTextJson; `binaryForm` is set when it is in base64.
+std::string ReadByteText(const Json& j, const std::string& what, bool& binaryForm) {
+  if (j.is_string()) return j.get<std::string>();
+  if (j.is_object() && j.size() == 1 && j.contains("base64")) {
+    binaryForm = true;
+    return ReadBase64(j["base64"], what);
+  }
+  Fail(what + " is not a text");
+}
+
+// Binary keys into `map`; `make` turns a key's floats into its value.
+template <class Map, class Make>
+void ReadBinaryKeys(const Json& j, std::size_t width, Map& map, Make make,
+                    const std::string& where) {
+  const std::string times = ReadBase64(Field(j, "times", where), where + " times");
+  const std::string values = ReadBase64(Field(j, "values", where), where + " values");
+  const std::size_t count = times.size() / 4;
+  if (times.size() % 4 != 0 || values.size() != count * width * 4)
+    Fail(where + " times and values do not hold the same number of keys");
+  float f[4] = {};
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto t = static_cast<TickTime>(LittleEndianAt(times, k * 4));
+    if (!map.empty() && t <= map.rbegin()->first)
+      Fail(where + " key " + std::to_string(k) + " tick " + std::to_string(t) +
+           " does not come after the tick before it");
+    for (std::size_t i = 0; i < width; ++i)
+      f[i] = std::bit_cast<float>(LittleEndianAt(values, (k * width + i) * 4));
+    map.emplace_hint(map.end(), t, make(f));
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+// The keys of a controller into `j`: as "keys", one [tick, floats...] array per key, or, for
+// more than kMostTextKeys keys, as binary "times" and "values".
+template <class Map, class Floats>
+void AddKeys(const Map& keys, std::size_t width, Floats floats, Json& j) {
+  if (keys.size() > kMostTextKeys) {
+    AddBinaryKeys(keys, width, floats, j);
+    return;
+  }
+  Json list = Json::array();
+  for (const auto& [t, v] : keys) {
+    Json key = Json::array({t});
+    const auto f = floats(v);
+    for (std::size_t i = 0; i < width; ++i) key.push_back(FloatJson(f[i]));
+    list.push_back(std::move(key));
+  }
+  j["keys"] = std::move(list);
+}
+
+const auto kPointFloats = [](const Point3& p) { return std::array<float, 3>{p.x, p.y, p.z}; };
+const auto kAngleFloats = [](const EulerRotationController::Angles& a) { return a; };
+const auto kQuatFloats = [](const Quat& q) { return std::array<float, 4>{q.x, q.y, q.z, q.w}; };
+
 Json PointControllerJson(const PointController* c) {
   if (c == nullptr) return nullptr;
-  Json keys = Json::array();
-  for (const auto& [t, p] : c->keys())
-    keys.push_back(Json::array({t, FloatJson(p.x), FloatJson(p.y), FloatJson(p.z)}));
-  return {{"locked", c->locked()}, {"value", PointJson(c->constant())}, {"keys", keys}};
+  Json j = {{"locked", c->locked()}, {"value", PointJson(c->constant())}};
+  AddKeys(c->keys(), 3, kPointFloats, j);
+  return j;
 }
 
 Json RotationControllerJson(const RotationController* c) {
   if (c == nullptr) return nullptr;
-  Json keys = Json::array();
   Json j;
   if (auto* euler = dynamic_cast<const EulerRotationController*>(c)) {
-    for (const auto& [t, a] : euler->keys())
-      keys.push_back(Json::array({t, FloatJson(a[0]), FloatJson(a[1]), FloatJson(a[2])}));
     const auto v = euler->constant();
     j = {{"type", "euler"},
          {"value", Json::array({FloatJson(v[0]), FloatJson(v[1]), FloatJson(v[2])})}};
+    AddKeys(euler->keys(), 3, kAngleFloats, j);
   } else if (auto* tcb = dynamic_cast<const TcbRotationController*>(c)) {
-    for (const auto& [t, q] : tcb->keys())
-      keys.push_back(
-          Json::array({t, FloatJson(q.x), FloatJson(q.y), FloatJson(q.z), FloatJson(q.w)}));
     j = {{"type", "tcb"}, {"value", QuatJson(tcb->constant())}};
+    AddKeys(tcb->keys(), 4, kQuatFloats, j);
   }
   j["locked"] = c->locked();
-  j["keys"] = keys;
   return j;
+}
+
+// True when writing the node takes version 2: keys too many for text, or a name not UTF-8.
+bool NeedsBinaryVersion(Node& n) {
+  if (!IsValidUtf8(n.name())) return true;
+  for (const auto& [k, v] : n.userProperties())
+    if (!IsValidUtf8(k)) return true;
+  TransformController* t = n.transform();
+  if (t == nullptr) return false;
+  for (Controller* c : {static_cast<Controller*>(t->position()),
+                        static_cast<Controller*>(t->rotation()), static_cast<Controller*>(t->scale())})
+    if (c != nullptr && static_cast<std::size_t>(c->KeyCount()) > kMostTextKeys) return true;
+  return false;
 }
 
 Json NodeJson(Node& n) {
   Json j;
   j["handle"] = n.NodeHandle();
-  j["name"] = n.name();
+  j["name"] = ByteTextJson(n.name());
   Json children = Json::array();
   for (Node* c : n.children()) children.push_back(c->NodeHandle());
   j["children"] = children;
@@ -168,7 +286,8 @@ Json NodeJson(Node& n) {
   j["boneMode"] = n.boneMode();
   j["boneModeTime"] = n.boneModeTime();
   Json props = Json::array();
-  for (const auto& [k, v] : n.userProperties()) props.push_back(Json::array({k, FloatJson(v)}));
+  for (const auto& [k, v] : n.userProperties())
+    props.push_back(Json::array({ByteTextJson(k), FloatJson(v)}));
   j["userProperties"] = props;
   if (SceneObjectImpl* o = n.object()) {
     Json params = Json::array();
@@ -204,14 +323,31 @@ Json NodeJson(Node& n) {
 // ---------------------------------------------------------------------------------------------
 // Reading
 
+// True, and `binaryForm` set, when the controller holds its keys as binary arrays.
+bool HasBinaryKeys(const Json& j, bool& binaryForm) {
+  const bool binary = j.is_object() && !j.contains("keys") && j.contains("times");
+  binaryForm = binaryForm || binary;
+  return binary;
+}
+
+const auto kMakePoint = [](const float* f) { return Point3(f[0], f[1], f[2]); };
+const auto kMakeAngles = [](const float* f) {
+  return EulerRotationController::Angles{f[0], f[1], f[2]};
+};
+const auto kMakeQuat = [](const float* f) { return Quat(f[0], f[1], f[2], f[3]); };
+
 PointController* ReadPointController(Scene& scene, const Json& j, ControllerValueKind kind,
-                                     const std::string& where) {
+                                     bool& binaryForm, const std::string& where) {
   if (j.is_null()) return nullptr;
   auto* c = scene.Adopt(std::make_unique<PointController>(scene, kind));
   c->set_locked(ReadBool(Field(j, "locked", where), where + " locked"));
   c->set_constant(ReadPoint(Field(j, "value", where), where + " value"));
-  const Json& keys = Array(Field(j, "keys", where), where + " keys");
   auto& map = c->mutable_keys();
+  if (HasBinaryKeys(j, binaryForm)) {
+    ReadBinaryKeys(j, 3, map, kMakePoint, where);
+    return c;
+  }
+  const Json& keys = Array(Field(j, "keys", where), where + " keys");
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const std::string what = where + " key " + std::to_string(i);
     const Json& k = keys[i];
@@ -224,15 +360,19 @@ PointController* ReadPointController(Scene& scene, const Json& j, ControllerValu
   return c;
 }
 
-RotationController* ReadRotationController(Scene& scene, const Json& j, const std::string& where) {
+RotationController* ReadRotationController(Scene& scene, const Json& j, bool& binaryForm,
+                                           const std::string& where) {
   if (j.is_null()) return nullptr;
   const Json& type = Field(j, "type", where);
   RotationController* result = nullptr;
-  const Json& keys = Array(Field(j, "keys", where), where + " keys");
+  const bool binary = HasBinaryKeys(j, binaryForm);
+  static const Json kNoKeys = Json::array();
+  const Json& keys = binary ? kNoKeys : Array(Field(j, "keys", where), where + " keys");
   if (type == "euler") {
     auto* c = scene.Adopt(std::make_unique<EulerRotationController>(scene));
     const Json& v = Array(Field(j, "value", where), where + " value", 3);
     c->set_constant({ReadFloat(v[0], where), ReadFloat(v[1], where), ReadFloat(v[2], where)});
+    if (binary) ReadBinaryKeys(j, 3, c->mutable_keys(), kMakeAngles, where);
     for (std::size_t i = 0; i < keys.size(); ++i) {
       const std::string what = where + " key " + std::to_string(i);
       const Json& k = keys[i];
@@ -247,6 +387,7 @@ RotationController* ReadRotationController(Scene& scene, const Json& j, const st
   } else if (type == "tcb") {
     auto* c = scene.Adopt(std::make_unique<TcbRotationController>(scene));
     c->SetConstant(ReadQuat(Field(j, "value", where), where + " value"));
+    if (binary) ReadBinaryKeys(j, 4, c->mutable_keys(), kMakeQuat, where);
     for (std::size_t i = 0; i < keys.size(); ++i) {
       const std::string what = where + " key " + std::to_string(i);
       const Json& k = keys[i];
@@ -266,10 +407,9 @@ RotationController* ReadRotationController(Scene& scene, const Json& j, const st
   return result;
 }
 
-void ReadNode(Scene& scene, Node& node, const Json& j, const std::string& where) {
-  const Json& name = Field(j, "name", where);
-  if (!name.is_string()) Fail(where + " name is not a text");
-  node.SetNodeName(name.get<std::string>().c_str());
+// Reads a node entry; `binaryForm` is set when it holds keys or names in a form of version 2.
+void ReadNode(Scene& scene, Node& node, const Json& j, bool& binaryForm, const std::string& where) {
+  scene.Rename(&node, ReadByteText(Field(j, "name", where), where + " name", binaryForm));
   const std::string at = "node " + std::to_string(node.NodeHandle()) + " (" + node.name() + ")";
   node.SetDisplayColour(static_cast<std::uint32_t>(
       ReadInteger(Field(j, "colour", at), at + " colour", 0, 0xFFFFFFFF)));
@@ -280,10 +420,11 @@ void ReadNode(Scene& scene, Node& node, const Json& j, const std::string& where)
                    ReadTime(Field(j, "boneModeTime", at), at + " boneModeTime"));
   const Json& props = Array(Field(j, "userProperties", at), at + " userProperties");
   for (const Json& p : props) {
-    if (!p.is_array() || p.size() != 2 || !p[0].is_string())
+    if (!p.is_array() || p.size() != 2)
       Fail(at + " has a user property that is not [key, number]");
-    node.SetUserFloatProperty(p[0].get<std::string>().c_str(),
-                              ReadFloat(p[1], at + " user property " + p[0].get<std::string>()));
+    const std::string key = ReadByteText(p[0], at + " user property key", binaryForm);
+    const float value = ReadFloat(p[1], at + " user property " + key);
+    node.SetUserFloatProperty(key.c_str(), value);
   }
   const Json& object = Field(j, "object", at);
   if (!object.is_null()) {
@@ -328,10 +469,11 @@ void ReadNode(Scene& scene, Node& node, const Json& j, const std::string& where)
   }
   const std::string what = at + " transform";
   auto* position = ReadPointController(scene, Field(t, "position", what),
-                                       ControllerValueKind::kPosition, what + " position");
-  auto* rotation = ReadRotationController(scene, Field(t, "rotation", what), what + " rotation");
+                                       ControllerValueKind::kPosition, binaryForm, what + " position");
+  auto* rotation =
+      ReadRotationController(scene, Field(t, "rotation", what), binaryForm, what + " rotation");
   auto* scale = ReadPointController(scene, Field(t, "scale", what), ControllerValueKind::kScale,
-                                    what + " scale");
+                                    binaryForm, what + " scale");
   auto transform = std::make_unique<TransformController>(scene, position, rotation, scale);
   transform->set_classId(ReadClassId(Field(t, "classId", what), what + " classId"));
   transform->set_refusesRotation(
@@ -339,64 +481,108 @@ void ReadNode(Scene& scene, Node& node, const Json& j, const std::string& where)
   scene.SetTransform(&node, std::move(transform));
 }
 
-void ReadScene(const Json& doc, Scene& scene) {
-  if (!doc.is_object()) Fail("the document is not a JSON object");
-  const Json& format = Field(doc, "format", "the document");
+// Parses the values a document is read in. simdjson does the parsing (it takes long strings,
+// such as binary keys, at memory speed) and the tree it gives is copied into the JSON type the
+// reading code works on.
+class ValueParser {
+ public:
+  Json Parse(std::string_view text) {
+    simdjson::dom::element element;
+    if (const auto error = parser_.parse(text.data(), text.size(), true).get(element))
+      throw JsonStream::Error{simdjson::error_message(error)};
+    return ToJson(element);
+  }
+
+ private:
+  // Recursion is bounded by the parser's nesting limit.
+  static Json ToJson(simdjson::dom::element e) {
+    using Type = simdjson::dom::element_type;
+    switch (e.type()) {
+      case Type::ARRAY: {
+        const simdjson::dom::array items = e.get_array().value_unsafe();
+        Json array = Json::array();
+        for (simdjson::dom::element item : items) array.push_back(ToJson(item));
+        return array;
+      }
+      case Type::OBJECT: {
+        const simdjson::dom::object fields = e.get_object().value_unsafe();
+        Json object = Json::object();
+        for (const simdjson::dom::key_value_pair field : fields)
+          object[std::string(field.key)] = ToJson(field.value);
+        return object;
+      }
+      case Type::INT64:
+        return e.get_int64().value_unsafe();
+      case Type::UINT64:
+        return e.get_uint64().value_unsafe();
+      case Type::DOUBLE:
+        return e.get_double().value_unsafe();
+      case Type::STRING:
+        return std::string(e.get_string().value_unsafe());
+      case Type::BOOL:
+        return e.get_bool().value_unsafe();
+      case Type::NULL_VALUE:
+        break;
+    }
+    return nullptr;
+  }
+
+  simdjson::dom::parser parser_;
+};
+
+// The document's version, once its format is checked.
+int CheckFormat(const Json& head) {
+  const Json& format = Field(head, "format", "the document");
   if (format != kFormat)
     Fail("the document is not a scene (\"format\" is not \"zarfileio-scene\")");
-  if (ReadInteger(Field(doc, "version", "the document"), "version", 0, 1000) != 1)
-    Fail("the document's version is not 1");
-  if (!scene.nodes().empty()) Fail("the scene to load into is not empty");
+  const auto version =
+      static_cast<int>(ReadInteger(Field(head, "version", "the document"), "version", 0, 1000));
+  if (version != kTextVersion && version != kBinaryVersion)
+    Fail("the document's version is not 1 or 2");
+  return version;
+}
+
+// The document's settings (every member but "nodes") into the scene, once its nodes are read.
+void ReadSettings(const Json& head, Scene& scene) {
   const int fps = static_cast<int>(
-      ReadInteger(Field(doc, "frameRate", "the document"), "frameRate", 1, kTicksPerSecond));
+      ReadInteger(Field(head, "frameRate", "the document"), "frameRate", 1, kTicksPerSecond));
   scene.set_frameRate(fps);
-  scene.set_currentTime(ReadTime(Field(doc, "currentTime", "the document"), "currentTime"));
-  const Json& range = Array(Field(doc, "animationRange", "the document"), "animationRange", 2);
+  scene.set_currentTime(ReadTime(Field(head, "currentTime", "the document"), "currentTime"));
+  const Json& range = Array(Field(head, "animationRange", "the document"), "animationRange", 2);
   const TickTime start = ReadTime(range[0], "animationRange start");
   const TickTime end = ReadTime(range[1], "animationRange end");
   if (end < start) Fail("animationRange ends before it starts");
   scene.set_animationRange({start, end});
   const double mm =
-      ReadDouble(Field(doc, "millimetresPerUnit", "the document"), "millimetresPerUnit");
+      ReadDouble(Field(head, "millimetresPerUnit", "the document"), "millimetresPerUnit");
   if (!(mm > 0.0) || !std::isfinite(mm)) Fail("millimetresPerUnit is not a positive number");
   scene.set_millimetresPerUnit(mm);
+}
 
-  const Json& nodes = Array(Field(doc, "nodes", "the document"), "nodes");
-  std::vector<std::pair<Node*, const Json*>> made;
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    const std::string where = "node entry " + std::to_string(i);
-    const auto handle = static_cast<std::uint32_t>(
-        ReadInteger(Field(nodes[i], "handle", where), where + " handle", 1, 0xFFFFFFFE));
-    Node* node = scene.MakeNodeWithHandle(handle);
-    if (node == nullptr) Fail(where + " repeats handle " + std::to_string(handle));
-    made.emplace_back(node, &nodes[i]);
-  }
-  for (auto& [node, j] : made)
-    ReadNode(scene, *node, *j, "node entry with handle " + std::to_string(node->NodeHandle()));
-
-  // The tree: every node is the child of exactly one node and reachable from the root.
-  std::unordered_map<std::uint32_t, int> seenAsChild;
-  auto childrenOf = [&](const Json& list, const std::string& where) {
+// Links the tree: every node is the child of exactly one node and reachable from the root.
+void ReadTree(Scene& scene, const Json& rootChildren,
+              const std::vector<std::pair<Node*, std::vector<std::uint32_t>>>& childrenOf) {
+  std::unordered_set<std::uint32_t> seenAsChild;
+  auto resolve = [&](const std::vector<std::uint32_t>& handles, const std::string& where) {
     std::vector<Node*> out;
-    for (const Json& h : Array(list, where)) {
-      const auto handle = static_cast<std::uint32_t>(ReadInteger(h, where, 1, 0xFFFFFFFE));
+    out.reserve(handles.size());
+    for (std::uint32_t handle : handles) {
       Node* c = scene.FindByHandle(handle);
       if (c == nullptr)
         Fail(where + " names node " + std::to_string(handle) + ", which does not exist");
-      if (++seenAsChild[handle] > 1)
+      if (!seenAsChild.insert(handle).second)
         Fail("node " + std::to_string(handle) + " has more than one parent");
       out.push_back(c);
     }
     return out;
   };
-  std::vector<std::pair<Node*, std::vector<Node*>>> links;
-  links.emplace_back(&scene.root(),
-                     childrenOf(Field(doc, "rootChildren", "the document"), "rootChildren"));
-  for (auto& [node, j] : made)
-    links.emplace_back(
-        node, childrenOf(Field(*j, "children", "node " + std::to_string(node->NodeHandle())),
-                         "children of node " + std::to_string(node->NodeHandle())));
-  for (auto& [parent, children] : links) scene.SetChildren(parent, children);
+  std::vector<std::uint32_t> top;
+  for (const Json& h : Array(rootChildren, "rootChildren"))
+    top.push_back(static_cast<std::uint32_t>(ReadInteger(h, "rootChildren", 1, 0xFFFFFFFE)));
+  scene.SetChildren(&scene.root(), resolve(top, "rootChildren"));
+  for (const auto& [node, handles] : childrenOf)
+    scene.SetChildren(node, resolve(handles, "children of node " +
+                                                 std::to_string(node->NodeHandle())));
   std::size_t reached = 0;
   std::vector<Node*> stack{&scene.root()};
   std::unordered_set<Node*> visited{&scene.root()};
@@ -409,12 +595,68 @@ void ReadScene(const Json& doc, Scene& scene) {
       stack.push_back(c);
     }
   }
-  if (reached != made.size())
+  if (reached != childrenOf.size())
     Fail(
         "some nodes are not reachable from the root (a node is its own ancestor or has no parent)");
+}
+
+// Reads the document node by node: the settings are small JSON values, each node entry is
+// parsed on its own, so memory holds the scene and one node's text at a time.
+void ReadScene(JsonStream& in, Scene& scene) {
+  if (!in.Consume('{')) {
+    if (in.AtEnd()) throw JsonStream::Error{"the document is empty"};
+    Fail("the document is not a JSON object");
+  }
+  if (!scene.nodes().empty()) Fail("the scene to load into is not empty");
+  Json head = Json::object();
+  bool sawNodes = false;
+  bool binaryForm = false;  // some node holds keys or names in a form of version 2
+  ValueParser values;
+  std::vector<std::pair<Node*, std::vector<std::uint32_t>>> childrenOf;
+  if (!in.Consume('}')) {
+    do {
+      const Json name = values.Parse(in.Value());
+      if (!name.is_string()) throw JsonStream::Error{"a member name is not a string"};
+      in.Expect(':');
+      if (name != "nodes") {
+        head[name.get<std::string>()] = values.Parse(in.Value());
+        continue;
+      }
+      if (sawNodes) Fail("the document has \"nodes\" twice");
+      sawNodes = true;
+      // The format is checked first when it comes first (as written); members in another order
+      // are checked once the whole document is read.
+      if (head.contains("format") && head.contains("version")) CheckFormat(head);
+      in.Expect('[');
+      if (in.Consume(']')) continue;
+      std::size_t index = 0;
+      do {
+        const Json j = values.Parse(in.Value());
+        const std::string where = "node entry " + std::to_string(index++);
+        const auto handle = static_cast<std::uint32_t>(
+            ReadInteger(Field(j, "handle", where), where + " handle", 1, 0xFFFFFFFE));
+        Node* node = scene.MakeNodeWithHandle(handle);
+        if (node == nullptr) Fail(where + " repeats handle " + std::to_string(handle));
+        ReadNode(scene, *node, j, binaryForm, "node entry with handle " + std::to_string(handle));
+        std::vector<std::uint32_t> children;
+        const std::string of = "children of node " + std::to_string(handle);
+        for (const Json& h : Array(Field(j, "children", "node " + std::to_string(handle)), of))
+          children.push_back(static_cast<std::uint32_t>(ReadInteger(h, of, 1, 0xFFFFFFFE)));
+        childrenOf.emplace_back(node, std::move(children));
+      } while (in.Consume(','));
+      in.Expect(']');
+    } while (in.Consume(','));
+    in.Expect('}');
+  }
+  if (!in.AtEnd()) throw JsonStream::Error{"more text after the document"};
+  if (CheckFormat(head) < kBinaryVersion && binaryForm)
+    Fail("the document's version is 1, but it holds binary keys or base64 names");
+  ReadSettings(head, scene);
+  if (!sawNodes) Fail("the document has no \"nodes\"");
+  ReadTree(scene, Field(head, "rootChildren", "the document"), childrenOf);
 
   std::vector<std::uint32_t> selection;
-  for (const Json& h : Array(Field(doc, "selection", "the document"), "selection")) {
+  for (const Json& h : Array(Field(head, "selection", "the document"), "selection")) {
     const auto handle = static_cast<std::uint32_t>(ReadInteger(h, "selection", 1, 0xFFFFFFFE));
     if (scene.FindByHandle(handle) == nullptr)
       Fail("selection names node " + std::to_string(handle) + ", which does not exist");
@@ -422,16 +664,73 @@ void ReadScene(const Json& doc, Scene& scene) {
   }
   scene.set_selection(std::move(selection));
   const auto next = static_cast<std::uint32_t>(
-      ReadInteger(Field(doc, "nextHandle", "the document"), "nextHandle", 1, 0xFFFFFFFF));
+      ReadInteger(Field(head, "nextHandle", "the document"), "nextHandle", 1, 0xFFFFFFFF));
   if (next > scene.nextHandle()) scene.set_nextHandle(next);
 }
 
-}  // namespace
+std::string ReadProblem(JsonStream& in, Scene& scene) {
+  try {
+    ReadScene(in, scene);
+    return "";
+  } catch (const DocumentError& e) {
+    return e.message;
+  } catch (const JsonStream::Error& e) {
+    return "not valid JSON (" + e.message + ")";
+  } catch (const Json::parse_error& e) {
+    return "not valid JSON (" + std::string(e.what()) + ")";
+  } catch (const Json::exception& e) {
+    return "unexpected content (" + std::string(e.what()) + ")";
+  } catch (const std::bad_alloc&) {
+    return "too large to load";
+  }
+}
 
-std::string SceneToText(Scene& scene) {
+// Appends the compact text of `j`, as Json::dump() writes it, but long strings that need no
+// escaping (binary keys in base64) go straight to the text instead of through the escaper.
+void AppendJson(const Json& j, std::string& out) {
+  if (j.is_object()) {
+    char separator = '{';
+    for (const auto& [key, value] : j.items()) {
+      out += separator;
+      out += Json(key).dump();
+      out += ':';
+      AppendJson(value, out);
+      separator = ',';
+    }
+    out += j.empty() ? "{}" : "}";
+  } else if (j.is_array()) {
+    char separator = '[';
+    for (const Json& item : j) {
+      out += separator;
+      AppendJson(item, out);
+      separator = ',';
+    }
+    out += j.empty() ? "[]" : "]";
+  } else if (j.is_string() && j.get_ref<const std::string&>().size() > 64 &&
+             std::all_of(j.get_ref<const std::string&>().begin(),
+                         j.get_ref<const std::string&>().end(), [](char c) {
+                           return c >= ' ' && c <= '~' && c != '"' && c != '\\';
+                         })) {
+    out += '"';
+    out += j.get_ref<const std::string&>();
+    out += '"';
+  } else {
+    out += j.dump();
+  }
+}
+
+// Writes the document piece by piece to `out`: the settings on one line each, then one line
+// per node, readable and diffable; a node's keys go out with its line.
+void WriteScene(Scene& scene, const std::function<void(std::string_view)>& out) {
+  int version = kTextVersion;
+  for (Node* n : scene.nodes())
+    if (NeedsBinaryVersion(*n)) {
+      version = kBinaryVersion;
+      break;
+    }
   Json doc;
   doc["format"] = kFormat;
-  doc["version"] = 1;
+  doc["version"] = version;
   doc["frameRate"] = scene.frameRate();
   doc["currentTime"] = scene.currentTime();
   doc["animationRange"] =
@@ -442,8 +741,6 @@ std::string SceneToText(Scene& scene) {
   Json rootChildren = Json::array();
   for (Node* c : scene.root().children()) rootChildren.push_back(c->NodeHandle());
   doc["rootChildren"] = rootChildren;
-  // One line per setting and one line per node: readable, diffable, and compact enough for
-  // scenes with many keys.
   std::string text = "{\n";
   for (const auto& [key, value] : doc.items()) {
     text += ' ';
@@ -453,69 +750,56 @@ std::string SceneToText(Scene& scene) {
     text += ",\n";
   }
   text += " \"nodes\": [";
+  out(text);
   const char* separator = "\n  ";
   for (Node* n : scene.nodes()) {
-    text += separator;
-    text += NodeJson(*n).dump();
+    text = separator;
+    AppendJson(NodeJson(*n), text);
+    out(text);
     separator = ",\n  ";
   }
-  text += scene.nodes().empty() ? "]\n}\n" : "\n ]\n}\n";
+  out(scene.nodes().empty() ? "]\n}\n" : "\n ]\n}\n");
+}
+
+}  // namespace
+
+std::string SceneToText(Scene& scene) {
+  std::string text;
+  WriteScene(scene, [&text](std::string_view piece) { text += piece; });
   return text;
 }
 
 std::string SceneFromText(std::string_view text, Scene& scene) {
-  try {
-    Json doc = Json::parse(text.begin(), text.end());
-    ReadScene(doc, scene);
-    return "";
-  } catch (const DocumentError& e) {
-    return e.message;
-  } catch (const Json::parse_error& e) {
-    return "not valid JSON (" + std::string(e.what()) + ")";
-  } catch (const Json::exception& e) {
-    return "unexpected content (" + std::string(e.what()) + ")";
-  } catch (const std::bad_alloc&) {
-    return "too large to load";
-  }
+  JsonStream in(text);
+  return ReadProblem(in, scene);
 }
 
 std::string SaveSceneDocument(Scene& scene, const std::string& path) {
-  std::string text;
+  zar::OutputFile file;
+  if (!file.Open(path)) return "scene document " + path + ": cannot be written";
   try {
-    text = SceneToText(scene);
+    WriteScene(scene, [&file](std::string_view piece) { file.Write(piece); });
   } catch (const std::exception& e) {
+    file.Discard();
     return "scene document " + path + ": cannot be written (" + e.what() + ")";
   }
-  const std::string temp = path + ".tmp." + std::to_string(::getpid());
-  bool ok = false;
-  if (int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); fd >= 0) {
-    std::size_t done = 0;
-    ok = true;
-    while (done < text.size()) {
-      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ok = false;
-        break;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-  }
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return "";
-  std::remove(temp.c_str());
-  return "scene document " + path + ": cannot be written";
+  if (!file.Commit()) return "scene document " + path + ": cannot be written";
+  return "";
 }
 
 std::string LoadSceneDocument(const std::string& path, Scene& scene) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "scene document " + path + ": cannot be opened";
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return "scene document " + path + ": cannot be read";
-  const std::string problem = SceneFromText(text.str(), scene);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return "scene document " + path + ": cannot be opened";
+  JsonStream in(file);
+  std::string problem = ReadProblem(in, scene);
+  const bool readFailed = in.readFailed();
+  std::fclose(file);
+  if (readFailed) return "scene document " + path + ": cannot be read";
   return problem.empty() ? "" : "scene document " + path + ": " + problem;
+}
+
+std::unique_ptr<FileLock> LockSceneDocument(const std::string& path) {
+  return std::make_unique<FileLock>(path, true);
 }
 
 }  // namespace modra::host

@@ -4,13 +4,19 @@
 // Scene documents: the whole scene as JSON (nodes and their tree, objects and parameters, dummy
 // boxes, transform controllers with every key, user properties, colours, object offsets, bone
 // settings, time settings, system unit, selection, and the fault switches of controllers), so
-// that command-line steps chain. Floats are written so that they read back bit-exact (not
-// finite values as the strings "nan", "inf", "-inf"). Animate and set-key modes and objects no
-// node carries are not part of a document.
+// that command-line steps chain. One line per setting and per node. Floats are written so that
+// they read back bit-exact (not finite values as the strings "nan", "inf", "-inf"). A controller
+// with many keys holds them as little-endian binary arrays in base64 ("times" and "values"), and
+// a name that is not UTF-8 is written as {"base64": its bytes}; both make the document version
+// 2, and a document without them is written as version 1. Documents are written and read node
+// by node, never as one JSON tree. Animate and set-key modes and objects no node carries are not
+// part of a document.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "modra/file_lock.h"
 #include "modra/scene.h"
 
 namespace modra::host {
@@ -28,6 +34,10 @@ std::string SaveSceneDocument(Scene& scene, const std::string& path);
 // Reads the document at `path` into a new scene. Answers "" or a message that starts with the
 // path and names the problem.
 std::string LoadSceneDocument(const std::string& path, Scene& scene);
+
+// Holds the document at `path` for one command's load, change and save: a second command that
+// locks the same document waits, then loads the first one's result.
+std::unique_ptr<FileLock> LockSceneDocument(const std::string& path);
 
 }  // namespace modra::host
 

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only when one is missing (quick when all are there).
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          nlohmann-json3-dev ccache "$@")
+          nlohmann-json3-dev libsimdjson-dev ccache "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -18,3 +18,11 @@ find_package(CLI11 REQUIRED)
 zar_add_test(modra_scene_commands_test
              SOURCES modra_scene_commands_test.cpp ${PROJECT_SOURCE_DIR}/cli/scene_commands.cpp
              LIBS zar::modra zar::cli_support CLI11::CLI11)
+# Large documents, byte names and concurrent saves, partly through the built tool.
+if(TARGET zarfileio)
+  zar_add_test(modra_document_format_test SOURCES modra_document_format_test.cpp
+               LIBS zar::modra nlohmann_json::nlohmann_json)
+  target_compile_definitions(modra_document_format_test PRIVATE
+    ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+  add_dependencies(modra_document_format_test zarfileio zarfileio_plugin)
+endif()

@@ -1,0 +1,111 @@
+#include "modra/byte_text.h"
+
+#include <array>
+#include <cstdint>
+
+namespace modra::host {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// The value of each base64 character, 64 for any other byte.
+constexpr std::array<std::uint8_t, 256> DecodeTable() {
+  std::array<std::uint8_t, 256> table{};
+  for (auto& v : table) v = 64;
+  for (std::uint8_t i = 0; i < 64; ++i) table[static_cast<unsigned char>(kAlphabet[i])] = i;
+  return table;
+}
+constexpr std::array<std::uint8_t, 256> kDecode = DecodeTable();
+
+}  // namespace
+
+void AppendBase64(std::string_view bytes, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + (bytes.size() + 2) / 3 * 4);
+  char* o = out.data() + start;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const std::uint32_t v = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
+    *o++ = kAlphabet[v >> 18];
+    *o++ = kAlphabet[(v >> 12) & 63];
+    *o++ = kAlphabet[(v >> 6) & 63];
+    *o++ = kAlphabet[v & 63];
+  }
+  if (const std::size_t rest = bytes.size() - i; rest > 0) {
+    const std::uint32_t v =
+        (std::uint32_t{in[i]} << 16) | (rest == 2 ? std::uint32_t{in[i + 1]} << 8 : 0U);
+    *o++ = kAlphabet[v >> 18];
+    *o++ = kAlphabet[(v >> 12) & 63];
+    *o++ = rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+    *o++ = '=';
+  }
+}
+
+bool DecodeBase64(std::string_view text, std::string& bytes) {
+  bytes.clear();
+  if (text.size() % 4 != 0) return false;
+  std::size_t padding = 0;
+  if (!text.empty() && text.back() == '=') padding = text[text.size() - 2] == '=' ? 2 : 1;
+  bytes.resize(text.size() / 4 * 3 - padding);
+  auto* out = reinterpret_cast<unsigned char*>(bytes.data());
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t full = padding == 0 ? text.size() : text.size() - 4;
+  std::size_t o = 0;
+  for (std::size_t i = 0; i < full; i += 4) {
+    const std::uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]], c = kDecode[in[i + 2]],
+                        d = kDecode[in[i + 3]];
+    if ((a | b | c | d) & 64) return false;
+    const std::uint32_t v = (a << 18) | (b << 12) | (c << 6) | d;
+    out[o++] = static_cast<unsigned char>(v >> 16);
+    out[o++] = static_cast<unsigned char>(v >> 8);
+    out[o++] = static_cast<unsigned char>(v);
+  }
+  if (padding != 0) {
+    const std::uint32_t a = kDecode[in[full]], b = kDecode[in[full + 1]];
+    const std::uint32_t c = padding == 1 ? kDecode[in[full + 2]] : 0;
+    if ((a | b | c) & 64) return false;
+    const std::uint32_t v = (a << 18) | (b << 12) | (c << 6);
+    out[o++] = static_cast<unsigned char>(v >> 16);
+    if (padding == 1) out[o++] = static_cast<unsigned char>(v >> 8);
+  }
+  return true;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    std::uint32_t value;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      value = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      value = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      value = c & 0x07;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) return false;
+      value = (value << 6) | (s[i + k] & 0x3F);
+    }
+    if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
+        (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace modra::host
