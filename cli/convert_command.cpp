@@ -104,15 +104,13 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
   }
   std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
             << skeleton.NumFrames() << " frames from " << skeleton.first_frame << ", "
-            << RateText(skeleton.rate) << " frames/s, " << LengthUnitText(skeleton.units)
-            << ")\n";
+            << RateText(skeleton.rate) << " frames/s, " << LengthUnitText(skeleton.units) << ")\n";
   return kExitOk;
 }
 
 int Convert(const ConvertOptions& options) {
   if (options.from && options.to && *options.from > *options.to) {
-    std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to
-              << "\n";
+    std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
     return kExitUsage;
   }
   const MarkerFormat* source = exchange::FindMarkerFormat(options.in);
@@ -172,8 +170,9 @@ void AddConvertCommand(CLI::App& app) {
       "convert",
       std::string("Read IN and write OUT, each in the format its extension names. Pairs: ")
           .append(Pairs())
-          .append(". A skeleton's CSV holds its joints' world positions. Prints 'wrote OUT (markers "
-                  "or joints, frames and the first frame number, frame rate, units)'."));
+          .append(
+              ". A skeleton's CSV holds its joints' world positions. Prints 'wrote OUT (markers "
+              "or joints, frames and the first frame number, frame rate, units)'."));
   convert->add_option("in", options->in, "file to read")->required();
   convert->add_option("out", options->out, "file to write (replaced only once complete)")
       ->required();

@@ -58,8 +58,8 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::size_t joint
   Vector3 offset = j.base_translation;
   if (root && skeleton.up == Axis::kZ) offset = Turned(offset, kZUpToYUp);
   text += inner + "OFFSET " + Triple(offset) + "\n";
-  text += inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition "
-                                       : "CHANNELS 3 ");
+  text +=
+      inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
   text += "Zrotation Yrotation Xrotation\n";
   for (const std::size_t child : layout.children[joint]) {
     Hierarchy(skeleton, layout, child, inner, text);
@@ -107,10 +107,11 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
   std::string head = "HIERARCHY\n";
   Hierarchy(skeleton, layout, roots.front(), "", head);
   const double frame_time = 1.0 / skeleton.rate;
-  const int decimals = std::clamp(8 - static_cast<int>(std::floor(std::log10(frame_time))), 9, 40);
+  const int magnitude = static_cast<int>(std::floor(std::log10(frame_time)));
+  const int decimals = std::clamp(11 - magnitude, 12, 40);  // 12 significant digits
   char time[kNumberRoom];
-  head += "MOTION\nFrames: " + std::to_string(skeleton.NumFrames()) + "\nFrame Time: " +
-          std::string(time, Fixed(time, frame_time, decimals)) + "\n";
+  head += "MOTION\nFrames: " + std::to_string(skeleton.NumFrames()) +
+          "\nFrame Time: " + std::string(time, Fixed(time, frame_time, decimals)) + "\n";
   out.Write(head);
 
   const bool turn_root = skeleton.up == Axis::kZ;

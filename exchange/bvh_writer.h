@@ -14,7 +14,7 @@ namespace zar::exchange {
 // rest rotation); the root and every joint whose translation moves also get Xposition Yposition
 // Zposition channels holding the whole local translation. A joint without children ends in an
 // End Site at its bone length along Y. `Frames:` is the number of frame lines; `Frame Time` has
-// at least 9 significant digits. Bone scale factors are not written (see ScaledJoints). Written
+// 12 significant digits. Bone scale factors are not written (see ScaledJoints). Written
 // completely or not at all. Returns a message, empty on success.
 std::string WriteBVH(const Skeleton& skeleton, const std::string& path);
 

@@ -42,7 +42,8 @@ std::string WriteCSV(const MarkerSet& set, const std::string& path) {
     *p++ = ',';
     if (set.rate > 0) {
       p = std::to_chars(p, p + kNumberRoom, static_cast<double>(frame - origin) / set.rate,
-                        std::chars_format::fixed).ptr;
+                        std::chars_format::fixed)
+              .ptr;
     }
     out.Advance(p);
     const MarkerSample* sample = set.Frame(k);

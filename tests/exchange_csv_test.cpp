@@ -57,8 +57,8 @@ TEST(CsvWriter, EverySharedTrcSampleReadsBackToTheSameValues) {
       ASSERT_EQ(cells.size(), head.size()) << what << " row " << k;
       ASSERT_LT(k, back.NumFrames()) << what;
       EXPECT_EQ(std::stoll(cells[0]), original.first_frame + k) << what;
-      const double frame_from_one = static_cast<double>(original.first_frame + k -
-                                                        std::min<std::int64_t>(original.first_frame, 1));
+      const double frame_from_one = static_cast<double>(
+          original.first_frame + k - std::min<std::int64_t>(original.first_frame, 1));
       EXPECT_NEAR(std::strtod(cells[1].c_str(), nullptr), frame_from_one / original.rate, 1e-9)
           << what;
       for (std::size_t m = 0; m < back.NumMarkers(); ++m) {
