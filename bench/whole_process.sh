@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-SECTIONS=(filelib pnx)
+SECTIONS=(filelib pnx convert)
 
 build=${ZAR_BENCH_BUILD:-build/bench}
 if [ -n "${ZAR_BENCH_DIR:-}" ]; then
@@ -126,6 +126,29 @@ section_pnx() {
     | "  conversion \($c.real_time | round) ms = \($c.real_time / ($r.real_time + $b.real_time) * 100 | round / 100)x (read \($r.real_time | round) ms + bare format \($b.real_time | round) ms) in wall time, \($c.cpu_time / ($r.cpu_time + $b.cpu_time) * 100 | round / 100)x in CPU time; PNX written at \($c.bytes_per_second / 1048576 | round) MB/s, bare format \($b.bytes_per_second / 1048576 | round) MB/s"
   ' "$json"
   echo "  target: conversion at most 1.2x reading plus the bare format"
+}
+
+section_convert() {
+  echo "== convert: the HTR file (60 segments x 20000 frames) to BVH, the TRC file (80 markers x"
+  echo "   60000 frames, 2% missing) to TRC and CSV, each beside the plain read of its source"
+  local htr=$work/large.htr trc=$work/large.trc
+  [ -f "$htr" ] || "$bench" generate-htr "$htr"
+  [ -f "$trc" ] || "$bench" generate-trc "$trc"
+  cat "$htr" "$trc" >/dev/null
+  local source out read_s read_cpu model bytes
+  for job in "$htr bvh" "$trc trc" "$trc csv"; do
+    read -r source out <<<"$job"
+    bytes=$(stat -c %s "$source")
+    model=$("$bench" model-bytes "$source")
+    measure "zarfileio ${source##*.} check (read)" "$bytes" - "$tool" "${source##*.}" check "$source"
+    read_s=$last_seconds read_cpu=$last_cpu
+    measure "zarfileio convert to .$out" "$bytes" - "$tool" convert "$source" "$work/converted.$out"
+    echo "  .$out written: $(mb "$(stat -c %s "$work/converted.$out")") MB"
+    verdict "convert to .$out / read" "$(awk -v a="$last_seconds" -v b="$read_s" 'BEGIN { print a / b }')" 2
+    verdict "  in CPU time" "$(awk -v a="$last_cpu" -v b="$read_cpu" 'BEGIN { print a / b }')" 2
+    verdict "peak, MB (limit: source model + output)" "$(mb "$last_bytes")" \
+      "$(mb $((model + $(stat -c %s "$work/converted.$out"))))"
+  done
 }
 
 selected=("$@")
