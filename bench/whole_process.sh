@@ -135,19 +135,21 @@ section_convert() {
   [ -f "$htr" ] || "$bench" generate-htr "$htr"
   [ -f "$trc" ] || "$bench" generate-trc "$trc"
   cat "$htr" "$trc" >/dev/null
-  local source out read_s read_cpu model bytes
+  local source out bytes model written read_s read_kib convert_s convert_kib
   for job in "$htr bvh" "$trc trc" "$trc csv"; do
     read -r source out <<<"$job"
     bytes=$(stat -c %s "$source")
     model=$("$bench" model-bytes "$source")
     measure "zarfileio ${source##*.} check (read)" "$bytes" - "$tool" "${source##*.}" check "$source"
-    read_s=$last_seconds read_cpu=$last_cpu
+    read -r read_s read_kib <"$work/time.txt"
     measure "zarfileio convert to .$out" "$bytes" - "$tool" convert "$source" "$work/converted.$out"
-    echo "  .$out written: $(mb "$(stat -c %s "$work/converted.$out")") MB"
-    verdict "convert to .$out / read" "$(awk -v a="$last_seconds" -v b="$read_s" 'BEGIN { print a / b }')" 2
-    verdict "  in CPU time" "$(awk -v a="$last_cpu" -v b="$read_cpu" 'BEGIN { print a / b }')" 2
-    verdict "peak, MB (limit: source model + output)" "$(mb "$last_bytes")" \
-      "$(mb $((model + $(stat -c %s "$work/converted.$out"))))"
+    read -r convert_s convert_kib <"$work/time.txt"
+    written=$(stat -c %s "$work/converted.$out")
+    awk -v c="$convert_s" -v r="$read_s" -v peak="$((convert_kib * 1024))" \
+      -v limit="$((model + written))" -v out="$out" -v w="$written" 'BEGIN {
+        printf "  .%s: %.1f MB written; time %.2fx the read (target 2x): %s; peak %.1f MB, source model + output %.1f MB: %s\n",
+          out, w / 1048576, (r > 0 ? c / r : 0), (c <= 2 * r ? "met" : "MISSED"),
+          peak / 1048576, limit / 1048576, (peak <= limit ? "met" : "MISSED") }'
   done
 }
 
