@@ -256,5 +256,37 @@ TEST(CliConvert, HtrToBvhPlacesEveryJointWhereTheSkeletonDoes) {
   }
 }
 
+// A skeleton's CSV holds its joints' world positions, here converted to metres.
+TEST(CliConvert, HtrToCsvHoldsJointWorldPositionsInTheUnitAskedFor) {
+  ScratchFolder folder;
+  const std::string source = testing::BundledSamplePath("walk.htr");
+  const testing::RunResult run =
+      Zarfileio({"convert", source, folder.File("walk.csv"), "--units", "m", "--from", "12"});
+  ASSERT_EQ(0, run.status) << run.output;
+  HTRFile model;
+  ASSERT_EQ("", model.Read(source, true));
+  const exchange::Skeleton skeleton = exchange::FromHTR(model);
+  std::vector<exchange::Pose> world;
+  exchange::WorldPoses(skeleton, skeleton.NumFrames() - 1, world);
+  std::ifstream in(folder.File("walk.csv"));
+  std::string head;
+  std::string row;
+  ASSERT_TRUE(std::getline(in, head) && std::getline(in, row));
+  EXPECT_EQ(head.substr(0, 37), "frame,time,Pelvis_x,Pelvis_y,Pelvis_z");
+  std::istringstream cells(row);
+  std::vector<double> values;
+  for (std::string cell; std::getline(cells, cell, ',');) values.push_back(std::stod(cell));
+  ASSERT_EQ(values.size(), 2 + 3 * world.size());
+  EXPECT_EQ(values[0], 12);
+  EXPECT_NEAR(values[1], 11.0 / 30.0, 1e-12);
+  for (std::size_t j = 0; j < world.size(); ++j) {
+    const exchange::Vector3& p = world[j].translation;  // centimetres
+    EXPECT_NEAR(values[2 + 3 * j] * 100, p.x, 1e-9);
+    EXPECT_NEAR(values[3 + 3 * j] * 100, p.y, 1e-9);
+    EXPECT_NEAR(values[4 + 3 * j] * 100, p.z, 1e-9);
+  }
+  EXPECT_FALSE(std::getline(in, row));
+}
+
 }  // namespace
 }  // namespace zar
