@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-SECTIONS=(filelib pnx scenes nodes)
+SECTIONS=(filelib pnx scenes nodes convert)
 
 build=${ZAR_BENCH_BUILD:-build/bench}
 if [ -n "${ZAR_BENCH_DIR:-}" ]; then
@@ -214,6 +214,31 @@ section_nodes() {
       "htr info: $("$tool" htr info "$file" | wc -c) bytes for $n nodes"
   done
   echo "  target: the same time per node at every size; listings linear in the node count"
+}
+
+section_convert() {
+  echo "== convert: the HTR file (60 segments x 20000 frames) to BVH, the TRC file (80 markers x"
+  echo "   60000 frames, 2% missing) to TRC and CSV, each beside the plain read of its source"
+  local htr=$work/large.htr trc=$work/large.trc
+  [ -f "$htr" ] || "$bench" generate-htr "$htr"
+  [ -f "$trc" ] || "$bench" generate-trc "$trc"
+  cat "$htr" "$trc" >/dev/null
+  local source out bytes model written read_s convert_s convert_peak
+  for job in "$htr bvh" "$trc trc" "$trc csv"; do
+    read -r source out <<<"$job"
+    bytes=$(stat -c %s "$source")
+    model=$("$bench" model-bytes "$source")
+    measure "zarfileio ${source##*.} check (read)" "$bytes" - "$tool" "${source##*.}" check "$source"
+    read_s=$last_seconds
+    measure "zarfileio convert to .$out" "$bytes" - "$tool" convert "$source" "$work/converted.$out"
+    convert_s=$last_seconds convert_peak=$last_bytes
+    written=$(stat -c %s "$work/converted.$out")
+    awk -v c="$convert_s" -v r="$read_s" -v peak="$convert_peak" \
+      -v limit="$((model + written))" -v out="$out" -v w="$written" 'BEGIN {
+        printf "  .%s: %.1f MB written; time %.2fx the read (target 2x): %s; peak %.1f MB, source model + output %.1f MB: %s\n",
+          out, w / 1048576, (r > 0 ? c / r : 0), (c <= 2 * r ? "met" : "MISSED"),
+          peak / 1048576, limit / 1048576, (peak <= limit ? "met" : "MISSED") }'
+  done
 }
 
 selected=("$@")

@@ -1,21 +1,25 @@
 // zarfileio convert IN OUT: the reader chosen by IN's extension, the writer by OUT's, meeting in
-// the marker set.
+// the marker set or in the skeleton.
 
 #include <algorithm>
 #include <iomanip>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <string>
 
 #include "cli/commands.h"
+#include "exchange/bvh_writer.h"
 #include "exchange/marker_formats.h"
+#include "exchange/skeleton_formats.h"
 
 namespace zar::cli {
 namespace {
 
 using exchange::MarkerFormat;
+using exchange::SkeletonFormat;
 
 struct ConvertOptions {
   std::string in;
@@ -23,34 +27,104 @@ struct ConvertOptions {
   std::string names = "labels";
   std::optional<std::int64_t> from;
   std::optional<std::int64_t> to;
+  std::string units;  // empty: the source's
 };
 
-// ".c3d -> .c3d .trc; .trc -> .c3d .trc"
-std::string Pairs() {
-  std::string pairs;
-  for (const MarkerFormat& source : exchange::MarkerFormats()) {
+// Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
+template <typename Format>
+void AppendPairs(std::span<const Format> formats, std::string& pairs) {
+  for (const Format& source : formats) {
     if (source.read == nullptr) continue;
     if (!pairs.empty()) pairs += "; ";
     pairs.append(source.extension).append(" ->");
-    for (const MarkerFormat& target : exchange::MarkerFormats()) {
+    for (const Format& target : formats) {
       if (target.write != nullptr) pairs.append(" ").append(target.extension);
     }
   }
+}
+
+std::string Pairs() {
+  std::string pairs;
+  AppendPairs(exchange::MarkerFormats(), pairs);
+  AppendPairs(exchange::SkeletonFormats(), pairs);
   return pairs;
 }
 
+// The frames [from, to] asked for, as an index and a count within `first`..`first + frames - 1`;
+// none (with a message) when none of them are there.
+std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOptions& options,
+                                                                std::int64_t first,
+                                                                std::int64_t frames) {
+  const std::int64_t last = first + frames - 1;
+  const std::int64_t from = std::max(first, options.from.value_or(first));
+  const std::int64_t to = std::min(last, options.to.value_or(last));
+  if (from > to) {
+    std::cerr << "zarfileio: the frames asked for are outside " << options.in << "'s frames "
+              << first << " to " << last << "\n";
+    return std::nullopt;
+  }
+  return std::pair{from - first, to - from + 1};
+}
+
+std::string RateText(double rate) {
+  std::ostringstream text;
+  text << std::setprecision(9) << rate;
+  return text.str();
+}
+
+int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
+                    const SkeletonFormat& target) {
+  exchange::Skeleton skeleton;
+  if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  if (options.from || options.to) {
+    const auto range = FrameRange(options, skeleton.first_frame, skeleton.NumFrames());
+    if (!range) return kExitUsage;
+    skeleton.KeepFrames(range->first, range->second);
+  }
+  if (!options.units.empty()) {
+    const LengthUnit unit = LengthUnitFromText(options.units);
+    skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
+    skeleton.units = unit;
+  }
+  if (target.write == exchange::WriteBVH) {
+    const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
+    if (!scaled.empty()) {
+      std::cerr << "zarfileio: warning: BVH cannot hold a bone scale factor other than 1; "
+                   "written without it for:";
+      for (const std::string& name : scaled) std::cerr << " " << name;
+      std::cerr << "\n";
+    }
+  }
+  if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
+    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
+            << skeleton.NumFrames() << " frames from " << skeleton.first_frame << ", "
+            << RateText(skeleton.rate) << " frames/s, " << LengthUnitText(skeleton.units) << ")\n";
+  return kExitOk;
+}
+
 int Convert(const ConvertOptions& options) {
+  if (options.from && options.to && *options.from > *options.to) {
+    std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
+    return kExitUsage;
+  }
   const MarkerFormat* source = exchange::FindMarkerFormat(options.in);
   const MarkerFormat* target = exchange::FindMarkerFormat(options.out);
   if (source == nullptr || source->read == nullptr || target == nullptr ||
       target->write == nullptr) {
+    const SkeletonFormat* skeleton_source = exchange::FindSkeletonFormat(options.in);
+    const SkeletonFormat* skeleton_target = exchange::FindSkeletonFormat(options.out);
+    if (skeleton_source != nullptr && skeleton_source->read != nullptr &&
+        skeleton_target != nullptr && skeleton_target->write != nullptr) {
+      return ConvertSkeleton(options, *skeleton_source, *skeleton_target);
+    }
     std::cerr << "zarfileio: cannot convert " << options.in << " to " << options.out
               << "; convert can do: " << Pairs() << "\n";
-    return kExitUsage;
-  }
-  if (options.from && options.to && *options.from > *options.to) {
-    std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to
-              << "\n";
     return kExitUsage;
   }
   exchange::MarkerReadOptions read_options;
@@ -61,25 +135,29 @@ int Convert(const ConvertOptions& options) {
     return kExitFileProblem;
   }
   if (options.from || options.to) {
-    const std::int64_t first = set.first_frame;
-    const std::int64_t last = first + set.NumFrames() - 1;
-    const std::int64_t from = std::max(first, options.from.value_or(first));
-    const std::int64_t to = std::min(last, options.to.value_or(last));
-    if (from > to) {
-      std::cerr << "zarfileio: the frames asked for are outside " << options.in << "'s frames "
-                << first << " to " << last << "\n";
-      return kExitUsage;
+    const auto range = FrameRange(options, set.first_frame, set.NumFrames());
+    if (!range) return kExitUsage;
+    set.KeepFrames(range->first, range->second);
+  }
+  if (!options.units.empty()) {
+    const LengthUnit unit = LengthUnitFromText(options.units);
+    const double factor = LengthConversionFactor(set.units, unit);
+    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
+      exchange::MarkerSample* sample = set.Frame(k);
+      for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
+        sample->x *= factor;
+        sample->y *= factor;
+        sample->z *= factor;
+      }
     }
-    set.KeepFrames(from - first, to - from + 1);
+    set.units = unit;
   }
   if (const std::string message = target->write(set, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
     return kExitFileProblem;
   }
-  std::ostringstream rate;
-  rate << std::setprecision(9) << set.rate;
   std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
-            << set.NumFrames() << " frames from " << set.first_frame << ", " << rate.str()
+            << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
             << " frames/s, " << LengthUnitText(set.units) << ")\n";
   return kExitOk;
 }
@@ -92,8 +170,9 @@ void AddConvertCommand(CLI::App& app) {
       "convert",
       std::string("Read IN and write OUT, each in the format its extension names. Pairs: ")
           .append(Pairs())
-          .append(". Prints 'wrote OUT (markers, frames and the first frame number, frame rate, "
-                  "units)'."));
+          .append(
+              ". A skeleton's CSV holds its joints' world positions. Prints 'wrote OUT (markers "
+              "or joints, frames and the first frame number, frame rate, units)'."));
   convert->add_option("in", options->in, "file to read")->required();
   convert->add_option("out", options->out, "file to write (replaced only once complete)")
       ->required();
@@ -104,6 +183,10 @@ void AddConvertCommand(CLI::App& app) {
       ->check(CLI::IsMember({"labels", "descriptions"}));
   convert->add_option("--from", options->from, "first frame number to write (default: the first)");
   convert->add_option("--to", options->to, "last frame number to write (default: the last)");
+  convert
+      ->add_option("--units", options->units,
+                   "length unit to write: mm, cm, m or in (default: the source's)")
+      ->check(CLI::IsMember({"mm", "cm", "m", "in"}));
   convert->callback([options] { FinishCommand(Convert(*options)); });
 }
 

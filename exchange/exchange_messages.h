@@ -29,6 +29,10 @@ inline constexpr std::string_view kC3DTooManyPoints = "A C3D file holds at most 
 inline constexpr std::string_view kC3DFrameNumbers =
     "C3D frame numbers run from 0 to 4294967295; this range cannot be stored";
 
+// BVH writer.
+inline constexpr std::string_view kBVHOneRoot = "A BVH file holds one root; this skeleton has ";
+inline constexpr std::string_view kBVHRate = "A BVH file needs a frame rate above 0";
+
 }  // namespace zar::exchange::messages
 
 #endif  // ZAR_EXCHANGE_EXCHANGE_MESSAGES_H_

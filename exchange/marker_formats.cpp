@@ -5,6 +5,7 @@
 
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_parameters.h"
+#include "exchange/csv_writer.h"
 #include "exchange/trc_adapter.h"
 #include "exchange/trc_writer.h"
 #include "filelib/trc_file.h"
@@ -35,6 +36,7 @@ std::string ReadTRC(const std::string& path, const MarkerReadOptions& /*options*
 constexpr MarkerFormat kFormats[] = {
     {".c3d", "C3D", ReadC3D, WriteC3D},
     {".trc", "TRC", ReadTRC, WriteTRC},
+    {".csv", "CSV", nullptr, WriteCSV},
 };
 
 }  // namespace

@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
+#include "exchange/htr_skeleton_adapter.h"
+#include "filelib/htr_file.h"
 #include "filelib/trc_file.h"
 #include "filelib_test_support.h"
 #include "plugin_test_support.h"
@@ -19,7 +26,8 @@ using testing::ScratchFolder;
 // The tool's exit status and what it printed (standard output and error together).
 testing::RunResult Zarfileio(const std::vector<std::string>& arguments) {
   std::string command = testing::Quoted(std::string(ZAR_BINARY_DIR) + "/cli/zarfileio");
-  for (const std::string& argument : arguments) command.append(" ").append(testing::Quoted(argument));
+  for (const std::string& argument : arguments)
+    command.append(" ").append(testing::Quoted(argument));
   return testing::Run(command.append(" 2>&1"));
 }
 
@@ -32,14 +40,16 @@ TEST(CliC3D, CheckAndInfo) {
   const std::string empty = testing::SamplePath("c3d/Empty.c3d");
   const testing::RunResult check = Zarfileio({"c3d", "check", good, empty});
   EXPECT_EQ(1, check.status);
-  EXPECT_TRUE(Has(check, good + ": ok (26 points, 450 frames from 1, 50 frames/s, mm, DEC integer, "))
+  EXPECT_TRUE(
+      Has(check, good + ": ok (26 points, 450 frames from 1, 50 frames/s, mm, DEC integer, "))
       << check.output;
   EXPECT_TRUE(Has(check, empty + ": " + std::string(exchange::messages::kC3DEmpty) + "\n"));
   EXPECT_EQ(0, Zarfileio({"c3d", "check", good}).status);
 
   const testing::RunResult info = Zarfileio({"c3d", "info", testing::SamplePath("c3d/Gait.c3d")});
   ASSERT_EQ(0, info.status) << info.output;
-  for (const char* expected : {"processor: DEC\n", "  POINT (", "    LABELS  char[", "points: 33\n"}) {
+  for (const char* expected :
+       {"processor: DEC\n", "  POINT (", "    LABELS  char[", "points: 33\n"}) {
     EXPECT_TRUE(Has(info, expected)) << expected << "\n" << info.output;
   }
   EXPECT_EQ(1, Zarfileio({"c3d", "info", empty}).status);
@@ -63,7 +73,8 @@ TEST(CliConvert, C3DToTrcAndBack) {
   EXPECT_EQ(11, written.StartFrame());
   const exchange::MarkerSample& sample = original.points.At(20, 4);  // frame 21
   EXPECT_EQ(sample.present, written.Marker(4)->Sample(10).present);
-  EXPECT_FLOAT_EQ(static_cast<float>(sample.y), static_cast<float>(written.Marker(4)->Sample(10).y));
+  EXPECT_FLOAT_EQ(static_cast<float>(sample.y),
+                  static_cast<float>(written.Marker(4)->Sample(10).y));
 
   const std::string c3d = folder.File("gait.c3d");
   ASSERT_EQ(0, Zarfileio({"convert", trc, c3d}).status);
@@ -78,14 +89,203 @@ TEST(CliConvert, RefusesWhatItCannotDo) {
   const std::string source = testing::SamplePath("c3d/MyCube.c3d");
   const testing::RunResult pair = Zarfileio({"convert", source, folder.File("x.bvh")});
   EXPECT_EQ(2, pair.status);
-  EXPECT_TRUE(Has(pair, ".c3d -> .c3d .trc; .trc -> .c3d .trc")) << pair.output;
+  EXPECT_TRUE(Has(pair, ".c3d -> .c3d .trc .csv; .trc -> .c3d .trc .csv; .htr -> .htr .bvh .csv"))
+      << pair.output;
+  EXPECT_EQ(
+      2,
+      Zarfileio({"convert", testing::BundledSamplePath("walk.htr"), folder.File("x.trc")}).status);
+  EXPECT_EQ(2, Zarfileio({"convert", source, folder.File("x.csv"), "--units", "km"}).status);
   EXPECT_EQ(2, Zarfileio({"convert", source, folder.File("x.trc"), "--from", "5"}).status);
   EXPECT_EQ(2, Zarfileio({"convert", source, folder.File("x.trc"), "--names", "full"}).status);
   const testing::RunResult damaged = Zarfileio(
       {"convert", testing::SamplePath("c3d/badParameterOffset.c3d"), folder.File("x.trc")});
   EXPECT_EQ(1, damaged.status);
-  EXPECT_TRUE(Has(damaged, std::string(exchange::messages::kC3DParameterOverlap))) << damaged.output;
+  EXPECT_TRUE(Has(damaged, std::string(exchange::messages::kC3DParameterOverlap)))
+      << damaged.output;
   EXPECT_EQ(0U, folder.Count());
+}
+
+// A BVH file as any reader sees it: joints with offsets and channels, and the frame values.
+struct Bvh {
+  struct Joint {
+    std::string name;
+    int parent = -1;
+    std::array<double, 3> offset{};
+    std::vector<std::string> channels;
+  };
+  std::vector<Joint> joints;
+  int frames = 0;
+  double frame_time = 0.0;
+  std::vector<std::vector<double>> values;  // one line per frame
+};
+
+void ReadJoint(std::istream& in, int parent, Bvh& bvh) {
+  Bvh::Joint joint;
+  joint.parent = parent;
+  std::string word;
+  in >> joint.name >> word;  // name, "{"
+  const int index = static_cast<int>(bvh.joints.size());
+  bvh.joints.push_back(joint);
+  while (in >> word && word != "}") {
+    if (word == "OFFSET") {
+      auto& o = bvh.joints[static_cast<std::size_t>(index)].offset;
+      in >> o[0] >> o[1] >> o[2];
+    } else if (word == "CHANNELS") {
+      int n = 0;
+      in >> n;
+      for (int c = 0; c < n && in >> word; ++c) {
+        bvh.joints[static_cast<std::size_t>(index)].channels.push_back(word);
+      }
+    } else if (word == "JOINT") {
+      ReadJoint(in, index, bvh);
+    } else if (word == "End") {
+      while (in >> word && word != "}") {
+      }
+    }
+  }
+}
+
+Bvh ReadBvh(const std::string& path) {
+  std::ifstream in(path);
+  Bvh bvh;
+  std::string word;
+  in >> word >> word;  // HIERARCHY ROOT
+  ReadJoint(in, -1, bvh);
+  in >> word >> word >> bvh.frames >> word >> word >>
+      bvh.frame_time;  // MOTION Frames: n Frame Time: t
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream numbers(line);
+    bvh.values.emplace_back();
+    for (double v = 0; numbers >> v;) bvh.values.back().push_back(v);
+  }
+  return bvh;
+}
+
+// World positions of every joint in frame k, column vectors: a channel list Zrotation Yrotation
+// Xrotation is the matrix Rz·Ry·Rx; position channels replace the offset.
+std::vector<std::array<double, 3>> BvhPositions(const Bvh& bvh, std::size_t k) {
+  using M = std::array<std::array<double, 3>, 3>;
+  const auto times = [](const M& a, const M& b) {
+    M out{};
+    for (std::size_t r = 0; r < 3; ++r)
+      for (std::size_t c = 0; c < 3; ++c)
+        for (std::size_t q = 0; q < 3; ++q) out[r][c] += a[r][q] * b[q][c];
+    return out;
+  };
+  std::vector<M> rotations;
+  std::vector<std::array<double, 3>> positions;
+  std::size_t v = 0;
+  for (const Bvh::Joint& joint : bvh.joints) {
+    std::array<double, 3> t = joint.offset;
+    M r = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    for (const std::string& channel : joint.channels) {
+      const double value = bvh.values[k][v++];
+      const std::size_t axis = static_cast<std::size_t>(channel[0] - 'X');
+      if (channel.find("position") != std::string::npos) {
+        t[axis] = value;
+        continue;
+      }
+      const double a = value * std::numbers::pi / 180.0;
+      M turn = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+      const std::size_t i = (axis + 1) % 3;
+      const std::size_t j = (axis + 2) % 3;
+      turn[i][i] = turn[j][j] = std::cos(a);
+      turn[i][j] = -std::sin(a);
+      turn[j][i] = std::sin(a);
+      r = times(r, turn);
+    }
+    if (joint.parent >= 0) {
+      const M& pr = rotations[static_cast<std::size_t>(joint.parent)];
+      const std::array<double, 3>& pp = positions[static_cast<std::size_t>(joint.parent)];
+      std::array<double, 3> moved{};
+      for (std::size_t a = 0; a < 3; ++a) {
+        moved[a] = pp[a] + pr[a][0] * t[0] + pr[a][1] * t[1] + pr[a][2] * t[2];
+      }
+      t = moved;
+      r = times(pr, r);
+    }
+    rotations.push_back(r);
+    positions.push_back(t);
+  }
+  return positions;
+}
+
+// HTR to BVH through the tool, read back by the reader above: every joint at the first, a middle
+// and the last frame where the skeleton's own forward kinematics put it (a Z-up file turned to
+// Y up), one line per frame.
+TEST(CliConvert, HtrToBvhPlacesEveryJointWhereTheSkeletonDoes) {
+  ScratchFolder folder;
+  std::string walk = testing::ReadBytes(testing::BundledSamplePath("walk.htr"));
+  walk.replace(walk.find("GlobalAxisofGravity Y"), 21, "GlobalAxisofGravity Z");
+  std::ofstream(folder.File("walk_z.htr"), std::ios::binary) << walk;
+  for (const std::string& source :
+       {testing::SamplePath("htr/fight_a.htr"), testing::BundledSamplePath("walk.htr"),
+        folder.File("walk_z.htr")}) {
+    const testing::RunResult run = Zarfileio({"convert", source, folder.File("out.bvh")});
+    ASSERT_EQ(0, run.status) << run.output;
+    const Bvh bvh = ReadBvh(folder.File("out.bvh"));
+    HTRFile model;
+    ASSERT_EQ("", model.Read(source, true));
+    const exchange::Skeleton skeleton = exchange::FromHTR(model);
+    ASSERT_EQ(bvh.joints.size(), skeleton.NumJoints()) << source;
+    ASSERT_EQ(bvh.frames, skeleton.NumFrames()) << source;
+    ASSERT_EQ(bvh.values.size(), static_cast<std::size_t>(bvh.frames)) << source;
+    EXPECT_NEAR(bvh.frame_time * skeleton.rate, 1.0, 5e-9) << source;
+    const bool z_up = skeleton.up == Axis::kZ;
+    std::vector<exchange::Pose> world;
+    for (const std::int64_t k :
+         {std::int64_t{0}, skeleton.NumFrames() / 2, skeleton.NumFrames() - 1}) {
+      exchange::WorldPoses(skeleton, k, world);
+      const auto got = BvhPositions(bvh, static_cast<std::size_t>(k));
+      for (std::size_t b = 0; b < got.size(); ++b) {
+        std::size_t j = 0;
+        while (j < skeleton.NumJoints() && skeleton.joints[j].name != bvh.joints[b].name) ++j;
+        ASSERT_LT(j, skeleton.NumJoints()) << bvh.joints[b].name;
+        const exchange::Vector3& p = world[j].translation;
+        const double mm = LengthConversionFactor(skeleton.units, LengthUnit::kMillimetres);
+        const std::array<double, 3> expected =
+            z_up ? std::array{p.x, p.z, -p.y} : std::array{p.x, p.y, p.z};
+        for (std::size_t a = 0; a < 3; ++a) {
+          EXPECT_NEAR(got[b][a] * mm, expected[a] * mm, 1e-3)
+              << source << " " << bvh.joints[b].name;
+        }
+      }
+    }
+  }
+}
+
+// A skeleton's CSV holds its joints' world positions, here converted to metres.
+TEST(CliConvert, HtrToCsvHoldsJointWorldPositionsInTheUnitAskedFor) {
+  ScratchFolder folder;
+  const std::string source = testing::BundledSamplePath("walk.htr");
+  const testing::RunResult run =
+      Zarfileio({"convert", source, folder.File("walk.csv"), "--units", "m", "--from", "12"});
+  ASSERT_EQ(0, run.status) << run.output;
+  HTRFile model;
+  ASSERT_EQ("", model.Read(source, true));
+  const exchange::Skeleton skeleton = exchange::FromHTR(model);
+  std::vector<exchange::Pose> world;
+  exchange::WorldPoses(skeleton, skeleton.NumFrames() - 1, world);
+  std::ifstream in(folder.File("walk.csv"));
+  std::string head;
+  std::string row;
+  ASSERT_TRUE(std::getline(in, head) && std::getline(in, row));
+  EXPECT_EQ(head.substr(0, 37), "frame,time,Pelvis_x,Pelvis_y,Pelvis_z");
+  std::istringstream cells(row);
+  std::vector<double> values;
+  for (std::string cell; std::getline(cells, cell, ',');) values.push_back(std::stod(cell));
+  ASSERT_EQ(values.size(), 2 + 3 * world.size());
+  EXPECT_EQ(values[0], 12);
+  EXPECT_NEAR(values[1], 11.0 / 30.0, 1e-12);
+  for (std::size_t j = 0; j < world.size(); ++j) {
+    const exchange::Vector3& p = world[j].translation;  // centimetres
+    EXPECT_NEAR(values[2 + 3 * j] * 100, p.x, 1e-9);
+    EXPECT_NEAR(values[3 + 3 * j] * 100, p.y, 1e-9);
+    EXPECT_NEAR(values[4 + 3 * j] * 100, p.z, 1e-9);
+  }
+  EXPECT_FALSE(std::getline(in, row));
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+#include "exchange/bvh_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "exchange/decimal_text.h"
+#include "exchange/exchange_messages.h"
+#include "filelib/file_messages.h"
+#include "filelib/output_file.h"
+
+namespace zar::exchange {
+
+namespace {
+
+constexpr int kLengthDecimals = 8;
+constexpr int kAngleDecimals = 7;
+constexpr double kDegrees = 180.0 / std::numbers::pi;
+
+// Turns a Z-up world into a Y-up one: (x, y, z) becomes (x, z, -y).
+const Rotation kZUpToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
+
+char* Fixed(char* p, double value, int decimals) {
+  if (!std::isfinite(value)) value = 0.0;
+  if (value == 0.0) value = 0.0;  // no "-0"
+  return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
+}
+
+std::string Triple(const Vector3& v) {
+  char text[3 * kNumberRoom];
+  char* p = Fixed(text, v.x, kLengthDecimals);
+  *p++ = ' ';
+  p = Fixed(p, v.y, kLengthDecimals);
+  *p++ = ' ';
+  p = Fixed(p, v.z, kLengthDecimals);
+  return std::string(text, p);
+}
+
+struct Layout {
+  std::vector<std::vector<std::size_t>> children;
+  std::vector<bool> moves;         // gets position channels
+  std::vector<std::size_t> order;  // joints in the order their channels are written
+};
+
+void Order(const Layout& layout, std::size_t joint, std::vector<std::size_t>& order) {
+  order.push_back(joint);
+  for (const std::size_t child : layout.children[joint]) Order(layout, child, order);
+}
+
+void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::size_t joint,
+               const std::string& indent, std::string& text) {
+  const SkeletonJoint& j = skeleton.joints[joint];
+  const bool root = j.parent < 0;
+  text += indent + (root ? "ROOT " : "JOINT ") + j.name + "\n" + indent + "{\n";
+  const std::string inner = indent + "  ";
+  Vector3 offset = j.base_translation;
+  if (root && skeleton.up == Axis::kZ) offset = Turned(offset, kZUpToYUp);
+  text += inner + "OFFSET " + Triple(offset) + "\n";
+  text +=
+      inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
+  text += "Zrotation Yrotation Xrotation\n";
+  for (const std::size_t child : layout.children[joint]) {
+    Hierarchy(skeleton, layout, child, inner, text);
+  }
+  if (layout.children[joint].empty()) {
+    text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " +
+            Triple(Vector3(0.0, j.bone_length, 0.0)) + "\n" + inner + "}\n";
+  }
+  text += indent + "}\n";
+}
+
+}  // namespace
+
+std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
+  const std::size_t joints = skeleton.NumJoints();
+  Layout layout;
+  layout.children.resize(joints);
+  layout.moves.assign(joints, false);
+  std::vector<std::size_t> roots;
+  for (std::size_t i = 0; i < joints; ++i) {
+    const std::int32_t parent = skeleton.joints[i].parent;
+    if (parent < 0) {
+      roots.push_back(i);
+      layout.moves[i] = true;
+    } else {
+      layout.children[static_cast<std::size_t>(parent)].push_back(i);
+    }
+  }
+  if (roots.size() != 1) {
+    return std::string(messages::kBVHOneRoot) + std::to_string(roots.size());
+  }
+  if (!(skeleton.rate > 0.0) || !std::isfinite(skeleton.rate)) {
+    return std::string(messages::kBVHRate);
+  }
+  for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
+    for (std::size_t i = 0; i < joints; ++i) {
+      const Vector3& t = skeleton.At(k, i).translation;
+      if (t.x != 0.0 || t.y != 0.0 || t.z != 0.0) layout.moves[i] = true;
+    }
+  }
+  Order(layout, roots.front(), layout.order);
+
+  OutputFile out;
+  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  std::string head = "HIERARCHY\n";
+  Hierarchy(skeleton, layout, roots.front(), "", head);
+  const double frame_time = 1.0 / skeleton.rate;
+  const int magnitude = static_cast<int>(std::floor(std::log10(frame_time)));
+  const int decimals = std::clamp(11 - magnitude, 12, 40);  // 12 significant digits
+  char time[kNumberRoom];
+  head += "MOTION\nFrames: " + std::to_string(skeleton.NumFrames()) +
+          "\nFrame Time: " + std::string(time, Fixed(time, frame_time, decimals)) + "\n";
+  out.Write(head);
+
+  const bool turn_root = skeleton.up == Axis::kZ;
+  for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
+    for (std::size_t n = 0; n < layout.order.size(); ++n) {
+      const std::size_t i = layout.order[n];
+      Pose pose = LocalPose(skeleton, k, i);
+      if (turn_root && n == 0) {
+        pose.translation = Turned(pose.translation, kZUpToYUp);
+        pose.rotation = Then(pose.rotation, kZUpToYUp);
+      }
+      char* p = out.Reserve(6 * kNumberRoom);
+      if (n != 0) *p++ = ' ';
+      if (layout.moves[i]) {
+        p = Fixed(p, pose.translation.x, kLengthDecimals);
+        *p++ = ' ';
+        p = Fixed(p, pose.translation.y, kLengthDecimals);
+        *p++ = ' ';
+        p = Fixed(p, pose.translation.z, kLengthDecimals);
+        *p++ = ' ';
+      }
+      const Vector3 angles = AnglesFromRotation(pose.rotation);
+      p = Fixed(p, angles.z * kDegrees, kAngleDecimals);
+      *p++ = ' ';
+      p = Fixed(p, angles.y * kDegrees, kAngleDecimals);
+      *p++ = ' ';
+      p = Fixed(p, angles.x * kDegrees, kAngleDecimals);
+      out.Advance(p);
+    }
+    out.Write("\n");
+  }
+  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
+  return std::string();
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,37 @@
+#ifndef ZAR_EXCHANGE_DECIMAL_TEXT_H_
+#define ZAR_EXCHANGE_DECIMAL_TEXT_H_
+
+// Numbers as the text writers put them: C locale, fixed point, the fewest digits that read back
+// to the same value.
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+namespace zar::exchange {
+
+// The longest fixed-point text of a double (sign, 309 digits, point, 330 decimals) and a
+// separator.
+inline constexpr std::size_t kNumberRoom = 1 + 309 + 1 + 330 + 1;
+
+// Writes at `p` (room for kNumberRoom characters) the shortest fixed-point text that reads back
+// as `value`: as a float when the value is one (what C3D and most capture systems store), else
+// as a double. Nothing for an infinity or NaN. Returns the end of the text.
+inline char* WriteShortest(char* p, double value) {
+  if (!std::isfinite(value)) return p;
+  const auto single = static_cast<float>(value);
+  if (static_cast<double>(single) == value) {
+    return std::to_chars(p, p + kNumberRoom, single, std::chars_format::fixed).ptr;
+  }
+  return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
+}
+
+inline std::string ShortestText(double value) {
+  char text[kNumberRoom];
+  return std::string(text, WriteShortest(text, value));
+}
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_DECIMAL_TEXT_H_

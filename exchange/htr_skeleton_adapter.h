@@ -1,0 +1,23 @@
+#ifndef ZAR_EXCHANGE_HTR_SKELETON_ADAPTER_H_
+#define ZAR_EXCHANGE_HTR_SKELETON_ADAPTER_H_
+
+#include "exchange/skeleton.h"
+#include "filelib/htr_file.h"
+
+namespace zar::exchange {
+
+// The skeleton of an HTR model: segments parents first (each root's subtree in file order),
+// base positions and per-frame values as the model holds them (lengths in CalibrationUnits,
+// angles already radians in the static X Y Z order the reader turns the file's order into), the
+// per-frame bone scale factors, DataFrameRate, StartFrame, and GlobalAxisofGravity as the up
+// axis. Frames: NumFrames, or fewer where a segment holds fewer.
+Skeleton FromHTR(const HTRFile& model);
+
+// Fills the empty `model` with `skeleton`: one segment per joint (roots marked), base positions,
+// bone lengths and frames, the units, the rate (rounded to whole frames per second, as HTR holds
+// it) and the first frame number.
+void ToHTR(const Skeleton& skeleton, HTRFile& model);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_HTR_SKELETON_ADAPTER_H_

@@ -1,0 +1,23 @@
+#ifndef ZAR_EXCHANGE_MARKER_ROWS_H_
+#define ZAR_EXCHANGE_MARKER_ROWS_H_
+
+// The frame rows of the text marker formats: the frame number, the time, then x, y, z of every
+// marker, between `separator`s.
+
+#include <string_view>
+
+#include "exchange/marker_set.h"
+#include "filelib/output_file.h"
+
+namespace zar::exchange {
+
+// One row per frame into `out`, each ended by `line_end`. The time counts from frame 1 of the
+// capture (from the first frame written when numbering starts at 0), from the exact rate; none
+// when the rate is not above 0. Coordinates in their shortest text (WriteShortest); a missing
+// sample is three empty fields.
+void WriteMarkerRows(const MarkerSet& set, char separator, std::string_view line_end,
+                     OutputFile& out);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_MARKER_ROWS_H_

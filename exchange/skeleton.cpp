@@ -1,0 +1,105 @@
+#include "exchange/skeleton.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zar::exchange {
+
+void Skeleton::SetFrames(std::int64_t frames) {
+  frames_ = std::max<std::int64_t>(frames, 0);
+  motion_.assign(static_cast<std::size_t>(frames_) * joints.size(), JointMotion{});
+}
+
+void Skeleton::KeepFrames(std::int64_t from, std::int64_t count) {
+  from = std::clamp<std::int64_t>(from, 0, frames_);
+  count = std::clamp<std::int64_t>(count, 0, frames_ - from);
+  const auto begin = motion_.begin() + static_cast<std::ptrdiff_t>(Offset(from));
+  motion_.erase(begin + static_cast<std::ptrdiff_t>(Offset(count)), motion_.end());
+  motion_.erase(motion_.begin(), begin);
+  motion_.shrink_to_fit();
+  frames_ = count;
+  first_frame += from;
+}
+
+void Skeleton::ScaleLengths(double factor) {
+  const auto scale = [factor](Vector3& v) {
+    v.x *= factor;
+    v.y *= factor;
+    v.z *= factor;
+  };
+  for (SkeletonJoint& joint : joints) {
+    scale(joint.base_translation);
+    joint.bone_length *= factor;
+  }
+  for (JointMotion& motion : motion_) scale(motion.translation);
+}
+
+Vector3 Turned(const Vector3& p, const Rotation& m) {
+  return Vector3(p.x * m[0].x + p.y * m[1].x + p.z * m[2].x,
+                 p.x * m[0].y + p.y * m[1].y + p.z * m[2].y,
+                 p.x * m[0].z + p.y * m[1].z + p.z * m[2].z);
+}
+
+Rotation Then(const Rotation& a, const Rotation& b) {
+  return Rotation(Turned(a[0], b), Turned(a[1], b), Turned(a[2], b));
+}
+
+Rotation RotationFromAngles(double rx, double ry, double rz) {
+  const double cx = std::cos(rx);
+  const double sx = std::sin(rx);
+  const double cy = std::cos(ry);
+  const double sy = std::sin(ry);
+  const double cz = std::cos(rz);
+  const double sz = std::sin(rz);
+  return Rotation(Vector3(cy * cz, cy * sz, -sy),
+                  Vector3(sx * sy * cz - cx * sz, sx * sy * sz + cx * cz, sx * cy),
+                  Vector3(cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy));
+}
+
+Vector3 AnglesFromRotation(const Rotation& m) {
+  const double cy = std::hypot(m[0].x, m[0].y);
+  const double ry = std::atan2(-m[0].z, cy);
+  if (cy > 1e-12) return Vector3(std::atan2(m[1].z, m[2].z), ry, std::atan2(m[0].y, m[0].x));
+  return Vector3(std::atan2(-m[2].y, m[1].y), ry, 0.0);
+}
+
+Pose LocalPose(const Skeleton& skeleton, std::int64_t k, std::size_t joint) {
+  const SkeletonJoint& j = skeleton.joints[joint];
+  const JointMotion& motion = skeleton.At(k, joint);
+  Pose pose;
+  pose.translation = Vector3(j.base_translation.x + motion.translation.x,
+                             j.base_translation.y + motion.translation.y,
+                             j.base_translation.z + motion.translation.z);
+  pose.rotation = Then(RotationFromAngles(motion.rx, motion.ry, motion.rz), j.base_rotation);
+  return pose;
+}
+
+void WorldPoses(const Skeleton& skeleton, std::int64_t k, std::vector<Pose>& world) {
+  world.resize(skeleton.NumJoints());
+  for (std::size_t i = 0; i < skeleton.NumJoints(); ++i) {
+    Pose pose = LocalPose(skeleton, k, i);
+    if (const std::int32_t parent = skeleton.joints[i].parent; parent >= 0) {
+      const Pose& above = world[static_cast<std::size_t>(parent)];
+      const Vector3 moved = Turned(pose.translation, above.rotation);
+      pose.translation = Vector3(moved.x + above.translation.x, moved.y + above.translation.y,
+                                 moved.z + above.translation.z);
+      pose.rotation = Then(pose.rotation, above.rotation);
+    }
+    world[i] = pose;
+  }
+}
+
+std::vector<std::string> ScaledJoints(const Skeleton& skeleton) {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < skeleton.NumJoints(); ++i) {
+    for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
+      if (skeleton.At(k, i).scale != 1.0) {
+        names.push_back(skeleton.joints[i].name);
+        break;
+      }
+    }
+  }
+  return names;
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,102 @@
+#ifndef ZAR_EXCHANGE_SKELETON_H_
+#define ZAR_EXCHANGE_SKELETON_H_
+
+// The skeletal animation every skeleton format meets in: joints in a hierarchy with names, a base
+// pose, per-frame motion relative to that pose, the exact frame rate, the up axis and the length
+// unit. Rotations use row vectors (p·M): a joint's rotation turns its own axes into its
+// parent's.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filelib/motion_units.h"
+#include "math/zar_rotation_matrix3.h"
+#include "math/zar_vector3.h"
+
+namespace zar::exchange {
+
+using Vector3 = ZARVector3<double>;
+using Rotation = ZARRotationMatrix3<double>;
+
+struct SkeletonJoint {
+  std::string name;
+  std::int32_t parent = -1;  // index of an earlier joint; -1 for a root
+  Vector3 base_translation;  // from the parent's origin, in the parent's axes
+  Rotation base_rotation;
+  double bone_length = 0.0;  // along the joint's own Y axis
+};
+
+// One joint's motion in one frame, relative to its base pose.
+struct JointMotion {
+  Vector3 translation;  // added to the base translation
+  double rx = 0.0;      // radians: a turn about X, then Y, then Z (static axes), applied before
+  double ry = 0.0;      // the base rotation
+  double rz = 0.0;
+  double scale = 1.0;  // stretches the bone drawn from the joint; moves no child
+};
+
+// A joint's place relative to its parent, or in the world.
+struct Pose {
+  Vector3 translation;
+  Rotation rotation;
+};
+
+// Joints are stored parents first. Motion is stored frame by frame: frame k holds joints.size()
+// consecutive motions. Fill `joints` first, then SetFrames.
+class Skeleton {
+ public:
+  std::vector<SkeletonJoint> joints;
+  double rate = 60.0;  // frames per second, exactly as the source gives it
+  LengthUnit units = LengthUnit::kMillimetres;
+  Axis up = Axis::kY;
+  std::int64_t first_frame = 1;  // the number of frame 0
+
+  std::size_t NumJoints() const { return joints.size(); }
+  std::int64_t NumFrames() const { return frames_; }
+
+  // Makes room for `frames` frames of every joint, all at the base pose.
+  void SetFrames(std::int64_t frames);
+  JointMotion& At(std::int64_t k, std::size_t joint) { return motion_[Offset(k) + joint]; }
+  const JointMotion& At(std::int64_t k, std::size_t joint) const {
+    return motion_[Offset(k) + joint];
+  }
+
+  // Keeps `count` frames from frame index `from`; the first frame number moves with them.
+  void KeepFrames(std::int64_t from, std::int64_t count);
+  // Every length (base translations, bone lengths, motion translations) times `factor`.
+  void ScaleLengths(double factor);
+
+ private:
+  std::size_t Offset(std::int64_t k) const { return static_cast<std::size_t>(k) * joints.size(); }
+
+  std::int64_t frames_ = 0;
+  std::vector<JointMotion> motion_;
+};
+
+// The one place the motion composes with the base pose: translation = base + frame, rotation =
+// the frame's turn followed by the base rotation.
+Pose LocalPose(const Skeleton& skeleton, std::int64_t k, std::size_t joint);
+
+// Every joint's pose in the world at frame k (a child's pose followed by its parent's world
+// pose), in joint order, into `world` (resized).
+void WorldPoses(const Skeleton& skeleton, std::int64_t k, std::vector<Pose>& world);
+
+// p·M and the row-vector composition "a, then b".
+Vector3 Turned(const Vector3& p, const Rotation& m);
+Rotation Then(const Rotation& a, const Rotation& b);
+
+// Static X Y Z angles (radians) as a rotation: the turn about X, then Y, then Z.
+Rotation RotationFromAngles(double rx, double ry, double rz);
+
+// The static X Y Z angles (radians) of `m`, y within [-pi/2, pi/2]; where the turn about Y is a
+// quarter turn, z is 0 and x takes the whole remaining turn.
+Vector3 AnglesFromRotation(const Rotation& m);
+
+// The names of the joints whose scale factor is not 1 in some frame.
+std::vector<std::string> ScaledJoints(const Skeleton& skeleton);
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_SKELETON_H_
