@@ -2,6 +2,7 @@
 // the marker set or in the skeleton.
 
 #include <algorithm>
+#include <cerrno>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -11,9 +12,11 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/file_report.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
+#include "filelib/htr_file.h"
 
 namespace zar::cli {
 namespace {
@@ -72,8 +75,30 @@ std::string RateText(double rate) {
   return text.str();
 }
 
+// HTR to HTR without a frame range keeps all that the HTR model holds (reference lengths, scale
+// factor, the rate as written), as htr convert does, rather than what the skeleton model carries.
+int ConvertHtrToHtr(const ConvertOptions& options) {
+  HTRFile model;
+  if (const std::string message = model.Read(options.in, true); !message.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << ReadProblem(message, options.in) << "\n";
+    return kExitFileProblem;
+  }
+  if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
+  errno = 0;
+  if (const std::string message = model.Write(options.out); !message.empty()) {
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "wrote " << options.out << " (" << model.NumSegments() << " segments, "
+            << model.NumFrames() << " frames, " << LengthUnitText(model.CalibrationUnits()) << ")\n";
+  return kExitOk;
+}
+
 int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
                     const SkeletonFormat& target) {
+  if (source.extension == ".htr" && target.extension == ".htr" && !options.from && !options.to) {
+    return ConvertHtrToHtr(options);
+  }
   exchange::Skeleton skeleton;
   if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
@@ -109,6 +134,11 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
 }
 
 int Convert(const ConvertOptions& options) {
+  // A folder, a FIFO or a device is refused before any reader opens it (a FIFO would block).
+  if (const std::string problem = InputProblem(options.in); !problem.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
+    return kExitFileProblem;
+  }
   if (options.from && options.to && *options.from > *options.to) {
     std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
     return kExitUsage;

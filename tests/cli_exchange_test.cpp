@@ -1,6 +1,7 @@
 // zarfileio c3d and convert, run as a person runs them.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cmath>
@@ -286,6 +287,24 @@ TEST(CliConvert, HtrToCsvHoldsJointWorldPositionsInTheUnitAskedFor) {
     EXPECT_NEAR(values[4 + 3 * j] * 100, p.z, 1e-9);
   }
   EXPECT_FALSE(std::getline(in, row));
+}
+
+// HTR to HTR is what htr convert writes, byte for byte (the scale factor and reference lengths
+// that the skeleton model does not carry included); a FIFO as the source is refused at once.
+TEST(CliConvert, HtrToHtrIsHtrConvert) {
+  ScratchFolder folder;
+  const std::string source = testing::SamplePath("htr/fight_a.htr");
+  const testing::RunResult run =
+      Zarfileio({"convert", source, folder.File("a.htr"), "--units", "cm"});
+  ASSERT_EQ(0, run.status) << run.output;
+  const testing::RunResult plain =
+      Zarfileio({"htr", "convert", source, folder.File("b.htr"), "--units", "cm"});
+  ASSERT_EQ(0, plain.status) << plain.output;
+  EXPECT_EQ(testing::ReadBytes(folder.File("b.htr")), testing::ReadBytes(folder.File("a.htr")));
+  ASSERT_EQ(0, ::mkfifo(folder.File("pipe.trc").c_str(), 0600));
+  const testing::RunResult fifo = Zarfileio({"convert", folder.File("pipe.trc"), folder.File("x.csv")});
+  EXPECT_EQ(1, fifo.status);
+  EXPECT_TRUE(Has(fifo, "not a regular file (a FIFO)")) << fifo.output;
 }
 
 }  // namespace
