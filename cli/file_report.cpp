@@ -34,8 +34,9 @@ std::string InputProblem(const std::string& typed, const std::string& path) {
   return CannotOpen(reason);
 }
 
-std::string ReadProblem(std::string_view message, const std::string& path) {
+std::string ReadProblem(std::string_view message, const std::string& path, std::int64_t line) {
   std::string text(message);
+  if (line > 0) text += " (line " + std::to_string(line) + ")";
   if (message == messages::kCannotOpen || message == messages::kCannotRead) {
     const std::string reason = SystemReason(path);
     if (!reason.empty()) text += ": " + reason;

@@ -4,6 +4,7 @@
 // What zarfileio says about files it cannot use: the file library's own message first, then
 // the operating system's reason when there is one.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,9 @@ std::string InputProblem(const std::string& path, std::uintmax_t maxBytes = kAny
 std::string InputProblem(const std::string& typed, const std::string& path);
 
 // A reader's `message` about `path`, followed by ": <reason>" when the file could not be
-// opened or read and the system can say why.
-std::string ReadProblem(std::string_view message, const std::string& path);
+// opened or read and the system can say why, or by " (line N)" when the reader stopped at the
+// file's line `line` (0: no line to name).
+std::string ReadProblem(std::string_view message, const std::string& path, std::int64_t line = 0);
 
 // "" when `path` can take an output file: it is absent or a regular file and its folder
 // exists; else "The file could not be opened: <reason>".

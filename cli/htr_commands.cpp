@@ -63,7 +63,8 @@ bool CheckOne(const std::string& file, std::string& verdict) {
   HTRFile model;
   const std::string message = model.Read(path, true);
   if (!message.empty()) {
-    verdict = ReadProblem(message, path) + LooksLikeNote(path, MotionFormat::kTrc);
+    verdict = ReadProblem(message, path, model.MessageLine()) +
+              LooksLikeNote(path, MotionFormat::kTrc);
     return false;
   }
   const std::string missing = Missing(model);
@@ -91,7 +92,7 @@ bool ReadInput(const std::string& file, HTRFile& model) {
   std::string problem = InputProblem(file, path);
   if (problem.empty()) {
     const std::string message = model.Read(path, true);
-    if (!message.empty()) problem = ReadProblem(message, path);
+    if (!message.empty()) problem = ReadProblem(message, path, model.MessageLine());
   }
   if (problem.empty()) return true;
   std::cerr << "zarfileio: " << file << ": " << problem << "\n";

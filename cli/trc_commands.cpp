@@ -62,7 +62,8 @@ std::string ReadInput(const std::string& file, bool with_unnamed, TRCFile& model
   if (!problem.empty()) return problem;
   const std::string message = model.Read(path, with_unnamed);
   if (message.empty()) return "";
-  return ReadProblem(message, path) + LooksLikeNote(path, MotionFormat::kHtr);
+  return ReadProblem(message, path, model.MessageLine()) +
+         LooksLikeNote(path, MotionFormat::kHtr);
 }
 
 int Check(const TrcOptions& options) {

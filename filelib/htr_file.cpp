@@ -11,6 +11,7 @@ void HTRFile::Clear() {
   data_frame_rate_ = 60;
   num_frames_ = 0;
   start_frame_ = 1;
+  message_line_ = 0;
 }
 
 HTRSegment* HTRFile::Segment(std::int32_t index) {

@@ -86,6 +86,10 @@ class HTRFile {
   // frames of every segment by `factor`.
   void Scale(double factor);
 
+  // The line of the file (from 1) at which the last Read stopped with a message about the
+  // file's contents; 0 when it read without one or could not open or read the file.
+  std::int64_t MessageLine() const { return message_line_; }
+
  private:
   friend class HtrReader;
 
@@ -99,6 +103,7 @@ class HTRFile {
   std::int32_t start_frame_ = 1;
   bool normalise_scale_factors_ = false;
   double scale_factor_ = 1.0;
+  std::int64_t message_line_ = 0;
 };
 
 // Whether an HTR file can carry `name` as a segment name and read it back: not empty, no space,

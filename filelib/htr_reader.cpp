@@ -133,10 +133,14 @@ std::string HtrReader::Run(std::FILE* file) {
           break;
       }
     }
-    if (step == Step::kStop) return message_;
+    if (step == Step::kStop) {
+      if (!message_.empty()) model_.message_line_ = lines.LineNumber();
+      return message_;
+    }
   }
   if (lines.Failed()) return Message(messages::kCannotRead);
   Finish();
+  if (!message_.empty()) model_.message_line_ = lines.LineNumber();
   return message_;
 }
 

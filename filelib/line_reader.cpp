@@ -44,6 +44,7 @@ bool LineReader::Fill() {
 
 bool LineReader::Next(std::string_view& line) {
   if (!TakeLine(line)) return false;
+  ++line_number_;
   if (first_line_) {
     first_line_ = false;
     line = WithoutByteOrderMark(line);

@@ -32,6 +32,9 @@ class LineReader {
   // The next line; false at the end of the file or when the file could not be read.
   bool Next(std::string_view& line);
 
+  // The number of the line Next gave last, counted from 1 (0 before the first).
+  std::int64_t LineNumber() const { return line_number_; }
+
   // Whether reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
 
@@ -55,6 +58,7 @@ class LineReader {
   bool first_line_ = true;
   std::int64_t file_size_ = -1;
   std::int64_t consumed_ = 0;  // bytes handed out, line ends included
+  std::int64_t line_number_ = 0;
 };
 
 }  // namespace zar

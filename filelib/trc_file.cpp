@@ -25,6 +25,7 @@ void TRCFile::Clear() {
   num_frames_ = 0;
   start_frame_ = 1;
   data_lines_ = -1;
+  message_line_ = 0;
 }
 
 TRCMarker* TRCFile::Marker(std::int32_t index) {

@@ -108,6 +108,10 @@ class TRCFile {
   // Multiplies every coordinate by `factor`; present flags stay.
   void Scale(double factor);
 
+  // The line of the file (from 1) at which the last Read stopped with a message about the
+  // file's contents; 0 when it read without one or could not open or read the file.
+  std::int64_t MessageLine() const { return message_line_; }
+
  private:
   friend class TrcReader;
 
@@ -120,6 +124,7 @@ class TRCFile {
   std::int32_t num_frames_ = 0;
   std::int32_t start_frame_ = 1;
   std::int32_t data_lines_ = -1;  // data lines Read found; -1 when not read from a file
+  std::int64_t message_line_ = 0;
 };
 
 }  // namespace zar

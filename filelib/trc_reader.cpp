@@ -73,7 +73,10 @@ std::string TrcReader::Run(std::FILE* file) {
     if (!line.empty() && line.front() == '#') continue;
     switch (number++) {
       case 0:
-        if (!PathLine(line)) return std::string(messages::kTrcHeaderState);
+        if (!PathLine(line)) {
+          model_.message_line_ = lines.LineNumber();
+          return std::string(messages::kTrcHeaderState);
+        }
         break;
       case 1:
         header_names_ = NonEmptyFields(line).size();
@@ -84,6 +87,7 @@ std::string TrcReader::Run(std::FILE* file) {
       case 3:
         MarkerNames(line, lines);
         if (with_unnamed_ && model_.NumMarkers() != declared_markers_) {
+          model_.message_line_ = lines.LineNumber();
           return std::string(messages::kTrcMarkerCount);
         }
         break;

@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +87,29 @@ TEST(CliTruth, ConvertNamesTheFileWrittenAndRefusesWhatItCannotWrite) {
     EXPECT_TRUE(Has(bad.err, row.reason)) << bad.err;
     EXPECT_EQ("", bad.out);
   }
+}
+
+// A format error names the line of the file where the reader stopped, after the reader's own
+// message.
+TEST(CliTruth, FormatErrorsNameTheirLine) {
+  ScratchFolder folder;
+  std::ifstream in(kWalk, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t end = text.find("[EndOfFile]");
+  ASSERT_NE(std::string::npos, end);
+  const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 1;
+  // The frame line under an unknown segment's section is where the reader stops.
+  folder.Write("bad.htr",
+               text.substr(0, end) + "[Nope]\r\n1 0 0 0 0 0 0 1\r\n" + text.substr(end));
+  folder.Write("bad.trc", "PathFileType\t4\tbad.trc\r\n");
+  const Outcome htr = Shell(folder, "$T htr check bad.htr");
+  EXPECT_EQ(1, htr.status);
+  EXPECT_TRUE(Has(htr.out, "bad.htr: Segment name not found: Nope (line " + std::to_string(line + 1) +
+                               ")"))
+      << htr.out;
+  const Outcome trc = Shell(folder, "$T trc info bad.trc");
+  EXPECT_EQ(1, trc.status);
+  EXPECT_TRUE(Has(trc.err, " (line 1)")) << trc.err;
 }
 
 TEST(CliTruth, CheckCallsShortFilesIncompleteAndNamesTheOtherFormat) {
