@@ -63,7 +63,7 @@ TEST(CliHtr, CheckPrintsOneLinePerFileAndFailsWhenAnyFails) {
   const std::vector<std::string> lines = all.out_lines();
   ASSERT_EQ(3U, lines.size());
   EXPECT_EQ(good + ": ok (22 segments, 1141 frames from 1, 60 frames/s, mm, Degrees)", lines[0]);
-  EXPECT_EQ(bad + ": " + std::string(messages::kHtrFileVersion), lines[1]);
+  EXPECT_EQ(bad + ": " + std::string(messages::kHtrFileVersion) + " (line 2)", lines[1]);
   EXPECT_EQ(missing + ": " + std::string(messages::kCannotOpen) + ": No such file or directory",
             lines[2]);
 
@@ -155,7 +155,7 @@ TEST(CliTrc, CheckAndInfo) {
                 ": ok (4 markers, 20 frames read (20 declared) from 1, 60 frames/s, mm, 4 "
                 "missing samples)",
             lines[0]);
-  EXPECT_EQ(bad + ": " + std::string(messages::kTrcHeaderState), lines[1]);
+  EXPECT_EQ(bad + ": " + std::string(messages::kTrcHeaderState) + " (line 1)", lines[1]);
 
   const Outcome unnamed =
       Zarfileio({"trc", "check", "--with-unnamed", testing::SamplePath("trc/Gait.trc")});
