@@ -23,11 +23,16 @@ struct C3DOptions {
   std::vector<std::string> files;
 };
 
+// The frames in which marker `m` is missing.
+std::int64_t MissingSamples(const MarkerSet& set, std::size_t m) {
+  std::int64_t missing = 0;
+  for (std::int64_t k = 0; k < set.NumFrames(); ++k) missing += set.At(k, m).present ? 0 : 1;
+  return missing;
+}
+
 std::int64_t MissingSamples(const MarkerSet& set) {
   std::int64_t missing = 0;
-  for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
-    for (std::size_t m = 0; m < set.NumMarkers(); ++m) missing += set.At(k, m).present ? 0 : 1;
-  }
+  for (std::size_t m = 0; m < set.NumMarkers(); ++m) missing += MissingSamples(set, m);
   return missing;
 }
 
@@ -148,11 +153,9 @@ int Info(const C3DOptions& options) {
   }
   std::cout << "points: " << set.NumMarkers() << "\n";
   for (std::size_t m = 0; m < set.NumMarkers(); ++m) {
-    std::int64_t missing = 0;
-    for (std::int64_t k = 0; k < set.NumFrames(); ++k) missing += set.At(k, m).present ? 0 : 1;
     std::cout << "  '" << set.markers[m].name << "'";
     if (!set.markers[m].description.empty()) std::cout << " '" << set.markers[m].description << "'";
-    std::cout << "  " << missing << " missing\n";
+    std::cout << "  " << MissingSamples(set, m) << " missing\n";
   }
   return kExitOk;
 }
