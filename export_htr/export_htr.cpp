@@ -90,7 +90,7 @@ int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
   }
 
   HTRHierarchyWalk walk(host, model_, choices);
-  if (!walk.Walk(root_bone, nullptr)) {
+  if (!walk.Walk(root_bone)) {
     host.EndProgress();
     return modra::kTranslatorFailed;
   }

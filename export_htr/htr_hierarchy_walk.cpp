@@ -49,7 +49,8 @@ HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
 
 HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool root,
                                                     modra::TickTime time,
-                                                    const modra::Matrix3* parentWorld) const {
+                                                    const modra::Matrix3* parentWorld,
+                                                    bool withParentScale) const {
   Sample sample;
   sample.nodeWorld = node->NodeTransform(time);
   if (parentWorld != nullptr) {
@@ -68,10 +69,6 @@ HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool
   modra::Quat rotation;
   modra::Point3 scale;
   modra::DecomposeMatrix(local, translation, rotation, scale);
-  modra::Point3 parentTranslation;
-  modra::Quat parentRotation;
-  modra::Point3 parentScale;
-  modra::DecomposeMatrix(sample.parentWorld, parentTranslation, parentRotation, parentScale);
 
   sample.translation =
       UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z), root);
@@ -81,7 +78,15 @@ HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool
   hostRotation.SetFromEuler(ZAREulerRotation<double>(angles[0], angles[1], angles[2]));
   sample.rotation = UnmapHTRRotation(hostRotation, root);
   sample.scale = scale.x;
-  sample.parentScale = world ? 1.0f : parentScale.x;
+  if (world) {
+    sample.parentScale = 1.0f;
+  } else if (withParentScale) {
+    modra::Point3 parentTranslation;
+    modra::Quat parentRotation;
+    modra::Point3 parentScale;
+    modra::DecomposeMatrix(sample.parentWorld, parentTranslation, parentRotation, parentScale);
+    sample.parentScale = parentScale.x;
+  }
   return sample;
 }
 
@@ -104,7 +109,7 @@ bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& seg
 
 void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
   const modra::TickTime now = host_.CurrentTime();
-  const Sample sample = SampleAt(node, segment.IsRoot(), now, nullptr);
+  const Sample sample = SampleAt(node, segment.IsRoot(), now, nullptr, true);
 
   modra::SceneNode* parentNode = node->ParentNode();
   const bool nodeOffset = !(sample.nodeWorld == node->ObjectTransform(now));
@@ -124,50 +129,61 @@ void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& s
   model_.SetNormaliseScaleFactors(true);
 }
 
-void HTRHierarchyWalk::SampleFrames(modra::SceneNode* node, HTRSegment& segment,
-                                    const HTRSegment* parent, const Worlds* parentWorlds,
-                                    Worlds& worlds) const {
-  const bool root = parent == nullptr;
+void HTRHierarchyWalk::SampleFrames() const {
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
-  const ZARVector3<double> base = segment.BaseTranslation();
-  ZARRotationMatrix3<double> baseRotation;
-  baseRotation.SetFromEuler(segment.BaseRotation());
-  const ZARRotationMatrix3<double> undoBase = baseRotation.Transposed();
-
+  struct Track {
+    ZARVector3<double> base;
+    ZARRotationMatrix3<double> undoBase;
+  };
+  std::vector<Track> tracks;
+  tracks.reserve(exported_.size());
   const std::int64_t count = static_cast<std::int64_t>(choices_.last) - choices_.first + 1;
-  segment.ReserveFrames(count - 1);
-  worlds.clear();
-  if (count > 0) worlds.reserve(static_cast<std::size_t>(count));
+  for (const Exported& e : exported_) {
+    ZARRotationMatrix3<double> baseRotation;
+    baseRotation.SetFromEuler(e.segment->BaseRotation());
+    tracks.push_back({e.segment->BaseTranslation(), baseRotation.Transposed()});
+    e.segment->ReserveFrames(count);
+  }
+  // The world transform of each exported node at the time being sampled.
+  std::vector<modra::Matrix3> worlds(exported_.size());
   for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
     const auto k = static_cast<std::int32_t>(c - choices_.first);
     const auto time = static_cast<modra::TickTime>(c * ticksPerFrame);
-    const bool known =
-        parentWorlds != nullptr && static_cast<std::size_t>(k) < parentWorlds->size();
-    const Sample sample =
-        SampleAt(node, root, time, known ? &(*parentWorlds)[static_cast<std::size_t>(k)] : nullptr);
-    worlds.push_back(sample.nodeWorld);
+    for (std::size_t i = 0; i < exported_.size(); ++i) {
+      const Exported& e = exported_[i];
+      const bool root = e.parent < 0;
+      // The root's scene parent is asked for its world transform; a child takes its parent's.
+      const Sample sample = SampleAt(e.node, root, time,
+                                     root ? nullptr : &worlds[static_cast<std::size_t>(e.parent)],
+                                     root);
+      worlds[i] = sample.nodeWorld;
 
-    // A child's translation is measured in its parent's scaled axes, so it takes the parent's
-    // accumulated scale; the root's takes its scene parent's (none with parent transforms).
-    const double parentFactor =
-        root ? static_cast<double>(sample.parentScale) : parent->FrameScaleFactor(k);
-    const ZARVector3<double> scaled = Times(sample.translation, parentFactor);
-    const ZARVector3<double> translation(scaled.X() - base.X(), scaled.Y() - base.Y(),
-                                         scaled.Z() - base.Z());
-    const ZAREulerRotation<double> rotation = AnglesOf(undoBase * sample.rotation);
-    const double factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
-    segment.AppendFrame(translation, rotation, factor);
+      // A child's translation is measured in its parent's scaled axes, so it takes the parent's
+      // accumulated scale; the root's takes its scene parent's (none with parent transforms).
+      const double parentFactor =
+          root ? static_cast<double>(sample.parentScale)
+               : exported_[static_cast<std::size_t>(e.parent)].segment->FrameScaleFactor(k);
+      const ZARVector3<double> scaled = Times(sample.translation, parentFactor);
+      const ZARVector3<double>& base = tracks[i].base;
+      const ZARVector3<double> translation(scaled.X() - base.X(), scaled.Y() - base.Y(),
+                                           scaled.Z() - base.Z());
+      const ZAREulerRotation<double> rotation = AnglesOf(tracks[i].undoBase * sample.rotation);
+      const double factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
+      e.segment->AppendFrame(translation, rotation, factor);
+    }
   }
 }
 
-bool HTRHierarchyWalk::Walk(modra::SceneNode* node, HTRSegment* parent) {
-  return WalkBelow(node, parent, nullptr);
+bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
+  exported_.clear();
+  if (!AddBelow(root, -1)) return false;
+  if (choices_.animate) SampleFrames();
+  return true;
 }
 
-bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
-                                 const Worlds* parentWorlds) {
+bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   HTRSegment segment;
-  if (parent == nullptr) segment.SetRoot(true);
+  if (parent < 0) segment.SetRoot(true);
   const char* name = node->NodeName();
   if (name == nullptr) name = "";
   if (std::strstr(name, htr_export::kEffectorMark) != nullptr) return true;
@@ -176,8 +192,6 @@ bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
   if (!choices_.savedPose || !SavedBasePosition(node, segment)) {
     CurrentBasePosition(node, segment);
   }
-  Worlds worlds;
-  if (choices_.animate) SampleFrames(node, segment, parent, parentWorlds, worlds);
 
   // A name the file cannot carry (empty, or with a tab, which the model itself accepts) is
   // refused here as the model refuses a name with a space.
@@ -186,7 +200,9 @@ bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
     message_reporter.Report(htr_export::kBadBoneName, htr_export::kErrorCaption);
     return false;
   }
-  if (parent != nullptr) stored->SetParent(parent);
+  if (parent >= 0) stored->SetParent(exported_[static_cast<std::size_t>(parent)].segment);
+  const auto index = static_cast<std::int64_t>(exported_.size());
+  exported_.push_back({node, stored, parent});
 
   ++segmentCount_;
   const float done =
@@ -195,9 +211,7 @@ bool HTRHierarchyWalk::WalkBelow(modra::SceneNode* node, HTRSegment* parent,
 
   for (int i = 0; i < node->ChildCount(); ++i) {
     modra::SceneNode* child = node->Child(i);
-    if (child != nullptr && IsExportBone(child)) {
-      WalkBelow(child, stored, choices_.animate ? &worlds : nullptr);
-    }
+    if (child != nullptr && IsExportBone(child)) AddBelow(child, index);
   }
   return true;
 }

@@ -3,7 +3,10 @@
 
 // Sampling a host bone hierarchy into an HTR model: one segment per bone in depth-first
 // pre-order, each with its base position and, when animation is exported, one frame per
-// exported frame, all in HTR axes and in the scene's units.
+// exported frame, all in HTR axes and in the scene's units. Frames are sampled time by time
+// across every exported bone, parents before children, so that the host's world transform of
+// a parent is still the one it remembers when its children ask at the same time, and each keyed
+// track is read in one pass over time.
 
 #include <cstdint>
 #include <vector>
@@ -34,12 +37,12 @@ class HTRHierarchyWalk {
  public:
   HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model, const HTRExportChoices& choices);
 
-  // Adds `node` (as a root segment when `parent` is none) and its bone descendants to the model.
-  // A node whose name contains "Effector" is left out with its subtree, silently. A node whose
-  // segment cannot be added (its name is taken, empty, or holds a space or a tab) is reported and
-  // left out with its subtree; the answer is then false. Children that fail do not stop their
-  // siblings.
-  bool Walk(modra::SceneNode* node, HTRSegment* parent);
+  // Adds `root` as the root segment and its bone descendants to the model, then samples their
+  // frames. A node whose name contains "Effector" is left out with its
+  // subtree, silently. A node whose segment cannot be added (its name is taken, empty, or holds a
+  // space or a tab) is reported and left out with its subtree; the answer is then false.
+  // Children that fail do not stop their siblings.
+  bool Walk(modra::SceneNode* root);
 
   // Segments added so far.
   std::int32_t segmentCount() const { return segmentCount_; }
@@ -55,28 +58,33 @@ class HTRHierarchyWalk {
     modra::Matrix3 parentWorld;
   };
 
-  // The node's world transform at every exported frame; its children's samples take their
-  // parent's world transform from here instead of asking the host for it again.
-  using Worlds = std::vector<modra::Matrix3>;
+  // A segment added to the model, in the order added (every parent before its children).
+  struct Exported {
+    modra::SceneNode* node = nullptr;
+    HTRSegment* segment = nullptr;
+    std::int64_t parent = -1;  // index of the parent's entry; -1 for the root segment
+  };
 
   // The sample at `time`; `parentWorld` is the parent node's world transform then, or null to
-  // ask the host.
+  // ask the host. `parentScale` is filled only when `withParentScale` is set.
   Sample SampleAt(modra::SceneNode* node, bool root, modra::TickTime time,
-                  const modra::Matrix3* parentWorld) const;
+                  const modra::Matrix3* parentWorld, bool withParentScale) const;
   // The saved base position of the seven node properties; false (segment unchanged) unless all
   // seven are present.
   bool SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
   // The base position of the node's pose at the current time; warns about an object offset.
   void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
-  // Appends one frame per exported frame, and fills `worlds` with the node's world transforms.
-  void SampleFrames(modra::SceneNode* node, HTRSegment& segment, const HTRSegment* parent,
-                    const Worlds* parentWorlds, Worlds& worlds) const;
-  bool WalkBelow(modra::SceneNode* node, HTRSegment* parent, const Worlds* parentWorlds);
+  // Appends one frame per exported frame to every exported segment, time by time.
+  void SampleFrames() const;
+  // Adds the segment of `node` and those of its bone descendants; `parent` is the entry of the
+  // parent segment (-1 for the root).
+  bool AddBelow(modra::SceneNode* node, std::int64_t parent);
 
   modra::HostInterface& host_;
   HTRFile& model_;
   HTRExportChoices choices_;
   std::int32_t segmentCount_ = 0;
+  std::vector<Exported> exported_;
 };
 
 }  // namespace zar

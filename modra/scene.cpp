@@ -177,6 +177,12 @@ Matrix3 Node::NodeTransform(TickTime t) {
   const std::uint64_t revision = scene_.worldRevision();
   auto known = [&](const Node* n) { return n->worldRevision_ == revision && n->worldTime_ == t; };
   if (known(this)) return world_;
+  // The common case when a tree is sampled top down: the parent knows its world already.
+  if (parent_ != nullptr && (parent_->IsRoot() || known(parent_))) {
+    const Matrix3 world = parent_->IsRoot() ? Local(t) : Local(t) * parent_->world_;
+    Remember(t, revision, world);
+    return world;
+  }
   std::vector<Node*> chain;
   Node* top = this;
   for (; top != nullptr && !top->IsRoot() && !known(top); top = top->parent_) chain.push_back(top);
