@@ -14,6 +14,7 @@
 #include <simdjson.h>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "filelib/output_file.h"
 #include "modra/byte_text.h"
@@ -65,10 +66,11 @@ Json ByteTextJson(const std::string& text) {
   return {{"base64", encoded}};
 }
 
-void AppendLittleEndian(std::uint32_t v, std::string& out) {
-  const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
-                         static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-  out.append(bytes, 4);
+void PutLittleEndian(std::uint32_t v, std::uint8_t* out) {
+  out[0] = static_cast<std::uint8_t>(v);
+  out[1] = static_cast<std::uint8_t>(v >> 8);
+  out[2] = static_cast<std::uint8_t>(v >> 16);
+  out[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
 std::uint32_t LittleEndianAt(const std::string& bytes, std::size_t offset) {
@@ -77,23 +79,22 @@ std::uint32_t LittleEndianAt(const std::string& bytes, std::size_t offset) {
          (std::uint32_t{b[3]} << 24);
 }
 
-// Binary keys: each key's tick and its `width` floats, bit for bit.
+// Binary keys: each key's tick and its `width` floats, bit for bit. They are held as JSON binary
+// values, which AppendJson writes as base64 strings without a copy in between.
 template <class Map, class Floats>
 void AddBinaryKeys(const Map& keys, std::size_t width, Floats floats, Json& j) {
-  std::string times, values;
-  times.reserve(keys.size() * 4);
-  values.reserve(keys.size() * 4 * width);
+  std::vector<std::uint8_t> times(keys.size() * 4), values(keys.size() * 4 * width);
+  std::uint8_t* time = times.data();
+  std::uint8_t* value = values.data();
   for (const auto& [t, v] : keys) {
-    AppendLittleEndian(static_cast<std::uint32_t>(t), times);
+    PutLittleEndian(static_cast<std::uint32_t>(t), time);
+    time += 4;
     const auto f = floats(v);
-    for (std::size_t i = 0; i < width; ++i) AppendLittleEndian(std::bit_cast<std::uint32_t>(f[i]), values);
+    for (std::size_t i = 0; i < width; ++i, value += 4)
+      PutLittleEndian(std::bit_cast<std::uint32_t>(f[i]), value);
   }
-  std::string text;
-  AppendBase64(times, text);
-  j["times"] = std::move(text);
-  text.clear();
-  AppendBase64(values, text);
-  j["values"] = std::move(text);
+  j["times"] = Json::binary(std::move(times));
+  j["values"] = Json::binary(std::move(values));
 }
 
 // Reading helpers: each names what it reads in its failure message.
@@ -685,9 +686,17 @@ std::string ReadProblem(JsonStream& in, Scene& scene) {
   }
 }
 
-// Appends the compact text of `j`, as Json::dump() writes it, but long strings that need no
-// escaping (binary keys in base64) go straight to the text instead of through the escaper.
+// Appends the compact text of `j`, as Json::dump() writes it, with binary values (keys) as
+// base64 strings, and long strings that need no escaping straight to the text instead of through
+// the escaper.
 void AppendJson(const Json& j, std::string& out) {
+  if (j.is_binary()) {
+    const auto& bytes = j.get_binary();
+    out += '"';
+    AppendBase64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), out);
+    out += '"';
+    return;
+  }
   if (j.is_object()) {
     char separator = '{';
     for (const auto& [key, value] : j.items()) {
