@@ -155,7 +155,7 @@ bool KeyMarker(modra::Controller& controller, const TRCMarker& marker, const TRC
 }  // namespace
 
 TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
-                              const TRCCloudSettings& settings) {
+                              const TRCCloudSettings& settings, const TRCMarkerDone& done) {
   if (settings.fps) modra::SetFrameRate(model.DataRate());
 
   const std::int64_t frames =
@@ -201,9 +201,11 @@ TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
 
       if (root != nullptr) root->LinkChild(target, 0);
     }
+    if (done) done(b);
 
-    const float done = static_cast<float>(b + 1);
-    host.UpdateProgress(static_cast<int>(10.0f + done * 90.0f / static_cast<float>(marker_count)),
+    const float finished = static_cast<float>(b + 1);
+    host.UpdateProgress(
+        static_cast<int>(10.0f + finished * 90.0f / static_cast<float>(marker_count)),
                         1, nullptr);
   }
 

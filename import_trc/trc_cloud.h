@@ -5,6 +5,7 @@
 // (optionally under a "TRCCloud" dummy), or the matching nodes of the selection.
 
 #include <cstdint>
+#include <functional>
 
 #include "filelib/trc_file.h"
 #include "sdk/modra_host.h"
@@ -50,8 +51,13 @@ inline constexpr std::uint32_t kMarkerWireColour = 0x3333CC;
 //
 // On kDone the animation range runs from the first keyed frame to the last keyed frame (at
 // least one frame long); it is left alone when nothing was keyed.
+//
+// `done`, when given, is called with each marker's index once the build has finished with that
+// marker (keyed or passed over), so that the caller can release its samples while the build goes
+// on: the samples of a marker are not read again after that.
+using TRCMarkerDone = std::function<void(std::int32_t index)>;
 TRCCloudOutcome BuildTRCCloud(modra::HostInterface& host, const TRCFile& model,
-                              const TRCCloudSettings& settings);
+                              const TRCCloudSettings& settings, const TRCMarkerDone& done = {});
 
 }  // namespace zar
 

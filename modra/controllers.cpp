@@ -12,6 +12,8 @@ namespace {
 template <class Map>
 TickTime KeyTimeAt(const Map& keys, int index) {
   if (index < 0 || index >= static_cast<int>(keys.size())) return 0;
+  // The last key (where a keying window ends) without walking every key before it.
+  if (index == static_cast<int>(keys.size()) - 1) return keys.rbegin()->first;
   return std::next(keys.begin(), index)->first;
 }
 
