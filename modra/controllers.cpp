@@ -9,27 +9,25 @@
 namespace modra::host {
 namespace {
 
-template <class Map>
-TickTime KeyTimeAt(const Map& keys, int index) {
+template <class Track>
+TickTime KeyTimeAt(const Track& keys, int index) {
   if (index < 0 || index >= static_cast<int>(keys.size())) return 0;
-  // The last key (where a keying window ends) without walking every key before it.
-  if (index == static_cast<int>(keys.size()) - 1) return keys.rbegin()->first;
-  return std::next(keys.begin(), index)->first;
+  return keys.TimeAt(static_cast<std::size_t>(index));
 }
 
 // Removes the key at t; the bounds test keeps a miss cheap (the importers clear every tick of
-// their keying window).
-template <class Map>
-void EraseKey(Map& keys, KeyCursor<Map>& cursor, TickTime t) {
-  if (keys.empty() || t < keys.begin()->first || t > keys.rbegin()->first) return;
+// their keying window), and reads the bounds without closing a run of keys just removed.
+template <class Track>
+void EraseKey(Track& keys, KeyCursor<Track>& cursor, TickTime t) {
+  if (keys.empty() || t < keys.TimeAt(0) || t > keys.TimeAt(keys.size() - 1)) return;
   cursor.Reset();
   keys.erase(t);
 }
 
 // The keys around t and the blend between them: (before, after, u in [0, 1]).
-template <class Map>
-auto Bracket(const Map& keys, const KeyCursor<Map>& cursor, TickTime t) {
-  typename Map::const_iterator after = cursor.LowerBound(keys, t);
+template <class Track>
+auto Bracket(const Track& keys, const KeyCursor<Track>& cursor, TickTime t) {
+  typename Track::const_iterator after = cursor.LowerBound(keys, t);
   if (after == keys.end()) {
     auto last = std::prev(keys.end());
     return std::make_tuple(last, last, 0.0);

@@ -5,15 +5,16 @@
 // keys, time settings, the system unit, the selection and the animate and set-key modes.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "modra/key_track.h"
 #include "sdk/modra_host.h"
 
 namespace modra::host {
@@ -41,42 +42,45 @@ struct ModeState {
   }
 };
 
-// Where the last evaluation of a key map found the first key at or after its time. Evaluating at
-// a later time steps on from there instead of searching again, so sampling a track in time order
-// is one pass over its keys. Reset it whenever a key may have been erased.
-template <class Map>
+// Where the last evaluation of a key track found the first key at or after its time. Evaluating
+// at a later time steps on from there instead of searching again, so sampling a track in time
+// order is one pass over its keys. It holds a position, not an iterator, so a track that has
+// changed since answers correctly too (by a search).
+template <class Track>
 class KeyCursor {
  public:
-  using Iterator = typename Map::const_iterator;
+  using Iterator = typename Track::const_iterator;
 
-  // The first key at or after t (end() when none), as Map::lower_bound answers.
-  Iterator LowerBound(const Map& keys, TickTime t) const {
-    if (valid_) {
-      Iterator it = at_;
-      for (int step = 0; step < kSteps && it != keys.end() && it->first < t; ++step) ++it;
-      if ((it == keys.end() || it->first >= t) &&
-          (it == keys.begin() || std::prev(it)->first < t)) {
-        at_ = it;
+  // The first key at or after t (end() when none), as Track::lower_bound answers.
+  Iterator LowerBound(const Track& keys, TickTime t) const {
+    const Iterator begin = keys.begin();
+    const Iterator end = keys.end();
+    if (valid_ && at_ <= static_cast<std::size_t>(end - begin)) {
+      Iterator it = begin + static_cast<std::ptrdiff_t>(at_);
+      for (int step = 0; step < kSteps && it != end && it->first < t; ++step) ++it;
+      if ((it == end || it->first >= t) && (it == begin || std::prev(it)->first < t)) {
+        at_ = static_cast<std::size_t>(it - begin);
         return it;
       }
     }
-    at_ = keys.lower_bound(t);
+    const Iterator it = keys.lower_bound(t);
+    at_ = static_cast<std::size_t>(it - begin);
     valid_ = true;
-    return at_;
+    return it;
   }
   void Reset() { valid_ = false; }
 
  private:
   static constexpr int kSteps = 4;
-  mutable Iterator at_{};
+  mutable std::size_t at_ = 0;
   mutable bool valid_ = false;
 };
 
-// Sets the key at t; a key after the last one (as keys are made in time order) is added without
-// a search.
-template <class Map>
-void SetKeyAt(Map& keys, TickTime t, const typename Map::mapped_type& value) {
-  if (keys.empty() || keys.rbegin()->first < t)
+// Sets the key at t; a key after the last one (as keys are made in time order) is appended
+// without a search.
+template <class Track>
+void SetKeyAt(Track& keys, TickTime t, const typename Track::value_type::second_type& value) {
+  if (keys.empty() || keys.TimeAt(keys.size() - 1) < t)
     keys.emplace_hint(keys.end(), t, value);
   else
     keys[t] = value;
@@ -135,8 +139,8 @@ class PointController : public ControllerBase {
   void CopyController(Controller* from) override;
 
   Point3 Evaluate(TickTime t) const;
-  const std::map<TickTime, Point3>& keys() const { return keys_; }
-  std::map<TickTime, Point3>& mutable_keys() {
+  const KeyTrack<Point3>& keys() const { return keys_; }
+  KeyTrack<Point3>& mutable_keys() {
     Changed();
     cursor_.Reset();
     return keys_;
@@ -150,8 +154,8 @@ class PointController : public ControllerBase {
  private:
   ControllerValueKind kind_;
   Point3 value_;
-  std::map<TickTime, Point3> keys_;
-  KeyCursor<std::map<TickTime, Point3>> cursor_;
+  KeyTrack<Point3> keys_;
+  KeyCursor<KeyTrack<Point3>> cursor_;
 };
 
 // Common part of the rotation controllers: values are host quaternions.
@@ -194,8 +198,8 @@ class EulerRotationController : public RotationController {
   }
 
   Angles EvaluateAngles(TickTime t) const;
-  const std::map<TickTime, Angles>& keys() const { return keys_; }
-  std::map<TickTime, Angles>& mutable_keys() {
+  const KeyTrack<Angles>& keys() const { return keys_; }
+  KeyTrack<Angles>& mutable_keys() {
     Changed();
     cursor_.Reset();
     return keys_;
@@ -208,8 +212,8 @@ class EulerRotationController : public RotationController {
 
  private:
   Angles value_{0.0f, 0.0f, 0.0f};
-  std::map<TickTime, Angles> keys_;
-  KeyCursor<std::map<TickTime, Angles>> cursor_;
+  KeyTrack<Angles> keys_;
+  KeyCursor<KeyTrack<Angles>> cursor_;
 };
 
 // TCB rotation: one quaternion per key, interpolated by spherical linear interpolation along
@@ -238,8 +242,8 @@ class TcbRotationController : public RotationController {
     keys_.clear();
   }
 
-  const std::map<TickTime, Quat>& keys() const { return keys_; }
-  std::map<TickTime, Quat>& mutable_keys() {
+  const KeyTrack<Quat>& keys() const { return keys_; }
+  KeyTrack<Quat>& mutable_keys() {
     Changed();
     cursor_.Reset();
     return keys_;
@@ -248,8 +252,8 @@ class TcbRotationController : public RotationController {
 
  private:
   Quat value_;
-  std::map<TickTime, Quat> keys_;
-  KeyCursor<std::map<TickTime, Quat>> cursor_;
+  KeyTrack<Quat> keys_;
+  KeyCursor<KeyTrack<Quat>> cursor_;
 };
 
 // A node's transform controller. Its sub-controllers belong to the scene's pool.

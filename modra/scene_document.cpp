@@ -203,6 +203,7 @@ void ReadBinaryKeys(const Json& j, std::size_t width, Map& map, Make make,
   if (times.size() % 4 != 0 || values.size() != count * width * 4)
     Fail(where + " times and values do not hold the same number of keys");
   float f[4] = {};
+  map.reserve(count);
   for (std::size_t k = 0; k < count; ++k) {
     const auto t = static_cast<TickTime>(LittleEndianAt(times, k * 4));
     if (!map.empty() && t <= map.rbegin()->first)
