@@ -17,6 +17,29 @@ constexpr std::array<std::uint8_t, 256> DecodeTable() {
 }
 constexpr std::array<std::uint8_t, 256> kDecode = DecodeTable();
 
+// The bits a character contributes to its group of three bytes at each of the four positions
+// (`position`), or kBad for a byte that is not a base64 character; one lookup per character and
+// one test per group.
+constexpr std::uint32_t kBad = 0x01000000;
+constexpr std::array<std::uint32_t, 256> PlacedTable(int position) {
+  std::array<std::uint32_t, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    const std::uint32_t v = kDecode[static_cast<std::size_t>(c)];
+    table[static_cast<std::size_t>(c)] = v == 64 ? kBad : v << (18 - 6 * position);
+  }
+  return table;
+}
+constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlaced = {
+    PlacedTable(0), PlacedTable(1), PlacedTable(2), PlacedTable(3)};
+
+// Two base64 characters for each 12 bits.
+constexpr std::array<std::array<char, 2>, 4096> PairTable() {
+  std::array<std::array<char, 2>, 4096> table{};
+  for (std::size_t v = 0; v < 4096; ++v) table[v] = {kAlphabet[v >> 6], kAlphabet[v & 63]};
+  return table;
+}
+constexpr std::array<std::array<char, 2>, 4096> kPairs = PairTable();
+
 }  // namespace
 
 void AppendBase64(std::string_view bytes, std::string& out) {
@@ -25,12 +48,14 @@ void AppendBase64(std::string_view bytes, std::string& out) {
   char* o = out.data() + start;
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
+  for (; i + 3 <= bytes.size(); i += 3, o += 4) {
     const std::uint32_t v = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
-    *o++ = kAlphabet[v >> 18];
-    *o++ = kAlphabet[(v >> 12) & 63];
-    *o++ = kAlphabet[(v >> 6) & 63];
-    *o++ = kAlphabet[v & 63];
+    const auto& high = kPairs[v >> 12];
+    const auto& low = kPairs[v & 4095];
+    o[0] = high[0];
+    o[1] = high[1];
+    o[2] = low[0];
+    o[3] = low[1];
   }
   if (const std::size_t rest = bytes.size() - i; rest > 0) {
     const std::uint32_t v =
@@ -53,10 +78,9 @@ bool DecodeBase64(std::string_view text, std::string& bytes) {
   const std::size_t full = padding == 0 ? text.size() : text.size() - 4;
   std::size_t o = 0;
   for (std::size_t i = 0; i < full; i += 4) {
-    const std::uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]], c = kDecode[in[i + 2]],
-                        d = kDecode[in[i + 3]];
-    if ((a | b | c | d) & 64) return false;
-    const std::uint32_t v = (a << 18) | (b << 12) | (c << 6) | d;
+    const std::uint32_t v = kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] | kPlaced[2][in[i + 2]] |
+                            kPlaced[3][in[i + 3]];
+    if ((v & kBad) != 0) return false;
     out[o++] = static_cast<unsigned char>(v >> 16);
     out[o++] = static_cast<unsigned char>(v >> 8);
     out[o++] = static_cast<unsigned char>(v);
