@@ -37,7 +37,7 @@ constexpr int kTicks = 160;  // ticks per frame at the stand-in's 30 frames per 
 // One sample of a test marker: a position, or nothing (occluded).
 using Sample = std::optional<Point3>;
 
-const std::map<TickTime, Point3>& PositionKeys(Node* node) {
+const auto& PositionKeys(Node* node) {
   return node->transform()->position()->keys();
 }
 

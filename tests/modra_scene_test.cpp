@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <random>
 #include <string>
 
@@ -181,6 +182,47 @@ TEST_F(SceneTest, RemoveKeyAtRemovesOnlyThatKey) {
   Set(Position(bone), 160, Point3(7, 7, 7));
   EXPECT_EQ(Position(bone)->KeyCount(), 3);
   ExpectNear(bone->NodeTransform(160).Translation(), Point3(7, 7, 7));
+}
+
+// Keys set, removed in runs (as windows are cleared) and in between, and read back by index and
+// by evaluation in and out of time order, against a plain ordered map of the same keys.
+TEST_F(SceneTest, KeysMatchAnOrderedMapThroughRemovalRunsAndReads) {
+  modra::SceneNode* bone = MakeBone("Hips");
+  modra::Controller* c = Position(bone);
+  std::map<modra::TickTime, float> expected;
+  std::mt19937 random(7);
+  modra::AnimateOn();
+  for (int round = 0; round < 300; ++round) {
+    const auto t = static_cast<modra::TickTime>(random() % 400);
+    switch (random() % 5) {
+      case 0:
+      case 1:  // a new or replaced key (mostly after the last one)
+        Set(c, t + (round % 3 == 0 ? 0 : 400), Point3(static_cast<float>(round), 0, 0));
+        expected[t + (round % 3 == 0 ? 0 : 400)] = static_cast<float>(round);
+        break;
+      case 2:  // a window cleared tick by tick, upwards or downwards
+        for (modra::TickTime k = 0; k < 40; ++k) {
+          const modra::TickTime at = round % 2 == 0 ? t + k : t + 40 - k;
+          c->RemoveKeyAt(at);
+          expected.erase(at);
+        }
+        break;
+      case 3:  // a single key
+        c->RemoveKeyAt(t);
+        expected.erase(t);
+        break;
+      default: {  // read back
+        ASSERT_EQ(c->KeyCount(), static_cast<int>(expected.size()));
+        int index = 0;
+        for (const auto& [time, x] : expected) {
+          ASSERT_EQ(c->KeyTime(index++), time);
+          Point3 value;
+          c->ControllerValue(time, &value);
+          ASSERT_EQ(value.x, x) << "at " << time;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(SceneTest, TcbControllerTakesOverTheEulerKeys) {
