@@ -36,7 +36,7 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes `units` / 10^decimals with exactly `decimals` places (none and no point when 0), at most
-// 12 places and 20 digits. Copies are of fixed sizes (the callers give kNumberRoom of room).
+// 18 places. Copies are of fixed sizes (the callers give kNumberRoom of room).
 char* WriteScaled(char* p, std::uint64_t units, int decimals) {
   char digits[48];
   char* start = digits + 24;
@@ -58,14 +58,14 @@ char* WriteScaled(char* p, std::uint64_t units, int decimals) {
     return p + count;
   }
   if (whole <= 0) {
-    std::memcpy(p, "0.00000000000000", 16);
+    std::memcpy(p, "0.0000000000000000000000", 24);
     p += 2 - whole;
     std::memcpy(p, start, 24);
     return p + count;
   }
   std::memcpy(p, start, 24);
   p[whole] = '.';
-  std::memcpy(p + whole + 1, start + whole, 16);
+  std::memcpy(p + whole + 1, start + whole, 24);
   return p + count + 1;
 }
 
@@ -95,68 +95,79 @@ char* WriteFixed(char* p, double value, int decimals) {
   return WriteScaled(p, units, decimals);
 }
 
-char* WriteShortestFloat(char* p, float value) {
-  // value = 4m / 2^t. The short road: 2^-10 <= |value| < 2^23, where 12 places always hold the
-  // float (9 significant digits) and at most one whole number lies within its rounding interval.
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  const auto biased = static_cast<int>((bits >> 23) & 0xFF);
-  if (biased < 127 - 10 || biased >= 127 + 23) {
+namespace {
+
+// The binary layouts of float and double, and the range of the short road for each: from
+// 2^min_exponent (at most `places_below_one` places hold any value below 1 with all its
+// significant digits) to below 2^max_exponent (where at most one whole number reads back as the
+// value, so the shortest text is the closest).
+template <typename Value>
+struct Layout;
+
+template <>
+struct Layout<float> {
+  using Bits = std::uint32_t;
+  static constexpr int kMantissaBits = 23;
+  static constexpr int kBias = 127;
+  static constexpr int kMinExponent = -10;
+  static constexpr int kMaxExponent = 23;
+  static constexpr int kDigits = 9;  // significant digits that always read back
+  static constexpr int kPlacesBelowOne = 12;
+};
+
+template <>
+struct Layout<double> {
+  using Bits = std::uint64_t;
+  static constexpr int kMantissaBits = 52;
+  static constexpr int kBias = 1023;
+  static constexpr int kMinExponent = -6;
+  static constexpr int kMaxExponent = 50;
+  static constexpr int kDigits = 17;
+  static constexpr int kPlacesBelowOne = 18;
+};
+
+// The shortest fixed-point text of `value` as std::to_chars writes it: of the numbers with the
+// fewest places that read back as the value, the closest, the even one of two as close.
+template <typename Value>
+char* WriteShortestOf(char* p, Value value) {
+  using L = Layout<Value>;
+  const auto bits = std::bit_cast<typename L::Bits>(value);
+  const auto biased = static_cast<int>((bits >> L::kMantissaBits) & ((1U << (sizeof(Value) * 8 - 1 - L::kMantissaBits)) - 1));
+  if (biased < L::kBias + L::kMinExponent || biased >= L::kBias + L::kMaxExponent) {
     return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
   }
-  const std::uint64_t mantissa = bits & ((1U << 23) - 1);
-  const std::uint64_t m = mantissa | (1U << 23);
-  const int t = 150 - biased + 2;  // value = m / 2^(150 - biased), t in [3, 35]
+  // value = m / 2^(t - 2) = 4m / 2^t.
+  const std::uint64_t mantissa = bits & ((std::uint64_t{1} << L::kMantissaBits) - 1);
+  const std::uint64_t m = mantissa | (std::uint64_t{1} << L::kMantissaBits);
+  const int t = L::kBias + L::kMantissaBits - biased + 2;
   // The numbers that read back as the value lie between `lower` and `upper` (over 2^t), ends
   // included when m is even; the gap below is half as wide at the bottom of a binade.
   const std::uint64_t lower = mantissa == 0 ? 4 * m - 1 : 4 * m - 2;
   const std::uint64_t upper = 4 * m + 2;
   const bool ends = (m & 1) == 0;
-  // At `places` places (9 significant digits, which always hold a float), the value is
-  // `exact` units (over 2^t) and the whole units within the interval run from `first` to `last`.
-  // Below 12 places the products stay below 2^63.
+  // At `places` places (all the significant digits that always read back), the value is `units`
+  // and `rest` over 2^t, and the whole units within the interval run from `first` to `last`.
   const std::uint64_t whole = m >> (t - 2);
-  int places = 12;
+  int places = L::kPlacesBelowOne;
   if (whole != 0) {
-    places = 8;
+    places = L::kDigits - 1;
     for (std::uint64_t power = 10; power <= whole; power *= 10) --places;
   }
-  const std::uint64_t mask = (std::uint64_t{1} << t) - 1;
-  const std::uint64_t scale = kPowersOfTen[places];
-  std::uint64_t first = 0;
-  std::uint64_t last = 0;
-  std::uint64_t units = 0;
-  std::uint64_t low_rest = 0;
-  std::uint64_t high_rest = 0;
-  std::uint64_t rest = 0;
-  if (places < 12) {
-    const std::uint64_t low = lower * scale;
-    const std::uint64_t high = upper * scale;
-    const std::uint64_t exact = 4 * m * scale;
-    first = low >> t;
-    low_rest = low & mask;
-    last = high >> t;
-    high_rest = high & mask;
-    units = exact >> t;
-    rest = exact & mask;
-  } else {
-    const Wide low = Wide{lower} * scale;
-    const Wide high = Wide{upper} * scale;
-    const Wide exact = Wide{4 * m} * scale;
-    first = static_cast<std::uint64_t>(low >> t);
-    low_rest = static_cast<std::uint64_t>(low) & mask;
-    last = static_cast<std::uint64_t>(high >> t);
-    high_rest = static_cast<std::uint64_t>(high) & mask;
-    units = static_cast<std::uint64_t>(exact >> t);
-    rest = static_cast<std::uint64_t>(exact) & mask;
-  }
-  if (low_rest != 0 || !ends) ++first;
-  if (high_rest == 0 && !ends) --last;
+  const Wide scale = kPowersOfTen[places];
+  const Wide mask = (Wide{1} << t) - 1;
+  const Wide low = lower * scale;
+  const Wide high = upper * scale;
+  const Wide exact = 4 * m * scale;
+  auto first = static_cast<std::uint64_t>(low >> t);
+  auto last = static_cast<std::uint64_t>(high >> t);
+  auto units = static_cast<std::uint64_t>(exact >> t);
+  const Wide rest = exact & mask;
+  if ((low & mask) != 0 || !ends) ++first;
+  if ((high & mask) == 0 && !ends) --last;
   if (first > last) return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
   // Fewer places while a number of them still lies within; the digits dropped from `units` are
-  // remembered for rounding: the last one dropped and whether all below it (and the rest of the
-  // exact value) are zero.
-  const std::uint64_t half = std::uint64_t{1} << (t - 1);
-  int dropped = -1;  // none yet: `rest` against `half` decides
+  // remembered for rounding: the last one dropped and whether all below it (and `rest`) are zero.
+  int dropped = -1;  // none yet: `rest` against a half decides
   bool zeros_below = rest == 0;
   while (places > 0 && (first + 9) / 10 <= last / 10) {
     first = (first + 9) / 10;
@@ -166,14 +177,21 @@ char* WriteShortestFloat(char* p, float value) {
     units /= 10;
     --places;
   }
-  // The closest of them to the value, the even one of two as close.
-  const bool up = dropped < 0 ? (rest > half || (rest == half && (units & 1) != 0))
-                              : (dropped > 5 || (dropped == 5 && (!zeros_below || (units & 1) != 0)));
+  const Wide half = Wide{1} << (t - 1);
+  const bool up = dropped < 0
+                      ? (rest > half || (rest == half && (units & 1) != 0))
+                      : (dropped > 5 || (dropped == 5 && (!zeros_below || (units & 1) != 0)));
   if (up) ++units;
   if (units < first) units = first;
   if (units > last) units = last;
-  if ((bits >> 31) != 0) *p++ = '-';
+  if ((bits >> (sizeof(Value) * 8 - 1)) != 0) *p++ = '-';
   return WriteScaled(p, units, places);
 }
+
+}  // namespace
+
+char* WriteShortestFloat(char* p, float value) { return WriteShortestOf(p, value); }
+
+char* WriteShortestDouble(char* p, double value) { return WriteShortestOf(p, value); }
 
 }  // namespace zar::exchange

@@ -25,6 +25,7 @@ char* WriteFixed(char* p, double value, int decimals);
 // std::to_chars(p, end, value, std::chars_format::fixed) does (of several as short, the closest;
 // of two as close, the even). Returns the end of the text.
 char* WriteShortestFloat(char* p, float value);
+char* WriteShortestDouble(char* p, double value);
 
 // Writes at `p` (room for kNumberRoom characters) the shortest fixed-point text that reads back
 // as `value`: as a float when the value is one (what C3D and most capture systems store), else
@@ -33,7 +34,7 @@ inline char* WriteShortest(char* p, double value) {
   if (!std::isfinite(value)) return p;
   const auto single = static_cast<float>(value);
   if (static_cast<double>(single) == value) return WriteShortestFloat(p, single);
-  return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
+  return WriteShortestDouble(p, value);
 }
 
 inline std::string ShortestText(double value) {
