@@ -126,6 +126,29 @@ struct Layout<double> {
   static constexpr int kPlacesBelowOne = 18;
 };
 
+// The digits a shorter text leaves out of a number of units.
+struct Dropped {
+  int digit = -1;            // the last one dropped; -1 when none was
+  bool zeros_below = false;  // all below it are zero
+};
+
+// Drops the last log10(kPower) digits of `units` when a number of the coarser units still lies
+// within [first, last] (which become coarser too); false, with nothing changed, when none does.
+template <std::uint64_t kPower>
+bool DropPlaces(std::uint64_t& first, std::uint64_t& last, std::uint64_t& units,
+                Dropped& dropped) {
+  const std::uint64_t coarse_first = (first + kPower - 1) / kPower;
+  const std::uint64_t coarse_last = last / kPower;
+  if (coarse_first > coarse_last) return false;
+  first = coarse_first;
+  last = coarse_last;
+  const std::uint64_t rest = units % kPower;
+  units /= kPower;
+  dropped.zeros_below = rest % (kPower / 10) == 0 && dropped.zeros_below && dropped.digit <= 0;
+  dropped.digit = static_cast<int>(rest / (kPower / 10));
+  return true;
+}
+
 // The shortest fixed-point text of `value` as std::to_chars writes it: of the numbers with the
 // fewest places that read back as the value, the closest, the even one of two as close.
 template <typename Value>
@@ -165,22 +188,19 @@ char* WriteShortestOf(char* p, Value value) {
   if ((low & mask) != 0 || !ends) ++first;
   if ((high & mask) == 0 && !ends) --last;
   if (first > last) return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
-  // Fewer places while a number of them still lies within; the digits dropped from `units` are
-  // remembered for rounding: the last one dropped and whether all below it (and `rest`) are zero.
-  int dropped = -1;  // none yet: `rest` against a half decides
-  bool zeros_below = rest == 0;
-  while (places > 0 && (first + 9) / 10 <= last / 10) {
-    first = (first + 9) / 10;
-    last /= 10;
-    if (dropped >= 0) zeros_below = zeros_below && dropped == 0;
-    dropped = static_cast<int>(units % 10);
-    units /= 10;
-    --places;
-  }
+  // Fewer places while a number of them still lies within, four, then two, then one place at a
+  // time (the fewest divisions); the digits dropped from `units` are remembered for rounding: the
+  // last one dropped and whether all below it (and `rest`) are zero.
+  Dropped dropped;
+  dropped.zeros_below = rest == 0;
+  while (places >= 4 && DropPlaces<10000>(first, last, units, dropped)) places -= 4;
+  if (places >= 2 && DropPlaces<100>(first, last, units, dropped)) places -= 2;
+  if (places >= 1 && DropPlaces<10>(first, last, units, dropped)) places -= 1;
   const Wide half = Wide{1} << (t - 1);
-  const bool up = dropped < 0
+  const bool up = dropped.digit < 0
                       ? (rest > half || (rest == half && (units & 1) != 0))
-                      : (dropped > 5 || (dropped == 5 && (!zeros_below || (units & 1) != 0)));
+                      : (dropped.digit > 5 ||
+                         (dropped.digit == 5 && (!dropped.zeros_below || (units & 1) != 0)));
   if (up) ++units;
   if (units < first) units = first;
   if (units > last) units = last;
