@@ -1,7 +1,6 @@
 #include "exchange/bvh_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <vector>
