@@ -89,6 +89,16 @@ std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOpt
   return std::pair{from - first, to - from + 1};
 }
 
+// Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
+// why) when none of them are there.
+template <typename Model>
+bool KeepRange(const ConvertOptions& options, Model& model) {
+  if (!options.from && !options.to) return true;
+  const auto range = FrameRange(options, model.first_frame, model.NumFrames());
+  if (range) model.KeepFrames(range->first, range->second);
+  return range.has_value();
+}
+
 std::string RateText(double rate) {
   std::ostringstream text;
   text << std::setprecision(9) << rate;
@@ -117,11 +127,7 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
 // The frame range, units and writer asked for, applied to a skeleton read from IN.
 int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
                   const SkeletonFormat& target) {
-  if (options.from || options.to) {
-    const auto range = FrameRange(options, skeleton.first_frame, skeleton.NumFrames());
-    if (!range) return kExitUsage;
-    skeleton.KeepFrames(range->first, range->second);
-  }
+  if (!KeepRange(options, skeleton)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
     skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
@@ -162,11 +168,7 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
 // The frame range, units and writer asked for, applied to a marker set read from IN.
 int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
                  const MarkerFormat& target) {
-  if (options.from || options.to) {
-    const auto range = FrameRange(options, set.first_frame, set.NumFrames());
-    if (!range) return kExitUsage;
-    set.KeepFrames(range->first, range->second);
-  }
+  if (!KeepRange(options, set)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
     const double factor = LengthConversionFactor(set.units, unit);

@@ -167,16 +167,15 @@ std::vector<Node*> Subtree(Node& top) {
   return nodes;
 }
 
-// The first and last tick of a set of keys.
+// The first and last tick of a set of keys (none while first > last).
 struct TickSpan {
-  bool any = false;
-  std::int64_t first = 0;
-  std::int64_t last = 0;
+  std::int64_t first = std::numeric_limits<std::int64_t>::max();
+  std::int64_t last = std::numeric_limits<std::int64_t>::min();
 
+  bool Any() const { return first <= last; }
   void Add(std::int64_t t) {
-    first = any ? std::min(first, t) : t;
-    last = any ? std::max(last, t) : t;
-    any = true;
+    first = std::min(first, t);
+    last = std::max(last, t);
   }
   template <class Map>
   void AddKeys(const Map& keys) {
@@ -273,7 +272,7 @@ SceneContents ContentsOf(Scene& scene, const Found& found) {
 // held for `width` joints or markers.
 bool Frames(const TickSpan& span, std::int64_t ticks_per_frame, std::size_t width,
             std::int64_t& first, std::int64_t& count, std::string& problem) {
-  if (!span.any) return true;
+  if (!span.Any()) return true;
   const auto floor_div = [](std::int64_t a, std::int64_t b) {
     return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
   };
@@ -426,7 +425,7 @@ bool Animated(const Node& node) {
   for (const Node* n = &node; n != nullptr && !n->IsRoot(); n = n->parent()) {
     TickSpan span;
     AddKeys(*n, span);
-    if (span.any) return true;
+    if (span.Any()) return true;
   }
   return false;
 }
@@ -442,7 +441,7 @@ std::string BuildMarkers(Scene& scene, const std::vector<Node*>& markers,
     }
   }
   std::int64_t first = scene.animationRange().Start() / ticks;
-  std::int64_t count = span.any ? 0 : 1;
+  std::int64_t count = 1;
   std::string problem;
   if (!Frames(span, ticks, markers.size(), first, count, problem)) return problem;
 
