@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -13,7 +14,10 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/scene_nodes.h"
+#include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
+#include "exchange/c3d_parameters.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "filelib/htr_file.h"
@@ -31,6 +35,7 @@ struct ConvertOptions {
   std::optional<std::int64_t> from;
   std::optional<std::int64_t> to;
   std::string units;  // empty: the source's
+  std::string node;   // a scene document's node whose subtree is converted; empty: the whole scene
 };
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
@@ -46,11 +51,26 @@ void AppendPairs(std::span<const Format> formats, std::string& pairs) {
   }
 }
 
+// The targets a scene document's skeletons or marker clouds convert to: " .htr .bvh .csv".
+template <typename Format>
+std::string Targets(std::span<const Format> formats) {
+  std::string targets;
+  for (const Format& target : formats) {
+    if (target.write != nullptr) targets.append(" ").append(target.extension);
+  }
+  return targets;
+}
+
+std::string ScenePairs() {
+  return ".json (scene document) -> a skeleton:" + Targets(exchange::SkeletonFormats()) +
+         ", a marker cloud:" + Targets(exchange::MarkerFormats());
+}
+
 std::string Pairs() {
   std::string pairs;
   AppendPairs(exchange::MarkerFormats(), pairs);
   AppendPairs(exchange::SkeletonFormats(), pairs);
-  return pairs;
+  return pairs + "; " + ScenePairs();
 }
 
 // The frames [from, to] asked for, as an index and a count within `first`..`first + frames - 1`;
@@ -67,6 +87,16 @@ std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOpt
     return std::nullopt;
   }
   return std::pair{from - first, to - from + 1};
+}
+
+// Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
+// why) when none of them are there.
+template <typename Model>
+bool KeepRange(const ConvertOptions& options, Model& model) {
+  if (!options.from && !options.to) return true;
+  const auto range = FrameRange(options, model.first_frame, model.NumFrames());
+  if (range) model.KeepFrames(range->first, range->second);
+  return range.has_value();
 }
 
 std::string RateText(double rate) {
@@ -94,21 +124,10 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
   return kExitOk;
 }
 
-int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
-                    const SkeletonFormat& target) {
-  if (source.extension == ".htr" && target.extension == ".htr" && !options.from && !options.to) {
-    return ConvertHtrToHtr(options);
-  }
-  exchange::Skeleton skeleton;
-  if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
-    return kExitFileProblem;
-  }
-  if (options.from || options.to) {
-    const auto range = FrameRange(options, skeleton.first_frame, skeleton.NumFrames());
-    if (!range) return kExitUsage;
-    skeleton.KeepFrames(range->first, range->second);
-  }
+// The frame range, units and writer asked for, applied to a skeleton read from IN.
+int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
+                  const SkeletonFormat& target) {
+  if (!KeepRange(options, skeleton)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
     skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
@@ -133,6 +152,103 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
   return kExitOk;
 }
 
+int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
+                    const SkeletonFormat& target) {
+  if (source.extension == ".htr" && target.extension == ".htr" && !options.from && !options.to) {
+    return ConvertHtrToHtr(options);
+  }
+  exchange::Skeleton skeleton;
+  if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  return WriteSkeleton(options, skeleton, target);
+}
+
+// The frame range, units and writer asked for, applied to a marker set read from IN.
+int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
+                 const MarkerFormat& target) {
+  if (!KeepRange(options, set)) return kExitUsage;
+  if (!options.units.empty()) {
+    const LengthUnit unit = LengthUnitFromText(options.units);
+    const double factor = LengthConversionFactor(set.units, unit);
+    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
+      exchange::MarkerSample* sample = set.Frame(k);
+      for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
+        sample->x *= factor;
+        sample->y *= factor;
+        sample->z *= factor;
+      }
+    }
+    set.units = unit;
+  }
+  if (const std::string message = target.write(set, options.out); !message.empty()) {
+    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
+            << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
+            << " frames/s, " << LengthUnitText(set.units) << ")\n";
+  return kExitOk;
+}
+
+bool IsSceneDocument(const std::string& path) {
+  return exchange::SameC3DName(std::filesystem::path(path).extension().string(), ".json");
+}
+
+// A scene document's skeleton or marker cloud (the one below --node, or the scene's only one),
+// whichever OUT's format takes; where that is not one thing, status 2 and what the scene holds.
+int ConvertScene(const ConvertOptions& options) {
+  const SkeletonFormat* skeleton_target = exchange::FindSkeletonFormat(options.out);
+  const MarkerFormat* marker_target = exchange::FindMarkerFormat(options.out);
+  if (skeleton_target != nullptr && skeleton_target->write == nullptr) skeleton_target = nullptr;
+  if (marker_target != nullptr && marker_target->write == nullptr) marker_target = nullptr;
+  if (skeleton_target == nullptr && marker_target == nullptr) {
+    std::cerr << "zarfileio: cannot convert " << options.in << " to " << options.out
+              << "; convert can do: " << Pairs() << "\n";
+    return kExitUsage;
+  }
+  modra::host::Scene scene;
+  if (const std::string problem = LoadScene(options.in, scene); !problem.empty()) {
+    std::cerr << "zarfileio: " << problem << "\n";
+    return kExitFileProblem;
+  }
+  SceneContents contents;
+  if (const std::string problem = FindSceneContents(scene, options.node, contents);
+      !problem.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
+    return kExitUsage;
+  }
+  const bool skeleton = skeleton_target != nullptr && !contents.skeletons.empty();
+  const bool markers = marker_target != nullptr && !contents.clouds.empty();
+  const std::size_t found = skeleton ? contents.skeletons.size() : contents.clouds.size();
+  if (skeleton == markers || found != 1) {
+    const std::string where = options.node.empty() ? "" : " below " + options.node;
+    std::cerr << "zarfileio: " << options.in << where << " holds " << ContentsText(contents)
+              << "; " << options.out << " takes "
+              << (skeleton_target != nullptr && marker_target != nullptr
+                      ? "one skeleton or one marker cloud"
+                      : (skeleton_target != nullptr ? "one skeleton" : "one marker cloud"))
+              << (skeleton == markers && !skeleton ? "" : "; name one with --node")
+              << " (convert can do: " << ScenePairs() << ")\n";
+    return kExitUsage;
+  }
+  if (skeleton) {
+    exchange::Skeleton model;
+    if (const std::string problem = SceneSkeleton(scene, options.node, model); !problem.empty()) {
+      std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
+      return kExitFileProblem;
+    }
+    return WriteSkeleton(options, model, *skeleton_target);
+  }
+  exchange::MarkerSet set;
+  if (const std::string problem = SceneMarkers(scene, options.node, set); !problem.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
+    return kExitFileProblem;
+  }
+  return WriteMarkers(options, set, *marker_target);
+}
+
 int Convert(const ConvertOptions& options) {
   // A folder, a FIFO or a device is refused before any reader opens it (a FIFO would block).
   if (const std::string problem = InputProblem(options.in); !problem.empty()) {
@@ -143,6 +259,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
     return kExitUsage;
   }
+  if (IsSceneDocument(options.in)) return ConvertScene(options);
   const MarkerFormat* source = exchange::FindMarkerFormat(options.in);
   const MarkerFormat* target = exchange::FindMarkerFormat(options.out);
   if (source == nullptr || source->read == nullptr || target == nullptr ||
@@ -164,32 +281,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
-  if (options.from || options.to) {
-    const auto range = FrameRange(options, set.first_frame, set.NumFrames());
-    if (!range) return kExitUsage;
-    set.KeepFrames(range->first, range->second);
-  }
-  if (!options.units.empty()) {
-    const LengthUnit unit = LengthUnitFromText(options.units);
-    const double factor = LengthConversionFactor(set.units, unit);
-    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
-      exchange::MarkerSample* sample = set.Frame(k);
-      for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
-        sample->x *= factor;
-        sample->y *= factor;
-        sample->z *= factor;
-      }
-    }
-    set.units = unit;
-  }
-  if (const std::string message = target->write(set, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
-    return kExitFileProblem;
-  }
-  std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
-            << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
-            << " frames/s, " << LengthUnitText(set.units) << ")\n";
-  return kExitOk;
+  return WriteMarkers(options, set, *target);
 }
 
 }  // namespace
@@ -201,7 +293,10 @@ void AddConvertCommand(CLI::App& app) {
       std::string("Read IN and write OUT, each in the format its extension names. Pairs: ")
           .append(Pairs())
           .append(
-              ". A skeleton's CSV holds its joints' world positions. Prints 'wrote OUT (markers "
+              ". A skeleton's CSV holds its joints' world positions. A scene document's skeleton or marker "
+              "cloud is written Y up (its Z-up world turned back), at the scene's frame rate, "
+              "over the frames its keys span; a marker without a key at a frame is missing "
+              "there. Prints 'wrote OUT (markers "
               "or joints, frames and the first frame number, frame rate, units)'."));
   convert->add_option("in", options->in, "file to read")->required();
   convert->add_option("out", options->out, "file to write (replaced only once complete)")
@@ -217,6 +312,10 @@ void AddConvertCommand(CLI::App& app) {
       ->add_option("--units", options->units,
                    "length unit to write: mm, cm, m or in (default: the source's)")
       ->check(CLI::IsMember({"mm", "cm", "m", "in"}));
+  convert->add_option("--node", options->node,
+                      "from a scene document, the node whose skeleton or marker cloud to convert: "
+                      "a name or a path of names such as TRCCloud001/Head (default: the scene's "
+                      "only skeleton or marker cloud)");
   convert->callback([options] { FinishCommand(Convert(*options)); });
 }
 

@@ -1,8 +1,6 @@
 // zarfileio scene info | scene keys: what a scene document holds.
 
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,10 +9,9 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/input_file.h"
+#include "cli/scene_nodes.h"
 #include "cli/tree_indent.h"
 #include "modra/scene.h"
-#include "modra/scene_document.h"
 
 namespace zar::cli {
 namespace {
@@ -22,22 +19,11 @@ namespace {
 using modra::host::Node;
 using modra::host::Scene;
 
-// Loads the document or prints why not, with the system's reason; false on failure. A path
-// that is there but is no regular file of a sane size is refused before it is opened.
+// Loads the document or prints why not; false on failure.
 bool Load(const std::string& path, Scene& scene) {
-  std::error_code error;
-  if (std::filesystem::exists(path, error)) {
-    const std::string refused = CheckInputFile(path, DocumentSizeBound());
-    if (!refused.empty()) {
-      std::cerr << "zarfileio: scene document " << path << ": " << refused << "\n";
-      return false;
-    }
-  }
-  const std::string problem = modra::host::LoadSceneDocument(path, scene);
-  if (problem.empty()) return true;
-  const std::string reason = SystemReason(path);
-  std::cerr << "zarfileio: " << problem << (reason.empty() ? "" : ": " + reason) << "\n";
-  return false;
+  const std::string problem = LoadScene(path, scene);
+  if (!problem.empty()) std::cerr << "zarfileio: " << problem << "\n";
+  return problem.empty();
 }
 
 std::string ObjectKind(const Node& node) {
@@ -109,45 +95,14 @@ std::string Number(float value) {
   return text;
 }
 
-// "TRCCloud001/Head": the names from the top of the scene down to `node`.
-std::string NodePath(Scene& scene, const Node& node) {
-  std::string path = node.name();
-  for (const Node* up = node.parent(); up != nullptr && up != &scene.root(); up = up->parent())
-    path = up->name() + "/" + path;
-  return path;
-}
-
-// The node a user names: a path of names from the top of the scene ("TRCCloud001/Head", each
-// step the first child of that name), or a name alone (the first node of that name, with a
-// note when several share it). Null after saying so when there is none.
-Node* FindNode(Scene& scene, const std::string& path, const std::string& wanted) {
-  if (Node* named = scene.FindByName(wanted)) {
-    std::size_t same = 0;
-    for (const Node* node : scene.nodes()) same += node->name() == wanted ? 1U : 0U;
-    if (same > 1) {
-      std::cerr << "zarfileio: " << same << " nodes are named " << wanted << "; showing "
-                << NodePath(scene, *named) << " (name another by its path)\n";
-    }
-    return named;
-  }
-  Node* node = &scene.root();
-  std::size_t start = 0;
-  while (node != nullptr && start <= wanted.size()) {
-    const std::size_t end = std::min(wanted.find('/', start), wanted.size());
-    const std::string step = wanted.substr(start, end - start);
-    Node* next = nullptr;
-    for (Node* child : node->children()) {
-      if (child->name() == step) {
-        next = child;
-        break;
-      }
-    }
-    node = next;
-    start = end + 1;
-  }
-  if (node == nullptr || wanted.find('/') == std::string::npos) {
-    std::cerr << "zarfileio: scene " << path << " has no node named " << wanted << "\n";
-    return nullptr;
+// The node a user names (see FindNode), or null after saying there is none.
+Node* FindNamedNode(Scene& scene, const std::string& path, const std::string& wanted) {
+  std::string note;
+  Node* node = FindNode(scene, wanted, "showing", note);
+  if (node == nullptr) {
+    std::cerr << "zarfileio: scene " << path << " has " << note << "\n";
+  } else if (!note.empty()) {
+    std::cerr << "zarfileio: " << note << "\n";
   }
   return node;
 }
@@ -161,7 +116,7 @@ struct KeysOptions {
 int KeyList(const KeysOptions& options) {
   Scene scene;
   if (!Load(options.path, scene)) return kExitFileProblem;
-  Node* node = FindNode(scene, options.path, options.node);
+  Node* node = FindNamedNode(scene, options.path, options.node);
   if (node == nullptr) return kExitFileProblem;
   // The header goes to stderr: standard output stays one key per line for other programs.
   std::cerr << "node " << NodePath(scene, *node) << ", units " << scene.millimetresPerUnit()

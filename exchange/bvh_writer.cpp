@@ -1,7 +1,6 @@
 #include "exchange/bvh_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -25,7 +24,7 @@ const Rotation kZUpToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
 char* Fixed(char* p, double value, int decimals) {
   if (!std::isfinite(value)) value = 0.0;
   if (value == 0.0) value = 0.0;  // no "-0"
-  return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
+  return WriteFixed(p, value, decimals);
 }
 
 std::string Triple(const Vector3& v) {

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <sstream>
@@ -305,6 +309,129 @@ TEST(CliConvert, HtrToHtrIsHtrConvert) {
   const testing::RunResult fifo = Zarfileio({"convert", folder.File("pipe.trc"), folder.File("x.csv")});
   EXPECT_EQ(1, fifo.status);
   EXPECT_TRUE(Has(fifo, "not a regular file (a FIFO)")) << fifo.output;
+}
+
+// An HTR imported into a scene comes back from the scene as BVH whose joints land, frame for frame,
+// where convert puts them straight from the HTR file (within what the scene's single-precision
+// keys hold).
+TEST(CliSceneSource, ImportedHtrComesBackAsBvhWithTheSameJointPositions) {
+  ScratchFolder folder;
+  ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
+  const std::string source = testing::SamplePath("htr/fight_a.htr");
+  const std::string scene = folder.File("fight.json");
+  ASSERT_EQ(0, Zarfileio({"import-htr", source, "--scene", scene, "--create", "--all",
+                          "--set-frame-rate"}).status);
+  const testing::RunResult to_bvh = Zarfileio({"convert", scene, folder.File("fight.bvh")});
+  ASSERT_EQ(0, to_bvh.status) << to_bvh.output;
+  EXPECT_TRUE(Has(to_bvh, "(22 joints, 1141 frames from 1, 60 frames/s, mm)")) << to_bvh.output;
+  ASSERT_EQ(0, Zarfileio({"convert", source, folder.File("fight.csv"), "--units", "mm"}).status);
+
+  const Bvh bvh = ReadBvh(folder.File("fight.bvh"));
+  std::ifstream csv(folder.File("fight.csv"));
+  std::string line;
+  ASSERT_TRUE(std::getline(csv, line));
+  std::vector<std::string> header;
+  for (std::istringstream cells(line); std::getline(cells, line, ',');) header.push_back(line);
+  std::vector<std::vector<double>> rows;
+  while (std::getline(csv, line)) {
+    rows.emplace_back();
+    for (std::istringstream cells(line); std::getline(cells, line, ',');) {
+      rows.back().push_back(std::stod(line));
+    }
+  }
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(bvh.frames));
+  ASSERT_EQ(bvh.values.size(), rows.size());
+  EXPECT_NEAR(bvh.frame_time * 60.0, 1.0, 1e-9);
+  ASSERT_EQ(header.size(), 2 + 3 * bvh.joints.size());
+  for (const std::size_t k : {std::size_t{0}, rows.size() / 2, rows.size() - 1}) {
+    const auto got = BvhPositions(bvh, k);
+    for (std::size_t b = 0; b < got.size(); ++b) {
+      const auto column = std::find(header.begin(), header.end(), bvh.joints[b].name + "_x");
+      ASSERT_NE(column, header.end()) << bvh.joints[b].name;
+      const auto c = static_cast<std::size_t>(column - header.begin());
+      for (std::size_t a = 0; a < 3; ++a) {
+        EXPECT_NEAR(got[b][a], rows[k][c + a], 1e-3) << bvh.joints[b].name << " frame " << k;
+      }
+    }
+  }
+}
+
+// TRC files imported as marker clouds come back from the scene as TRC with their markers, values
+// and gaps (frames before the first and after the last sample of any marker are not in the
+// scene). A scene with two clouds, or with the wrong kind for the output, is refused with what it
+// holds; --node picks one cloud, or one marker by its path.
+TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
+  ScratchFolder folder;
+  ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
+  const std::string scene = folder.File("clouds.json");
+  for (const char* name : {"trc/Gait.trc", "trc/dataWithBlanksForMissingMarkers.trc",
+                           "trc/exampleFormat.trc", "trc/temp_trc_file.trc"}) {
+    const std::string source = testing::SamplePath(name);
+    std::remove(scene.c_str());
+    ASSERT_EQ(0, Zarfileio({"import-trc", source, "--scene", scene, "--create", "--root-node",
+                            "--all", "--set-frame-rate"}).status);
+    const testing::RunResult run = Zarfileio({"convert", scene, folder.File("back.trc")});
+    ASSERT_EQ(0, run.status) << run.output;
+    TRCFile original;
+    TRCFile back;
+    ASSERT_EQ("", original.Read(source, false));
+    ASSERT_EQ("", back.Read(folder.File("back.trc"), false));
+    // The scene's rate: 250 frames/s is a frame of 19 ticks, 4800/19 frames/s.
+    EXPECT_NEAR(back.ExactDataRate(), 4800 / std::floor(4800 / original.ExactDataRate()), 1e-4)
+        << name;
+    ASSERT_EQ(original.NumMarkers(), back.NumMarkers()) << name;
+    const double factor = LengthConversionFactor(original.Units(), back.Units());
+    std::int32_t present = 0;
+    for (std::int32_t m = 0; m < original.NumMarkers(); ++m) {
+      EXPECT_EQ(original.Marker(m)->Name(), back.Marker(m)->Name());
+      for (std::int32_t k = 0; k < original.Marker(m)->NumSamples(); ++k) {
+        const TRCSample& want = original.Marker(m)->Sample(k);
+        const std::int32_t at = original.StartFrame() + k - back.StartFrame();
+        if (at < 0 || at >= back.Marker(m)->NumSamples()) {
+          EXPECT_FALSE(want.present) << name << " " << m << " " << k;
+          continue;
+        }
+        const TRCSample& got = back.Marker(m)->Sample(at);
+        ASSERT_EQ(want.present, got.present) << name << " " << m << " " << k;
+        present += got.present ? 1 : 0;
+        if (!got.present) continue;
+        EXPECT_FLOAT_EQ(static_cast<float>(want.x * factor), static_cast<float>(got.x));
+        EXPECT_FLOAT_EQ(static_cast<float>(want.z * factor), static_cast<float>(got.z));
+      }
+    }
+    EXPECT_GT(present, 0) << name;
+  }
+  ASSERT_EQ(0, Zarfileio({"import-trc", testing::SamplePath("trc/Knee.trc"), "--scene", scene,
+                          "--create", "--root-node", "--all"}).status);
+  const testing::RunResult two = Zarfileio({"convert", scene, folder.File("x.csv")});
+  EXPECT_EQ(2, two.status);
+  EXPECT_TRUE(Has(two, "holds no skeleton and 2 marker clouds (TRCCloud, TRCCloud001)"))
+      << two.output;
+  EXPECT_EQ(2, Zarfileio({"convert", scene, folder.File("x.bvh"), "--node", "TRCCloud"}).status);
+  EXPECT_EQ(2, Zarfileio({"convert", scene, folder.File("x.trc"), "--node", "Nobody"}).status);
+  for (const char* refused : {"x.csv", "x.bvh", "x.trc"}) {
+    EXPECT_FALSE(std::filesystem::exists(folder.File(refused))) << refused;
+  }
+  const testing::RunResult one =
+      Zarfileio({"convert", scene, folder.File("one.csv"), "--node", "TRCCloud001/genou1_NewMarker1"});
+  EXPECT_EQ(0, one.status) << one.output;
+  EXPECT_TRUE(Has(one, "(1 markers, 200 frames from 1,")) << one.output;
+}
+
+// What convert can do is listed, scene documents included; a pair it cannot do is refused with
+// the list.
+TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
+  ScratchFolder folder;
+  const std::string rows = ".json (scene document) -> a skeleton: .htr .bvh .csv, a marker cloud:";
+  const testing::RunResult help = Zarfileio({"convert", "--help"});
+  std::string flat = help.output;
+  std::replace(flat.begin(), flat.end(), '\n', ' ');
+  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv; " + rows)) << help.output;
+  EXPECT_NE(std::string::npos, flat.find("--node")) << help.output;
+  std::ofstream(folder.File("s.json")) << "{}";
+  const testing::RunResult refused = Zarfileio({"convert", folder.File("s.json"), folder.File("x.pnx")});
+  EXPECT_EQ(2, refused.status);
+  EXPECT_TRUE(Has(refused, rows)) << refused.output;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ zar_add_test(modra_document_test SOURCES modra_document_test.cpp
 find_package(CLI11 REQUIRED)
 zar_add_test(modra_scene_commands_test
              SOURCES modra_scene_commands_test.cpp ${PROJECT_SOURCE_DIR}/cli/scene_commands.cpp
+                     ${PROJECT_SOURCE_DIR}/cli/scene_nodes.cpp
              LIBS zar::modra zar::cli_support CLI11::CLI11)
 # Large documents, byte names and concurrent saves, partly through the built tool.
 if(TARGET zarfileio)

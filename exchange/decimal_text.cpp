@@ -1,0 +1,217 @@
+#include "exchange/decimal_text.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace zar::exchange {
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::uint64_t kPowersOfTen[] = {1ULL,
+                                          10ULL,
+                                          100ULL,
+                                          1000ULL,
+                                          10000ULL,
+                                          100000ULL,
+                                          1000000ULL,
+                                          10000000ULL,
+                                          100000000ULL,
+                                          1000000000ULL,
+                                          10000000000ULL,
+                                          100000000000ULL,
+                                          1000000000000ULL,
+                                          10000000000000ULL,
+                                          100000000000000ULL,
+                                          1000000000000000ULL,
+                                          10000000000000000ULL,
+                                          100000000000000000ULL,
+                                          1000000000000000000ULL};
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes `units` / 10^decimals with exactly `decimals` places (none and no point when 0), at most
+// 18 places. Copies are of fixed sizes (the callers give kNumberRoom of room).
+char* WriteScaled(char* p, std::uint64_t units, int decimals) {
+  char digits[48];
+  char* start = digits + 24;
+  while (units >= 100) {
+    start -= 2;
+    std::memcpy(start, kDigitPairs + 2 * (units % 100), 2);
+    units /= 100;
+  }
+  if (units >= 10) {
+    start -= 2;
+    std::memcpy(start, kDigitPairs + 2 * units, 2);
+  } else {
+    *--start = static_cast<char>('0' + units);
+  }
+  const auto count = static_cast<int>(digits + 24 - start);
+  const int whole = count - decimals;
+  if (decimals == 0) {
+    std::memcpy(p, start, 24);
+    return p + count;
+  }
+  if (whole <= 0) {
+    std::memcpy(p, "0.0000000000000000000000", 24);
+    p += 2 - whole;
+    std::memcpy(p, start, 24);
+    return p + count;
+  }
+  std::memcpy(p, start, 24);
+  p[whole] = '.';
+  std::memcpy(p + whole + 1, start + whole, 24);
+  return p + count + 1;
+}
+
+}  // namespace
+
+char* WriteFixed(char* p, double value, int decimals) {
+  // value = m·2^e. The short road: |value| below 2^30 and at most 9 places, so that the scaled
+  // value stays below 2^60.
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (decimals < 0 || decimals > 9 || biased == 0x7FF || biased >= 1023 + 30) {
+    return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
+  }
+  const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t m = biased == 0 ? fraction_bits : fraction_bits | (std::uint64_t{1} << 52);
+  const int shift = 1075 - (biased == 0 ? 1 : biased);  // value = m / 2^shift, shift > 22
+  const Wide scaled = Wide{m} * kPowersOfTen[decimals];
+  std::uint64_t units = 0;
+  if (shift < 128) {
+    const Wide kept = scaled >> shift;
+    const Wide rest = scaled - (kept << shift);
+    const Wide half = Wide{1} << (shift - 1);
+    units = static_cast<std::uint64_t>(kept);
+    if (rest > half || (rest == half && (units & 1) != 0)) ++units;
+  }
+  if ((bits >> 63) != 0) *p++ = '-';
+  return WriteScaled(p, units, decimals);
+}
+
+namespace {
+
+// The binary layouts of float and double, and the range of the short road for each: from
+// 2^min_exponent (at most `places_below_one` places hold any value below 1 with all its
+// significant digits) to below 2^max_exponent (where at most one whole number reads back as the
+// value, so the shortest text is the closest).
+template <typename Value>
+struct Layout;
+
+template <>
+struct Layout<float> {
+  using Bits = std::uint32_t;
+  static constexpr int kMantissaBits = 23;
+  static constexpr int kBias = 127;
+  static constexpr int kMinExponent = -10;
+  static constexpr int kMaxExponent = 23;
+  static constexpr int kDigits = 9;  // significant digits that always read back
+  static constexpr int kPlacesBelowOne = 12;
+};
+
+template <>
+struct Layout<double> {
+  using Bits = std::uint64_t;
+  static constexpr int kMantissaBits = 52;
+  static constexpr int kBias = 1023;
+  static constexpr int kMinExponent = -6;
+  static constexpr int kMaxExponent = 50;
+  static constexpr int kDigits = 17;
+  static constexpr int kPlacesBelowOne = 18;
+};
+
+// The digits a shorter text leaves out of a number of units.
+struct Dropped {
+  int digit = -1;            // the last one dropped; -1 when none was
+  bool zeros_below = false;  // all below it are zero
+};
+
+// Drops the last log10(kPower) digits of `units` when a number of the coarser units still lies
+// within [first, last] (which become coarser too); false, with nothing changed, when none does.
+template <std::uint64_t kPower>
+bool DropPlaces(std::uint64_t& first, std::uint64_t& last, std::uint64_t& units,
+                Dropped& dropped) {
+  const std::uint64_t coarse_first = (first + kPower - 1) / kPower;
+  const std::uint64_t coarse_last = last / kPower;
+  if (coarse_first > coarse_last) return false;
+  first = coarse_first;
+  last = coarse_last;
+  const std::uint64_t rest = units % kPower;
+  units /= kPower;
+  dropped.zeros_below = rest % (kPower / 10) == 0 && dropped.zeros_below && dropped.digit <= 0;
+  dropped.digit = static_cast<int>(rest / (kPower / 10));
+  return true;
+}
+
+// The shortest fixed-point text of `value` as std::to_chars writes it: of the numbers with the
+// fewest places that read back as the value, the closest, the even one of two as close.
+template <typename Value>
+char* WriteShortestOf(char* p, Value value) {
+  using L = Layout<Value>;
+  const auto bits = std::bit_cast<typename L::Bits>(value);
+  const auto biased = static_cast<int>((bits >> L::kMantissaBits) & ((1U << (sizeof(Value) * 8 - 1 - L::kMantissaBits)) - 1));
+  if (biased < L::kBias + L::kMinExponent || biased >= L::kBias + L::kMaxExponent) {
+    return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
+  }
+  // value = m / 2^(t - 2) = 4m / 2^t.
+  const std::uint64_t mantissa = bits & ((std::uint64_t{1} << L::kMantissaBits) - 1);
+  const std::uint64_t m = mantissa | (std::uint64_t{1} << L::kMantissaBits);
+  const int t = L::kBias + L::kMantissaBits - biased + 2;
+  // The numbers that read back as the value lie between `lower` and `upper` (over 2^t), ends
+  // included when m is even; the gap below is half as wide at the bottom of a binade.
+  const std::uint64_t lower = mantissa == 0 ? 4 * m - 1 : 4 * m - 2;
+  const std::uint64_t upper = 4 * m + 2;
+  const bool ends = (m & 1) == 0;
+  // At `places` places (all the significant digits that always read back), the value is `units`
+  // and `rest` over 2^t, and the whole units within the interval run from `first` to `last`.
+  const std::uint64_t whole = m >> (t - 2);
+  int places = L::kPlacesBelowOne;
+  if (whole != 0) {
+    places = L::kDigits - 1;
+    for (std::uint64_t power = 10; power <= whole; power *= 10) --places;
+  }
+  const Wide scale = kPowersOfTen[places];
+  const Wide mask = (Wide{1} << t) - 1;
+  const Wide low = lower * scale;
+  const Wide high = upper * scale;
+  const Wide exact = 4 * m * scale;
+  auto first = static_cast<std::uint64_t>(low >> t);
+  auto last = static_cast<std::uint64_t>(high >> t);
+  auto units = static_cast<std::uint64_t>(exact >> t);
+  const Wide rest = exact & mask;
+  if ((low & mask) != 0 || !ends) ++first;
+  if ((high & mask) == 0 && !ends) --last;
+  if (first > last) return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
+  // Fewer places while a number of them still lies within, four, then two, then one place at a
+  // time (the fewest divisions); the digits dropped from `units` are remembered for rounding: the
+  // last one dropped and whether all below it (and `rest`) are zero.
+  Dropped dropped;
+  dropped.zeros_below = rest == 0;
+  while (places >= 4 && DropPlaces<10000>(first, last, units, dropped)) places -= 4;
+  if (places >= 2 && DropPlaces<100>(first, last, units, dropped)) places -= 2;
+  if (places >= 1 && DropPlaces<10>(first, last, units, dropped)) places -= 1;
+  const Wide half = Wide{1} << (t - 1);
+  const bool up = dropped.digit < 0
+                      ? (rest > half || (rest == half && (units & 1) != 0))
+                      : (dropped.digit > 5 ||
+                         (dropped.digit == 5 && (!dropped.zeros_below || (units & 1) != 0)));
+  if (up) ++units;
+  if (units < first) units = first;
+  if (units > last) units = last;
+  if ((bits >> (sizeof(Value) * 8 - 1)) != 0) *p++ = '-';
+  return WriteScaled(p, units, places);
+}
+
+}  // namespace
+
+char* WriteShortestFloat(char* p, float value) { return WriteShortestOf(p, value); }
+
+char* WriteShortestDouble(char* p, double value) { return WriteShortestOf(p, value); }
+
+}  // namespace zar::exchange
