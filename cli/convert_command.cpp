@@ -31,7 +31,21 @@ struct ConvertOptions {
   std::optional<std::int64_t> from;
   std::optional<std::int64_t> to;
   std::string units;  // empty: the source's
+  std::string up;     // "y" or "z"; empty: as the source says, else Y
 };
+
+// Marker files do not say which axis is up: --up tells, else it is Y.
+void SetMarkerUp(const ConvertOptions& options, exchange::MarkerSet& set) {
+  set.up = options.up == "z" ? Axis::kZ : Axis::kY;
+}
+
+// A skeleton's source says which axis is up (HTR's GlobalAxisofGravity); an --up that differs
+// is not used, and the user is told.
+void NoteSkeletonUp(const ConvertOptions& options, const exchange::Skeleton& skeleton) {
+  if (options.up.empty() || AxisFromText(options.up) == skeleton.up) return;
+  std::cerr << "zarfileio: note: " << options.in << " gives " << AxisText(skeleton.up)
+            << " as its up axis; --up " << options.up << " is not used\n";
+}
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
 template <typename Format>
@@ -104,6 +118,7 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
+  NoteSkeletonUp(options, skeleton);
   if (options.from || options.to) {
     const auto range = FrameRange(options, skeleton.first_frame, skeleton.NumFrames());
     if (!range) return kExitUsage;
@@ -164,6 +179,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
+  SetMarkerUp(options, set);
   if (options.from || options.to) {
     const auto range = FrameRange(options, set.first_frame, set.NumFrames());
     if (!range) return kExitUsage;
@@ -217,6 +233,12 @@ void AddConvertCommand(CLI::App& app) {
       ->add_option("--units", options->units,
                    "length unit to write: mm, cm, m or in (default: the source's)")
       ->check(CLI::IsMember({"mm", "cm", "m", "in"}));
+  convert
+      ->add_option("--up", options->up,
+                   "which axis of the source is up, y or z, where the source does not say (a "
+                   "marker file; an HTR file says it in GlobalAxisofGravity); glTF is written Y "
+                   "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
+      ->check(CLI::IsMember({"y", "z"}));
   convert->callback([options] { FinishCommand(Convert(*options)); });
 }
 
