@@ -67,8 +67,8 @@ class Base64Writer {
 
   static char* Encode(const unsigned char* data, std::size_t size, char* p) {
     for (std::size_t i = 0; i < size; i += 3) {
-      const std::uint32_t group = (std::uint32_t{data[i]} << 16) |
-                                  (std::uint32_t{data[i + 1]} << 8) | data[i + 2];
+      const std::uint32_t group =
+          (std::uint32_t{data[i]} << 16) | (std::uint32_t{data[i + 1]} << 8) | data[i + 2];
       *p++ = kDigits[group >> 18];
       *p++ = kDigits[(group >> 12) & 63];
       *p++ = kDigits[(group >> 6) & 63];

@@ -7,10 +7,9 @@
 // holds; each has a buffer view of its own.
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace zar::exchange {
 

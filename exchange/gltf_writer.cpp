@@ -54,7 +54,8 @@ int AddPointMesh(GltfDocument& document) {
   }
   const int positions = document.AddFloats(std::move(corners), 3, 34962);
   Json& meshes = document.Top()["meshes"];
-  meshes.push_back({{"name", "point"}, {"primitives", {{{"attributes", {{"POSITION", positions}}}}}}});
+  meshes.push_back(
+      {{"name", "point"}, {"primitives", {{{"attributes", {{"POSITION", positions}}}}}}});
   return static_cast<int>(meshes.size() - 1);
 }
 
@@ -117,8 +118,8 @@ bool Changes(const std::vector<float>& values, std::size_t components) {
 }
 
 Json FirstKey(const std::vector<float>& values, std::size_t components) {
-  return Json(std::vector<float>(values.begin(),
-                                 values.begin() + static_cast<std::ptrdiff_t>(components)));
+  return Json(
+      std::vector<float>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(components)));
 }
 
 std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
@@ -158,8 +159,8 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
       std::vector<float>& keys = rotations[i];
       if (k > 0) {
         const float* previous = keys.data() + keys.size() - 4;
-        const double dot = q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] +
-                           q[3] * previous[3];
+        const double dot =
+            q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3];
         if (dot < 0) {
           for (double& v : q) v = -v;
         }
@@ -171,7 +172,9 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   GltfDocument document;
   const int mesh = joints > 0 ? AddPointMesh(document) : -1;
   int input = -1;  // the key times, added with the first channel
-  const auto frame_times = [&] { return input >= 0 ? input : input = document.AddFloats(times, 1); };
+  const auto frame_times = [&] {
+    return input >= 0 ? input : input = document.AddFloats(times, 1);
+  };
   Json nodes = Json::array();
   Json roots = Json::array();
   Json animation = {{"name", "motion"}};
@@ -194,8 +197,8 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
     }
     std::vector<float>().swap(translations[i]);
     if (Changes(rotations[i], 4)) {
-      AddChannel(document, animation, frame_times(), std::move(rotations[i]), 4, node_index, "rotation",
-                 "LINEAR");
+      AddChannel(document, animation, frame_times(), std::move(rotations[i]), 4, node_index,
+                 "rotation", "LINEAR");
     }
     std::vector<float>().swap(rotations[i]);
   }
@@ -240,7 +243,9 @@ std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool bin
   GltfDocument document;
   const int mesh = markers > 0 ? AddPointMesh(document) : -1;
   int input = -1;  // the key times, added with the first channel
-  const auto frame_times = [&] { return input >= 0 ? input : input = document.AddFloats(times, 1); };
+  const auto frame_times = [&] {
+    return input >= 0 ? input : input = document.AddFloats(times, 1);
+  };
   const std::vector<std::string> names = UniqueMarkerNames(set);
   Json nodes = Json::array();
   Json roots = Json::array();

@@ -15,3 +15,8 @@ if(TARGET zar::exchange AND TARGET zarfileio)
   zar_add_test(peer_readback_test SOURCES peer_readback_test.cpp LIBS zar::exchange zar::modra)
   add_dependencies(peer_readback_test zarfileio)
 endif()
+if(TARGET zar::exchange)
+  find_package(nlohmann_json 3 REQUIRED)
+  zar_add_test(exchange_gltf_test SOURCES exchange_gltf_test.cpp
+               LIBS zar::exchange nlohmann_json::nlohmann_json)
+endif()

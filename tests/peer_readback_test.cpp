@@ -32,9 +32,9 @@ struct CsvCells {
 };
 
 CsvCells ReadWithPython(const std::string& csv) {
-  const testing::RunResult run =
-      testing::Run("python3 " + testing::Quoted(std::string(ZAR_SOURCE_DIR) + "/js/peer/csv_cells.py") +
-                   " " + testing::Quoted(csv));
+  const testing::RunResult run = testing::Run(
+      "python3 " + testing::Quoted(std::string(ZAR_SOURCE_DIR) + "/js/peer/csv_cells.py") + " " +
+      testing::Quoted(csv));
   EXPECT_EQ(0, run.status) << run.output;
   std::istringstream lines(run.output);
   CsvCells cells;
@@ -66,8 +66,8 @@ exchange::MarkerSet FromCells(const CsvCells& cells, const exchange::MarkerSet& 
   exchange::MarkerSet set;
   set.markers = source.markers;
   set.SetFrames(static_cast<std::int64_t>(cells.rows.size()));
-  set.first_frame = cells.rows.empty() ? source.first_frame
-                                       : static_cast<std::int64_t>(cells.rows[0][0]);
+  set.first_frame =
+      cells.rows.empty() ? source.first_frame : static_cast<std::int64_t>(cells.rows[0][0]);
   const double origin = static_cast<double>(std::min<std::int64_t>(source.first_frame, 1));
   for (std::size_t k = 0; k < cells.rows.size(); ++k) {
     const std::vector<double>& row = cells.rows[k];
@@ -106,8 +106,9 @@ TEST(PeerReadBack, TrcAndCsvFromEverySharedTrcSample) {
 
     const testing::RunResult to_csv = Convert(entry.path().string(), folder.File("out.csv"));
     ASSERT_EQ(0, to_csv.status) << what << ": " << to_csv.output;
-    testing::ExpectSameSamples(source, FromCells(ReadWithPython(folder.File("out.csv")), source, what),
-                               0.0, what + " (CSV)");
+    testing::ExpectSameSamples(source,
+                               FromCells(ReadWithPython(folder.File("out.csv")), source, what), 0.0,
+                               what + " (CSV)");
     ++checked;
   }
   EXPECT_GE(checked, 10);
