@@ -94,13 +94,17 @@ GltfDocument::GltfDocument() {
 
 int GltfDocument::AddFloats(std::vector<float> values, int components, int target) {
   const std::size_t count = values.size() / static_cast<std::size_t>(components);
-  std::vector<float> low(static_cast<std::size_t>(components), 0.0F);
-  std::vector<float> high = low;
-  for (std::size_t c = 0; c < low.size() && count > 0; ++c) {
-    low[c] = high[c] = values[c];
-    for (std::size_t i = c; i < values.size(); i += low.size()) {
-      low[c] = std::min(low[c], values[i]);
-      high[c] = std::max(high[c], values[i]);
+  const auto width = static_cast<std::size_t>(components);
+  std::vector<float> low(width, 0.0F);
+  std::vector<float> high(width, 0.0F);
+  if (count > 0) {
+    std::copy_n(values.begin(), width, low.begin());
+    std::copy_n(values.begin(), width, high.begin());
+  }
+  for (std::size_t i = 0; i < values.size(); i += width) {
+    for (std::size_t c = 0; c < width; ++c) {
+      low[c] = std::min(low[c], values[i + c]);
+      high[c] = std::max(high[c], values[i + c]);
     }
   }
   const std::size_t bytes = values.size() * sizeof(float);

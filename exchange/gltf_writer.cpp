@@ -73,7 +73,10 @@ void AddChannel(GltfDocument& document, Json& animation, int times, std::vector<
 // Adds the animation (when it has channels) and the scene of `roots`, and writes the document.
 std::string Finish(GltfDocument& document, Json animation, Json roots, Json scene_extras,
                    const std::string& path, bool binary) {
-  if (animation.contains("channels")) document.Top()["animations"] = Json::array({animation});
+  if (animation.contains("channels")) {
+    document.Top()["animations"] = Json::array();
+    document.Top()["animations"].push_back(std::move(animation));
+  }
   Json scene = {{"extras", std::move(scene_extras)}};
   if (!roots.empty()) scene["nodes"] = std::move(roots);  // a scene may be empty, a list not
   document.Top()["scene"] = 0;
@@ -85,28 +88,26 @@ Json SceneExtras(double rate, std::int64_t first_frame, std::int64_t frames) {
   return {{"frameRate", rate}, {"firstFrame", first_frame}, {"frames", frames}};
 }
 
-// A row-vector rotation (p·M) as the quaternion x, y, z, w of its column form (M transposed).
+// A row-vector rotation (p·M) as the unit quaternion x, y, z, w of its column form (M
+// transposed), from its largest component.
 std::array<double, 4> Quaternion(const Rotation& m) {
   // c(r, k): row r, column k of the column form.
   const auto c = [&m](std::uint32_t r, std::uint32_t k) { return m[k][r]; };
   const double trace = c(0, 0) + c(1, 1) + c(2, 2);
-  std::array<double, 4> q{};
   if (trace > 0) {
-    const double s = 2.0 * std::sqrt(trace + 1.0);
-    q = {(c(2, 1) - c(1, 2)) / s, (c(0, 2) - c(2, 0)) / s, (c(1, 0) - c(0, 1)) / s, 0.25 * s};
-  } else if (c(0, 0) > c(1, 1) && c(0, 0) > c(2, 2)) {
-    const double s = 2.0 * std::sqrt(1.0 + c(0, 0) - c(1, 1) - c(2, 2));
-    q = {0.25 * s, (c(0, 1) + c(1, 0)) / s, (c(0, 2) + c(2, 0)) / s, (c(2, 1) - c(1, 2)) / s};
-  } else if (c(1, 1) > c(2, 2)) {
-    const double s = 2.0 * std::sqrt(1.0 + c(1, 1) - c(0, 0) - c(2, 2));
-    q = {(c(0, 1) + c(1, 0)) / s, 0.25 * s, (c(1, 2) + c(2, 1)) / s, (c(0, 2) - c(2, 0)) / s};
-  } else {
-    const double s = 2.0 * std::sqrt(1.0 + c(2, 2) - c(0, 0) - c(1, 1));
-    q = {(c(0, 2) + c(2, 0)) / s, (c(1, 2) + c(2, 1)) / s, 0.25 * s, (c(1, 0) - c(0, 1)) / s};
+    const double s = 0.5 / std::sqrt(trace + 1.0);
+    return {(c(2, 1) - c(1, 2)) * s, (c(0, 2) - c(2, 0)) * s, (c(1, 0) - c(0, 1)) * s, 0.25 / s};
   }
-  const double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
-  for (double& v : q) v /= length;
-  return q;
+  if (c(0, 0) > c(1, 1) && c(0, 0) > c(2, 2)) {
+    const double s = 0.5 / std::sqrt(1.0 + c(0, 0) - c(1, 1) - c(2, 2));
+    return {0.25 / s, (c(0, 1) + c(1, 0)) * s, (c(0, 2) + c(2, 0)) * s, (c(2, 1) - c(1, 2)) * s};
+  }
+  if (c(1, 1) > c(2, 2)) {
+    const double s = 0.5 / std::sqrt(1.0 + c(1, 1) - c(0, 0) - c(2, 2));
+    return {(c(0, 1) + c(1, 0)) * s, 0.25 / s, (c(1, 2) + c(2, 1)) * s, (c(0, 2) - c(2, 0)) * s};
+  }
+  const double s = 0.5 / std::sqrt(1.0 + c(2, 2) - c(0, 0) - c(1, 1));
+  return {(c(0, 2) + c(2, 0)) * s, (c(1, 2) + c(2, 1)) * s, 0.25 / s, (c(1, 0) - c(0, 1)) * s};
 }
 
 // Whether the `components`-wide keys of `values` are not all the same as the first.
@@ -134,38 +135,36 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   const std::size_t joints = skeleton.NumJoints();
   // Every joint's local pose in every frame (the base pose when there are none), in metres, Y up.
   const std::int64_t frames = std::max<std::int64_t>(skeleton.NumFrames(), 1);
-  std::vector<std::vector<float>> translations(joints);
-  std::vector<std::vector<float>> rotations(joints);
-  for (std::size_t i = 0; i < joints; ++i) {
-    translations[i].reserve(static_cast<std::size_t>(frames) * 3);
-    rotations[i].reserve(static_cast<std::size_t>(frames) * 4);
-  }
-  for (std::int64_t k = 0; k < frames; ++k) {
+  const auto keys = static_cast<std::size_t>(frames);
+  std::vector<std::vector<float>> translations(joints, std::vector<float>(keys * 3));
+  std::vector<std::vector<float>> rotations(joints, std::vector<float>(keys * 4));
+  // A block of frames at a time, joint by joint: the block's motion stays in the cache while
+  // each joint's keys are written one after the other.
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t from = 0; from < keys; from += kBlock) {
     for (std::size_t i = 0; i < joints; ++i) {
-      Pose pose;
-      if (skeleton.NumFrames() > 0) {
-        pose = LocalPose(skeleton, k, i);
-      } else {
-        pose = {skeleton.joints[i].base_translation, skeleton.joints[i].base_rotation};
-      }
-      if (turn && skeleton.joints[i].parent < 0) {
-        pose.translation = Turned(pose.translation, kZUpToYUp);
-        pose.rotation = Then(pose.rotation, kZUpToYUp);
-      }
-      for (const double v : {pose.translation.x, pose.translation.y, pose.translation.z}) {
-        translations[i].push_back(static_cast<float>(v * metres));
-      }
-      std::array<double, 4> q = Quaternion(pose.rotation);
-      std::vector<float>& keys = rotations[i];
-      if (k > 0) {
-        const float* previous = keys.data() + keys.size() - 4;
-        const double dot =
-            q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3];
-        if (dot < 0) {
-          for (double& v : q) v = -v;
+      for (std::size_t k = from; k < std::min(keys, from + kBlock); ++k) {
+        Pose pose;
+        if (skeleton.NumFrames() > 0) {
+          pose = LocalPose(skeleton, static_cast<std::int64_t>(k), i);
+        } else {
+          pose = {skeleton.joints[i].base_translation, skeleton.joints[i].base_rotation};
         }
+        if (turn && skeleton.joints[i].parent < 0) {
+          pose.translation = Turned(pose.translation, kZUpToYUp);
+          pose.rotation = Then(pose.rotation, kZUpToYUp);
+        }
+        float* t = translations[i].data() + 3 * k;
+        t[0] = static_cast<float>(pose.translation.x * metres);
+        t[1] = static_cast<float>(pose.translation.y * metres);
+        t[2] = static_cast<float>(pose.translation.z * metres);
+        const std::array<double, 4> q = Quaternion(pose.rotation);
+        float* r = rotations[i].data() + 4 * k;
+        // The short way from the key before: the sign of the dot product with it.
+        const double sign =
+            k > 0 && q[0] * r[-4] + q[1] * r[-3] + q[2] * r[-2] + q[3] * r[-1] < 0 ? -1.0 : 1.0;
+        for (std::size_t c = 0; c < 4; ++c) r[c] = static_cast<float>(sign * q[c]);
       }
-      for (const double v : q) keys.push_back(static_cast<float>(v));
     }
   }
 
