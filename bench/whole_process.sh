@@ -217,14 +217,15 @@ section_nodes() {
 }
 
 section_convert() {
-  echo "== convert: the HTR file (60 segments x 20000 frames) to BVH, the TRC file (80 markers x"
-  echo "   60000 frames, 2% missing) to TRC and CSV, each beside the plain read of its source"
+  echo "== convert: the HTR file (60 segments x 20000 frames) to BVH and GLB, the TRC file (80"
+  echo "   markers x 60000 frames, 2% missing) to TRC, GLB and CSV, each beside the plain read of"
+  echo "   its source"
   local htr=$work/large.htr trc=$work/large.trc
   [ -f "$htr" ] || "$bench" generate-htr "$htr"
   [ -f "$trc" ] || "$bench" generate-trc "$trc"
   cat "$htr" "$trc" >/dev/null
   local source out bytes model written read_s convert_s convert_peak
-  for job in "$htr bvh" "$trc trc" "$trc csv"; do
+  for job in "$htr bvh" "$htr glb" "$trc trc" "$trc glb" "$trc csv"; do
     read -r source out <<<"$job"
     bytes=$(stat -c %s "$source")
     model=$("$bench" model-bytes "$source")

@@ -36,7 +36,21 @@ struct ConvertOptions {
   std::optional<std::int64_t> to;
   std::string units;  // empty: the source's
   std::string node;   // a scene document's node whose subtree is converted; empty: the whole scene
+  std::string up;     // "y" or "z"; empty: as the source says, else Y
 };
+
+// Marker files do not say which axis is up: --up tells, else it is Y.
+void SetMarkerUp(const ConvertOptions& options, exchange::MarkerSet& set) {
+  set.up = options.up == "z" ? Axis::kZ : Axis::kY;
+}
+
+// A skeleton's source says which axis is up (HTR's GlobalAxisofGravity); an --up that differs
+// is not used, and the user is told.
+void NoteSkeletonUp(const ConvertOptions& options, const exchange::Skeleton& skeleton) {
+  if (options.up.empty() || AxisFromText(options.up) == skeleton.up) return;
+  std::cerr << "zarfileio: note: " << options.in << " gives " << AxisText(skeleton.up)
+            << " as its up axis; --up " << options.up << " is not used\n";
+}
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
 template <typename Format>
@@ -162,6 +176,7 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
+  NoteSkeletonUp(options, skeleton);
   return WriteSkeleton(options, skeleton, target);
 }
 
@@ -281,6 +296,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
+  SetMarkerUp(options, set);
   return WriteMarkers(options, set, *target);
 }
 
@@ -316,6 +332,12 @@ void AddConvertCommand(CLI::App& app) {
                       "from a scene document, the node whose skeleton or marker cloud to convert: "
                       "a name or a path of names such as TRCCloud001/Head (default: the scene's "
                       "only skeleton or marker cloud)");
+  convert
+      ->add_option("--up", options->up,
+                   "which axis of the source is up, y or z, where the source does not say (a "
+                   "marker file; an HTR file says it in GlobalAxisofGravity); glTF is written Y "
+                   "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
+      ->check(CLI::IsMember({"y", "z"}));
   convert->callback([options] { FinishCommand(Convert(*options)); });
 }
 

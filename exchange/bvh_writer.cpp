@@ -54,8 +54,10 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::size_t joint
   const bool root = j.parent < 0;
   text += indent + (root ? "ROOT " : "JOINT ") + j.name + "\n" + indent + "{\n";
   const std::string inner = indent + "  ";
-  Vector3 offset = j.base_translation;
-  if (root && skeleton.up == Axis::kZ) offset = Turned(offset, kZUpToYUp);
+  // A joint with position channels (every root) has a zero OFFSET and its whole translation in
+  // the channels: readers that add the OFFSET to the channels and readers that take the channels
+  // in its place then agree.
+  const Vector3 offset = layout.moves[joint] ? Vector3() : j.base_translation;
   text += inner + "OFFSET " + Triple(offset) + "\n";
   text +=
       inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");

@@ -33,6 +33,12 @@ inline constexpr std::string_view kC3DFrameNumbers =
 inline constexpr std::string_view kBVHOneRoot = "A BVH file holds one root; this skeleton has ";
 inline constexpr std::string_view kBVHRate = "A BVH file needs a frame rate above 0";
 
+// glTF writer.
+inline constexpr std::string_view kGltfRate = "A glTF animation needs a frame rate above 0";
+inline constexpr std::string_view kGltfTimes =
+    "The frame times cannot be told apart in single precision (too many frames at this rate)";
+inline constexpr std::string_view kGlbSize = "A binary glTF file holds at most 4 GiB";
+
 }  // namespace zar::exchange::messages
 
 #endif  // ZAR_EXCHANGE_EXCHANGE_MESSAGES_H_

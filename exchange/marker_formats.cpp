@@ -6,6 +6,7 @@
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/csv_writer.h"
+#include "exchange/gltf_writer.h"
 #include "exchange/trc_adapter.h"
 #include "exchange/trc_writer.h"
 #include "filelib/trc_file.h"
@@ -37,6 +38,8 @@ constexpr MarkerFormat kFormats[] = {
     {".c3d", "C3D", ReadC3D, WriteC3D},
     {".trc", "TRC", ReadTRC, WriteTRC},
     {".csv", "CSV", nullptr, WriteCSV},
+    {".glb", "glTF binary", nullptr, WriteGLB},
+    {".gltf", "glTF", nullptr, WriteGLTF},
 };
 
 }  // namespace

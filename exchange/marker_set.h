@@ -2,7 +2,8 @@
 #define ZAR_EXCHANGE_MARKER_SET_H_
 
 // The marker data every marker format meets in: names, one sample per marker per frame with a
-// present flag, the exact frame rate, the length unit and the number of the first frame.
+// present flag, the exact frame rate, the length unit, the up axis and the number of the first
+// frame.
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,7 @@ class MarkerSet {
   double rate = 60.0;         // frames per second, exactly as the source gives it
   double camera_rate = 0.0;   // the capture rate where the source gives one; 0 when unknown
   LengthUnit units = LengthUnit::kMillimetres;
+  Axis up = Axis::kY;            // the source's up axis (Y or Z), where a writer needs it
   std::int64_t first_frame = 1;  // the number of frame 0
 
   std::size_t NumMarkers() const { return markers.size(); }

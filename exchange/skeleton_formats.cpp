@@ -6,6 +6,7 @@
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/csv_writer.h"
+#include "exchange/gltf_writer.h"
 #include "exchange/htr_skeleton_adapter.h"
 #include "filelib/htr_file.h"
 
@@ -34,6 +35,8 @@ constexpr SkeletonFormat kFormats[] = {
     {".htr", "HTR", ReadHTR, WriteHTR},
     {".bvh", "BVH", nullptr, WriteBVH},
     {".csv", "CSV (joint world positions)", nullptr, WriteJointPositionsCSV},
+    {".glb", "glTF binary", nullptr, WriteGLB},
+    {".gltf", "glTF", nullptr, WriteGLTF},
 };
 
 }  // namespace

@@ -94,7 +94,8 @@ TEST(CliConvert, RefusesWhatItCannotDo) {
   const std::string source = testing::SamplePath("c3d/MyCube.c3d");
   const testing::RunResult pair = Zarfileio({"convert", source, folder.File("x.bvh")});
   EXPECT_EQ(2, pair.status);
-  EXPECT_TRUE(Has(pair, ".c3d -> .c3d .trc .csv; .trc -> .c3d .trc .csv; .htr -> .htr .bvh .csv"))
+  EXPECT_TRUE(Has(pair, ".c3d -> .c3d .trc .csv .glb .gltf; .trc -> .c3d .trc .csv .glb .gltf; "
+                         ".htr -> .htr .bvh .csv .glb .gltf"))
       << pair.output;
   EXPECT_EQ(
       2,

@@ -1,0 +1,181 @@
+#include "exchange/gltf_document.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+#include "exchange/exchange_messages.h"
+#include "filelib/file_messages.h"
+#include "filelib/output_file.h"
+
+namespace zar::exchange {
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "the buffer is written as the floats lie in memory");
+
+constexpr int kFloat = 5126;
+constexpr std::size_t kChunk = 3 * 65536;  // bytes handed to the file at a time
+constexpr std::string_view kDataUri = "data:application/octet-stream;base64,";
+
+// Base64 text of a byte stream handed over in pieces of any size.
+class Base64Writer {
+ public:
+  explicit Base64Writer(OutputFile& out) : out_(out) {}
+
+  void Put(const unsigned char* data, std::size_t size) {
+    while (size > 0 && held_ > 0 && held_ < 3) {
+      carry_[held_++] = *data++;
+      --size;
+    }
+    if (held_ == 3) {
+      Encode(carry_, 3);
+      held_ = 0;
+    }
+    const std::size_t whole = size - size % 3;
+    for (std::size_t done = 0; done < whole; done += kChunk) {
+      Encode(data + done, std::min(kChunk, whole - done));
+    }
+    for (std::size_t i = whole; i < size; ++i) carry_[held_++] = data[i];
+  }
+
+  // Writes the bytes still held, padded with '='.
+  void Finish() {
+    if (held_ == 0) return;
+    unsigned char last[3] = {carry_[0], held_ > 1 ? carry_[1] : std::uint8_t{0}, 0};
+    char* p = out_.Reserve(4);
+    const char* end = Encode(last, 3, p);
+    if (held_ == 1) p[2] = '=';
+    p[3] = '=';
+    out_.Advance(const_cast<char*>(end));
+    held_ = 0;
+  }
+
+ private:
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+  // `size` is a multiple of 3.
+  void Encode(const unsigned char* data, std::size_t size) {
+    char* p = out_.Reserve(size / 3 * 4);
+    out_.Advance(Encode(data, size, p));
+  }
+
+  static char* Encode(const unsigned char* data, std::size_t size, char* p) {
+    for (std::size_t i = 0; i < size; i += 3) {
+      const std::uint32_t group =
+          (std::uint32_t{data[i]} << 16) | (std::uint32_t{data[i + 1]} << 8) | data[i + 2];
+      *p++ = kDigits[group >> 18];
+      *p++ = kDigits[(group >> 12) & 63];
+      *p++ = kDigits[(group >> 6) & 63];
+      *p++ = kDigits[group & 63];
+    }
+    return p;
+  }
+
+  OutputFile& out_;
+  unsigned char carry_[3] = {};
+  std::size_t held_ = 0;
+};
+
+void PutWord(std::string& text, std::uint32_t word) {
+  for (int shift = 0; shift < 32; shift += 8) text += static_cast<char>((word >> shift) & 0xFF);
+}
+
+}  // namespace
+
+GltfDocument::GltfDocument() {
+  top_["asset"] = {{"version", "2.0"}, {"generator", "zarfileio convert"}};
+}
+
+int GltfDocument::AddFloats(std::vector<float> values, int components, int target) {
+  const std::size_t count = values.size() / static_cast<std::size_t>(components);
+  const auto width = static_cast<std::size_t>(components);
+  std::vector<float> low(width, 0.0F);
+  std::vector<float> high(width, 0.0F);
+  if (count > 0) {
+    std::copy_n(values.begin(), width, low.begin());
+    std::copy_n(values.begin(), width, high.begin());
+  }
+  for (std::size_t i = 0; i < values.size(); i += width) {
+    for (std::size_t c = 0; c < width; ++c) {
+      low[c] = std::min(low[c], values[i + c]);
+      high[c] = std::max(high[c], values[i + c]);
+    }
+  }
+  const std::size_t bytes = values.size() * sizeof(float);
+  Json view = {{"buffer", 0}, {"byteOffset", buffer_bytes_}, {"byteLength", bytes}};
+  if (target != 0) view["target"] = target;
+  views_.push_back(std::move(view));
+  static constexpr const char* kTypes[] = {"", "SCALAR", "VEC2", "VEC3", "VEC4"};
+  accessors_.push_back({{"bufferView", views_.size() - 1},
+                        {"componentType", kFloat},
+                        {"count", count},
+                        {"type", kTypes[components]},
+                        {"min", low},
+                        {"max", high}});
+  blocks_.push_back(std::move(values));
+  buffer_bytes_ += bytes;
+  return static_cast<int>(accessors_.size() - 1);
+}
+
+std::string GltfDocument::Write(const std::string& path, bool binary) {
+  if (!accessors_.empty()) {
+    top_["accessors"] = std::move(accessors_);
+    top_["bufferViews"] = std::move(views_);
+    top_["buffers"] = Json::array({{{"byteLength", buffer_bytes_}}});
+    if (!binary) top_["buffers"][0]["uri"] = kDataUri;
+  }
+  // Names are kept as they are; bytes that are not UTF-8 become U+FFFD, so the JSON stays valid.
+  std::string json = top_.dump(-1, ' ', false, Json::error_handler_t::replace);
+
+  std::string head;
+  if (binary) json.append((4 - json.size() % 4) % 4, ' ');
+  std::size_t split = json.size();  // where the buffer goes: after the JSON, or into its "uri"
+  if (binary) {
+    const std::uint64_t total = 12 + 8 + json.size() + (blocks_.empty() ? 0 : 8 + buffer_bytes_);
+    if (total > std::numeric_limits<std::uint32_t>::max()) return std::string(messages::kGlbSize);
+    PutWord(head, 0x46546C67);  // "glTF"
+    PutWord(head, 2);
+    PutWord(head, static_cast<std::uint32_t>(total));
+    PutWord(head, static_cast<std::uint32_t>(json.size()));
+    PutWord(head, 0x4E4F534A);  // "JSON"
+  } else if (!blocks_.empty()) {
+    const std::string field = "\"uri\":\"" + std::string(kDataUri);
+    split = json.find(field) + field.size();
+  }
+
+  OutputFile out;
+  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  out.Write(head);
+  out.Write(std::string_view(json).substr(0, split));
+  if (binary && !blocks_.empty()) {
+    std::string chunk;
+    PutWord(chunk, static_cast<std::uint32_t>(buffer_bytes_));
+    PutWord(chunk, 0x004E4942);  // "BIN\0"
+    out.Write(chunk);
+  }
+  Base64Writer base64(out);
+  for (const std::vector<float>& block : blocks_) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+    const std::size_t size = block.size() * sizeof(float);
+    if (!binary) {
+      base64.Put(bytes, size);
+      continue;
+    }
+    for (std::size_t done = 0; done < size; done += kChunk) {
+      const std::size_t n = std::min(kChunk, size - done);
+      out.Write(std::string_view(reinterpret_cast<const char*>(bytes + done), n));
+    }
+  }
+  base64.Finish();
+  out.Write(std::string_view(json).substr(split));
+  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
+  return std::string();
+}
+
+}  // namespace zar::exchange

@@ -1,0 +1,44 @@
+#ifndef ZAR_EXCHANGE_GLTF_DOCUMENT_H_
+#define ZAR_EXCHANGE_GLTF_DOCUMENT_H_
+
+// A glTF 2.0 document being put together: its JSON and the single buffer its accessors read,
+// written as a binary .glb or as a .gltf whose buffer is embedded as a base64 data: URI. Every
+// accessor holds single-precision floats and carries its min and max, taken from the data it
+// holds; each has a buffer view of its own.
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace zar::exchange {
+
+class GltfDocument {
+ public:
+  using Json = nlohmann::ordered_json;
+
+  GltfDocument();
+
+  // The document's top level ("asset", "scene", "scenes", "nodes", ... in the order they are
+  // first used); "accessors", "bufferViews" and "buffers" are filled by Write.
+  Json& Top() { return top_; }
+
+  // An accessor over `values`, `components` floats per element (1, 3 or 4); `target` is the
+  // buffer view's target (34962 for vertex data, 0 for none). Returns the accessor's index.
+  int AddFloats(std::vector<float> values, int components, int target = 0);
+
+  // Writes the document to `path` atomically: binary (.glb) or JSON with the embedded buffer.
+  // Returns a message, empty on success. The document is complete after this.
+  std::string Write(const std::string& path, bool binary);
+
+ private:
+  Json top_;
+  Json accessors_ = Json::array();
+  Json views_ = Json::array();
+  std::vector<std::vector<float>> blocks_;  // the buffer, in order
+  std::size_t buffer_bytes_ = 0;
+};
+
+}  // namespace zar::exchange
+
+#endif  // ZAR_EXCHANGE_GLTF_DOCUMENT_H_

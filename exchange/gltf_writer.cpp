@@ -1,0 +1,318 @@
+#include "exchange/gltf_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "exchange/exchange_messages.h"
+#include "exchange/gltf_document.h"
+
+namespace zar::exchange {
+
+namespace {
+
+using Json = GltfDocument::Json;
+
+constexpr double kPointRadius = 0.01;  // metres
+
+// (x, y, z) of a Z-up world becomes (x, z, -y) of a Y-up one.
+const Rotation kZUpToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
+
+// The key time of every frame in seconds, as single-precision floats that must still increase
+// from frame to frame. Frame numbers count from 1 (or from the first frame, when it is lower).
+std::string FrameTimes(std::int64_t first_frame, double rate, std::int64_t frames,
+                       std::vector<float>& times) {
+  if (frames == 0) return std::string();
+  if (!(rate > 0.0) || !std::isfinite(rate)) return std::string(messages::kGltfRate);
+  const std::int64_t origin = std::min<std::int64_t>(first_frame, 1);
+  times.resize(static_cast<std::size_t>(frames));
+  for (std::int64_t k = 0; k < frames; ++k) {
+    const auto t = static_cast<float>(static_cast<double>(first_frame + k - origin) / rate);
+    if (k > 0 && !(t > times.back())) return std::string(messages::kGltfTimes);
+    times[static_cast<std::size_t>(k)] = t;
+  }
+  return std::string();
+}
+
+// A small octahedron about the node's origin, outward-facing triangles; returns the mesh index.
+int AddPointMesh(GltfDocument& document) {
+  std::vector<float> corners;
+  for (const int sx : {1, -1}) {
+    for (const int sy : {1, -1}) {
+      for (const int sz : {1, -1}) {
+        std::array<std::array<double, 3>, 3> face = {
+            {{sx * kPointRadius, 0, 0}, {0, sy * kPointRadius, 0}, {0, 0, sz * kPointRadius}}};
+        if (sx * sy * sz < 0) std::swap(face[1], face[2]);
+        for (const auto& corner : face) {
+          for (const double c : corner) corners.push_back(static_cast<float>(c));
+        }
+      }
+    }
+  }
+  const int positions = document.AddFloats(std::move(corners), 3, 34962);
+  Json& meshes = document.Top()["meshes"];
+  meshes.push_back(
+      {{"name", "point"}, {"primitives", {{{"attributes", {{"POSITION", positions}}}}}}});
+  return static_cast<int>(meshes.size() - 1);
+}
+
+// Adds a sampler over `times` and `values` and the channel that drives `path` of `node`.
+void AddChannel(GltfDocument& document, Json& animation, int times, std::vector<float> values,
+                int components, int node, const char* path, const char* interpolation) {
+  const int output = document.AddFloats(std::move(values), components);
+  Json& samplers = animation["samplers"];
+  samplers.push_back({{"input", times}, {"output", output}, {"interpolation", interpolation}});
+  const std::size_t sampler = samplers.size() - 1;  // before "channels" may move "samplers"
+  animation["channels"].push_back(
+      {{"sampler", sampler}, {"target", {{"node", node}, {"path", path}}}});
+}
+
+// Adds the animation (when it has channels) and the scene of `roots`, and writes the document.
+std::string Finish(GltfDocument& document, Json animation, Json roots, Json scene_extras,
+                   const std::string& path, bool binary) {
+  if (animation.contains("channels")) {
+    document.Top()["animations"] = Json::array();
+    document.Top()["animations"].push_back(std::move(animation));
+  }
+  Json scene = {{"extras", std::move(scene_extras)}};
+  if (!roots.empty()) scene["nodes"] = std::move(roots);  // a scene may be empty, a list not
+  document.Top()["scene"] = 0;
+  document.Top()["scenes"] = Json::array({std::move(scene)});
+  return document.Write(path, binary);
+}
+
+Json SceneExtras(double rate, std::int64_t first_frame, std::int64_t frames) {
+  return {{"frameRate", rate}, {"firstFrame", first_frame}, {"frames", frames}};
+}
+
+// A row-vector rotation (p·M) as the unit quaternion x, y, z, w of its column form (M
+// transposed), from its largest component.
+std::array<double, 4> Quaternion(const Rotation& m) {
+  // c(r, k): row r, column k of the column form.
+  const auto c = [&m](std::uint32_t r, std::uint32_t k) { return m[k][r]; };
+  const double trace = c(0, 0) + c(1, 1) + c(2, 2);
+  if (trace > 0) {
+    const double s = 0.5 / std::sqrt(trace + 1.0);
+    return {(c(2, 1) - c(1, 2)) * s, (c(0, 2) - c(2, 0)) * s, (c(1, 0) - c(0, 1)) * s, 0.25 / s};
+  }
+  if (c(0, 0) > c(1, 1) && c(0, 0) > c(2, 2)) {
+    const double s = 0.5 / std::sqrt(1.0 + c(0, 0) - c(1, 1) - c(2, 2));
+    return {0.25 / s, (c(0, 1) + c(1, 0)) * s, (c(0, 2) + c(2, 0)) * s, (c(2, 1) - c(1, 2)) * s};
+  }
+  if (c(1, 1) > c(2, 2)) {
+    const double s = 0.5 / std::sqrt(1.0 + c(1, 1) - c(0, 0) - c(2, 2));
+    return {(c(0, 1) + c(1, 0)) * s, 0.25 / s, (c(1, 2) + c(2, 1)) * s, (c(0, 2) - c(2, 0)) * s};
+  }
+  const double s = 0.5 / std::sqrt(1.0 + c(2, 2) - c(0, 0) - c(1, 1));
+  return {(c(0, 2) + c(2, 0)) * s, (c(1, 2) + c(2, 1)) * s, 0.25 / s, (c(1, 0) - c(0, 1)) * s};
+}
+
+// Whether the `components`-wide keys of `values` are not all the same as the first.
+bool Changes(const std::vector<float>& values, std::size_t components) {
+  for (std::size_t i = components; i < values.size(); ++i) {
+    if (values[i] != values[i % components]) return true;
+  }
+  return false;
+}
+
+Json FirstKey(const std::vector<float>& values, std::size_t components) {
+  return Json(
+      std::vector<float>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(components)));
+}
+
+std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
+  std::vector<float> times;
+  if (std::string message =
+          FrameTimes(skeleton.first_frame, skeleton.rate, skeleton.NumFrames(), times);
+      !message.empty()) {
+    return message;
+  }
+  const double metres = LengthConversionFactor(skeleton.units, LengthUnit::kMetres);
+  const bool turn = skeleton.up == Axis::kZ;
+  const std::size_t joints = skeleton.NumJoints();
+  // Every joint's local pose in every frame (the base pose when there are none), in metres, Y up.
+  const std::int64_t frames = std::max<std::int64_t>(skeleton.NumFrames(), 1);
+  const auto keys = static_cast<std::size_t>(frames);
+  std::vector<std::vector<float>> translations(joints, std::vector<float>(keys * 3));
+  std::vector<std::vector<float>> rotations(joints, std::vector<float>(keys * 4));
+  // A block of frames at a time, joint by joint: the block's motion stays in the cache while
+  // each joint's keys are written one after the other.
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t from = 0; from < keys; from += kBlock) {
+    for (std::size_t i = 0; i < joints; ++i) {
+      for (std::size_t k = from; k < std::min(keys, from + kBlock); ++k) {
+        Pose pose;
+        if (skeleton.NumFrames() > 0) {
+          pose = LocalPose(skeleton, static_cast<std::int64_t>(k), i);
+        } else {
+          pose = {skeleton.joints[i].base_translation, skeleton.joints[i].base_rotation};
+        }
+        if (turn && skeleton.joints[i].parent < 0) {
+          pose.translation = Turned(pose.translation, kZUpToYUp);
+          pose.rotation = Then(pose.rotation, kZUpToYUp);
+        }
+        float* t = translations[i].data() + 3 * k;
+        t[0] = static_cast<float>(pose.translation.x * metres);
+        t[1] = static_cast<float>(pose.translation.y * metres);
+        t[2] = static_cast<float>(pose.translation.z * metres);
+        const std::array<double, 4> q = Quaternion(pose.rotation);
+        float* r = rotations[i].data() + 4 * k;
+        // The short way from the key before: the sign of the dot product with it.
+        const double sign =
+            k > 0 && q[0] * r[-4] + q[1] * r[-3] + q[2] * r[-2] + q[3] * r[-1] < 0 ? -1.0 : 1.0;
+        for (std::size_t c = 0; c < 4; ++c) r[c] = static_cast<float>(sign * q[c]);
+      }
+    }
+  }
+
+  GltfDocument document;
+  const int mesh = joints > 0 ? AddPointMesh(document) : -1;
+  int input = -1;  // the key times, added with the first channel
+  const auto frame_times = [&] {
+    return input >= 0 ? input : input = document.AddFloats(times, 1);
+  };
+  Json nodes = Json::array();
+  Json roots = Json::array();
+  Json animation = {{"name", "motion"}};
+  for (std::size_t i = 0; i < joints; ++i) {
+    const SkeletonJoint& joint = skeleton.joints[i];
+    Json node = {{"name", joint.name},
+                 {"mesh", mesh},
+                 {"translation", FirstKey(translations[i], 3)},
+                 {"rotation", FirstKey(rotations[i], 4)}};
+    nodes.push_back(std::move(node));
+    if (joint.parent < 0) {
+      roots.push_back(i);
+    } else {
+      nodes[static_cast<std::size_t>(joint.parent)]["children"].push_back(i);
+    }
+    const int node_index = static_cast<int>(i);
+    if (Changes(translations[i], 3)) {
+      AddChannel(document, animation, frame_times(), std::move(translations[i]), 3, node_index,
+                 "translation", "LINEAR");
+    }
+    std::vector<float>().swap(translations[i]);
+    if (Changes(rotations[i], 4)) {
+      AddChannel(document, animation, frame_times(), std::move(rotations[i]), 4, node_index,
+                 "rotation", "LINEAR");
+    }
+    std::vector<float>().swap(rotations[i]);
+  }
+  if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);
+  return Finish(document, std::move(animation), std::move(roots),
+                SceneExtras(skeleton.rate, skeleton.first_frame, skeleton.NumFrames()), path,
+                binary);
+}
+
+std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool binary) {
+  std::vector<float> times;
+  if (std::string message = FrameTimes(set.first_frame, set.rate, set.NumFrames(), times);
+      !message.empty()) {
+    return message;
+  }
+  const double metres = LengthConversionFactor(set.units, LengthUnit::kMetres);
+  const bool turn = set.up == Axis::kZ;
+  const std::size_t markers = set.NumMarkers();
+  const auto frames = static_cast<std::size_t>(set.NumFrames());
+  std::vector<std::vector<float>> positions(markers, std::vector<float>(frames * 3, 0.0F));
+  // Per marker: the frame indices where it goes missing and where it comes back, in turn.
+  std::vector<std::vector<std::size_t>> changes(markers);
+  std::vector<std::size_t> seen(markers, frames);  // the first frame it is present in
+  for (std::size_t k = 0; k < frames; ++k) {
+    const MarkerSample* sample = set.Frame(static_cast<std::int64_t>(k));
+    for (std::size_t m = 0; m < markers; ++m, ++sample) {
+      float* p = positions[m].data() + 3 * k;
+      if (sample->present != (changes[m].size() % 2 == 0)) changes[m].push_back(k);
+      if (sample->present) {
+        Vector3 v(sample->x * metres, sample->y * metres, sample->z * metres);
+        if (turn) v = Turned(v, kZUpToYUp);
+        p[0] = static_cast<float>(v.x);
+        p[1] = static_cast<float>(v.y);
+        p[2] = static_cast<float>(v.z);
+        seen[m] = std::min(seen[m], k);
+      } else if (k > 0) {
+        std::copy(p - 3, p, p);
+      }
+    }
+  }
+
+  GltfDocument document;
+  const int mesh = markers > 0 ? AddPointMesh(document) : -1;
+  int input = -1;  // the key times, added with the first channel
+  const auto frame_times = [&] {
+    return input >= 0 ? input : input = document.AddFloats(times, 1);
+  };
+  const std::vector<std::string> names = UniqueMarkerNames(set);
+  Json nodes = Json::array();
+  Json roots = Json::array();
+  Json animation = {{"name", "motion"}};
+  for (std::size_t m = 0; m < markers; ++m) {
+    std::vector<float>& p = positions[m];
+    // Before its first sample a marker waits where it first appears.
+    for (std::size_t k = 0; k < seen[m] && seen[m] < frames; ++k) {
+      std::copy(p.begin() + static_cast<std::ptrdiff_t>(3 * seen[m]),
+                p.begin() + static_cast<std::ptrdiff_t>(3 * seen[m] + 3),
+                p.begin() + static_cast<std::ptrdiff_t>(3 * k));
+    }
+    Json gaps = Json::array();
+    std::vector<float> key_times;
+    std::vector<float> scales;
+    const std::vector<std::size_t>& change = changes[m];
+    for (std::size_t c = 0; c < change.size(); ++c) {
+      const bool hides = c % 2 == 0;
+      if (hides) {
+        const std::size_t back = c + 1 < change.size() ? change[c + 1] : frames;
+        gaps.push_back({set.first_frame + static_cast<std::int64_t>(change[c]),
+                        set.first_frame + static_cast<std::int64_t>(back) - 1});
+      }
+      if (c == 0 && change[0] > 0) {  // shown from the start
+        key_times.push_back(times[0]);
+        scales.insert(scales.end(), {1.0F, 1.0F, 1.0F});
+      }
+      key_times.push_back(times[change[c]]);
+      const float scale = hides ? 0.0F : 1.0F;
+      scales.insert(scales.end(), {scale, scale, scale});
+    }
+    Json node = {{"name", names[m]}, {"mesh", mesh}, {"extras", {{"missingFrames", gaps}}}};
+    if (frames > 0) node["translation"] = FirstKey(p, 3);
+    nodes.push_back(std::move(node));
+    roots.push_back(m);
+    const int node_index = static_cast<int>(m);
+    if (Changes(p, 3)) {
+      AddChannel(document, animation, frame_times(), std::move(p), 3, node_index, "translation",
+                 "LINEAR");
+    }
+    std::vector<float>().swap(p);
+    if (!key_times.empty()) {
+      const int scale_input = document.AddFloats(std::move(key_times), 1);
+      AddChannel(document, animation, scale_input, std::move(scales), 3, node_index, "scale",
+                 "STEP");
+    }
+  }
+  if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);
+  return Finish(document, std::move(animation), std::move(roots),
+                SceneExtras(set.rate, set.first_frame, set.NumFrames()), path, binary);
+}
+
+}  // namespace
+
+std::string WriteGLB(const Skeleton& skeleton, const std::string& path) {
+  return WriteSkeleton(skeleton, path, true);
+}
+
+std::string WriteGLB(const MarkerSet& set, const std::string& path) {
+  return WriteMarkers(set, path, true);
+}
+
+std::string WriteGLTF(const Skeleton& skeleton, const std::string& path) {
+  return WriteSkeleton(skeleton, path, false);
+}
+
+std::string WriteGLTF(const MarkerSet& set, const std::string& path) {
+  return WriteMarkers(set, path, false);
+}
+
+}  // namespace zar::exchange
