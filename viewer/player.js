@@ -197,7 +197,7 @@ const gapImage = document.createElement('canvas');
 
 function layoutGaps() {
   const width = scrub.clientWidth;
-  const height = Math.min(96, Math.max(12, gapRows.length * 3));
+  const height = Math.min(64, Math.max(12, gapRows.length * 3));
   const scale = window.devicePixelRatio;
   gapCanvas.style.height = `${height}px`;
   gapImage.width = gapCanvas.width = Math.round(width * scale);
@@ -381,7 +381,6 @@ function drawnPositions() {
   const result = [];
   const matrix = new THREE.Matrix4();
   const at = new THREE.Vector3();
-  const scale = new THREE.Vector3();
   shows.forEach((show, index) => {
     const { input } = show;
     if (input.frames === 0) return;
@@ -389,8 +388,8 @@ function drawnPositions() {
       const entry = { input: index, name: input.names[i], end: i >= show.drawn };
       if (i < show.drawn) {
         show.spheres.getMatrixAt(i, matrix);
-        matrix.decompose(at, new THREE.Quaternion(), scale);
-        entry.present = scale.x > 0;
+        at.setFromMatrixPosition(matrix);
+        entry.present = matrix.elements[0] !== 0;  // a missing marker is scaled to nothing
       } else {
         const vertex = show.endVertex.get(i) * 3;
         at.fromArray(show.lines.geometry.attributes.position.array, vertex);
@@ -412,6 +411,7 @@ window.zarViewer = {
                                              units: input.units, up: input.up })),
   setFrame(k) { setPlaying(false); setFrame(k); },
   frame: () => current,
+  frames: () => shows.map((show) => Math.max(0, show.frame)),  // each input's shown frame
   playing: () => playing,
   up: () => $('up').value,
   setUp,
