@@ -77,6 +77,14 @@ std::string ReadInput(const std::string& path, viewer::PageMotion& motion) {
   return message;
 }
 
+// What an input read without a message lacks to be shown ("no markers", "no frames"), or "".
+std::string Lacking(const viewer::PageMotion& motion) {
+  if (motion.names.empty()) {
+    return motion.kind == viewer::PageMotion::Kind::kSkeleton ? "no joints" : "no markers";
+  }
+  return motion.frames == 0 ? "no frames" : "";
+}
+
 std::string Summary(const viewer::PageMotion& motion) {
   const bool skeleton = motion.kind == viewer::PageMotion::Kind::kSkeleton;
   return motion.file + ": " + std::to_string(motion.names.size() - motion.ends) +
@@ -109,6 +117,10 @@ int View(const ViewOptions& options) {
     }
     if (const std::string message = ReadInput(in, motions[i]); !message.empty()) {
       std::cerr << "zarfileio: " << in << ": " << message << "\n";
+      return kExitFileProblem;
+    }
+    if (const std::string lacking = Lacking(motions[i]); !lacking.empty()) {
+      std::cerr << "zarfileio: " << in << ": incomplete: " << lacking << "; nothing to show\n";
       return kExitFileProblem;
     }
   }

@@ -32,3 +32,9 @@ if(TARGET zarfileio)
     set_tests_properties(${test} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
   endforeach()
 endif()
+
+# What view refuses and where it writes, without a browser.
+if(TARGET zarfileio)
+  zar_add_test(cli_view_test SOURCES cli_view_test.cpp LIBS zar::filelib zar::modra)
+  add_dependencies(cli_view_test zarfileio)
+endif()
