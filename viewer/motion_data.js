@@ -49,16 +49,21 @@ export function bounds(inputs, scale) {
   const high = [-Infinity, -Infinity, -Infinity];
   for (const input of inputs) {
     const { positions } = input;
-    const own = [[Infinity, Infinity, Infinity], [-Infinity, -Infinity, -Infinity]];
+    let [x0, y0, z0, x1, y1, z1] = [Infinity, Infinity, Infinity, -Infinity, -Infinity, -Infinity];
     for (let i = 0; i < positions.length; i += 3) {
-      if (positions[i] !== positions[i]) continue;  // missing
-      for (let a = 0; a < 3; ++a) {
-        const v = positions[i + a];
-        if (v < own[0][a]) own[0][a] = v;
-        if (v > own[1][a]) own[1][a] = v;
-      }
+      const x = positions[i];
+      if (x !== x) continue;  // missing
+      const y = positions[i + 1];
+      const z = positions[i + 2];
+      if (x < x0) x0 = x;
+      if (x > x1) x1 = x;
+      if (y < y0) y0 = y;
+      if (y > y1) y1 = y;
+      if (z < z0) z0 = z;
+      if (z > z1) z1 = z;
     }
-    if (own[0][0] === Infinity) continue;
+    if (x0 === Infinity) continue;
+    const own = [[x0, y0, z0], [x1, y1, z1]];
     const factor = scale(input);
     for (let a = 0; a < 3; ++a) {
       low[a] = Math.min(low[a], own[0][a] * factor);

@@ -195,31 +195,45 @@ for (const show of shows) {
 gapCanvas.hidden = gapRows.length === 0;
 const gapImage = document.createElement('canvas');
 
+// Drawn pixel by pixel: a long capture has tens of thousands of gaps.
 function layoutGaps() {
   const width = scrub.clientWidth;
   const height = Math.min(64, Math.max(12, gapRows.length * 3));
   const scale = window.devicePixelRatio;
   gapCanvas.style.height = `${height}px`;
-  gapImage.width = gapCanvas.width = Math.round(width * scale);
-  gapImage.height = gapCanvas.height = Math.round(height * scale);
-  const g = gapImage.getContext('2d');
-  g.fillStyle = '#2c3a2f';
-  g.fillRect(0, 0, gapImage.width, gapImage.height);
+  gapImage.width = gapCanvas.width = Math.max(1, Math.round(width * scale));
+  gapImage.height = gapCanvas.height = Math.max(1, Math.round(height * scale));
+  const w = gapImage.width;
+  const image = new ImageData(w, gapImage.height);
+  const background = new THREE.Color('#1d2025');
+  const missing = [255, 59, 59];
   const rowHeight = gapImage.height / Math.max(1, gapRows.length);
-  const perFrame = gapImage.width / Math.max(1, frameCount);
+  const perFrame = w / Math.max(1, frameCount);
+  const flags = new Uint8Array(w);
   gapRows.forEach(({ show, runs }, row) => {
-    g.fillStyle = show.color;
-    g.globalAlpha = 0.25;
-    g.fillRect(0, Math.floor(row * rowHeight), gapImage.width, Math.max(1, Math.floor(rowHeight) - (rowHeight > 3 ? 1 : 0)));
-    g.globalAlpha = 1;
-    g.fillStyle = '#ff3b3b';
-    const ratio = show.input === primary ? 1 : show.input.rate > 0 && primary.rate > 0 ? primary.rate / show.input.rate : 1;
+    // The marker's colour faintly where it is seen, red where it is missing.
+    const seen = background.clone().lerp(new THREE.Color(show.color), 0.3).toArray().map((v) => v * 255);
+    const ratio = show.input === primary || !(show.input.rate > 0 && primary.rate > 0)
+      ? 1 : primary.rate / show.input.rate;
+    flags.fill(0);
     for (const [from, to] of runs) {
-      const x = Math.floor(from * ratio * perFrame);
-      g.fillRect(x, Math.floor(row * rowHeight), Math.max(1, Math.ceil(to * ratio * perFrame) - x),
-                 Math.max(1, Math.floor(rowHeight) - (rowHeight > 3 ? 1 : 0)));
+      const x0 = Math.min(w - 1, Math.floor(from * ratio * perFrame));
+      flags.fill(1, x0, Math.max(x0 + 1, Math.ceil(to * ratio * perFrame)));
+    }
+    const y0 = Math.floor(row * rowHeight);
+    const y1 = Math.max(y0 + 1, Math.floor((row + 1) * rowHeight) - (rowHeight > 3 ? 1 : 0));
+    for (let y = y0; y < y1; ++y) {
+      for (let x = 0; x < w; ++x) {
+        const colour = flags[x] ? missing : seen;
+        const at = (y * w + x) * 4;
+        image.data[at] = colour[0];
+        image.data[at + 1] = colour[1];
+        image.data[at + 2] = colour[2];
+        image.data[at + 3] = 255;
+      }
     }
   });
+  gapImage.getContext('2d').putImageData(image, 0, 0);
 }
 
 function drawGaps() {

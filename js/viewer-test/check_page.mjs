@@ -14,8 +14,8 @@
 import { spawnSync } from 'node:child_process';
 import { existsSync, mkdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { basename, join, resolve } from 'node:path';
+import { kSkip, launchChromium, openViewer } from './browser.mjs';
 
-const kSkip = 77;
 const kMillimetres = { mm: 1, cm: 10, m: 1000, in: 25.4, ft: 304.8, yd: 914.4 };
 const kToleranceMm = 1e-3;
 
@@ -105,20 +105,16 @@ function compareFrame(drawn, index, expected, row, units, where) {
 
 async function checkPage(browser, pagePath, expected, options) {
   const problems = [];
-  const tab = await browser.newPage();
-  await tab.setViewport({ width: 800, height: 450 });
-  tab.on('console', (message) => {
-    if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
+  const { tab, milliseconds } = await openViewer(browser, resolve(pagePath), async (newTab) => {
+    newTab.on('console', (message) => {
+      if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
+    });
+    newTab.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+    newTab.on('request', (request) => {
+      if (!/^(file|data|blob):/.test(request.url())) problems.push(`fetched ${request.url()}`);
+    });
   });
-  tab.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-  tab.on('request', (request) => {
-    if (!/^(file|data|blob):/.test(request.url())) problems.push(`fetched ${request.url()}`);
-  });
-
-  const opened = Date.now();
-  await tab.goto(`file://${resolve(pagePath)}`);
-  await tab.waitForFunction(() => window.zarViewer?.ready === true, { timeout: 60000 });
-  console.log(`ready after ${Date.now() - opened} ms`);
+  console.log(`ready after ${milliseconds} ms`);
   const hook = await tab.evaluate(() => ({ ...window.zarViewer }));
   const frameCount = expected[0].rows.length;
   check(hook.frameCount === frameCount, `frame count ${hook.frameCount}, CSV rows ${frameCount}`);
@@ -214,19 +210,19 @@ async function checkPage(browser, pagePath, expected, options) {
 
 async function main() {
   const options = parseArguments(process.argv.slice(2));
-  let puppeteer;
+  const { browser, skipped } = await launchChromium();
+  if (skipped) {
+    console.log(`skipped: ${skipped}`);
+    return kSkip;
+  }
   try {
-    puppeteer = (await import('puppeteer-core')).default;
-  } catch {
-    console.log('skipped: puppeteer-core is not installed (scripts/deps.sh installs js/node_modules)');
-    return kSkip;
+    return await checkInputs(browser, options);
+  } finally {
+    await browser.close();
   }
-  const chromium = process.env.ZAR_CHROMIUM || '/usr/bin/chromium';
-  if (!existsSync(chromium)) {
-    console.log(`skipped: no chromium at ${chromium} (scripts/deps.sh installs it)`);
-    return kSkip;
-  }
+}
 
+async function checkInputs(browser, options) {
   mkdirSync(options.work, { recursive: true });
   const stem = basename(options.inputs[0]).replace(/\.[^.]*$/, '');
   const pagePath = join(options.work, `${stem}.html`);
@@ -252,18 +248,10 @@ async function main() {
   if (!check(viewed.status === 0 && viewed.output.startsWith(`wrote ${pagePath} (`),
              `view: status ${viewed.status}: ${viewed.output}`)) return report();
   console.log(`${viewed.output.trim()}, ${statSync(pagePath).size} bytes`);
-
-  const browser = await puppeteer.launch({
-    executablePath: chromium,
-    headless: true,
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
-  });
   try {
     await checkPage(browser, pagePath, expected, options);
   } catch (error) {
     check(false, String(error?.stack ?? error));
-  } finally {
-    await browser.close();
   }
   return report();
 }
