@@ -5,6 +5,7 @@
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { readInputs, frameTime, frameAt, bounds, gaps } from 'zar/motion_data.js';
+import { GapStrip } from 'zar/gap_strip.js';
 
 const kColors = ['#ff8c1a', '#3db8ff', '#7ddc4a', '#ff4fa3', '#ffd23f', '#b58cff'];
 const kDecimals = { mm: 2, cm: 3, m: 5, in: 3, ft: 4, yd: 4 };
@@ -113,15 +114,18 @@ function frameScene() {
   const across = Math.max(size.x, size.z, diagonal * 0.25);
   const step = niceStep(across / 8);
   const cells = 2 * Math.ceil((across * 0.6 + step) / step);
-  if (grid) scene.remove(grid);
+  if (grid) {
+    scene.remove(grid);
+    grid.dispose();
+  }
   grid = new THREE.GridHelper(cells * step, cells, '#4a505a', '#343941');
   grid.position.set(Math.round(centre.x / step) * step, Math.min(0, box.min.y),
                     Math.round(centre.z / step) * step);
   scene.add(grid);
-  const distance = Math.max(size.length(), diagonal * 0.5) * 1.3;
+  const distance = Math.max(size.length(), diagonal * 0.5) * 1.5;
   camera.near = distance / 1000;
   camera.far = distance * 100;
-  camera.position.copy(centre).add(new THREE.Vector3(0.55, 0.4, 1).normalize().multiplyScalar(distance));
+  camera.position.copy(centre).add(new THREE.Vector3(0.55, 0.3, 1).normalize().multiplyScalar(distance));
   camera.updateProjectionMatrix();
   controls.target.copy(centre);
   controls.update();
@@ -177,7 +181,7 @@ function tick(now) {
     if (k !== current) setFrame(k);
   }
   if (dirty) {
-    drawGaps();
+    strip.draw(current);
     renderer.render(scene, camera);
     dirty = false;
   }
@@ -186,64 +190,16 @@ function tick(now) {
 
 // --- the strip of missing samples ------------------------------------------------------------
 
-const gapCanvas = $('gaps');
+// Every marker's gaps, in the slider's frames (the first input's, at its rate).
 const gapRows = [];
 for (const show of shows) {
   if (show.input.kind !== 'markers') continue;
-  gaps(show.input).forEach((runs, point) => gapRows.push({ show, point, runs }));
+  const { rate } = show.input;
+  const ratio = show.input === primary || !(rate > 0 && primary.rate > 0) ? 1 : primary.rate / rate;
+  gaps(show.input).forEach((runs, point) => gapRows.push({
+    show, point, runs: runs.map(([from, to]) => [from * ratio, to * ratio]) }));
 }
-gapCanvas.hidden = gapRows.length === 0;
-const gapImage = document.createElement('canvas');
-
-// Drawn pixel by pixel: a long capture has tens of thousands of gaps.
-function layoutGaps() {
-  const width = scrub.clientWidth;
-  const height = Math.min(64, Math.max(12, gapRows.length * 3));
-  const scale = window.devicePixelRatio;
-  gapCanvas.style.height = `${height}px`;
-  gapImage.width = gapCanvas.width = Math.max(1, Math.round(width * scale));
-  gapImage.height = gapCanvas.height = Math.max(1, Math.round(height * scale));
-  const w = gapImage.width;
-  const image = new ImageData(w, gapImage.height);
-  const background = new THREE.Color('#1d2025');
-  const missing = [255, 59, 59];
-  const rowHeight = gapImage.height / Math.max(1, gapRows.length);
-  const perFrame = w / Math.max(1, frameCount);
-  const flags = new Uint8Array(w);
-  gapRows.forEach(({ show, runs }, row) => {
-    // The marker's colour faintly where it is seen, red where it is missing.
-    const seen = background.clone().lerp(new THREE.Color(show.color), 0.3).toArray().map((v) => v * 255);
-    const ratio = show.input === primary || !(show.input.rate > 0 && primary.rate > 0)
-      ? 1 : primary.rate / show.input.rate;
-    flags.fill(0);
-    for (const [from, to] of runs) {
-      const x0 = Math.min(w - 1, Math.floor(from * ratio * perFrame));
-      flags.fill(1, x0, Math.max(x0 + 1, Math.ceil(to * ratio * perFrame)));
-    }
-    const y0 = Math.floor(row * rowHeight);
-    const y1 = Math.max(y0 + 1, Math.floor((row + 1) * rowHeight) - (rowHeight > 3 ? 1 : 0));
-    for (let y = y0; y < y1; ++y) {
-      for (let x = 0; x < w; ++x) {
-        const colour = flags[x] ? missing : seen;
-        const at = (y * w + x) * 4;
-        image.data[at] = colour[0];
-        image.data[at + 1] = colour[1];
-        image.data[at + 2] = colour[2];
-        image.data[at + 3] = 255;
-      }
-    }
-  });
-  gapImage.getContext('2d').putImageData(image, 0, 0);
-}
-
-function drawGaps() {
-  if (gapCanvas.hidden) return;
-  const g = gapCanvas.getContext('2d');
-  g.drawImage(gapImage, 0, 0);
-  const x = (current + 0.5) / Math.max(1, frameCount) * gapCanvas.width;
-  g.fillStyle = '#ffffff';
-  g.fillRect(Math.floor(x), 0, Math.max(1, Math.round(window.devicePixelRatio)), gapCanvas.height);
-}
+const strip = new GapStrip($('gaps'), gapRows, frameCount);
 
 // --- what is under the pointer ---------------------------------------------------------------
 
@@ -303,21 +259,21 @@ renderer.domElement.addEventListener('pointermove', (event) => {
 });
 renderer.domElement.addEventListener('pointerleave', () => { tip.hidden = true; });
 
-gapCanvas.addEventListener('pointermove', (event) => {
-  const rect = gapCanvas.getBoundingClientRect();
-  const row = gapRows[Math.floor((event.clientY - rect.top) / rect.height * gapRows.length)];
-  if (!row) return;
-  const k = Math.floor((event.clientX - rect.left) / rect.width * frameCount);
-  const { input } = row.show;
-  const missing = row.runs.filter(([from, to]) => from <= k && k < to).length > 0;
-  showTip(`<b style="color:${row.show.color}">${escape(input.names[row.point])}</b> ` +
-          `${missing ? 'missing' : 'seen'} at frame ${input.firstFrame + k}`, event.clientX, event.clientY - 40);
+strip.canvas.addEventListener('pointermove', (event) => {
+  const spot = strip.at(event);
+  if (!spot) return;
+  const { show, point } = spot.row;
+  const own = show.input === primary ? spot.frame : frameAt(show.input, frameTime(primary, spot.frame));
+  showTip(`<b style="color:${show.color}">${escape(show.input.names[point])}</b> ` +
+          `${spot.missing ? 'missing' : 'seen'} at frame ${show.input.firstFrame + own}`,
+          event.clientX, event.clientY - 40);
 });
-gapCanvas.addEventListener('pointerleave', () => { tip.hidden = true; });
-gapCanvas.addEventListener('click', (event) => {
-  const rect = gapCanvas.getBoundingClientRect();
+strip.canvas.addEventListener('pointerleave', () => { tip.hidden = true; });
+strip.canvas.addEventListener('click', (event) => {
+  const spot = strip.at(event);
+  if (!spot) return;
   setPlaying(false);
-  setFrame(Math.floor((event.clientX - rect.left) / rect.width * frameCount));
+  setFrame(spot.frame);
 });
 
 // --- controls --------------------------------------------------------------------------------
@@ -357,7 +313,7 @@ window.addEventListener('keydown', (event) => {
 
 // The strip first: its height settles how much room the view has.
 function resize() {
-  layoutGaps();
+  strip.layout(scrub.clientWidth);
   const width = view.clientWidth;
   const height = view.clientHeight;
   renderer.setSize(width, height);
@@ -382,6 +338,7 @@ shows.forEach((show) => {
   row.querySelector('input').addEventListener('change', (event) => {
     show.spheres.visible = event.target.checked;
     if (show.lines) show.lines.visible = event.target.checked;
+    event.target.blur();  // the space key plays, it does not toggle the box again
     dirty = true;
   });
   legend.appendChild(row);

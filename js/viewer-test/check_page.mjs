@@ -103,6 +103,29 @@ function compareFrame(drawn, index, expected, row, units, where) {
   check(worst <= tolerance, `${where}: off by ${worst} ${units} (allowed ${tolerance})`);
 }
 
+// Pointing at the strip under the slider names the marker of that row and says whether it is
+// missing at that frame, for one missing and one seen sample of the CSV.
+async function checkGapStrip(tab, hook, csv) {
+  const box = await (await tab.$('#gaps')).boundingBox();
+  if (!check(box !== null, 'no gap strip for a marker input')) return;
+  const wanted = [null, 'seen'].map((sample) => {
+    for (let k = 0; k < csv.rows.length; ++k) {
+      const m = csv.rows[k].findIndex((s) => (s === null) === (sample === null));
+      if (m >= 0) return { k, m };
+    }
+    return null;
+  });
+  for (const [i, spot] of wanted.entries()) {
+    if (!spot || box.width < csv.rows.length) continue;
+    await tab.mouse.move(box.x + (spot.k + 0.5) / csv.rows.length * box.width,
+                         box.y + (spot.m + 0.5) / csv.names.length * box.height);
+    const tip = await tab.$eval('#tip', (element) => element.textContent);
+    console.log(`strip: ${tip}`);
+    const says = `${csv.names[spot.m]} ${i === 0 ? 'missing' : 'seen'} at frame ${hook.firstFrame + spot.k}`;
+    check(tip === says, `the gap strip says "${tip}" where "${says}" was due`);
+  }
+}
+
 async function checkPage(browser, pagePath, expected, options) {
   const problems = [];
   const { tab, milliseconds } = await openViewer(browser, resolve(pagePath), async (newTab) => {
@@ -165,10 +188,12 @@ async function checkPage(browser, pagePath, expected, options) {
             `playing advanced ${advanced} frames where ${wanted.toFixed(1)} were due`);
       check(await tab.evaluate(() => !window.zarViewer.playing()), 'space did not pause');
     }
+    if (hook.inputs[0].kind === 'markers') await checkGapStrip(tab, hook, expected[0]);
     await tab.evaluate((frame) => window.zarViewer.setFrame(frame), Math.floor(frameCount / 3));
   }
 
-  // Let a frame be drawn, then look at it: each input's colour must be there.
+  // Let a frame be drawn, with no tip showing, then look at it: each input's colour must be there.
+  await tab.mouse.move(1, 1);
   await tab.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
   const png = await tab.screenshot({ encoding: 'base64' });
   if (options.screenshot) writeFileSync(options.screenshot, Buffer.from(png, 'base64'));
