@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <system_error>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -102,6 +103,13 @@ int View(const ViewOptions& options) {
       options.out.empty()
           ? std::filesystem::path(options.inputs.front()).replace_extension(".html").string()
           : options.out;
+  for (const std::string& in : options.inputs) {
+    std::error_code error;
+    if (std::filesystem::equivalent(in, out, error)) {
+      std::cerr << "zarfileio: " << out << " is an input; the page would replace it\n";
+      return kExitUsage;
+    }
+  }
   if (const std::string problem = OutputProblem(out); !problem.empty()) {
     std::cerr << "zarfileio: " << out << ": " << problem << "\n";
     return kExitFileProblem;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
   const std::string walk = testing::BundledSamplePath("walk.htr");
   const std::string page = folder.Write("old.html", "earlier page");
   const std::string empty = folder.Write("empty.htr", "x\n");
+  const std::string own = folder.Write("own.htr", testing::ReadBytes(walk));
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -35,11 +37,12 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
       {{folder.File("gone.trc")}, 1, "gone.trc: The file could not be opened: No such file"},
       {{empty}, 1, "empty.htr: incomplete: no joints; nothing to show"},
       {{walk, "-o", folder.File("no/such/folder.html")}, 1, "The file could not be opened"},
+      {{walk, own, "-o", own}, 2, "own.htr is an input; the page would replace it"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = {"view"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    if (c.arguments.back().find(".html") == std::string::npos) {
+    if (std::find(c.arguments.begin(), c.arguments.end(), "-o") == c.arguments.end()) {
       arguments.insert(arguments.end(), {"-o", page});
     }
     const testing::RunResult run = Zarfileio(arguments);
@@ -47,6 +50,7 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
     EXPECT_NE(std::string::npos, run.output.find(c.said)) << run.output;
     EXPECT_EQ("earlier page", testing::ReadBytes(page));
   }
+  EXPECT_EQ(testing::ReadBytes(walk), testing::ReadBytes(own));
 }
 
 // Without -o the page goes beside the first input; three.js's licence travels with it.

@@ -295,11 +295,16 @@ $('play').addEventListener('click', (event) => {
 });
 $('back').addEventListener('click', (event) => { step(-1); event.currentTarget.blur(); });
 $('forward').addEventListener('click', (event) => { step(1); event.currentTarget.blur(); });
+// A menu lets go of the keyboard once chosen from, so that space plays again.
 $('speed').addEventListener('change', (event) => {
   speed = Number(event.target.value);
   if (playing) setPlaying(true);
+  event.target.blur();
 });
-$('up').addEventListener('change', (event) => setUp(event.target.value));
+$('up').addEventListener('change', (event) => {
+  setUp(event.target.value);
+  event.target.blur();
+});
 controls.addEventListener('change', () => { dirty = true; });
 
 window.addEventListener('keydown', (event) => {

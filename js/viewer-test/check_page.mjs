@@ -172,21 +172,26 @@ async function checkPage(browser, pagePath, expected, options) {
     }
     await tab.mouse.up();
 
-    // Play with the space key for a second, if the file lasts long enough not to wrap around.
-    if (frameCount / hook.rate > 2) {
-      await tab.evaluate(() => window.zarViewer.setFrame(0));
-      await tab.keyboard.press('Space');
-      const stamp = () => tab.evaluate(() => [window.zarViewer.frame(), performance.now()]);
-      const [from, start] = await stamp();
-      await new Promise((done) => setTimeout(done, 1000));
-      const [to, end] = await stamp();
-      await tab.keyboard.press('Space');
-      const wanted = (end - start) / 1000 * hook.rate;
-      const advanced = to - from;
-      console.log(`played ${advanced} frames in ${Math.round(end - start)} ms at ${hook.rate} frames/s`);
-      check(advanced >= 0.5 * wanted && advanced <= 2 * wanted,
-            `playing advanced ${advanced} frames where ${wanted.toFixed(1)} were due`);
-      check(await tab.evaluate(() => !window.zarViewer.playing()), 'space did not pause');
+    // Play with the space key, if the file lasts long enough not to wrap around: for a second at
+    // 1x, then for half a second at 4x.
+    if (frameCount / hook.rate > 2.5) {
+      for (const [speed, milliseconds] of [['1', 1000], ['4', 500]]) {
+        await tab.select('#speed', speed);
+        await tab.evaluate(() => window.zarViewer.setFrame(0));
+        await tab.keyboard.press('Space');
+        const stamp = () => tab.evaluate(() => [window.zarViewer.frame(), performance.now()]);
+        const [from, start] = await stamp();
+        await new Promise((done) => setTimeout(done, milliseconds));
+        const [to, end] = await stamp();
+        await tab.keyboard.press('Space');
+        const wanted = (end - start) / 1000 * hook.rate * Number(speed);
+        const advanced = to - from;
+        console.log(`played ${advanced} frames in ${Math.round(end - start)} ms at ${hook.rate} ` +
+                    `frames/s, ${speed}x`);
+        check(advanced >= 0.5 * wanted && advanced <= 2 * wanted,
+              `playing at ${speed}x advanced ${advanced} frames where ${wanted.toFixed(1)} were due`);
+        check(await tab.evaluate(() => !window.zarViewer.playing()), 'space did not pause');
+      }
     }
     if (hook.inputs[0].kind === 'markers') await checkGapStrip(tab, hook, expected[0]);
     await tab.evaluate((frame) => window.zarViewer.setFrame(frame), Math.floor(frameCount / 3));
