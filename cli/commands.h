@@ -45,6 +45,8 @@ void AddMnmCommands(CLI::App& app);
 void AddC3DCommands(CLI::App& app);
 // convert.
 void AddConvertCommand(CLI::App& app);
+// view.
+void AddViewCommand(CLI::App& app);
 
 }  // namespace zar::cli
 

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
   zar::cli::AddMnmCommands(app);
   zar::cli::AddC3DCommands(app);
   zar::cli::AddConvertCommand(app);
+  zar::cli::AddViewCommand(app);
   // Set last: subcommands would inherit it.
   app.footer(zar::cli::Wrap(
       "Exit status: 0 success, 1 a file or scene problem (missing or unreadable input "

@@ -45,4 +45,7 @@ echo "== zarfileio import-trc samples/markers.trc (a new marker cloud)"
 echo "== zarfileio pnx convert samples/markers.trc --out $out (every marker, batch with log)"
 "$tool" pnx convert samples/markers.trc --no-filter --batch --out "$out" --quiet
 ls -l "$out"/markers.pnx "$out"/ConvertPNXLog.txt
+echo "== zarfileio view samples/walk.htr samples/markers.trc (a page that plays both)"
+"$tool" view samples/walk.htr samples/markers.trc -o "$out/viewer.html"
+echo "Open $PWD/$out/viewer.html in a web browser to play the samples."
 echo "Demo output is in $out"

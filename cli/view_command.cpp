@@ -1,0 +1,165 @@
+// zarfileio view IN... [-o OUT.html]: one HTML page that plays the inputs together, each read by
+// the exchange library's reader for its extension.
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/file_report.h"
+#include "exchange/marker_formats.h"
+#include "exchange/skeleton_formats.h"
+#include "viewer/page_motion.h"
+#include "viewer/page_writer.h"
+
+namespace zar::cli {
+namespace {
+
+using exchange::MarkerFormat;
+using exchange::SkeletonFormat;
+
+struct ViewOptions {
+  std::vector<std::string> inputs;
+  std::string out;  // empty: the first input's name with ".html"
+};
+
+// What the page takes as the up axis of a marker format, which does not say: TRC positions have
+// Y up; C3D captures come from labs that mostly keep Z up.
+Axis MarkerUp(const MarkerFormat& format) {
+  return format.extension == ".c3d" ? Axis::kZ : Axis::kY;
+}
+
+// The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
+std::string Readable() {
+  std::string list;
+  const auto add = [&list](std::string_view extension, std::string_view title) {
+    if (!list.empty()) list += ", ";
+    list.append(extension).append(" (").append(title).append(")");
+  };
+  for (const MarkerFormat& format : exchange::MarkerFormats()) {
+    if (format.read != nullptr) add(format.extension, format.title);
+  }
+  for (const SkeletonFormat& format : exchange::SkeletonFormats()) {
+    if (format.read != nullptr) add(format.extension, format.title);
+  }
+  return list;
+}
+
+const MarkerFormat* MarkerReader(const std::string& path) {
+  const MarkerFormat* format = exchange::FindMarkerFormat(path);
+  return format != nullptr && format->read != nullptr ? format : nullptr;
+}
+
+const SkeletonFormat* SkeletonReader(const std::string& path) {
+  const SkeletonFormat* format = exchange::FindSkeletonFormat(path);
+  return format != nullptr && format->read != nullptr ? format : nullptr;
+}
+
+bool Viewable(const std::string& path) {
+  return MarkerReader(path) != nullptr || SkeletonReader(path) != nullptr;
+}
+
+// Reads the input at `path` (of a viewable kind) into `motion`; a message, empty on success.
+std::string ReadInput(const std::string& path, viewer::PageMotion& motion) {
+  const std::string file = std::filesystem::path(path).filename().string();
+  if (const MarkerFormat* format = MarkerReader(path)) {
+    exchange::MarkerSet set;
+    std::string message = format->read(path, {}, set);
+    if (message.empty()) motion = viewer::MarkerMotion(set, file, MarkerUp(*format));
+    return message;
+  }
+  exchange::Skeleton skeleton;
+  std::string message = SkeletonReader(path)->read(path, skeleton);
+  if (message.empty()) motion = viewer::SkeletonMotion(skeleton, file);
+  return message;
+}
+
+// What an input read without a message lacks to be shown ("no markers", "no frames"), or "".
+std::string Lacking(const viewer::PageMotion& motion) {
+  if (motion.names.empty()) {
+    return motion.kind == viewer::PageMotion::Kind::kSkeleton ? "no joints" : "no markers";
+  }
+  return motion.frames == 0 ? "no frames" : "";
+}
+
+std::string Summary(const viewer::PageMotion& motion) {
+  const bool skeleton = motion.kind == viewer::PageMotion::Kind::kSkeleton;
+  return motion.file + ": " + std::to_string(motion.names.size() - motion.ends) +
+         (skeleton ? " joints, " : " markers, ") + std::to_string(motion.frames) + " frames";
+}
+
+int View(const ViewOptions& options) {
+  for (const std::string& in : options.inputs) {
+    if (!Viewable(in)) {
+      std::cerr << "zarfileio: cannot view " << in << "; view reads " << Readable() << "\n";
+      return kExitUsage;
+    }
+  }
+  const std::string out =
+      options.out.empty()
+          ? std::filesystem::path(options.inputs.front()).replace_extension(".html").string()
+          : options.out;
+  for (const std::string& in : options.inputs) {
+    std::error_code error;
+    if (std::filesystem::equivalent(in, out, error)) {
+      std::cerr << "zarfileio: " << out << " is an input; the page would replace it\n";
+      return kExitUsage;
+    }
+  }
+  if (const std::string problem = OutputProblem(out); !problem.empty()) {
+    std::cerr << "zarfileio: " << out << ": " << problem << "\n";
+    return kExitFileProblem;
+  }
+
+  std::vector<viewer::PageMotion> motions(options.inputs.size());
+  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    const std::string& in = options.inputs[i];
+    // A folder, a FIFO or a device is refused before any reader opens it (a FIFO would block).
+    if (const std::string problem = InputProblem(in); !problem.empty()) {
+      std::cerr << "zarfileio: " << in << ": " << problem << "\n";
+      return kExitFileProblem;
+    }
+    if (const std::string message = ReadInput(in, motions[i]); !message.empty()) {
+      std::cerr << "zarfileio: " << in << ": " << message << "\n";
+      return kExitFileProblem;
+    }
+    if (const std::string lacking = Lacking(motions[i]); !lacking.empty()) {
+      std::cerr << "zarfileio: " << in << ": incomplete: " << lacking << "; nothing to show\n";
+      return kExitFileProblem;
+    }
+  }
+
+  errno = 0;
+  if (const std::string message = viewer::WritePage(motions, out); !message.empty()) {
+    std::cerr << "zarfileio: " << out << ": " << WriteProblem(message, errno) << "\n";
+    return kExitFileProblem;
+  }
+  std::cout << "wrote " << out << " (";
+  for (const viewer::PageMotion& motion : motions) {
+    std::cout << (&motion == motions.data() ? "" : "; ") << Summary(motion);
+  }
+  std::cout << ")\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddViewCommand(CLI::App& app) {
+  auto options = std::make_shared<ViewOptions>();
+  CLI::App* view = app.add_subcommand(
+      "view",
+      "Write one HTML page that plays the inputs together in a web browser, with no network: "
+      "markers as points, skeletons as sticks, each input in its own colour. Reads " +
+          Readable() + ". Prints 'wrote OUT (what each input holds)'.");
+  view->add_option("in", options->inputs, "motion files to show")->required();
+  view->add_option("-o,--out", options->out,
+                   "page to write (replaced only once complete; default: the first input's name "
+                   "with .html)");
+  view->callback([options] { FinishCommand(View(*options)); });
+}
+
+}  // namespace zar::cli

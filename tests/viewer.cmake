@@ -1,0 +1,40 @@
+# zarfileio view's pages in a real browser: headless chromium driven by puppeteer-core
+# (js/viewer-test/check_page.mjs), one test per sample file and one with a skeleton and markers
+# together. Label "browser": run only these with `ctest --preset default -L browser`. Skipped when
+# node, chromium or the JavaScript packages (scripts/deps.sh) are missing.
+if(TARGET zarfileio)
+  find_program(ZAR_NODE node)
+  find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
+  file(GLOB zar_viewer_samples CONFIGURE_DEPENDS
+       "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc")
+  set(zar_viewer_cases
+      "samples.walk|${PROJECT_SOURCE_DIR}/samples/walk.htr"
+      "samples.markers|${PROJECT_SOURCE_DIR}/samples/markers.trc"
+      "samples.together|${PROJECT_SOURCE_DIR}/samples/walk.htr|${PROJECT_SOURCE_DIR}/samples/markers.trc")
+  foreach(sample ${zar_viewer_samples})
+    get_filename_component(name "${sample}" NAME)
+    list(APPEND zar_viewer_cases "shared.${name}|${sample}")
+  endforeach()
+
+  foreach(case ${zar_viewer_cases})
+    string(REPLACE "|" ";" parts "${case}")
+    list(POP_FRONT parts name)
+    set(test viewer.${name})
+    if(ZAR_NODE AND ZAR_CHROMIUM)
+      add_test(NAME ${test}
+               COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/check_page.mjs"
+                       --tool "$<TARGET_FILE:zarfileio>"
+                       --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/${name}" ${parts})
+      set_tests_properties(${test} PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
+    else()
+      add_test(NAME ${test} COMMAND sh -c "echo 'skipped: node or chromium is missing'; exit 77")
+    endif()
+    set_tests_properties(${test} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+  endforeach()
+endif()
+
+# What view refuses and where it writes, without a browser.
+if(TARGET zarfileio)
+  zar_add_test(cli_view_test SOURCES cli_view_test.cpp LIBS zar::filelib zar::modra)
+  add_dependencies(cli_view_test zarfileio)
+endif()

@@ -1,0 +1,153 @@
+#include "viewer/page_writer.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include "filelib/file_messages.h"
+#include "filelib/output_file.h"
+#include "viewer/page_template.h"
+
+namespace zar::viewer {
+
+namespace {
+
+// A JSON string that is safe inside a script element: "<" is escaped, so no "</script" can end
+// it early.
+void AppendJsonString(std::string& json, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  json += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (byte < 0x20 || c == '<') {
+      json += "\\u00";
+      json += kHex[byte >> 4];
+      json += kHex[byte & 0xF];
+    } else {
+      json += c;
+    }
+  }
+  json += '"';
+}
+
+template <typename Number>
+void AppendNumber(std::string& json, Number value) {
+  std::array<char, 32> text{};
+  json.append(text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr);
+}
+
+// The inputs without their positions. The rate is written in the shortest text that reads back
+// as the same double, so the page plays at the exact rate.
+std::string Header(std::span<const PageMotion> motions) {
+  std::string json = "{\"inputs\":[";
+  for (const PageMotion& motion : motions) {
+    if (&motion != motions.data()) json += ',';
+    json += "{\"kind\":";
+    json += motion.kind == PageMotion::Kind::kSkeleton ? "\"skeleton\"" : "\"markers\"";
+    json += ",\"file\":";
+    AppendJsonString(json, motion.file);
+    json += ",\"names\":[";
+    for (const std::string& name : motion.names) {
+      if (&name != motion.names.data()) json += ',';
+      AppendJsonString(json, name);
+    }
+    json += "],\"parents\":[";
+    for (std::size_t i = 0; i < motion.parents.size(); ++i) {
+      if (i != 0) json += ',';
+      AppendNumber(json, motion.parents[i]);
+    }
+    json += "],\"ends\":";
+    AppendNumber(json, motion.ends);
+    json += ",\"rate\":";
+    AppendNumber(json, std::isfinite(motion.rate) ? motion.rate : 0.0);
+    json += ",\"firstFrame\":";
+    AppendNumber(json, motion.first_frame);
+    json += ",\"frames\":";
+    AppendNumber(json, motion.frames);
+    json += ",\"units\":";
+    AppendJsonString(json, LengthUnitText(motion.units));
+    json += ",\"up\":";
+    AppendJsonString(json, AxisText(motion.up));
+    json += '}';
+  }
+  json += "]}";
+  return json;
+}
+
+// Base64 of a stream of float32 values, written to `out` as they come.
+class Base64Floats {
+ public:
+  explicit Base64Floats(OutputFile& out) : out_(out) {}
+
+  void Add(float value) {
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) {  // little-endian on every machine
+      bytes_[held_++] = static_cast<std::uint8_t>(bits >> shift);
+      if (held_ == bytes_.size()) Flush();
+    }
+  }
+
+  // Writes what is held, with "=" padding at the end.
+  void Finish() { Flush(); }
+
+ private:
+  void Flush() {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    char* p = out_.Reserve((held_ + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= held_; i += 3) {
+      const std::uint32_t group = std::uint32_t{bytes_[i]} << 16 |
+                                  std::uint32_t{bytes_[i + 1]} << 8 | bytes_[i + 2];
+      *p++ = kDigits[group >> 18];
+      *p++ = kDigits[(group >> 12) & 63];
+      *p++ = kDigits[(group >> 6) & 63];
+      *p++ = kDigits[group & 63];
+    }
+    if (i < held_) {  // one or two bytes left: only at the very end, as held_ is a multiple of 3
+      const std::uint32_t group = std::uint32_t{bytes_[i]} << 16 |
+                                  (i + 1 < held_ ? std::uint32_t{bytes_[i + 1]} << 8 : 0);
+      *p++ = kDigits[group >> 18];
+      *p++ = kDigits[(group >> 12) & 63];
+      *p++ = i + 1 < held_ ? kDigits[(group >> 6) & 63] : '=';
+      *p++ = '=';
+    }
+    out_.Advance(p);
+    held_ = 0;
+  }
+
+  OutputFile& out_;
+  std::array<std::uint8_t, 3 * 4096> bytes_{};
+  std::size_t held_ = 0;
+};
+
+}  // namespace
+
+std::string WritePage(std::span<const PageMotion> motions, const std::string& path) {
+  OutputFile out;
+  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  for (const std::string_view piece : PageHead()) out.Write(piece);
+
+  out.Write("<script type=\"application/json\" id=\"zar-inputs\">");
+  out.Write(Header(motions));
+  out.Write("</script>\n");
+  for (std::size_t i = 0; i < motions.size(); ++i) {
+    out.Write("<script type=\"text/plain\" id=\"zar-positions-" + std::to_string(i) + "\">");
+    Base64Floats base64(out);
+    for (const float value : motions[i].positions) base64.Add(value);
+    base64.Finish();
+    out.Write("</script>\n");
+  }
+
+  for (const std::string_view piece : PageTail()) out.Write(piece);
+  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
+  return std::string();
+}
+
+}  // namespace zar::viewer
