@@ -6,6 +6,7 @@
 // TRC files are chosen in its open-file dialog. Entries left out keep what the page shows (the
 // settings remembered in the registry); the page's settings are saved when the panel closes.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/command_line.h"
@@ -153,11 +155,15 @@ int JobsForBatch(const PnxConvertFlags& flags, const std::vector<std::string>& f
               const std::vector<std::string>& targets, bool batch) {
   if (!batch || flags.askName || flags.jobs <= 1 || files.size() < 2) return 1;
   std::set<std::string> paths(files.begin(), files.end());
+  std::set<std::pair<dev_t, ino_t>> sources;
+  struct stat status = {};
+  for (const std::string& file : files) {
+    if (::stat(file.c_str(), &status) == 0) sources.emplace(status.st_dev, status.st_ino);
+  }
   for (const std::string& target : targets) {
     if (!paths.insert(target).second) return 1;
-    std::error_code error;
-    for (const std::string& file : files) {
-      if (std::filesystem::equivalent(file, target, error)) return 1;
+    if (::stat(target.c_str(), &status) == 0 && sources.count({status.st_dev, status.st_ino}) != 0) {
+      return 1;
     }
   }
   return flags.jobs;
