@@ -175,13 +175,15 @@ bool RunInChildren(std::size_t count, int jobs, std::size_t perChild,
       whole = false;
     }
     ended.emplace(child.run, std::move(output));
-    // Runs are reported in order; one that stopped early is the last.
+    // Runs are reported in order. After one that stopped early no run is started, but those
+    // that ended are still reported: what they did is done.
     for (auto next = ended.find(reported); reporting && next != ended.end();
          next = ended.find(reported)) {
       const RunOutput& done = next->second;
-      const bool complete = done.statuses.size() == done.count;
-      if (!report(done) || !complete) {
+      if (!report(done)) {
         reporting = false;
+        stop();
+      } else if (done.statuses.size() != done.count) {
         stop();
       }
       ended.erase(next);

@@ -11,10 +11,10 @@
 // nothing with this process afterwards: what a run must leave behind goes to files or to what
 // it prints.
 //
-// Stopping: when `report` answers false or an interrupt arrives (see interrupt.h), no further
-// run is started, the running children are interrupted (they stop between items) and nothing
-// more is reported. A run whose child stopped early is still reported, with fewer statuses than
-// items; no run after it is.
+// Stopping: when an interrupt arrives (see interrupt.h) or a run stops early, no further run is
+// started and the running children are interrupted (they stop between items); the runs that
+// ended are still reported in order, a run whose child stopped early with fewer statuses than
+// items. When `report` answers false, nothing more is reported either.
 
 #include <cstddef>
 #include <functional>
