@@ -218,7 +218,10 @@ class BatchWorkers {
 
 bool BatchWorkers::Run(int jobs) {
   const std::string registry = modra::host::RegistryStore::Instance().Path();
-  if (!modra::host::RegistryStore::Instance().lastProblem().empty()) return false;
+  const std::string program = ThisProgram();
+  if (program.empty() || !modra::host::RegistryStore::Instance().lastProblem().empty()) {
+    return false;
+  }
   folder_ = (std::filesystem::path(outputFolder_) / (".zarfileio-jobs-" + std::to_string(::getpid())))
                 .string();
   std::error_code error;
@@ -249,7 +252,6 @@ bool BatchWorkers::Run(int jobs) {
   const std::size_t count = std::min(files_.size(), kMaxSourceFiles);
   perWorker_ = ItemsPerChild(count, jobs, 250);
   const std::size_t workers = (count + perWorker_ - 1) / perWorker_;
-  const std::string program = ThisProgram();
   RunInChildren(
       workers, jobs, 1,
       [&](std::size_t worker) {
