@@ -246,6 +246,7 @@ int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
   const auto progress = [&] { bar.Show("convert", static_cast<int>(done * 100 / jobs.size())); };
   if (batch.jobs <= 1 || jobs.size() < 2) {
     for (; done < jobs.size() && !Interrupted(); ++done) {
+      bar.Clear();
       statuses[done] = Convert(jobs[done]);
       progress();
     }
@@ -254,6 +255,7 @@ int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
         jobs.size(), batch.jobs, ItemsPerChild(jobs.size(), batch.jobs, 64),
         [&](std::size_t i) { return Convert(jobs[i]); },
         [&](const RunOutput& run) {
+          bar.Clear();
           std::cout << run.out << std::flush;
           std::cerr << run.err << std::flush;
           for (std::size_t k = 0; k < run.statuses.size(); ++k) {

@@ -47,4 +47,11 @@ void ProgressBar::End() {
   shownTitle_.clear();
 }
 
+void ProgressBar::Clear() {
+  if (!drawn_) return;
+  *out_ << "\r\033[K";
+  out_->flush();
+  shownPercent_ = -1;
+}
+
 }  // namespace zar::cli

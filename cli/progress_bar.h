@@ -25,6 +25,9 @@ class ProgressBar {
   void Show(std::string_view title, int percent);
   // The work has ended: the bar's line is finished if it was drawn. A later Show starts anew.
   void End();
+  // Takes the bar off its line, so that a message can be printed there; the next Show draws it
+  // again.
+  void Clear();
   bool drawn() const { return drawn_; }
 
  private:

@@ -80,13 +80,20 @@ TEST(CliJobs, ProgressBarOnlyOnATerminalAndOnlyForLongWork) {
       {false, std::chrono::milliseconds(0), ""},
       {true, std::chrono::hours(1), ""},
       {true, std::chrono::milliseconds(0),
-       "\rwork [" + std::string(40, ' ') + "] 0%\rwork [" + half + "] 50%\rwork [" +
-           std::string(40, '#') + "] 100%\n"},
+       "\rwork [" + std::string(40, ' ') + "] 0%\rwork [" + half + "] 50%\r\033[K\rwork [" +
+           half + "] 50%\rwork [" + std::string(40, '#') + "] 100%\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream out;
     cli::ProgressBar bar(out, c.terminal, c.delay);
-    for (const int percent : {0, 50, 50, 120}) bar.Show("work", percent);
+    for (const int percent : {0, 50, 50, -1, 50, 120}) {
+      // -1: a message is to be printed on the bar's line.
+      if (percent < 0) {
+        bar.Clear();
+      } else {
+        bar.Show("work", percent);
+      }
+    }
     bar.End();
     EXPECT_EQ(out.str(), c.drawn);
   }
