@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-SECTIONS=(filelib pnx scenes nodes convert)
+SECTIONS=(filelib pnx scenes nodes convert batch)
 
 build=${ZAR_BENCH_BUILD:-build/bench}
 if [ -n "${ZAR_BENCH_DIR:-}" ]; then
@@ -239,6 +239,50 @@ section_convert() {
         printf "  .%s: %.1f MB written; time %.2fx the read (target 2x): %s; peak %.1f MB, source model + output %.1f MB: %s\n",
           out, w / 1048576, (r > 0 ? c / r : 0), (c <= 2 * r ? "met" : "MISSED"),
           peak / 1048576, limit / 1048576, (peak <= limit ? "met" : "MISSED") }'
+  done
+}
+
+section_batch() {
+  echo "== batch: 1000 generated TRC files (10 markers x 500 frames) with --jobs 1 and --jobs 2"
+  local dir=$work/batch
+  if [ ! -f "$dir/in/f0999.trc" ]; then
+    mkdir -p "$dir/in"
+    awk 'BEGIN {
+      m = 10; n = 500; printf "PathFileType\t4\t(X/Y/Z)\tbatch.trc\r\n"
+      printf "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\tOrigDataStartFrame\tOrigNumFrames\r\n"
+      printf "120\t120\t%d\t%d\tmm\t120\t1\t%d\r\nFrame#\tTime", n, m, n
+      for (j = 1; j <= m; j++) printf "\tM%d\t\t", j
+      printf "\r\n\t"
+      for (j = 1; j <= m; j++) printf "\tX%d\tY%d\tZ%d", j, j, j
+      printf "\r\n\r\n"
+      for (k = 1; k <= n; k++) {
+        printf "%d\t%.5f", k, (k - 1) / 120
+        for (j = 1; j <= m; j++) printf "\t%.5f\t%.5f\t%.5f", j * 10 + k / 7, j - k / 3, k / 11
+        printf "\r\n"
+      }
+    }' >"$dir/in/f0000.trc"
+    for i in $(seq -f %04g 1 999); do cp "$dir/in/f0000.trc" "$dir/in/f$i.trc"; done
+  fi
+  local bytes
+  bytes=$(cat "$dir"/in/*.trc | wc -c)
+  cat "$dir"/in/*.trc >/dev/null
+  local job one one_cpu
+  for job in "pnx convert --batch" "convert --format csv"; do
+    for jobs in 1 2; do
+      rm -rf "$dir/out"
+      if [ "$job" = "pnx convert --batch" ]; then
+        measure "$job --jobs $jobs" "$bytes" - env ZARFILEIO_REGISTRY="$work/registry.json" \
+          "$tool" pnx convert --quiet --no-filter --out "$dir/out" --jobs "$jobs" "$dir"/in/*.trc
+      else
+        measure "$job --jobs $jobs" "$bytes" - \
+          "$tool" convert --out-dir "$dir/out" --format csv --jobs "$jobs" "$dir"/in/*.trc
+      fi
+      if [ "$jobs" = 1 ]; then one=$last_seconds one_cpu=$last_cpu; fi
+    done
+    # CPU time (user + system, children included) tells a busy machine from work done twice.
+    awk -v a="$last_seconds" -v b="$one" -v ac="$last_cpu" -v bc="$one_cpu" -v j="$job" 'BEGIN {
+      printf "  %s: --jobs 1 %.2f s (CPU %.2f s), --jobs 2 %.2f s (CPU %.2f s): wall time ratio %.2f\n",
+        j, b, bc, a, ac, (b > 0 ? a / b : 0) }'
   done
 }
 

@@ -1,21 +1,27 @@
 // zarfileio convert IN OUT: the reader chosen by IN's extension, the writer by OUT's, meeting in
-// the marker set or in the skeleton.
+// the marker set or in the skeleton. zarfileio convert IN... --out-dir DIR --format EXT: each IN
+// to DIR/<its name>.EXT, on several cores.
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
+#include "cli/interrupt.h"
+#include "cli/parallel_jobs.h"
+#include "cli/progress_bar.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/marker_formats.h"
@@ -300,6 +306,114 @@ int Convert(const ConvertOptions& options) {
   return WriteMarkers(options, set, *target);
 }
 
+// The files of the command line: IN OUT, or with --out-dir the inputs of a batch.
+struct ConvertBatch {
+  std::vector<std::string> files;
+  std::string outDir;
+  std::string format;
+  int jobs = DefaultJobCount();
+};
+
+// Where `in` goes in a batch: DIR/<its name without its extension>.EXT.
+std::string BatchOutput(const ConvertBatch& batch, const std::string& in) {
+  const std::string extension = batch.format.starts_with('.') ? batch.format : "." + batch.format;
+  return (std::filesystem::path(batch.outDir) / std::filesystem::path(in).stem()).string() +
+         extension;
+}
+
+// A batch: each input converted as `convert IN OUT` converts it, one "wrote" line per file in
+// input order whatever the number of jobs (the jobs are child processes whose output is printed
+// in order), then "N converted, M failed:" and the failed inputs. Ctrl-C stops it between files.
+int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
+  const InterruptWatch interrupts;
+  std::vector<ConvertOptions> jobs;
+  std::map<std::string, std::string> writers;  // output -> its input
+  for (const std::string& in : batch.files) {
+    ConvertOptions job = common;
+    job.in = in;
+    job.out = BatchOutput(batch, in);
+    const std::string key = std::filesystem::absolute(job.out).lexically_normal().string();
+    if (const auto [it, added] = writers.emplace(key, in); !added) {
+      std::cerr << "zarfileio: " << it->second << " and " << in << " would both be converted to "
+                << job.out << "\n";
+      return kExitUsage;
+    }
+    jobs.push_back(std::move(job));
+  }
+  std::error_code error;
+  std::filesystem::create_directories(batch.outDir, error);
+  if (!std::filesystem::is_directory(batch.outDir, error)) {
+    std::cerr << "zarfileio: " << batch.outDir << ": the output folder cannot be made\n";
+    return kExitFileProblem;
+  }
+  constexpr int kNotDone = -1;
+  std::vector<int> statuses(jobs.size(), kNotDone);
+  ProgressBar bar;
+  std::size_t done = 0;
+  const auto progress = [&] { bar.Show("convert", static_cast<int>(done * 100 / jobs.size())); };
+  if (batch.jobs <= 1 || jobs.size() < 2) {
+    for (; done < jobs.size() && !Interrupted(); ++done) {
+      bar.Clear();
+      statuses[done] = Convert(jobs[done]);
+      progress();
+    }
+  } else {
+    RunInChildren(
+        jobs.size(), batch.jobs, ItemsPerChild(jobs.size(), batch.jobs, 64),
+        [&](std::size_t i) { return Convert(jobs[i]); },
+        [&](const RunOutput& run) {
+          bar.Clear();
+          std::cout << run.out << std::flush;
+          std::cerr << run.err << std::flush;
+          for (std::size_t k = 0; k < run.statuses.size(); ++k) {
+            statuses[run.first + k] = run.statuses[k];
+          }
+          done += run.statuses.size();
+          progress();
+          return true;
+        });
+  }
+  bar.End();
+  std::vector<std::string> failed;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (statuses[i] != kExitOk) failed.push_back(jobs[i].in);
+  }
+  std::cerr << jobs.size() - failed.size() << " converted, " << failed.size() << " failed"
+            << (failed.empty() ? "\n" : ":\n");
+  for (const std::string& in : failed) std::cerr << "  " << in << "\n";
+  return failed.empty() ? kExitOk : kExitFileProblem;
+}
+
+int RunConvert(ConvertOptions& options, const ConvertBatch& batch) {
+  if (!batch.outDir.empty()) return ConvertFiles(options, batch);
+  if (batch.files.size() != 2) {
+    std::cerr << "zarfileio: convert takes IN OUT, or IN... --out-dir DIR --format EXT\n";
+    return kExitUsage;
+  }
+  options.in = batch.files[0];
+  options.out = batch.files[1];
+  return Convert(options);
+}
+
+void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
+  convert.description(convert.get_description() +
+                      " With --out-dir, each IN is converted to DIR/<its name>.EXT, one 'wrote' "
+                      "line per file in input order, then 'N converted, M failed:' and the "
+                      "failed files.");
+  CLI::Option* out_dir =
+      convert.add_option("--out-dir", batch.outDir, "folder of a batch's outputs (made when missing)")
+          ->type_name("DIR");
+  convert.add_option("--format", batch.format, "extension of a batch's outputs, e.g. csv")
+      ->type_name("EXT")
+      ->needs(out_dir);
+  out_dir->needs("--format");
+  convert
+      .add_option("--jobs", batch.jobs,
+                  "processes a batch runs in (default: the number of cores); what is written and "
+                  "printed is that of --jobs 1")
+      ->check(CLI::PositiveNumber);
+}
+
 }  // namespace
 
 void AddConvertCommand(CLI::App& app) {
@@ -314,8 +428,11 @@ void AddConvertCommand(CLI::App& app) {
               "over the frames its keys span; a marker without a key at a frame is missing "
               "there. Prints 'wrote OUT (markers "
               "or joints, frames and the first frame number, frame rate, units)'."));
-  convert->add_option("in", options->in, "file to read")->required();
-  convert->add_option("out", options->out, "file to write (replaced only once complete)")
+  auto batch = std::make_shared<ConvertBatch>();
+  convert
+      ->add_option("files", batch->files,
+                   "IN OUT: the file to read and the file to write (replaced only once "
+                   "complete); with --out-dir, the files to read")
       ->required();
   convert
       ->add_option("--names", options->names,
@@ -338,7 +455,8 @@ void AddConvertCommand(CLI::App& app) {
                    "marker file; an HTR file says it in GlobalAxisofGravity); glTF is written Y "
                    "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
       ->check(CLI::IsMember({"y", "z"}));
-  convert->callback([options] { FinishCommand(Convert(*options)); });
+  AddConvertBatchOptions(*convert, *batch);
+  convert->callback([options, batch] { FinishCommand(RunConvert(*options, *batch)); });
 }
 
 }  // namespace zar::cli

@@ -111,7 +111,10 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   session->plugin_ = LoadedPlugin::Load(PluginPath(options.plugin), error);
   if (session->plugin_ == nullptr) return nullptr;
   session->host_ = std::make_unique<modra::host::Host>();
-  session->documentLock_ = modra::host::LockSceneDocument(options.scene);
+  // A command without a scene document (pnx convert) holds no lock: its workers run beside it.
+  if (!options.scene.empty()) {
+    session->documentLock_ = modra::host::LockSceneDocument(options.scene);
+  }
   if (PathExists(options.scene)) {
     auto scene = std::make_unique<modra::host::Scene>();
     error = modra::host::LoadSceneDocument(options.scene, *scene);
@@ -122,11 +125,17 @@ std::unique_ptr<HostSession> HostSession::Open(const SessionOptions& options, st
   }
   HostSession* self = session.get();
   session->user().SetWatcher([self](const ShownEvent& event) { self->OnShown(event); });
+  session->host().SetProgressWatcher(
+      [self](const modra::host::Host::Progress& progress) { self->OnProgress(progress); });
   return session;
 }
 
 HostSession::~HostSession() {
-  if (host_) user().SetWatcher(nullptr);
+  if (host_) {
+    user().SetWatcher(nullptr);
+    host_->SetProgressWatcher(nullptr);
+  }
+  progressBar_.End();
   // The host goes first, while the plug-in it may still call is loaded.
   host_.reset();
   plugin_.reset();
@@ -156,6 +165,15 @@ void HostSession::OnShown(const ShownEvent& event) {
     }
   }
   if (observer_) observer_(event);
+}
+
+void HostSession::OnProgress(const modra::host::Host::Progress& progress) {
+  if (progress.active) {
+    progressBar_.Show(progress.title, progress.percent);
+  } else {
+    progressBar_.End();
+  }
+  if (progressObserver_) progressObserver_(progress);
 }
 
 bool HostSession::SelectNode(const std::string& name) {

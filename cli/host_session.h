@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "cli/plugin_loader.h"
+#include "cli/progress_bar.h"
 #include "cli/stored_options.h"
 #include "modra/file_lock.h"
 #include "modra/host.h"
@@ -121,16 +122,26 @@ class HostSession {
   }
   // Keeps the options the run stored (otherwise they are put back when the session ends).
   void Commit() { committed_ = true; }
+  // The host's progress display is drawn as a bar on stderr (see progress_bar.h) unless this is
+  // called with false.
+  void ShowProgress(bool shown) { progressBar_ = ProgressBar(shown); }
+  // Called with the progress display's state each time it opens, changes or ends.
+  void ObserveProgress(std::function<void(const modra::host::Host::Progress&)> observer) {
+    progressObserver_ = std::move(observer);
+  }
 
  private:
   HostSession() = default;
   void OnShown(const modra::host::ShownEvent& event);
+  void OnProgress(const modra::host::Host::Progress& progress);
 
   SessionOptions options_;
   StoredOptions stored_;
   bool committed_ = false;
   std::vector<int> refusedControls_;
   std::function<void(const modra::host::ShownEvent&)> observer_;
+  ProgressBar progressBar_;
+  std::function<void(const modra::host::Host::Progress&)> progressObserver_;
   bool newScene_ = false;
   bool selectionChosen_ = false;  // SelectNode has replaced the document's selection
   // The scene document, locked from its load to its save.

@@ -6,24 +6,32 @@
 // TRC files are chosen in its open-file dialog. Entries left out keep what the page shows (the
 // settings remembered in the registry); the page's settings are saved when the panel closes.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/host_session.h"
+#include "cli/interrupt.h"
+#include "cli/parallel_jobs.h"
 #include "frame/resource_ids.h"
+#include "modra/registry.h"
+#include "utilities/pnx_paths.h"
 
 namespace zar::cli {
 namespace {
@@ -46,6 +54,8 @@ struct PnxConvertFlags {
   bool trcSpace = false;
   bool modraSpace = false;
   bool quiet = false;
+  int jobs = DefaultJobCount();
+  int cancelAfter = -1;  // the user presses Cancel after this many files (none when negative)
 };
 
 std::string Absolute(const std::string& path) {
@@ -78,21 +88,6 @@ std::string LastChoiceOutcome(HostSession& session) {
       return it->detail;
   }
   return "";
-}
-
-// A bar on stderr that follows the progress display of a batch (only on a terminal: a log
-// file gets no carriage-return lines).
-void WatchProgress(HostSession& session) {
-  if (::isatty(STDERR_FILENO) == 0) return;
-  session.host().SetProgressWatcher([](const modra::host::Host::Progress& progress) {
-    const int percent = std::clamp(progress.percent, 0, 100);
-    const int filled = percent * 40 / 100;
-    std::cerr << '\r' << progress.title << " ["
-              << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(40 - filled), ' ') << "] " << percent << '%';
-    if (!progress.active) std::cerr << '\n';
-    std::cerr.flush();
-  });
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -138,7 +133,190 @@ bool MakeOutputFolder(const std::string& folder) {
   return false;
 }
 
+// An interrupt presses the progress display's Cancel: the conversion stops before its next file.
+void CancelOnInterrupt(HostSession& session) {
+  session.ObserveProgress([&session, pressed = false](const modra::host::Host::Progress& progress)
+                              mutable {
+    if (pressed || !progress.active || !Interrupted()) return;
+    pressed = true;
+    // Ahead of any file choice still queued, so that the next file is not begun.
+    modra::host::ScriptedUser& user = session.user();
+    std::vector<modra::host::UserAction> queued;
+    for (; !user.Empty(); user.Pop()) queued.push_back(*user.Front());
+    user.CancelProgress();
+    for (modra::host::UserAction& action : queued) user.Enqueue(std::move(action));
+  });
+}
+
+// How many processes convert the batch: one for a single file, for PNX files named by hand, and
+// when the order of the files decides what is left (two files make one PNX file, or a PNX file
+// replaces a TRC file of the batch).
+int JobsForBatch(const PnxConvertFlags& flags, const std::vector<std::string>& files,
+              const std::vector<std::string>& targets, bool batch) {
+  if (!batch || flags.askName || flags.jobs <= 1 || files.size() < 2) return 1;
+  std::set<std::string> paths(files.begin(), files.end());
+  std::set<std::pair<dev_t, ino_t>> sources;
+  struct stat status = {};
+  for (const std::string& file : files) {
+    if (::stat(file.c_str(), &status) == 0) sources.emplace(status.st_dev, status.st_ino);
+  }
+  for (const std::string& target : targets) {
+    if (!paths.insert(target).second) return 1;
+    if (::stat(target.c_str(), &status) == 0 && sources.count({status.st_dev, status.st_ino}) != 0) {
+      return 1;
+    }
+  }
+  return flags.jobs;
+}
+
+// A batch spread over worker processes. Each worker is this tool converting a run of the files
+// with `--jobs 1` into a folder of its own, starting from the settings the panel was left with
+// (a copy of the registry); its log and PNX files are then taken over in the order of the files,
+// so that the log, the PNX files and what is printed are those of one process. The plug-in and
+// the stand-in host keep process-wide state (the current host, the registry, the progress
+// display), so workers are processes, not threads.
+class BatchWorkers {
+ public:
+  BatchWorkers(HostSession& session, const std::vector<std::string>& files,
+            const std::vector<std::string>& targets, const std::string& outputFolder,
+            const PnxConvertFlags& flags)
+      : session_(session),
+        files_(files),
+        targets_(targets),
+        outputFolder_(outputFolder),
+        flags_(flags) {}
+  ~BatchWorkers() {
+    std::error_code error;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, error);
+  }
+  BatchWorkers(const BatchWorkers&) = delete;
+  BatchWorkers& operator=(const BatchWorkers&) = delete;
+
+  // False, with nothing done, when the workers cannot have what they need (the batch then runs
+  // in this process).
+  bool Run(int jobs);
+
+ private:
+  // Takes over what the worker of the run starting at file `first` did; false where it stopped.
+  bool TakeOver(const RunOutput& run);
+  std::string WorkerFolder(std::size_t first) const {
+    return (std::filesystem::path(folder_) / ("w" + std::to_string(first))).string();
+  }
+
+  HostSession& session_;
+  const std::vector<std::string>& files_;
+  const std::vector<std::string>& targets_;
+  std::string outputFolder_;
+  const PnxConvertFlags& flags_;
+  std::string folder_;  // the workers' folder, inside the output folder (renames stay cheap)
+  std::size_t perWorker_ = 1;
+  std::size_t taken_ = 0;
+  std::ofstream log_;
+  ProgressBar bar_{!flags_.quiet};
+  std::string title_;
+};
+
+bool BatchWorkers::Run(int jobs) {
+  const std::string registry = modra::host::RegistryStore::Instance().Path();
+  const std::string program = ThisProgram();
+  if (program.empty() || !modra::host::RegistryStore::Instance().lastProblem().empty()) {
+    return false;
+  }
+  folder_ = (std::filesystem::path(outputFolder_) / (".zarfileio-jobs-" + std::to_string(::getpid())))
+                .string();
+  std::error_code error;
+  if (!std::filesystem::create_directory(folder_, error)) {
+    folder_.clear();
+    return false;
+  }
+  // The panel starts the batch as the user would and is cancelled at once: it writes the log's
+  // header and remembers the batch's settings, which the workers start from.
+  session_.user().Press(resource::kConvertButton, resource::kConvertPanelPage)
+      .ChooseFiles(files_)
+      .CancelProgress();
+  session_.host().ProcessActions();
+  if (session_.host().progress().begun == 0) return true;  // the panel said why
+  title_ = session_.host().progress().title;
+  session_.host().CloseUtility();
+  const std::string copy = (std::filesystem::path(folder_) / "registry.json").string();
+  std::filesystem::copy_file(registry, copy, error);
+  if (error) {
+    std::cerr << "zarfileio: " << registry
+              << ": the settings cannot be handed to the batch's workers: " << error.message()
+              << "\n";
+    return true;
+  }
+  log_.open((std::filesystem::path(outputFolder_) / kBatchLogName).string(),
+            std::ios::binary | std::ios::app);
+  // A batch takes at most so many files; the others are left as a single process leaves them.
+  const std::size_t count = std::min(files_.size(), kMaxSourceFiles);
+  perWorker_ = ItemsPerChild(count, jobs, 250);
+  const std::size_t workers = (count + perWorker_ - 1) / perWorker_;
+  RunInChildren(
+      workers, jobs, 1,
+      [&](std::size_t worker) {
+        const std::size_t first = worker * perWorker_;
+        std::vector<std::string> arguments = {program, "pnx",  "convert",        "--batch",
+                                              "--quiet", "--jobs", "1", "--out",
+                                              WorkerFolder(first)};
+        if (!flags_.plugin.empty()) arguments.insert(arguments.end(), {"--plugin", flags_.plugin});
+        arguments.push_back("--");
+        const std::size_t last = std::min(first + perWorker_, count);
+        arguments.insert(arguments.end(), files_.begin() + static_cast<std::ptrdiff_t>(first),
+                         files_.begin() + static_cast<std::ptrdiff_t>(last));
+        return RunProgram(arguments, {"ZARFILEIO_REGISTRY=" + copy});
+      },
+      [&](const RunOutput& run) { return TakeOver(run); });
+  bar_.End();
+  return true;
+}
+
+bool BatchWorkers::TakeOver(const RunOutput& run) {
+  const std::size_t first = run.first * perWorker_;
+  const std::size_t last = std::min(first + perWorker_, files_.size());
+  const std::string folder = WorkerFolder(first);
+  std::ifstream in((std::filesystem::path(folder) / kBatchLogName).string(), std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The worker's header (three lines) is not the batch's.
+  std::size_t at = 0;
+  for (int line = 0; line < 3 && at != std::string::npos; ++line) {
+    at = log.find("\r\n", at);
+    if (at != std::string::npos) at += 2;
+  }
+  for (std::size_t i = first; i < last; ++i) {
+    if (flags_.cancelAfter >= 0 && taken_ == static_cast<std::size_t>(flags_.cancelAfter)) {
+      return false;
+    }
+    if (at == std::string::npos) break;
+    const std::string done = "file: " + files_[i] + " done.\r\n";
+    std::size_t end = at;
+    if (log.compare(at, done.size(), done) == 0) {
+      const std::filesystem::path made =
+          std::filesystem::path(folder) / std::filesystem::path(targets_[i]).filename();
+      // Taken over as the plug-in writes: whole or not at all.
+      if (std::rename(made.c_str(), targets_[i].c_str()) != 0) break;
+      end = at + done.size();
+    } else if (log.compare(at, files_[i].size() + 2, files_[i] + ": ") == 0 &&
+               log.find("\r\n", at) != std::string::npos) {
+      end = log.find("\r\n", at) + 2;
+    } else {
+      break;
+    }
+    log_.write(log.data() + at, static_cast<std::streamsize>(end - at));
+    log_.flush();
+    at = end;
+    ++taken_;
+    bar_.Show(title_, static_cast<int>(taken_ * 100 / files_.size()));
+  }
+  if (taken_ == last) return true;
+  if (!Interrupted() && flags_.cancelAfter < 0 && !run.err.empty()) {
+    std::cerr << "zarfileio: a worker stopped early:\n" << run.err;
+  }
+  return false;
+}
+
 int PnxConvert(const PnxConvertFlags& flags) {
+  const InterruptWatch interrupts;
   if (!InputsReadable(flags.files)) return kExitFileProblem;
   if (!flags.out.empty() && !MakeOutputFolder(flags.out)) return kExitFileProblem;
   std::vector<std::string> files;
@@ -222,10 +400,6 @@ int PnxConvert(const PnxConvertFlags& flags) {
       targets.push_back(file.size() >= 3 ? file.substr(0, file.size() - 3) + "pnx" : file);
     }
   }
-  user.Press(id::kConvertButton, kPage).ChooseFiles(files);
-  if (flags.askName) {
-    for (const std::string& target : targets) user.ChooseFile(target);
-  }
   // A PNX file counts as written when it is new or its time changed.
   std::map<std::string, std::filesystem::file_time_type> before;
   for (const std::string& target : targets) {
@@ -233,9 +407,18 @@ int PnxConvert(const PnxConvertFlags& flags) {
     const auto time = std::filesystem::last_write_time(target, ec);
     if (!ec) before[target] = time;
   }
-  if (batch && !flags.quiet) WatchProgress(*session);
-  session->host().ProcessActions();
-  session->host().SetProgressWatcher(nullptr);
+  session->ShowProgress(!flags.quiet);
+  CancelOnInterrupt(*session);
+  const int jobs = JobsForBatch(flags, files, targets, batch);
+  BatchWorkers workers(*session, files, targets, output_folder, flags);
+  if (jobs <= 1 || !workers.Run(jobs)) {
+    user.Press(id::kConvertButton, kPage).ChooseFiles(files);
+    if (flags.askName) {
+      for (const std::string& target : targets) user.ChooseFile(target);
+    }
+    if (flags.cancelAfter >= 0) user.Idle(flags.cancelAfter).CancelProgress();
+    session->host().ProcessActions();
+  }
   session->PrintShown(std::cerr);
 
   // A message (not a question such as the confirmation of replacing a file) means a problem.
@@ -315,7 +498,15 @@ void AddPnxCommands(CLI::App& app) {
   convert->add_flag("--modra-space", flags->modraSpace, "The offset is in Modra axes")
       ->needs(offset)
       ->excludes(trc_space);
-  convert->add_flag("--quiet", flags->quiet, "No progress bar for a batch");
+  convert->add_flag("--quiet", flags->quiet, "No progress bar");
+  convert
+      ->add_option("--jobs", flags->jobs,
+                   "Processes a batch of files named after their TRC files runs in (default: "
+                   "the number of cores); the log, the PNX files and the summary are those of "
+                   "--jobs 1. Ctrl-C stops a batch after the files at hand")
+      ->check(CLI::PositiveNumber);
+  // The stand-in user presses the progress display's Cancel after N files (tests).
+  convert->add_option("--cancel-after", flags->cancelAfter)->group("");
   convert->callback([flags] { FinishCommand(PnxConvert(*flags)); });
 }
 

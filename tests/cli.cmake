@@ -6,3 +6,10 @@ if(TARGET zarfileio AND TARGET zarfileio_plugin)
   zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp LIBS zar::modra)
   add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
 endif()
+# Batches on several jobs and the progress bar.
+if(TARGET zarfileio AND TARGET zarfileio_plugin)
+  zar_add_test(cli_jobs_test SOURCES cli_jobs_test.cpp LIBS zar::cli_support zar::modra)
+  add_dependencies(cli_jobs_test zarfileio)
+  target_compile_definitions(cli_jobs_test PRIVATE
+    ZAR_PLUGIN_PATH="$<TARGET_FILE:zarfileio_plugin>")
+endif()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -229,6 +230,62 @@ TEST_F(PnxCliTest, BatchEndsWithASummaryAndDrawsNoBarIntoALog) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("2 converted, 0 failed\n"), std::string::npos) << run.err;
+}
+
+// What a batch leaves and prints, with the output folder's name and the times taken out.
+std::string BatchRecord(const Outcome& run, const std::string& out) {
+  std::string record = std::to_string(run.status) + "\n" + run.out + run.err;
+  for (std::size_t at = record.find(out); at != std::string::npos; at = record.find(out, at)) {
+    record.replace(at, out.size(), "OUT");
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(out)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    record.append("== ").append(name).append("\n");
+    const std::vector<std::string> lines = PnxLines(out + "/" + name);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      // The log's second line and a PNX file's $DateTime line hold the time of the run.
+      const bool time = (name == "ConvertPNXLog.txt" && i == 1) || lines[i].starts_with("$DateTime");
+      if (!time) record.append(lines[i]).append("\n");
+    }
+  }
+  return record;
+}
+
+TEST_F(PnxCliTest, BatchOnTwoJobsLeavesAndPrintsWhatOneJobDoes) {
+  std::filesystem::create_directories(Path("in"));
+  std::vector<std::string> files;
+  for (int i = 0; i < 13; ++i) {
+    const std::string value = std::to_string(i);
+    const std::string text = i % 4 == 0 && i > 0 ? "PathFileType\t4\t(X-Y-Z)\r\n"
+                                        : TrcText(30, 0, 2, 1, {{"M" + value, {value + "\t2\t3", ""}}});
+    files.push_back(Write("in/f" + std::to_string(10 + i) + ".trc", text));
+  }
+  // All of it, and a batch the user cancels after eight files.
+  for (const std::string cancel : {"", "8"}) {
+    SCOPED_TRACE("cancel after: " + cancel);
+    std::string record[2];
+    for (int jobs = 1; jobs <= 2; ++jobs) {
+      const std::string out = Path("out" + cancel + "_" + std::to_string(jobs));
+      std::vector<std::string> arguments = {"pnx", "convert", "--out", out, "--no-filter",
+                                            "--jobs", std::to_string(jobs)};
+      if (!cancel.empty()) arguments.insert(arguments.end(), {"--cancel-after", cancel});
+      arguments.insert(arguments.end(), files.begin(), files.end());
+      record[jobs - 1] = BatchRecord(Zarfileio(arguments), out);
+    }
+    EXPECT_EQ(record[0], record[1]);
+    const std::string summary =
+        (cancel.empty() ? "10 converted, 3 failed:\n  " : "7 converted, 6 failed:\n  ") +
+        files[4] + ": The file is does not have";
+    EXPECT_TRUE(record[1].starts_with("1\n")) << record[1];
+    EXPECT_NE(record[1].find(summary), std::string::npos) << record[1];
+    EXPECT_NE(record[1].find("  " + files[12] + (cancel.empty() ? ": The" : ": not converted")),
+              std::string::npos)
+        << record[1];
+  }
 }
 
 TEST_F(PnxCliTest, MappingMadeByTheCreatorIsUsedByTheNextConversion) {
