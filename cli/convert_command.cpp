@@ -17,11 +17,11 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
-#include "cli/scene_nodes.h"
-#include "cli/scene_source.h"
 #include "cli/interrupt.h"
 #include "cli/parallel_jobs.h"
 #include "cli/progress_bar.h"
+#include "cli/scene_nodes.h"
+#include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/marker_formats.h"
