@@ -145,6 +145,7 @@ let current = 0;
 let playing = false;
 let speed = 1;
 let anchor = { at: 0, position: 0 };  // the wall clock (ms) and the fractional frame it showed
+let shownAt = 0;  // the wall clock (ms) at which the frame shown was the one due
 let dirty = true;
 const scrub = $('scrub');
 scrub.max = Math.max(0, frameCount - 1);
@@ -166,6 +167,7 @@ function setFrame(k) {
 function setPlaying(on) {
   playing = on && frameCount > 1 && primary.rate > 0;
   anchor = { at: performance.now(), position: current };
+  shownAt = anchor.at;
   $('play').textContent = playing ? 'Pause' : 'Play';
 }
 
@@ -176,9 +178,11 @@ function step(by) {
 
 function tick(now) {
   if (playing) {
-    const position = anchor.position + (now - anchor.at) / 1000 * primary.rate * speed;
-    const k = Math.floor(position) % frameCount;
+    // A frame's time stamp can be a little older than the key press that started playing.
+    const elapsed = Math.max(0, now - anchor.at);
+    const k = Math.floor(anchor.position + elapsed / 1000 * primary.rate * speed) % frameCount;
     if (k !== current) setFrame(k);
+    shownAt = anchor.at + elapsed;
   }
   if (dirty) {
     strip.draw(current);
@@ -387,6 +391,8 @@ window.zarViewer = {
                                              units: input.units, up: input.up })),
   setFrame(k) { setPlaying(false); setFrame(k); },
   frame: () => current,
+  // The frame shown and the wall clock (performance.now) at which it was the one due.
+  clock: () => [current, shownAt],
   frames: () => shows.map((show) => Math.max(0, show.frame)),  // each input's shown frame
   playing: () => playing,
   up: () => $('up').value,
