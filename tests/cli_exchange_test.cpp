@@ -423,11 +423,12 @@ TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
 // the list.
 TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
   ScratchFolder folder;
-  const std::string rows = ".json (scene document) -> a skeleton: .htr .bvh .csv, a marker cloud:";
+  const std::string rows =
+      ".json (scene document) -> a skeleton: .htr .bvh .csv .glb .gltf, a marker cloud:";
   const testing::RunResult help = Zarfileio({"convert", "--help"});
   std::string flat = help.output;
   std::replace(flat.begin(), flat.end(), '\n', ' ');
-  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv; " + rows)) << help.output;
+  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; " + rows)) << help.output;
   EXPECT_NE(std::string::npos, flat.find("--node")) << help.output;
   std::ofstream(folder.File("s.json")) << "{}";
   const testing::RunResult refused = Zarfileio({"convert", folder.File("s.json"), folder.File("x.pnx")});
