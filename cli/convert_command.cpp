@@ -144,6 +144,20 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
   return kExitOk;
 }
 
+// glTF is always written in metres, whatever the source's unit or --units: the "wrote" line
+// says so, and an --units that asks otherwise is named as not used.
+bool WritesMetres(std::string_view extension) { return extension == ".glb" || extension == ".gltf"; }
+
+std::string_view WrittenUnits(const ConvertOptions& options, std::string_view extension,
+                              LengthUnit units) {
+  if (!WritesMetres(extension)) return LengthUnitText(units);
+  if (!options.units.empty() && options.units != "m") {
+    std::cerr << "zarfileio: note: glTF is written in metres; --units " << options.units
+              << " is not used\n";
+  }
+  return "m";
+}
+
 // The frame range, units and writer asked for, applied to a skeleton read from IN.
 int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
                   const SkeletonFormat& target) {
@@ -162,13 +176,14 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
       std::cerr << "\n";
     }
   }
+  const std::string_view written_units = WrittenUnits(options, target.extension, skeleton.units);
   if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
             << skeleton.NumFrames() << " frames from " << skeleton.first_frame << ", "
-            << RateText(skeleton.rate) << " frames/s, " << LengthUnitText(skeleton.units) << ")\n";
+            << RateText(skeleton.rate) << " frames/s, " << written_units << ")\n";
   return kExitOk;
 }
 
@@ -203,13 +218,14 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     }
     set.units = unit;
   }
+  const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
   if (const std::string message = target.write(set, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
             << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
-            << " frames/s, " << LengthUnitText(set.units) << ")\n";
+            << " frames/s, " << written_units << ")\n";
   return kExitOk;
 }
 

@@ -60,6 +60,21 @@ TEST(CliC3D, CheckAndInfo) {
   EXPECT_EQ(1, Zarfileio({"c3d", "info", empty}).status);
 }
 
+// glTF is written in metres: the "wrote" line says so whatever the source's unit, and an --units
+// asking for another unit is named as not used rather than dropped without a word.
+TEST(CliConvert, GltfSaysItIsInMetres) {
+  ScratchFolder folder;
+  const std::string source = testing::SamplePath("c3d/Gait.c3d");
+  const testing::RunResult plain = Zarfileio({"convert", source, folder.File("gait.glb")});
+  ASSERT_EQ(0, plain.status) << plain.output;
+  EXPECT_TRUE(Has(plain, " frames/s, m)\n")) << plain.output;
+  const testing::RunResult cm =
+      Zarfileio({"convert", source, folder.File("gait.gltf"), "--units", "cm"});
+  ASSERT_EQ(0, cm.status) << cm.output;
+  EXPECT_TRUE(Has(cm, "--units cm is not used")) << cm.output;
+  EXPECT_TRUE(Has(cm, " frames/s, m)\n")) << cm.output;
+}
+
 // C3D to TRC (names from the descriptions, a frame range) and back to C3D, through the tool.
 TEST(CliConvert, C3DToTrcAndBack) {
   ScratchFolder folder;
