@@ -23,7 +23,6 @@
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
-#include "exchange/c3d_parameters.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "filelib/htr_file.h"
@@ -227,10 +226,6 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
             << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
             << " frames/s, " << written_units << ")\n";
   return kExitOk;
-}
-
-bool IsSceneDocument(const std::string& path) {
-  return exchange::SameC3DName(std::filesystem::path(path).extension().string(), ".json");
 }
 
 // A scene document's skeleton or marker cloud (the one below --node, or the scene's only one),

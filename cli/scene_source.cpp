@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string_view>
 #include <utility>
 
 #include "cli/scene_nodes.h"
+#include "exchange/c3d_parameters.h"
 #include "filelib/motion_units.h"
 
 namespace zar::cli {
@@ -263,7 +265,7 @@ SceneContents ContentsOf(Scene& scene, const Found& found) {
   SceneContents contents;
   for (const Node* root : found.skeleton_roots) contents.skeletons.push_back(NodePath(scene, *root));
   for (const Node* cloud : found.cloud_nodes) {
-    contents.clouds.push_back(cloud->IsRoot() ? "(top level)" : NodePath(scene, *cloud));
+    contents.clouds.push_back(cloud->IsRoot() ? std::string(kTopLevelCloud) : NodePath(scene, *cloud));
   }
   return contents;
 }
@@ -471,6 +473,10 @@ std::string BuildMarkers(Scene& scene, const std::vector<Node*>& markers,
 }
 
 }  // namespace
+
+bool IsSceneDocument(const std::string& path) {
+  return exchange::SameC3DName(std::filesystem::path(path).extension().string(), ".json");
+}
 
 std::string FindSceneContents(Scene& scene, const std::string& node, SceneContents& contents) {
   std::string problem;

@@ -11,6 +11,7 @@
 // last key of what is converted.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/marker_set.h"
@@ -19,9 +20,14 @@
 
 namespace zar::cli {
 
+// Whether `path` names a scene document (by its extension, in any letter case).
+bool IsSceneDocument(const std::string& path);
+
 // What a scene, or the subtree of one of its nodes, holds that can be converted: skeletons,
 // named by the path of their root bone, and marker clouds, named by the path of the node their
 // markers hang under ("(top level)" for markers at the top of the scene).
+inline constexpr std::string_view kTopLevelCloud = "(top level)";
+
 struct SceneContents {
   std::vector<std::string> skeletons;
   std::vector<std::string> clouds;

@@ -11,6 +11,8 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/scene_nodes.h"
+#include "cli/scene_source.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "viewer/page_motion.h"
@@ -46,6 +48,7 @@ std::string Readable() {
   for (const SkeletonFormat& format : exchange::SkeletonFormats()) {
     if (format.read != nullptr) add(format.extension, format.title);
   }
+  add(".json", "scene document: every skeleton and marker cloud in it");
   return list;
 }
 
@@ -60,21 +63,55 @@ const SkeletonFormat* SkeletonReader(const std::string& path) {
 }
 
 bool Viewable(const std::string& path) {
-  return MarkerReader(path) != nullptr || SkeletonReader(path) != nullptr;
+  return MarkerReader(path) != nullptr || SkeletonReader(path) != nullptr ||
+         IsSceneDocument(path);
 }
 
-// Reads the input at `path` (of a viewable kind) into `motion`; a message, empty on success.
-std::string ReadInput(const std::string& path, viewer::PageMotion& motion) {
+// Every skeleton and marker cloud of the scene document at `path`, each shown as an input of its
+// own named after the document and its node; a message, empty on success.
+std::string ReadScene(const std::string& path, const std::string& file,
+                      std::vector<viewer::PageMotion>& motions) {
+  modra::host::Scene scene;
+  if (std::string problem = LoadScene(path, scene); !problem.empty()) return problem;
+  SceneContents contents;
+  if (std::string problem = FindSceneContents(scene, "", contents); !problem.empty()) {
+    return problem;
+  }
+  if (contents.skeletons.empty() && contents.clouds.empty()) {
+    return "incomplete: holds " + ContentsText(contents) + "; nothing to show";
+  }
+  for (const std::string& root : contents.skeletons) {
+    exchange::Skeleton skeleton;
+    if (std::string problem = SceneSkeleton(scene, root, skeleton); !problem.empty()) {
+      return problem;
+    }
+    motions.push_back(viewer::SkeletonMotion(skeleton, file + " " + root));
+  }
+  for (const std::string& cloud : contents.clouds) {
+    // Markers at the top of the scene are its only cloud when no node holds them.
+    const std::string node = cloud == kTopLevelCloud ? "" : cloud;
+    exchange::MarkerSet set;
+    if (std::string problem = SceneMarkers(scene, node, set); !problem.empty()) return problem;
+    motions.push_back(viewer::MarkerMotion(set, file + " " + cloud, Axis::kY));
+  }
+  return "";
+}
+
+// Reads the input at `path` (of a viewable kind) and adds what it shows to `motions`: one
+// motion for a file, one per skeleton and marker cloud for a scene document. A message, empty
+// on success.
+std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& motions) {
   const std::string file = std::filesystem::path(path).filename().string();
+  if (IsSceneDocument(path)) return ReadScene(path, file, motions);
   if (const MarkerFormat* format = MarkerReader(path)) {
     exchange::MarkerSet set;
     std::string message = format->read(path, {}, set);
-    if (message.empty()) motion = viewer::MarkerMotion(set, file, MarkerUp(*format));
+    if (message.empty()) motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format)));
     return message;
   }
   exchange::Skeleton skeleton;
   std::string message = SkeletonReader(path)->read(path, skeleton);
-  if (message.empty()) motion = viewer::SkeletonMotion(skeleton, file);
+  if (message.empty()) motions.push_back(viewer::SkeletonMotion(skeleton, file));
   return message;
 }
 
@@ -115,21 +152,23 @@ int View(const ViewOptions& options) {
     return kExitFileProblem;
   }
 
-  std::vector<viewer::PageMotion> motions(options.inputs.size());
-  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
-    const std::string& in = options.inputs[i];
+  std::vector<viewer::PageMotion> motions;
+  for (const std::string& in : options.inputs) {
     // A folder, a FIFO or a device is refused before any reader opens it (a FIFO would block).
     if (const std::string problem = InputProblem(in); !problem.empty()) {
       std::cerr << "zarfileio: " << in << ": " << problem << "\n";
       return kExitFileProblem;
     }
-    if (const std::string message = ReadInput(in, motions[i]); !message.empty()) {
+    const std::size_t first = motions.size();
+    if (const std::string message = ReadInput(in, motions); !message.empty()) {
       std::cerr << "zarfileio: " << in << ": " << message << "\n";
       return kExitFileProblem;
     }
-    if (const std::string lacking = Lacking(motions[i]); !lacking.empty()) {
-      std::cerr << "zarfileio: " << in << ": incomplete: " << lacking << "; nothing to show\n";
-      return kExitFileProblem;
+    for (std::size_t i = first; i < motions.size(); ++i) {
+      if (const std::string lacking = Lacking(motions[i]); !lacking.empty()) {
+        std::cerr << "zarfileio: " << in << ": incomplete: " << lacking << "; nothing to show\n";
+        return kExitFileProblem;
+      }
     }
   }
 

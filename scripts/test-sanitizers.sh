@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset asan >/dev/null
 cmake --build --preset asan
-ctest --preset asan
+# The browser tests check the page, not the tool's memory: the release run covers them.
+ctest --preset asan -LE browser
