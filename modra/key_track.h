@@ -5,7 +5,9 @@
 // (16 to 20 bytes a key, no allocation per key). Keys made in time order are appended. Removing
 // keys one after another in time order (clearing a window of ticks) moves nothing until the
 // track is next read or changed otherwise: the removed keys form one run that is closed then,
-// so clearing a window costs one move of the keys behind it, not one per key.
+// so clearing a window costs one move of the keys behind it, not one per key. Reading a track
+// may close such a run, so a track is read by one thread at a time (as the evaluation cursors of
+// the controllers already require).
 
 #include <algorithm>
 #include <cstddef>
