@@ -72,5 +72,32 @@ TEST(CliView, WritesThePageBesideTheFirstInput) {
   EXPECT_NE(std::string::npos, html.find("\"file\":\"walk.htr\""));
 }
 
+// A scene document shows every skeleton and marker cloud it holds, each named by its node; one
+// that holds neither is refused with what it holds.
+TEST(CliView, ShowsEverySkeletonAndCloudOfASceneDocument) {
+  const testing::ScratchFolder folder;
+  ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
+  const std::string scene = folder.File("take.json");
+  ASSERT_EQ(0, Zarfileio({"import-htr", testing::BundledSamplePath("walk.htr"), "--scene", scene,
+                          "--create", "--all", "--set-frame-rate"}).status);
+  ASSERT_EQ(0, Zarfileio({"import-trc", testing::BundledSamplePath("markers.trc"), "--scene",
+                          scene, "--root-node", "--all"}).status);
+  const testing::RunResult run = Zarfileio({"view", scene, "-o", folder.File("take.html")});
+  ASSERT_EQ(0, run.status) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("(take.json walk/Pelvis: 7 joints, ")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("; take.json TRCCloud: 4 markers, 20 frames)"))
+      << run.output;
+
+  const std::string bare = folder.Write(
+      "bare.json",
+      R"({"animationRange": [0,100], "currentTime": 0, "format": "zarfileio-scene", )"
+      R"("frameRate": 30, "millimetresPerUnit": 1.0, "nextHandle": 1, "rootChildren": [], )"
+      R"("selection": [], "version": 2, "nodes": []})");
+  const testing::RunResult empty = Zarfileio({"view", bare, "-o", folder.File("bare.html")});
+  EXPECT_EQ(1, empty.status) << empty.output;
+  EXPECT_NE(std::string::npos, empty.output.find("incomplete: holds no skeleton")) << empty.output;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("bare.html")));
+}
+
 }  // namespace
 }  // namespace zar
