@@ -15,21 +15,7 @@ cd "$(dirname "$0")/.."
 
 SECTIONS=(filelib pnx scenes nodes convert batch)
 
-build=${ZAR_BENCH_BUILD:-build/bench}
-if [ -n "${ZAR_BENCH_DIR:-}" ]; then
-  work=$ZAR_BENCH_DIR
-  mkdir -p "$work"
-else
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-fi
-
-scripts/deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZAR_BUILD_BENCH=ON \
-  -DZAR_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target zarfileio filelib_bench >/dev/null
-tool=$build/cli/zarfileio
-bench=$build/bench/filelib_bench
+source bench/setup.sh
 
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 
