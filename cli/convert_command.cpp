@@ -166,11 +166,15 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
     skeleton.units = unit;
   }
-  if (target.write == exchange::WriteBVH) {
+  // BVH has no place for a bone's scale factor; the glTF writer keys only translation and rotation.
+  if (target.write == exchange::WriteBVH || WritesMetres(target.extension)) {
     const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
     if (!scaled.empty()) {
-      std::cerr << "zarfileio: warning: BVH cannot hold a bone scale factor other than 1; "
-                   "written without it for:";
+      std::cerr << "zarfileio: warning: "
+                << (target.write == exchange::WriteBVH
+                        ? "BVH cannot hold a bone scale factor other than 1"
+                        : "glTF is written without bone scale factors")
+                << "; written without it for:";
       for (const std::string& name : scaled) std::cerr << " " << name;
       std::cerr << "\n";
     }
@@ -250,6 +254,13 @@ int ConvertScene(const ConvertOptions& options) {
       !problem.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
     return kExitUsage;
+  }
+  if (!options.node.empty()) {
+    // Several nodes of the name: say which one is converted and how to name another.
+    std::string note;
+    if (FindNode(scene, options.node, "converting", note) != nullptr && !note.empty()) {
+      std::cerr << "zarfileio: " << note << "\n";
+    }
   }
   const bool skeleton = skeleton_target != nullptr && !contents.skeletons.empty();
   const bool markers = marker_target != nullptr && !contents.clouds.empty();

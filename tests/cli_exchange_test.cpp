@@ -75,6 +75,24 @@ TEST(CliConvert, GltfSaysItIsInMetres) {
   EXPECT_TRUE(Has(cm, " frames/s, m)\n")) << cm.output;
 }
 
+// A bone scale factor other than 1 has no place in BVH nor in the glTF written: both name the
+// bones written without it.
+TEST(CliConvert, BoneScaleFactorsLeftOutAreNamed) {
+  ScratchFolder folder;
+  std::string text = testing::ReadBytes(testing::BundledSamplePath("walk.htr"));
+  const std::string line = "2\t0.000000\t1.299038\t8.000000\t0.000000\t0.000000\t0.000000\t1.000000";
+  const std::size_t at = text.find(line);
+  ASSERT_NE(std::string::npos, at);
+  text.replace(at + line.size() - 8, 8, "1.500000");
+  const std::string scaled = folder.Write("scaled.htr", text);
+  for (const char* out : {"scaled.bvh", "scaled.glb"}) {
+    const testing::RunResult run = Zarfileio({"convert", scaled, folder.File(out)});
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_TRUE(Has(run, "; written without it for: Pelvis\n")) << out << "\n" << run.output;
+  }
+  EXPECT_FALSE(Has(Zarfileio({"convert", scaled, folder.File("scaled.csv")}), "warning"));
+}
+
 // C3D to TRC (names from the descriptions, a frame range) and back to C3D, through the tool.
 TEST(CliConvert, C3DToTrcAndBack) {
   ScratchFolder folder;
@@ -432,6 +450,13 @@ TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
       Zarfileio({"convert", scene, folder.File("one.csv"), "--node", "TRCCloud001/genou1_NewMarker1"});
   EXPECT_EQ(0, one.status) << one.output;
   EXPECT_TRUE(Has(one, "(1 markers, 200 frames from 1,")) << one.output;
+  ASSERT_EQ(0, Zarfileio({"import-trc", testing::SamplePath("trc/Knee.trc"), "--scene", scene,
+                          "--root-node", "--all"}).status);
+  const testing::RunResult shared =
+      Zarfileio({"convert", scene, folder.File("shared.csv"), "--node", "genou1_NewMarker1"});
+  EXPECT_EQ(0, shared.status) << shared.output;
+  EXPECT_TRUE(Has(shared, "2 nodes are named genou1_NewMarker1; converting TRCCloud001/"))
+      << shared.output;
 }
 
 // What convert can do is listed, scene documents included; a pair it cannot do is refused with
