@@ -520,18 +520,4 @@ std::string SceneMarkers(Scene& scene, const std::string& node, exchange::Marker
   return BuildMarkers(scene, found.clouds.front(), set);
 }
 
-std::string ReadSceneSkeleton(const std::string& path, const std::string& node,
-                              exchange::Skeleton& skeleton) {
-  Scene scene;
-  std::string problem = LoadScene(path, scene);
-  return problem.empty() ? SceneSkeleton(scene, node, skeleton) : problem;
-}
-
-std::string ReadSceneMarkers(const std::string& path, const std::string& node,
-                             exchange::MarkerSet& set) {
-  Scene scene;
-  std::string problem = LoadScene(path, scene);
-  return problem.empty() ? SceneMarkers(scene, node, set) : problem;
-}
-
 }  // namespace zar::cli

@@ -54,12 +54,6 @@ std::string SceneSkeleton(modra::host::Scene& scene, const std::string& node,
 std::string SceneMarkers(modra::host::Scene& scene, const std::string& node,
                          exchange::MarkerSet& set);
 
-// Loads the document at `path` and fills the model as above; "" on success, else the problem.
-std::string ReadSceneSkeleton(const std::string& path, const std::string& node,
-                              exchange::Skeleton& skeleton);
-std::string ReadSceneMarkers(const std::string& path, const std::string& node,
-                             exchange::MarkerSet& set);
-
 }  // namespace zar::cli
 
 #endif  // ZAR_CLI_SCENE_SOURCE_H_
