@@ -1,6 +1,7 @@
 #include "exchange/decimal_text.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -29,6 +30,11 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           10000000000000000ULL,
                                           100000000000000000ULL,
                                           1000000000000000000ULL};
+
+// 10^(i - 3): from 10^-3 to 10^17, each the double nearest to it (exact from 10^0 up).
+constexpr double kDoublePowersOfTen[] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,
+                                         1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+                                         1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -212,6 +218,43 @@ char* WriteShortestOf(char* p, Value value) {
 
 char* WriteShortestFloat(char* p, float value) { return WriteShortestOf(p, value); }
 
-char* WriteShortestDouble(char* p, double value) { return WriteShortestOf(p, value); }
+namespace {
+
+// The short road for a double that decimal text of at most 15 significant digits reads back as
+// (what capture files hold: "1234.56789"). With d places, where the value's whole digits and d
+// come to 15, at most one number of d places reads back as the value (their spacing is wider
+// than the value's rounding interval), and the value times 10^d lies within a fifth of it: so
+// that number is round(value · 10^d), if it is one. Its trailing zeros dropped, it is the
+// shortest text, and the closest of its length. Null when the value is not such a number (or
+// outside [0.001, 10^15)); the caller then takes the general road.
+char* WriteShortDecimal(char* p, double value) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-3 && magnitude < 1e15)) return nullptr;
+  int whole = -2;  // digits before the point; below 1, minus the zeros after it
+  while (whole < 15 && magnitude >= kDoublePowersOfTen[whole + 3]) ++whole;
+  const int places = 15 - whole;  // at most 17
+  const double scaled = std::nearbyint(magnitude * kDoublePowersOfTen[places + 3]);
+  auto units = static_cast<std::uint64_t>(scaled);
+  int kept = places;
+  while (kept >= 4 && units % 10000 == 0) {
+    units /= 10000;
+    kept -= 4;
+  }
+  while (kept >= 1 && units % 10 == 0) {
+    units /= 10;
+    --kept;
+  }
+  // Division of two exact doubles rounds once, as reading the text does.
+  if (static_cast<double>(units) / kDoublePowersOfTen[kept + 3] != magnitude) return nullptr;
+  if (value < 0) *p++ = '-';
+  return WriteScaled(p, units, kept);
+}
+
+}  // namespace
+
+char* WriteShortestDouble(char* p, double value) {
+  if (char* end = WriteShortDecimal(p, value)) return end;
+  return WriteShortestOf(p, value);
+}
 
 }  // namespace zar::exchange

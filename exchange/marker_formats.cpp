@@ -9,7 +9,6 @@
 #include "exchange/gltf_writer.h"
 #include "exchange/trc_adapter.h"
 #include "exchange/trc_writer.h"
-#include "filelib/trc_file.h"
 
 namespace zar::exchange {
 
@@ -24,19 +23,14 @@ std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, M
   return message;
 }
 
-// As the host's TRC translators read: markers whose names begin with "Unnamed" are left out.
-std::string ReadTRC(const std::string& path, const MarkerReadOptions& /*options*/,
-                    MarkerSet& set) {
-  TRCFile trc;
-  std::string message = trc.Read(path, false);
-  if (!message.empty()) return message;
-  set = FromTRC(trc);
-  return message;
+std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& /*options*/,
+                           MarkerSet& set) {
+  return ReadTRC(path, set);
 }
 
 constexpr MarkerFormat kFormats[] = {
     {".c3d", "C3D", ReadC3D, WriteC3D},
-    {".trc", "TRC", ReadTRC, WriteTRC},
+    {".trc", "TRC", ReadTRCMarkers, WriteTRC},
     {".csv", "CSV", nullptr, WriteCSV},
     {".glb", "glTF binary", nullptr, WriteGLB},
     {".gltf", "glTF", nullptr, WriteGLTF},

@@ -11,6 +11,15 @@ void MarkerSet::SetFrames(std::int64_t frames) {
   samples_.assign(static_cast<std::size_t>(frames_) * markers.size(), MarkerSample{});
 }
 
+void MarkerSet::ReserveFrames(std::int64_t frames) {
+  if (frames > 0) samples_.reserve(static_cast<std::size_t>(frames) * markers.size());
+}
+
+MarkerSample* MarkerSet::AddFrame() {
+  samples_.resize(samples_.size() + markers.size());
+  return Frame(frames_++);
+}
+
 void MarkerSet::KeepFrames(std::int64_t from, std::int64_t count) {
   from = std::clamp<std::int64_t>(from, 0, frames_);
   count = std::clamp<std::int64_t>(count, 0, frames_ - from);

@@ -45,6 +45,10 @@ class MarkerSet {
 
   // Makes room for `frames` frames of every marker; all samples become missing.
   void SetFrames(std::int64_t frames);
+  // Frames one at a time, for a reader that does not know their number at first: room for
+  // `frames` frames in all (a hint), and a frame of missing samples added at the end.
+  void ReserveFrames(std::int64_t frames);
+  MarkerSample* AddFrame();
 
   MarkerSample* Frame(std::int64_t k) { return samples_.data() + Offset(k); }
   const MarkerSample* Frame(std::int64_t k) const { return samples_.data() + Offset(k); }

@@ -6,13 +6,57 @@
 
 namespace zar::exchange {
 
-MarkerSet FromTRC(const TRCFile& trc) {
-  MarkerSet set;
-  // The rates as the file wrote them (119.88012, not the whole 119 the host's translators use).
+namespace {
+
+// The header values of the model: the rates as the file wrote them (119.88012, not the whole 119
+// the host's translators use).
+void TakeHeader(const TRCFile& trc, MarkerSet& set) {
   set.rate = trc.ExactDataRate();
   set.camera_rate = trc.ExactCameraRate();
   set.units = trc.Units();
   set.first_frame = trc.StartFrame();
+}
+
+// Each data line becomes a frame of the set as it is read.
+class MarkerSetFiller : public TRCSampleSink {
+ public:
+  explicit MarkerSetFiller(MarkerSet& set) : set_(set) {}
+
+  void Begin(const TRCFile& model, std::int64_t frames) override {
+    for (std::int32_t i = 0; i < model.NumMarkers(); ++i) {
+      set_.markers.push_back({model.Marker(i)->Name(), std::string()});
+    }
+    set_.ReserveFrames(frames);
+  }
+
+  // A set without markers holds no frames, as FromTRC gives it.
+  void Line(const TRCSample* samples) override {
+    if (set_.NumMarkers() == 0) return;
+    MarkerSample* frame = set_.AddFrame();
+    for (std::size_t i = 0; i < set_.NumMarkers(); ++i) {
+      const TRCSample& s = samples[i];
+      if (s.present) frame[i] = {s.x, s.y, s.z, true};
+    }
+  }
+
+ private:
+  MarkerSet& set_;
+};
+
+}  // namespace
+
+std::string ReadTRC(const std::string& path, MarkerSet& set) {
+  set = MarkerSet();
+  TRCFile header;
+  MarkerSetFiller filler(set);
+  std::string message = header.Read(path, false, filler);
+  if (message.empty()) TakeHeader(header, set);
+  return message;
+}
+
+MarkerSet FromTRC(const TRCFile& trc) {
+  MarkerSet set;
+  TakeHeader(trc, set);
   std::int32_t frames = 0;
   for (std::int32_t i = 0; i < trc.NumMarkers(); ++i) {
     set.markers.push_back({trc.Marker(i)->Name(), std::string()});

@@ -3,10 +3,18 @@
 
 // Between the file library's TRC model and the marker set.
 
+#include <string>
+
 #include "exchange/marker_set.h"
 #include "filelib/trc_file.h"
 
 namespace zar::exchange {
+
+// Reads a TRC file straight into `set` (no file model of every sample on the way): markers in
+// file order, one frame per data line, the rates as the file writes them. Markers whose names
+// begin with "Unnamed" are left out, as the host's TRC translators do. Returns the reader's
+// message, empty on success.
+std::string ReadTRC(const std::string& path, MarkerSet& set);
 
 // Markers in file order; as many frames as the longest marker holds (shorter ones end in missing
 // samples). The rates are the model's whole frames per second.

@@ -50,6 +50,22 @@ class TRCMarker {
   std::vector<TRCSample> samples_;
 };
 
+class TRCFile;
+
+// Where a reading puts the samples of the data lines instead of the markers' own sample lists,
+// for a reader that keeps them in a form of its own: the markers are still named in the model,
+// and their sample lists stay empty.
+class TRCSampleSink {
+ public:
+  virtual ~TRCSampleSink() = default;
+  // Once the markers are known (in `model`, in file order, before any line), with the number of
+  // data lines to make room for (a hint: the declared frames, never more than the rest of the
+  // file can hold).
+  virtual void Begin(const TRCFile& model, std::int64_t frames) = 0;
+  // One data line: one sample per marker, in the model's marker order.
+  virtual void Line(const TRCSample* samples) = 0;
+};
+
 // One TRC optical-marker file in memory: header values and the markers in file order. Sample k
 // of every marker belongs to frame number StartFrame() + k.
 class TRCFile {
@@ -63,6 +79,8 @@ class TRCFile {
   std::string Read(const std::string& file_name, bool with_unnamed);
   // The same from a file opened for reading (not closed here), from its current position.
   std::string Read(std::FILE* file, bool with_unnamed);
+  // The same with every data line's samples given to `sink`, the markers holding none.
+  std::string Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink);
 
   LengthUnit Units() const { return units_; }
   void SetUnits(LengthUnit units) { units_ = units; }

@@ -33,7 +33,9 @@ struct FileCloser {
 
 class TrcReader {
  public:
-  TrcReader(TRCFile& model, bool with_unnamed) : model_(model), with_unnamed_(with_unnamed) {}
+  // Samples go to `sink` when there is one, else to the markers.
+  TrcReader(TRCFile& model, bool with_unnamed, TRCSampleSink* sink)
+      : model_(model), with_unnamed_(with_unnamed), sink_(sink) {}
 
   std::string Run(std::FILE* file);
   // The data lines read, at most the largest 32-bit count.
@@ -49,8 +51,19 @@ class TrcReader {
   void MarkerNames(std::string_view line, const LineReader& lines);
   void DataLine(std::string_view line);
 
+  // Gives a sample of the current line to its marker (`at` counts the kept markers).
+  void Add(std::size_t at, const TRCSample& sample) {
+    if (sink_ == nullptr) {
+      columns_[at].samples->push_back(sample);
+    } else {
+      line_[at] = sample;
+    }
+  }
+
   TRCFile& model_;
   const bool with_unnamed_;
+  TRCSampleSink* const sink_;
+  std::vector<TRCSample> line_;  // the current line's samples, for the sink
   std::int32_t path_type_ = 0;
   std::int32_t declared_markers_ = 0;
   std::size_t header_names_ = 0;  // the non-empty fields of line 1
@@ -185,8 +198,15 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
     const auto markers = static_cast<std::int64_t>(columns_.size());
     const std::int64_t room =
         std::min<std::int64_t>(model_.num_frames_, remaining / (3 * markers) + 1);
-    for (TRCMarker& marker : model_.markers_) marker.ReserveSamples(room);
+    if (sink_ == nullptr) {
+      for (TRCMarker& marker : model_.markers_) marker.ReserveSamples(room);
+    } else {
+      sink_->Begin(model_, room);
+    }
+  } else if (sink_ != nullptr) {
+    sink_->Begin(model_, 0);
   }
+  line_.assign(sink_ != nullptr ? columns_.size() : 0, TRCSample());
 }
 
 void TrcReader::DataLine(std::string_view line) {
@@ -199,7 +219,8 @@ void TrcReader::DataLine(std::string_view line) {
   }
   fields.Next();       // the time
   std::size_t at = 0;  // the column of the next three fields
-  for (const Column& column : columns_) {
+  for (std::size_t kept = 0; kept < columns_.size(); ++kept) {
+    const Column& column = columns_[kept];
     // Columns of names that were not kept ("Unnamed", repeated) are passed over.
     for (; at < column.index && !fields.Done(); ++at) {
       fields.Next();
@@ -212,7 +233,7 @@ void TrcReader::DataLine(std::string_view line) {
     if (empty) {
       fields.Next();
       fields.Next();
-      column.samples->emplace_back();
+      Add(kept, TRCSample());
       continue;
     }
     const double y = fields.NextReal(empty);
@@ -220,28 +241,47 @@ void TrcReader::DataLine(std::string_view line) {
     // Occluded markers are also written as "NaN" (in any case, often right-aligned): a
     // coordinate that is not a finite number makes the sample missing.
     if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) {
-      column.samples->push_back({true, x, y, z});
+      Add(kept, {true, x, y, z});
     } else {
-      column.samples->emplace_back();
+      Add(kept, TRCSample());
     }
   }
+  if (sink_ != nullptr) sink_->Line(line_.data());
 }
 
-std::string TRCFile::Read(std::FILE* file, bool with_unnamed) {
-  Clear();
-  TrcReader reader(*this, with_unnamed);
+namespace {
+
+std::string ReadWith(TRCFile& model, std::FILE* file, bool with_unnamed, TRCSampleSink* sink,
+                     std::int32_t& data_lines) {
+  model.Clear();
+  TrcReader reader(model, with_unnamed, sink);
   std::string message = reader.Run(file);
-  data_lines_ = reader.DataLines();
+  data_lines = reader.DataLines();
   return message;
 }
 
-std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {
+std::string ReadPath(TRCFile& model, const std::string& file_name, bool with_unnamed,
+                     TRCSampleSink* sink, std::int32_t& data_lines) {
   const std::string path = WithDefaultExtension(file_name, ".TRC");
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return std::string(messages::kCannotOpen);
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::string(messages::kCannotOpen);
-  return Read(file.get(), with_unnamed);
+  return ReadWith(model, file.get(), with_unnamed, sink, data_lines);
+}
+
+}  // namespace
+
+std::string TRCFile::Read(std::FILE* file, bool with_unnamed) {
+  return ReadWith(*this, file, with_unnamed, nullptr, data_lines_);
+}
+
+std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {
+  return ReadPath(*this, file_name, with_unnamed, nullptr, data_lines_);
+}
+
+std::string TRCFile::Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink) {
+  return ReadPath(*this, file_name, with_unnamed, &sink, data_lines_);
 }
 
 }  // namespace zar

@@ -69,5 +69,23 @@ TEST(DecimalText, SameTextAsToChars) {
   }
 }
 
+// Text of up to 17 significant digits at every magnitude around the short decimal road's range
+// (from 10^-4 to 10^16), read back as a double, gives the same shortest text as std::to_chars.
+TEST(DecimalText, ShortestOfDecimalTextAsToChars) {
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 300000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 17);
+    const int exponent = static_cast<int>(random() % 21) - 4;
+    std::string text(1, static_cast<char>('1' + random() % 9));
+    while (static_cast<int>(text.size()) < digits) text += static_cast<char>('0' + random() % 10);
+    text += 'e';
+    text.append(std::to_string(exponent - digits + 1));
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (random() % 2 == 0) value = -value;
+    ASSERT_EQ(Theirs(value, -2), Ours(value, -2)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace zar::exchange
