@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace zar::exchange {
@@ -25,20 +26,110 @@ void AddSubtree(const HTRSegment& segment, std::int32_t parent, Skeleton& skelet
   }
 }
 
-}  // namespace
-
-Skeleton FromHTR(const HTRFile& model) {
-  Skeleton skeleton;
+// The header values and the joints of `model` (replacing those `skeleton` had), parents first;
+// returns the segment of each joint.
+std::vector<const HTRSegment*> TakeHeaderAndJoints(const HTRFile& model, Skeleton& skeleton) {
   skeleton.rate = model.DataFrameRate();
   skeleton.units = model.CalibrationUnits();
   skeleton.up = model.GlobalAxisofGravity();
   skeleton.first_frame = model.StartFrame();
+  skeleton.joints.clear();
   std::vector<const HTRSegment*> order;
-  std::int64_t frames = std::max<std::int32_t>(model.NumFrames(), 0);
   for (std::int32_t s = 0; s < model.NumSegments(); ++s) {
     const HTRSegment& segment = *model.Segment(s);
-    frames = std::min<std::int64_t>(frames, segment.NumStoredFrames());
     if (segment.Parent() == nullptr) AddSubtree(segment, -1, skeleton, order);
+  }
+  return order;
+}
+
+JointMotion Motion(const HTRFrame& f) {
+  return JointMotion{Vector3(f.tx, f.ty, f.tz), f.rx, f.ry, f.rz, f.scale};
+}
+
+// Each frame line goes straight to its place in the skeleton, which holds the segments in file
+// order until Finish puts them parents first.
+class SkeletonFiller : public HTRFrameSink {
+ public:
+  explicit SkeletonFiller(Skeleton& skeleton) : skeleton_(skeleton) {}
+
+  void Begin(const HTRFile& model, std::int64_t frames) override {
+    begun_ = true;
+    segments_ = model.NumSegments();
+    limit_ = std::max<std::int32_t>(model.NumFrames(), 0);
+    held_.assign(static_cast<std::size_t>(segments_), 0);
+    skeleton_.joints.assign(static_cast<std::size_t>(segments_), SkeletonJoint());
+    skeleton_.SetFrames(std::min(frames, limit_));
+  }
+
+  void Frame(std::int32_t segment, std::int64_t k, const HTRFrame& frame) override {
+    if (segment >= segments_) {
+      unforeseen_ = true;
+      return;
+    }
+    // Frames past the declared count are never kept.
+    if (k >= limit_) return;
+    if (k >= skeleton_.NumFrames()) {
+      skeleton_.ResizeFrames(std::min(limit_, std::max(k + 1, 2 * skeleton_.NumFrames())));
+    }
+    skeleton_.At(k, static_cast<std::size_t>(segment)) = Motion(frame);
+    held_[static_cast<std::size_t>(segment)] = k + 1;
+  }
+
+  // Completes the skeleton from the model read; false when the file changed its segments or
+  // declared frames after the first frame section, which the frames read were not laid out for.
+  bool Finish(const HTRFile& model) {
+    if (!begun_ || segments_ == 0) {
+      // No frame line was read: the model holds all there is.
+      skeleton_ = FromHTR(model);
+      return true;
+    }
+    if (unforeseen_ || model.NumSegments() != segments_ ||
+        std::max<std::int32_t>(model.NumFrames(), 0) != limit_) {
+      return false;
+    }
+    std::vector<std::size_t> segment_of;
+    {
+      std::unordered_map<const HTRSegment*, std::size_t> index;
+      for (std::int32_t s = 0; s < segments_; ++s) {
+        index.emplace(model.Segment(s), static_cast<std::size_t>(s));
+      }
+      std::vector<SkeletonJoint> placeholders = std::move(skeleton_.joints);
+      for (const HTRSegment* segment : TakeHeaderAndJoints(model, skeleton_)) {
+        segment_of.push_back(index.at(segment));
+      }
+      if (skeleton_.joints.size() != placeholders.size()) return false;
+    }
+    const std::int64_t frames =
+        std::min(skeleton_.NumFrames(), *std::min_element(held_.begin(), held_.end()));
+    skeleton_.ResizeFrames(frames);
+    bool in_order = true;
+    for (std::size_t j = 0; j < segment_of.size(); ++j) in_order = in_order && segment_of[j] == j;
+    if (in_order) return true;
+    std::vector<JointMotion> moved(segment_of.size());
+    for (std::int64_t k = 0; k < frames; ++k) {
+      for (std::size_t j = 0; j < segment_of.size(); ++j) moved[j] = skeleton_.At(k, segment_of[j]);
+      for (std::size_t j = 0; j < segment_of.size(); ++j) skeleton_.At(k, j) = moved[j];
+    }
+    return true;
+  }
+
+ private:
+  Skeleton& skeleton_;
+  bool begun_ = false;
+  bool unforeseen_ = false;
+  std::int32_t segments_ = 0;
+  std::int64_t limit_ = 0;          // the declared frames
+  std::vector<std::int64_t> held_;  // the frames read of each segment, up to the limit
+};
+
+}  // namespace
+
+Skeleton FromHTR(const HTRFile& model) {
+  Skeleton skeleton;
+  const std::vector<const HTRSegment*> order = TakeHeaderAndJoints(model, skeleton);
+  std::int64_t frames = std::max<std::int32_t>(model.NumFrames(), 0);
+  for (std::int32_t s = 0; s < model.NumSegments(); ++s) {
+    frames = std::min<std::int64_t>(frames, model.Segment(s)->NumStoredFrames());
   }
   skeleton.SetFrames(frames);
   // The model keeps each segment's frames together, the skeleton each frame's joints: copied a
@@ -49,12 +140,23 @@ Skeleton FromHTR(const HTRFile& model) {
     for (std::size_t j = 0; j < order.size(); ++j) {
       const std::vector<HTRFrame>& held = order[j]->Frames();
       for (std::int64_t k = from; k < to; ++k) {
-        const HTRFrame& f = held[static_cast<std::size_t>(k)];
-        skeleton.At(k, j) = JointMotion{Vector3(f.tx, f.ty, f.tz), f.rx, f.ry, f.rz, f.scale};
+        skeleton.At(k, j) = Motion(held[static_cast<std::size_t>(k)]);
       }
     }
   }
   return skeleton;
+}
+
+std::string ReadHTR(const std::string& path, Skeleton& skeleton) {
+  skeleton = Skeleton();
+  HTRFile model;
+  SkeletonFiller filler(skeleton);
+  std::string message = model.Read(path, filler);
+  if (!message.empty() || filler.Finish(model)) return message;
+  // A file laid out unlike any writer lays it out: read again through the whole model.
+  message = model.Read(path, true);
+  if (message.empty()) skeleton = FromHTR(model);
+  return message;
 }
 
 void ToHTR(const Skeleton& skeleton, HTRFile& model) {

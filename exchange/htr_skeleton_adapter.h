@@ -1,6 +1,8 @@
 #ifndef ZAR_EXCHANGE_HTR_SKELETON_ADAPTER_H_
 #define ZAR_EXCHANGE_HTR_SKELETON_ADAPTER_H_
 
+#include <string>
+
 #include "exchange/skeleton.h"
 #include "filelib/htr_file.h"
 
@@ -12,6 +14,10 @@ namespace zar::exchange {
 // per-frame bone scale factors, DataFrameRate, StartFrame, and GlobalAxisofGravity as the up
 // axis. Frames: NumFrames, or fewer where a segment holds fewer.
 Skeleton FromHTR(const HTRFile& model);
+
+// Reads the HTR file at `path` into `skeleton` as FromHTR gives it after HTRFile::Read, without a
+// model of every frame beside it. Returns the reader's message, empty on success.
+std::string ReadHTR(const std::string& path, Skeleton& skeleton);
 
 // Fills the empty `model` with `skeleton`: one segment per joint (roots marked), base positions,
 // bone lengths and frames, the units, the rate (rounded to whole frames per second, as HTR holds

@@ -10,6 +10,11 @@ void Skeleton::SetFrames(std::int64_t frames) {
   motion_.assign(static_cast<std::size_t>(frames_) * joints.size(), JointMotion{});
 }
 
+void Skeleton::ResizeFrames(std::int64_t frames) {
+  frames_ = std::max<std::int64_t>(frames, 0);
+  motion_.resize(static_cast<std::size_t>(frames_) * joints.size());
+}
+
 void Skeleton::KeepFrames(std::int64_t from, std::int64_t count) {
   from = std::clamp<std::int64_t>(from, 0, frames_);
   count = std::clamp<std::int64_t>(count, 0, frames_ - from);

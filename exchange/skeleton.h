@@ -58,6 +58,9 @@ class Skeleton {
 
   // Makes room for `frames` frames of every joint, all at the base pose.
   void SetFrames(std::int64_t frames);
+  // Keeps the first `frames` frames (fewer when there are fewer); frames added are at the base
+  // pose. The room held is not given back.
+  void ResizeFrames(std::int64_t frames);
   JointMotion& At(std::int64_t k, std::size_t joint) { return motion_[Offset(k) + joint]; }
   const JointMotion& At(std::int64_t k, std::size_t joint) const {
     return motion_[Offset(k) + joint];

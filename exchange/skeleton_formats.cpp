@@ -14,13 +14,6 @@ namespace zar::exchange {
 
 namespace {
 
-std::string ReadHTR(const std::string& path, Skeleton& skeleton) {
-  HTRFile model;
-  std::string message = model.Read(path, true);
-  if (message.empty()) skeleton = FromHTR(model);
-  return message;
-}
-
 std::string WriteHTR(const Skeleton& skeleton, const std::string& path) {
   HTRFile model;
   ToHTR(skeleton, model);

@@ -12,6 +12,23 @@
 
 namespace zar {
 
+class HTRFile;
+
+// Where a reading puts the frame lines instead of the segments' own frame lists, for a reader
+// that keeps the motion in a form of its own: the model still holds the header, the hierarchy
+// and the base positions, and its segments hold no frames.
+class HTRFrameSink {
+ public:
+  virtual ~HTRFrameSink() = default;
+  // Once, at the first frame section, before any frame: the segments as the model holds them
+  // then (file order), and the frames per segment to make room for (a hint: NumFrames, never
+  // more than the rest of the file can hold for every segment).
+  virtual void Begin(const HTRFile& model, std::int64_t frames) = 0;
+  // One frame line: frame k (from 0, counted over all the sections of the segment) of the
+  // segment at `segment` in file order, angles in radians.
+  virtual void Frame(std::int32_t segment, std::int64_t k, const HTRFrame& frame) = 0;
+};
+
 // One HTR skeletal animation in memory: the header values and the segments, in file order.
 // Translations and bone lengths are in CalibrationUnits; angles are always radians, whatever
 // RotationUnits says (it only decides how angles are read and written).
@@ -34,6 +51,8 @@ class HTRFile {
   std::string Read(const std::string& file_name, bool read_frames);
   // The same from a file opened for reading (not closed here), from its current position.
   std::string Read(std::FILE* file, bool read_frames);
+  // The same with every frame line given to `sink`, the segments holding none.
+  std::string Read(const std::string& file_name, HTRFrameSink& sink);
 
   // Writes the model as an HTR file, completely or not at all; returns a message, empty on
   // success. The model is not changed. A model the reader could not take back (a segment name

@@ -48,7 +48,9 @@ struct FileCloser {
 // One pass over the lines of an HTR file, driven by its section headers.
 class HtrReader {
  public:
-  HtrReader(HTRFile& model, bool read_frames) : model_(model), read_frames_(read_frames) {}
+  // Frames go to `sink` when there is one, else to the segments.
+  HtrReader(HTRFile& model, bool read_frames, HTRFrameSink* sink)
+      : model_(model), read_frames_(read_frames), sink_(sink) {}
 
   std::string Run(std::FILE* file);
 
@@ -62,6 +64,8 @@ class HtrReader {
   Step BasePositionLine(std::string_view line);
   Step FrameLine(std::string_view line);
   Step LinkHierarchy();
+  // The values after the frame number, angles in radians.
+  void ReadFrameValues(Tokens& tokens, HTRFrame& frame) const;
   Step Fail(std::string message) {
     message_ = std::move(message);
     return Step::kStop;
@@ -72,13 +76,21 @@ class HtrReader {
     return Step::kStop;
   }
 
-  HTRSegment* Find(std::string_view name) const {
+  // The index in file order of the segment named `name`, or -1.
+  std::int32_t IndexOf(std::string_view name) const {
     const auto found = by_name_.find(name);
-    return found == by_name_.end() ? nullptr : found->second;
+    return found == by_name_.end() ? -1 : found->second;
   }
+  HTRSegment* Find(std::string_view name) const {
+    const std::int32_t index = IndexOf(name);
+    return index < 0 ? nullptr : &model_.segments_[static_cast<std::size_t>(index)];
+  }
+  // Hands the segments and the room to make to the sink, at the first frame section.
+  void BeginSink();
 
   HTRFile& model_;
   const bool read_frames_;
+  HTRFrameSink* const sink_;
   LineReader* lines_ = nullptr;
   std::string message_;
 
@@ -87,10 +99,14 @@ class HtrReader {
   double angle_factor_ = 1.0;
   bool first_frame_pending_ = true;
   HTRSegment* frame_segment_ = nullptr;
+  std::int32_t frame_segment_index_ = -1;
+  // With a sink: the frames given so far of each segment, by index; empty before the first
+  // frame section.
+  std::vector<std::int64_t> sink_frames_;
   std::string frame_section_name_;
   std::vector<std::string> parent_names_;
-  // Segments by name, so that large files are not searched line by line.
-  std::unordered_map<std::string_view, HTRSegment*> by_name_;
+  // Segment indices by name, so that large files are not searched line by line.
+  std::unordered_map<std::string_view, std::int32_t> by_name_;
   // Frames that may still be reserved ahead, in proportion to the size of the file.
   std::int64_t reserve_budget_ = 0;
 };
@@ -158,6 +174,8 @@ HtrReader::Step HtrReader::SectionHeader(std::string_view line) {
   } else {
     // Only the header, hierarchy and base position were asked for: they are complete.
     if (!read_frames_) return Step::kStop;
+    if (sink_ != nullptr && sink_frames_.empty()) BeginSink();
+    frame_segment_index_ = IndexOf(name);
     frame_segment_ = Find(name);
     frame_section_name_.assign(name);
     section_ = Section::kFrames;
@@ -209,8 +227,9 @@ HtrReader::Step HtrReader::HierarchyLine(std::string_view line) {
   Tokens tokens(line);
   const std::string_view name = tokens.Next();
   if (Find(name) != nullptr) return Fail(Message(messages::kHtrDuplicateSegment, name));
+  const auto index = static_cast<std::int32_t>(model_.segments_.size());
   HTRSegment& segment = model_.segments_.emplace_back(std::string(name));
-  by_name_.emplace(segment.Name(), &segment);
+  by_name_.emplace(segment.Name(), index);
   parent_names_.emplace_back(tokens.Last());
   return Step::kContinue;
 }
@@ -244,6 +263,15 @@ HtrReader::Step HtrReader::FrameLine(std::string_view line) {
   } else {
     tokens.Next();
   }
+  if (sink_ != nullptr) {
+    HTRFrame frame;
+    ReadFrameValues(tokens, frame);
+    // A segment named in the hierarchy after the first frame section has no count yet.
+    const auto index = static_cast<std::size_t>(frame_segment_index_);
+    if (index >= sink_frames_.size()) sink_frames_.resize(index + 1, 0);
+    sink_->Frame(frame_segment_index_, sink_frames_[index]++, frame);
+    return Step::kContinue;
+  }
   std::vector<HTRFrame>& frames = frame_segment_->frames_;
   if (frames.capacity() == 0 && model_.num_frames_ > 0 && reserve_budget_ > 0) {
     // The declared count is only a hint: never reserve more than the rest of the file can fill.
@@ -253,7 +281,11 @@ HtrReader::Step HtrReader::FrameLine(std::string_view line) {
     frame_segment_->ReserveFrames(room);
     reserve_budget_ -= room;
   }
-  HTRFrame& frame = frames.emplace_back();
+  ReadFrameValues(tokens, frames.emplace_back());
+  return Step::kContinue;
+}
+
+void HtrReader::ReadFrameValues(Tokens& tokens, HTRFrame& frame) const {
   frame.tx = tokens.NextReal();
   frame.ty = tokens.NextReal();
   frame.tz = tokens.NextReal();
@@ -261,7 +293,18 @@ HtrReader::Step HtrReader::FrameLine(std::string_view line) {
   frame.ry = tokens.NextReal() * angle_factor_;
   frame.rz = tokens.NextReal() * angle_factor_;
   frame.scale = tokens.NextReal();
-  return Step::kContinue;
+}
+
+void HtrReader::BeginSink() {
+  const std::size_t segments = model_.segments_.size();
+  sink_frames_.assign(std::max<std::size_t>(segments, 1), 0);
+  std::int64_t room = std::max<std::int32_t>(model_.num_frames_, 0);
+  // Every segment's frames are still to come, each line at least as long as the shortest.
+  if (const std::int64_t remaining = lines_->RemainingBytes(); remaining >= 0) {
+    const auto lines = static_cast<std::int64_t>(std::max<std::size_t>(segments, 1));
+    room = std::min(room, remaining / (kShortestFrameLine * lines) + 1);
+  }
+  sink_->Begin(model_, room);
 }
 
 HtrReader::Step HtrReader::LinkHierarchy() {
@@ -319,19 +362,36 @@ HtrReader::Step HtrReader::LinkHierarchy() {
   return Step::kContinue;
 }
 
-std::string HTRFile::Read(std::FILE* file, bool read_frames) {
-  Clear();
-  HtrReader reader(*this, read_frames);
+namespace {
+
+std::string ReadWith(HTRFile& model, std::FILE* file, bool read_frames, HTRFrameSink* sink) {
+  model.Clear();
+  HtrReader reader(model, read_frames, sink);
   return reader.Run(file);
 }
 
-std::string HTRFile::Read(const std::string& file_name, bool read_frames) {
+std::string ReadPath(HTRFile& model, const std::string& file_name, bool read_frames,
+                     HTRFrameSink* sink) {
   const std::string path = WithDefaultExtension(file_name, ".htr");
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return Message(messages::kCannotOpen);
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return Message(messages::kCannotOpen);
-  return Read(file.get(), read_frames);
+  return ReadWith(model, file.get(), read_frames, sink);
+}
+
+}  // namespace
+
+std::string HTRFile::Read(std::FILE* file, bool read_frames) {
+  return ReadWith(*this, file, read_frames, nullptr);
+}
+
+std::string HTRFile::Read(const std::string& file_name, bool read_frames) {
+  return ReadPath(*this, file_name, read_frames, nullptr);
+}
+
+std::string HTRFile::Read(const std::string& file_name, HTRFrameSink& sink) {
+  return ReadPath(*this, file_name, true, &sink);
 }
 
 }  // namespace zar

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/htr_skeleton_adapter.h"
@@ -19,7 +22,9 @@
 namespace zar {
 namespace {
 
+using testing::BundledSamplePath;
 using testing::EulerRows;
+using testing::ScratchFolder;
 using testing::Rows;
 using testing::Times;
 
@@ -61,6 +66,91 @@ TEST(SkeletonFromHtr, WorldPositionsOfFightAAtEveryFrame) {
     }
   }
   EXPECT_LT(worst, 1e-9);  // millimetres; the same double arithmetic in another order
+}
+
+// Reading straight into the skeleton gives what FromHTR gives after the file model's reading, for
+// every HTR file at hand and for layouts no writer makes: frame sections in another order than the
+// hierarchy, children named before their parents, fewer or more frame lines than declared, a
+// segment without frames, a segment's frames in two sections, a header or hierarchy line after the
+// frames, lines too short for the room made, a file that fails.
+TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
+  std::vector<std::string> files = {BundledSamplePath("walk.htr"),
+                                    std::string(ZAR_TEST_DATA_DIR) + "/filelib/layout.htr",
+                                    std::string(ZAR_TEST_DATA_DIR) + "/export_htr/two_bones.htr"};
+  for (const auto& entry : std::filesystem::directory_iterator(testing::SamplePath("htr"))) {
+    files.push_back(entry.path().string());
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::string(ZAR_SOURCE_DIR) + "/fuzz/corpus/htr")) {
+    files.push_back(entry.path().string());
+  }
+  const std::string head =
+      "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments 3\nNumFrames 3\n"
+      "RotationUnits Degrees\n";
+  const std::string hierarchy = "[SegmentNames&Hierarchy]\nArm Chest\nChest GLOBAL\nHand Arm\n";
+  const std::string base =
+      "[BasePosition]\nChest 1 2 3 10 20 30 5\nArm 0 4 0 0 0 90 3\nHand 0 3 0 5 0 0 1\n";
+  const auto frames = [](std::string_view name, int count, int from = 1) {
+    std::string text = "[";
+    text.append(name).append("]\n");
+    for (int k = from; k < from + count; ++k) {
+      const std::string n = std::to_string(k);
+      text.append(n).append(" ").append(n).append(" -").append(std::to_string(name.size()));
+      text.append(" 0.5 ").append(std::to_string(3 * k)).append(" 7 -").append(n);
+      text.append(" 1.").append(n).append("\n");
+    }
+    return text;
+  };
+  const std::string all = frames("Hand", 3) + frames("Chest", 3) + frames("Arm", 3);
+  std::string short_lines = "[Chest]\n";
+  for (int k = 0; k < 40; ++k) short_lines.append(std::to_string(k % 10)).append(" 1\n");
+  const std::vector<std::string> texts = {
+      head + hierarchy + base + all,
+      head + hierarchy + base + frames("Hand", 2) + frames("Chest", 3) + frames("Arm", 4),
+      head + hierarchy + base + frames("Hand", 3) + frames("Arm", 3),
+      head + hierarchy + base + frames("Hand", 3) + frames("Chest", 1) + frames("Arm", 3) +
+          frames("Chest", 2, 2),
+      head + hierarchy + base + all + "[Header]\nNumFrames 2\n",
+      head + hierarchy + base + all + "[SegmentNames&Hierarchy]\nTail Hand\n",
+      "[Header]\nNumSegments 1\nNumFrames 40\n[SegmentNames&Hierarchy]\nChest GLOBAL\n"
+      "[BasePosition]\nChest 0 0 0 0 0 0 1\n" + short_lines,
+      head + hierarchy + base + all + frames("Foot", 1),
+      head + hierarchy + base,
+  };
+  ScratchFolder folder;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    files.push_back(folder.Write("case" + std::to_string(i) + ".htr", texts[i]));
+  }
+  int read = 0;
+  for (const std::string& file : files) {
+    HTRFile model;
+    const std::string message = model.Read(file, true);
+    exchange::Skeleton direct;
+    ASSERT_EQ(message, exchange::ReadHTR(file, direct)) << file;
+    if (!message.empty()) continue;
+    ++read;
+    const exchange::Skeleton expected = exchange::FromHTR(model);
+    ASSERT_EQ(expected.NumJoints(), direct.NumJoints()) << file;
+    ASSERT_EQ(expected.NumFrames(), direct.NumFrames()) << file;
+    EXPECT_EQ(expected.rate, direct.rate) << file;
+    EXPECT_EQ(expected.units, direct.units) << file;
+    EXPECT_EQ(expected.up, direct.up) << file;
+    EXPECT_EQ(expected.first_frame, direct.first_frame) << file;
+    for (std::size_t j = 0; j < expected.NumJoints(); ++j) {
+      const exchange::SkeletonJoint& a = expected.joints[j];
+      const exchange::SkeletonJoint& b = direct.joints[j];
+      EXPECT_EQ(a.name, b.name) << file;
+      EXPECT_EQ(a.parent, b.parent) << file;
+      EXPECT_EQ(a.bone_length, b.bone_length) << file;
+      for (std::int64_t k = 0; k < expected.NumFrames(); ++k) {
+        // Every field, bit for bit.
+        ASSERT_EQ(0, std::memcmp(&expected.At(k, j), &direct.At(k, j),
+                                 sizeof(exchange::JointMotion)))
+            << file << " frame " << k << " joint " << a.name;
+      }
+    }
+  }
+  EXPECT_GE(read, 12);
 }
 
 }  // namespace
