@@ -32,9 +32,9 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           1000000000000000000ULL};
 
 // 10^(i - 3): from 10^-3 to 10^17, each the double nearest to it (exact from 10^0 up).
-constexpr double kDoublePowersOfTen[] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,
-                                         1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
-                                         1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+constexpr double kDoublePowersOfTen[] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,
+                                         1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12,
+                                         1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -141,8 +141,7 @@ struct Dropped {
 // Drops the last log10(kPower) digits of `units` when a number of the coarser units still lies
 // within [first, last] (which become coarser too); false, with nothing changed, when none does.
 template <std::uint64_t kPower>
-bool DropPlaces(std::uint64_t& first, std::uint64_t& last, std::uint64_t& units,
-                Dropped& dropped) {
+bool DropPlaces(std::uint64_t& first, std::uint64_t& last, std::uint64_t& units, Dropped& dropped) {
   const std::uint64_t coarse_first = (first + kPower - 1) / kPower;
   const std::uint64_t coarse_last = last / kPower;
   if (coarse_first > coarse_last) return false;
@@ -161,7 +160,8 @@ template <typename Value>
 char* WriteShortestOf(char* p, Value value) {
   using L = Layout<Value>;
   const auto bits = std::bit_cast<typename L::Bits>(value);
-  const auto biased = static_cast<int>((bits >> L::kMantissaBits) & ((1U << (sizeof(Value) * 8 - 1 - L::kMantissaBits)) - 1));
+  const auto biased = static_cast<int>((bits >> L::kMantissaBits) &
+                                       ((1U << (sizeof(Value) * 8 - 1 - L::kMantissaBits)) - 1));
   if (biased < L::kBias + L::kMinExponent || biased >= L::kBias + L::kMaxExponent) {
     return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed).ptr;
   }

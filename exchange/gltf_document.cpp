@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <string_view>
 
 #include "exchange/exchange_messages.h"
@@ -93,6 +94,20 @@ GltfDocument::GltfDocument() {
 }
 
 int GltfDocument::AddFloats(std::vector<float> values, int components, int target) {
+  const int accessor = Describe(values, components, target);
+  const std::size_t count = values.size();
+  blocks_.push_back({std::move(values), nullptr, count});
+  return accessor;
+}
+
+int GltfDocument::AddFloats(const std::vector<float>& values, FloatMaker remake, int components,
+                            int target) {
+  const int accessor = Describe(values, components, target);
+  blocks_.push_back({{}, std::move(remake), values.size()});
+  return accessor;
+}
+
+int GltfDocument::Describe(const std::vector<float>& values, int components, int target) {
   const std::size_t count = values.size() / static_cast<std::size_t>(components);
   const auto width = static_cast<std::size_t>(components);
   std::vector<float> low(width, 0.0F);
@@ -118,7 +133,6 @@ int GltfDocument::AddFloats(std::vector<float> values, int components, int targe
                         {"type", kTypes[components]},
                         {"min", low},
                         {"max", high}});
-  blocks_.push_back(std::move(values));
   buffer_bytes_ += bytes;
   return static_cast<int>(accessors_.size() - 1);
 }
@@ -160,7 +174,16 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
     out.Write(chunk);
   }
   Base64Writer base64(out);
-  for (const std::vector<float>& block : blocks_) {
+  std::vector<float> remade;
+  for (const Block& part : blocks_) {
+    const std::vector<float>* values = &part.values;
+    if (part.remake) {
+      part.remake(remade);
+      // Fewer or more floats than described would leave every later offset wrong.
+      if (remade.size() != part.count) throw std::logic_error("glTF floats remade differently");
+      values = &remade;
+    }
+    const std::vector<float>& block = *values;
     const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
     const std::size_t size = block.size() * sizeof(float);
     if (!binary) {

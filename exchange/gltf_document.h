@@ -7,6 +7,7 @@
 // holds; each has a buffer view of its own.
 
 #include <cstddef>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -27,6 +28,14 @@ class GltfDocument {
   // buffer view's target (34962 for vertex data, 0 for none). Returns the accessor's index.
   int AddFloats(std::vector<float> values, int components, int target = 0);
 
+  // Fills `values` (emptied) with an accessor's floats once more.
+  using FloatMaker = std::function<void(std::vector<float>& values)>;
+  // The same over floats the document does not keep: `remake` gives them again, the same ones,
+  // when the document is written (with `values` still alive until then), so that a large
+  // document never holds its whole buffer.
+  int AddFloats(const std::vector<float>& values, FloatMaker remake, int components,
+                int target = 0);
+
   // Writes the document to `path` atomically: binary (.glb) or JSON with the embedded buffer.
   // Returns a message, empty on success. The document is complete after this.
   std::string Write(const std::string& path, bool binary);
@@ -35,7 +44,17 @@ class GltfDocument {
   Json top_;
   Json accessors_ = Json::array();
   Json views_ = Json::array();
-  std::vector<std::vector<float>> blocks_;  // the buffer, in order
+  // A part of the buffer: its floats, or what makes them again (`count` of them).
+  struct Block {
+    std::vector<float> values;
+    FloatMaker remake;
+    std::size_t count = 0;
+  };
+
+  // The accessor and buffer view of `values`; returns the accessor's index.
+  int Describe(const std::vector<float>& values, int components, int target);
+
+  std::vector<Block> blocks_;  // the buffer, in order
   std::size_t buffer_bytes_ = 0;
 };
 

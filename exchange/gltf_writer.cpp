@@ -59,10 +59,10 @@ int AddPointMesh(GltfDocument& document) {
   return static_cast<int>(meshes.size() - 1);
 }
 
-// Adds a sampler over `times` and `values` and the channel that drives `path` of `node`.
-void AddChannel(GltfDocument& document, Json& animation, int times, std::vector<float> values,
-                int components, int node, const char* path, const char* interpolation) {
-  const int output = document.AddFloats(std::move(values), components);
+// Adds a sampler from the accessor `times` to the accessor `output` and the channel that drives
+// `path` of `node`.
+void AddChannel(Json& animation, int times, int output, int node, const char* path,
+                const char* interpolation) {
   Json& samplers = animation["samplers"];
   samplers.push_back({{"input", times}, {"output", output}, {"interpolation", interpolation}});
   const std::size_t sampler = samplers.size() - 1;  // before "channels" may move "samplers"
@@ -191,13 +191,15 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
     }
     const int node_index = static_cast<int>(i);
     if (Changes(translations[i], 3)) {
-      AddChannel(document, animation, frame_times(), std::move(translations[i]), 3, node_index,
-                 "translation", "LINEAR");
+      const int times_accessor = frame_times();
+      AddChannel(animation, times_accessor, document.AddFloats(std::move(translations[i]), 3),
+                 node_index, "translation", "LINEAR");
     }
     std::vector<float>().swap(translations[i]);
     if (Changes(rotations[i], 4)) {
-      AddChannel(document, animation, frame_times(), std::move(rotations[i]), 4, node_index,
-                 "rotation", "LINEAR");
+      const int times_accessor = frame_times();
+      AddChannel(animation, times_accessor, document.AddFloats(std::move(rotations[i]), 4),
+                 node_index, "rotation", "LINEAR");
     }
     std::vector<float>().swap(rotations[i]);
   }
@@ -207,35 +209,50 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
                 binary);
 }
 
+// A marker's positions in glTF axes and metres, three floats per frame: a missing sample holds
+// the last position seen, and before its first sample a marker waits where it first appears
+// (`seen`, the frame of its first sample; frames when it has none).
+void MarkerPositions(const MarkerSet& set, std::size_t m, std::size_t seen, std::vector<float>& p) {
+  const double metres = LengthConversionFactor(set.units, LengthUnit::kMetres);
+  const bool turn = set.up == Axis::kZ;
+  const auto frames = static_cast<std::size_t>(set.NumFrames());
+  p.assign(frames * 3, 0.0F);
+  for (std::size_t k = 0; k < frames; ++k) {
+    const MarkerSample& sample = set.At(static_cast<std::int64_t>(k), m);
+    float* q = p.data() + 3 * k;
+    if (sample.present) {
+      Vector3 v(sample.x * metres, sample.y * metres, sample.z * metres);
+      if (turn) v = Turned(v, kZUpToYUp);
+      q[0] = static_cast<float>(v.x);
+      q[1] = static_cast<float>(v.y);
+      q[2] = static_cast<float>(v.z);
+    } else if (k > 0) {
+      std::copy(q - 3, q, q);
+    }
+  }
+  for (std::size_t k = 0; k < seen && seen < frames; ++k) {
+    std::copy(p.begin() + static_cast<std::ptrdiff_t>(3 * seen),
+              p.begin() + static_cast<std::ptrdiff_t>(3 * seen + 3),
+              p.begin() + static_cast<std::ptrdiff_t>(3 * k));
+  }
+}
+
 std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool binary) {
   std::vector<float> times;
   if (std::string message = FrameTimes(set.first_frame, set.rate, set.NumFrames(), times);
       !message.empty()) {
     return message;
   }
-  const double metres = LengthConversionFactor(set.units, LengthUnit::kMetres);
-  const bool turn = set.up == Axis::kZ;
   const std::size_t markers = set.NumMarkers();
   const auto frames = static_cast<std::size_t>(set.NumFrames());
-  std::vector<std::vector<float>> positions(markers, std::vector<float>(frames * 3, 0.0F));
   // Per marker: the frame indices where it goes missing and where it comes back, in turn.
   std::vector<std::vector<std::size_t>> changes(markers);
   std::vector<std::size_t> seen(markers, frames);  // the first frame it is present in
   for (std::size_t k = 0; k < frames; ++k) {
     const MarkerSample* sample = set.Frame(static_cast<std::int64_t>(k));
     for (std::size_t m = 0; m < markers; ++m, ++sample) {
-      float* p = positions[m].data() + 3 * k;
       if (sample->present != (changes[m].size() % 2 == 0)) changes[m].push_back(k);
-      if (sample->present) {
-        Vector3 v(sample->x * metres, sample->y * metres, sample->z * metres);
-        if (turn) v = Turned(v, kZUpToYUp);
-        p[0] = static_cast<float>(v.x);
-        p[1] = static_cast<float>(v.y);
-        p[2] = static_cast<float>(v.z);
-        seen[m] = std::min(seen[m], k);
-      } else if (k > 0) {
-        std::copy(p - 3, p, p);
-      }
+      if (sample->present) seen[m] = std::min(seen[m], k);
     }
   }
 
@@ -249,14 +266,11 @@ std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool bin
   Json nodes = Json::array();
   Json roots = Json::array();
   Json animation = {{"name", "motion"}};
+  std::vector<float> p;
   for (std::size_t m = 0; m < markers; ++m) {
-    std::vector<float>& p = positions[m];
-    // Before its first sample a marker waits where it first appears.
-    for (std::size_t k = 0; k < seen[m] && seen[m] < frames; ++k) {
-      std::copy(p.begin() + static_cast<std::ptrdiff_t>(3 * seen[m]),
-                p.begin() + static_cast<std::ptrdiff_t>(3 * seen[m] + 3),
-                p.begin() + static_cast<std::ptrdiff_t>(3 * k));
-    }
+    // The positions are made here for the accessor's bounds and made again when written: the
+    // document holds one marker's at a time.
+    MarkerPositions(set, m, seen[m], p);
     Json gaps = Json::array();
     std::vector<float> key_times;
     std::vector<float> scales;
@@ -282,14 +296,17 @@ std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool bin
     roots.push_back(m);
     const int node_index = static_cast<int>(m);
     if (Changes(p, 3)) {
-      AddChannel(document, animation, frame_times(), std::move(p), 3, node_index, "translation",
-                 "LINEAR");
+      const int times_accessor = frame_times();
+      const int output = document.AddFloats(
+          p,
+          [&set, m, first = seen[m]](std::vector<float>& v) { MarkerPositions(set, m, first, v); },
+          3);
+      AddChannel(animation, times_accessor, output, node_index, "translation", "LINEAR");
     }
-    std::vector<float>().swap(p);
     if (!key_times.empty()) {
       const int scale_input = document.AddFloats(std::move(key_times), 1);
-      AddChannel(document, animation, scale_input, std::move(scales), 3, node_index, "scale",
-                 "STEP");
+      AddChannel(animation, scale_input, document.AddFloats(std::move(scales), 3), node_index,
+                 "scale", "STEP");
     }
   }
   if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);

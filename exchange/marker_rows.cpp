@@ -24,7 +24,8 @@ void WriteRows(const MarkerSet& set, std::int64_t from, std::int64_t to, char se
     *p++ = separator;
     if (set.rate > 0) {
       p = std::to_chars(p, p + kNumberRoom, static_cast<double>(frame - origin) / set.rate,
-                        std::chars_format::fixed).ptr;
+                        std::chars_format::fixed)
+              .ptr;
     }
     out.Advance(p);
     const MarkerSample* sample = set.Frame(k);

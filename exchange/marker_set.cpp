@@ -44,8 +44,7 @@ std::vector<std::string> UniqueMarkerNames(const MarkerSet& set) {
   for (std::size_t i = 0; i < set.NumMarkers(); ++i) {
     std::string name = set.markers[i].name;
     std::replace_if(
-        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; },
-        ' ');
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
     if (name.find_first_not_of(' ') == std::string::npos) name = "Marker" + std::to_string(i + 1);
     std::string unique = name;
     for (int copy = 2; taken.count(unique) != 0; ++copy) {

@@ -34,8 +34,8 @@ struct MarkerName {
 class MarkerSet {
  public:
   std::vector<MarkerName> markers;
-  double rate = 60.0;         // frames per second, exactly as the source gives it
-  double camera_rate = 0.0;   // the capture rate where the source gives one; 0 when unknown
+  double rate = 60.0;        // frames per second, exactly as the source gives it
+  double camera_rate = 0.0;  // the capture rate where the source gives one; 0 when unknown
   LengthUnit units = LengthUnit::kMillimetres;
   Axis up = Axis::kY;            // the source's up axis (Y or Z), where a writer needs it
   std::int64_t first_frame = 1;  // the number of frame 0
@@ -63,9 +63,7 @@ class MarkerSet {
   void NameByDescriptions();
 
  private:
-  std::size_t Offset(std::int64_t k) const {
-    return static_cast<std::size_t>(k) * markers.size();
-  }
+  std::size_t Offset(std::int64_t k) const { return static_cast<std::size_t>(k) * markers.size(); }
 
   std::int64_t frames_ = 0;
   std::vector<MarkerSample> samples_;

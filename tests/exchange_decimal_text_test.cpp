@@ -27,27 +27,48 @@ std::string Ours(double value, int decimals) {
 std::string Theirs(double value, int decimals) {
   char text[kNumberRoom];
   if (decimals >= 0) {
-    return std::string(text, std::to_chars(text, text + kNumberRoom, value,
-                                           std::chars_format::fixed, decimals).ptr);
+    return std::string(
+        text,
+        std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, decimals).ptr);
   }
   if (decimals == -1) {
     return std::string(text, std::to_chars(text, text + kNumberRoom, static_cast<float>(value),
-                                           std::chars_format::fixed).ptr);
+                                           std::chars_format::fixed)
+                                 .ptr);
   }
-  return std::string(text, std::to_chars(text, text + kNumberRoom, value,
-                                         std::chars_format::fixed).ptr);
+  return std::string(text,
+                     std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed).ptr);
 }
 
 // decimals >= 0: WriteFixed; -1: WriteShortestFloat; -2: WriteShortestDouble.
 constexpr int kRequests[] = {-2, -1, 0, 1, 7, 8, 9, 12};
 
 TEST(DecimalText, SameTextAsToChars) {
-  const double edges[] = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.001953125, 1.0 / 1024, 1e-20, -1e-20,
-                          std::ldexp(1.0, 23), std::nextafter(std::ldexp(1.0, 23), 0.0),
-                          std::ldexp(1.0, 50), std::nextafter(std::ldexp(1.0, 50), 0.0),
-                          std::ldexp(1.0, -10), std::nextafter(std::ldexp(1.0, -6), 0.0),
-                          std::ldexp(1.0, 30), 0.1, 0.3, 1234.56789, -987654.321, 9.9999999,
-                          99999.995, 1e300, std::numeric_limits<double>::denorm_min(),
+  const double edges[] = {0.0,
+                          -0.0,
+                          0.5,
+                          1.5,
+                          2.5,
+                          -2.5,
+                          0.001953125,
+                          1.0 / 1024,
+                          1e-20,
+                          -1e-20,
+                          std::ldexp(1.0, 23),
+                          std::nextafter(std::ldexp(1.0, 23), 0.0),
+                          std::ldexp(1.0, 50),
+                          std::nextafter(std::ldexp(1.0, 50), 0.0),
+                          std::ldexp(1.0, -10),
+                          std::nextafter(std::ldexp(1.0, -6), 0.0),
+                          std::ldexp(1.0, 30),
+                          0.1,
+                          0.3,
+                          1234.56789,
+                          -987654.321,
+                          9.9999999,
+                          99999.995,
+                          1e300,
+                          std::numeric_limits<double>::denorm_min(),
                           static_cast<double>(std::numeric_limits<float>::denorm_min())};
   for (const double value : edges) {
     for (const int request : kRequests) {
@@ -59,8 +80,8 @@ TEST(DecimalText, SameTextAsToChars) {
     // Every bit pattern, and decimal text of a few places as capture files hold it.
     const double any = std::bit_cast<double>(random());
     const double scale = std::ldexp(1.0, static_cast<int>(random() % 48) - 12);
-    const double decimal = std::round(std::ldexp(static_cast<double>(random() >> 11), -53) *
-                                      scale * 1e5) / 1e5;
+    const double decimal =
+        std::round(std::ldexp(static_cast<double>(random() >> 11), -53) * scale * 1e5) / 1e5;
     for (const double value : {any, decimal, -decimal}) {
       if (!std::isfinite(value)) continue;
       const int request = kRequests[random() % std::size(kRequests)];

@@ -83,7 +83,8 @@ TEST(TrcC3DRoundTrip, EverySharedC3DSample) {
     C3DFile back;
     ASSERT_EQ("", back.Read(folder.File("b.c3d"))) << what;
     EXPECT_EQ(exchange::UniqueMarkerNames(original.points),
-              exchange::UniqueMarkerNames(back.points)) << what;
+              exchange::UniqueMarkerNames(back.points))
+        << what;
     // The rate as written (Dance.c3d's 65.053345 Hz stays fractional through the TRC text).
     EXPECT_EQ(original.points.rate, back.points.rate) << what;
     // Integer files: the scaled coordinates are exact doubles, kept to single precision.
