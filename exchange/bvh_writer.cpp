@@ -134,7 +134,7 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
   }
   for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
     for (std::size_t i = 0; i < joints; ++i) {
-      const Vector3& t = skeleton.At(k, i).translation;
+      const Displacement& t = skeleton.At(k, i).translation;
       if (t.x != 0.0 || t.y != 0.0 || t.z != 0.0) layout.moves[i] = true;
     }
   }

@@ -9,6 +9,7 @@
 
 #include "exchange/exchange_messages.h"
 #include "exchange/gltf_document.h"
+#include "exchange/parallel_blocks.h"
 
 namespace zar::exchange {
 
@@ -123,6 +124,83 @@ Json FirstKey(const std::vector<float>& values, std::size_t components) {
       std::vector<float>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(components)));
 }
 
+// Keys of the rotation per block made on one thread.
+constexpr std::int64_t kKeysPerBlock = 2048;
+
+// The keys of a joint: one per frame, or the base pose alone when the skeleton has no frames.
+std::size_t KeyCount(const Skeleton& skeleton) {
+  return static_cast<std::size_t>(std::max<std::int64_t>(skeleton.NumFrames(), 1));
+}
+
+bool TurnsRoot(const Skeleton& skeleton, std::size_t joint) {
+  return skeleton.up == Axis::kZ && skeleton.joints[joint].parent < 0;
+}
+
+// A joint's translation keys in metres and glTF axes, three floats per key.
+void JointTranslations(const Skeleton& skeleton, std::size_t joint, std::vector<float>& t) {
+  const double metres = LengthConversionFactor(skeleton.units, LengthUnit::kMetres);
+  const bool turn = TurnsRoot(skeleton, joint);
+  const Vector3& base = skeleton.joints[joint].base_translation;
+  t.resize(3 * KeyCount(skeleton));
+  for (std::size_t k = 0; k < KeyCount(skeleton); ++k) {
+    Vector3 v = base;
+    if (skeleton.NumFrames() > 0) {
+      if (k + 16 < KeyCount(skeleton)) __builtin_prefetch(&skeleton.At(static_cast<std::int64_t>(k + 16), joint));
+      const Displacement& moved = skeleton.At(static_cast<std::int64_t>(k), joint).translation;
+      v = Vector3(base.x + moved.x, base.y + moved.y, base.z + moved.z);
+    }
+    if (turn) v = Turned(v, kZUpToYUp);
+    t[3 * k] = static_cast<float>(v.x * metres);
+    t[3 * k + 1] = static_cast<float>(v.y * metres);
+    t[3 * k + 2] = static_cast<float>(v.z * metres);
+  }
+}
+
+// A joint's rotation at key k as a quaternion in glTF axes.
+std::array<double, 4> KeyRotation(const Skeleton& skeleton, std::size_t joint, std::size_t k) {
+  Rotation rotation = skeleton.joints[joint].base_rotation;
+  if (skeleton.NumFrames() > 0) {
+    if (k + 16 < KeyCount(skeleton)) __builtin_prefetch(&skeleton.At(static_cast<std::int64_t>(k + 16), joint));
+    rotation = LocalPose(skeleton, static_cast<std::int64_t>(k), joint).rotation;
+  }
+  if (TurnsRoot(skeleton, joint)) rotation = Then(rotation, kZUpToYUp);
+  return Quaternion(rotation);
+}
+
+// A joint's rotation keys, four floats (x, y, z, w) per key, each key in the hemisphere of the one
+// before (the sign of their dot product) so that LINEAR interpolation takes the short way. The
+// keys are made a block at a time on every core, each with the side of the key before it as made;
+// the signs then follow from key to key.
+void JointRotations(const Skeleton& skeleton, std::size_t joint, std::vector<float>& r) {
+  const std::size_t keys = KeyCount(skeleton);
+  r.resize(4 * keys);
+  std::vector<signed char> side(keys, 0);  // the sign of the dot product with the key before
+  ForEachBlock(
+      static_cast<std::int64_t>(keys), kKeysPerBlock, [&](std::int64_t from, std::int64_t to) {
+        std::array<float, 4> before{};
+        if (from > 0) {
+          const std::array<double, 4> q =
+              KeyRotation(skeleton, joint, static_cast<std::size_t>(from - 1));
+          for (std::size_t c = 0; c < 4; ++c) before[c] = static_cast<float>(q[c]);
+        }
+        for (auto k = static_cast<std::size_t>(from); k < static_cast<std::size_t>(to); ++k) {
+          const std::array<double, 4> q = KeyRotation(skeleton, joint, k);
+          const double dot =
+              q[0] * before[0] + q[1] * before[1] + q[2] * before[2] + q[3] * before[3];
+          side[k] = static_cast<signed char>(dot < 0 ? -1 : dot > 0 ? 1 : 0);
+          for (std::size_t c = 0; c < 4; ++c) r[4 * k + c] = before[c] = static_cast<float>(q[c]);
+        }
+      });
+  // Turned round when the dot product with the key before as written is negative.
+  bool turned = false;
+  for (std::size_t k = 1; k < keys; ++k) {
+    turned = turned ? side[k] > 0 : side[k] < 0;
+    if (turned) {
+      for (std::size_t c = 0; c < 4; ++c) r[4 * k + c] = -r[4 * k + c];
+    }
+  }
+}
+
 std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
   std::vector<float> times;
   if (std::string message =
@@ -130,44 +208,7 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
       !message.empty()) {
     return message;
   }
-  const double metres = LengthConversionFactor(skeleton.units, LengthUnit::kMetres);
-  const bool turn = skeleton.up == Axis::kZ;
   const std::size_t joints = skeleton.NumJoints();
-  // Every joint's local pose in every frame (the base pose when there are none), in metres, Y up.
-  const std::int64_t frames = std::max<std::int64_t>(skeleton.NumFrames(), 1);
-  const auto keys = static_cast<std::size_t>(frames);
-  std::vector<std::vector<float>> translations(joints, std::vector<float>(keys * 3));
-  std::vector<std::vector<float>> rotations(joints, std::vector<float>(keys * 4));
-  // A block of frames at a time, joint by joint: the block's motion stays in the cache while
-  // each joint's keys are written one after the other.
-  constexpr std::size_t kBlock = 64;
-  for (std::size_t from = 0; from < keys; from += kBlock) {
-    for (std::size_t i = 0; i < joints; ++i) {
-      for (std::size_t k = from; k < std::min(keys, from + kBlock); ++k) {
-        Pose pose;
-        if (skeleton.NumFrames() > 0) {
-          pose = LocalPose(skeleton, static_cast<std::int64_t>(k), i);
-        } else {
-          pose = {skeleton.joints[i].base_translation, skeleton.joints[i].base_rotation};
-        }
-        if (turn && skeleton.joints[i].parent < 0) {
-          pose.translation = Turned(pose.translation, kZUpToYUp);
-          pose.rotation = Then(pose.rotation, kZUpToYUp);
-        }
-        float* t = translations[i].data() + 3 * k;
-        t[0] = static_cast<float>(pose.translation.x * metres);
-        t[1] = static_cast<float>(pose.translation.y * metres);
-        t[2] = static_cast<float>(pose.translation.z * metres);
-        const std::array<double, 4> q = Quaternion(pose.rotation);
-        float* r = rotations[i].data() + 4 * k;
-        // The short way from the key before: the sign of the dot product with it.
-        const double sign =
-            k > 0 && q[0] * r[-4] + q[1] * r[-3] + q[2] * r[-2] + q[3] * r[-1] < 0 ? -1.0 : 1.0;
-        for (std::size_t c = 0; c < 4; ++c) r[c] = static_cast<float>(sign * q[c]);
-      }
-    }
-  }
-
   GltfDocument document;
   const int mesh = joints > 0 ? AddPointMesh(document) : -1;
   int input = -1;  // the key times, added with the first channel
@@ -177,31 +218,34 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   Json nodes = Json::array();
   Json roots = Json::array();
   Json animation = {{"name", "motion"}};
+  // One joint's keys at a time, made here for the node and the accessor's bounds and made again
+  // when the buffer is written: the document never holds every joint's.
+  std::vector<float> keys;
   for (std::size_t i = 0; i < joints; ++i) {
     const SkeletonJoint& joint = skeleton.joints[i];
-    Json node = {{"name", joint.name},
-                 {"mesh", mesh},
-                 {"translation", FirstKey(translations[i], 3)},
-                 {"rotation", FirstKey(rotations[i], 4)}};
+    const int node_index = static_cast<int>(i);
+    JointTranslations(skeleton, i, keys);
+    Json node = {{"name", joint.name}, {"mesh", mesh}, {"translation", FirstKey(keys, 3)}};
     nodes.push_back(std::move(node));
+    if (Changes(keys, 3)) {
+      const int times_accessor = frame_times();
+      const int output = document.AddFloats(
+          keys, [&skeleton, i](std::vector<float>& v) { JointTranslations(skeleton, i, v); }, 3);
+      AddChannel(animation, times_accessor, output, node_index, "translation", "LINEAR");
+    }
+    JointRotations(skeleton, i, keys);
+    nodes.back()["rotation"] = FirstKey(keys, 4);
     if (joint.parent < 0) {
       roots.push_back(i);
     } else {
       nodes[static_cast<std::size_t>(joint.parent)]["children"].push_back(i);
     }
-    const int node_index = static_cast<int>(i);
-    if (Changes(translations[i], 3)) {
+    if (Changes(keys, 4)) {
       const int times_accessor = frame_times();
-      AddChannel(animation, times_accessor, document.AddFloats(std::move(translations[i]), 3),
-                 node_index, "translation", "LINEAR");
+      const int output = document.AddFloats(
+          keys, [&skeleton, i](std::vector<float>& v) { JointRotations(skeleton, i, v); }, 4);
+      AddChannel(animation, times_accessor, output, node_index, "rotation", "LINEAR");
     }
-    std::vector<float>().swap(translations[i]);
-    if (Changes(rotations[i], 4)) {
-      const int times_accessor = frame_times();
-      AddChannel(animation, times_accessor, document.AddFloats(std::move(rotations[i]), 4),
-                 node_index, "rotation", "LINEAR");
-    }
-    std::vector<float>().swap(rotations[i]);
   }
   if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);
   return Finish(document, std::move(animation), std::move(roots),

@@ -43,7 +43,7 @@ std::vector<const HTRSegment*> TakeHeaderAndJoints(const HTRFile& model, Skeleto
 }
 
 JointMotion Motion(const HTRFrame& f) {
-  return JointMotion{Vector3(f.tx, f.ty, f.tz), f.rx, f.ry, f.rz, f.scale};
+  return JointMotion{Displacement(f.tx, f.ty, f.tz), f.rx, f.ry, f.rz, f.scale};
 }
 
 // Each frame line goes straight to its place in the skeleton, which holds the segments in file

@@ -27,7 +27,7 @@ void Skeleton::KeepFrames(std::int64_t from, std::int64_t count) {
 }
 
 void Skeleton::ScaleLengths(double factor) {
-  const auto scale = [factor](Vector3& v) {
+  const auto scale = [factor](auto& v) {
     v.x *= factor;
     v.y *= factor;
     v.z *= factor;

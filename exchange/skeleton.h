@@ -28,11 +28,25 @@ struct SkeletonJoint {
   double bone_length = 0.0;  // along the joint's own Y axis
 };
 
+// A motion's translation as three plain numbers: the motions of every joint in every frame are the
+// bulk of a skeleton, and a Vector3 carries a table pointer beside its numbers. Converts to and
+// from Vector3.
+struct Displacement {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+
+  Displacement() = default;
+  Displacement(double dx, double dy, double dz) : x(dx), y(dy), z(dz) {}
+  Displacement(const Vector3& v) : x(v.x), y(v.y), z(v.z) {}
+  operator Vector3() const { return Vector3(x, y, z); }
+};
+
 // One joint's motion in one frame, relative to its base pose.
 struct JointMotion {
-  Vector3 translation;  // added to the base translation
-  double rx = 0.0;      // radians: a turn about X, then Y, then Z (static axes), applied before
-  double ry = 0.0;      // the base rotation
+  Displacement translation;  // added to the base translation
+  double rx = 0.0;  // radians: a turn about X, then Y, then Z (static axes), applied before
+  double ry = 0.0;  // the base rotation
   double rz = 0.0;
   double scale = 1.0;  // stretches the bone drawn from the joint; moves no child
 };

@@ -24,8 +24,8 @@ namespace {
 
 using testing::BundledSamplePath;
 using testing::EulerRows;
-using testing::ScratchFolder;
 using testing::Rows;
+using testing::ScratchFolder;
 using testing::Times;
 
 TEST(SkeletonFromHtr, WorldPositionsOfFightAAtEveryFrame) {
@@ -80,8 +80,8 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
   for (const auto& entry : std::filesystem::directory_iterator(testing::SamplePath("htr"))) {
     files.push_back(entry.path().string());
   }
-  for (const auto& entry : std::filesystem::directory_iterator(
-           std::string(ZAR_SOURCE_DIR) + "/fuzz/corpus/htr")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(ZAR_SOURCE_DIR) + "/fuzz/corpus/htr")) {
     files.push_back(entry.path().string());
   }
   const std::string head =
@@ -113,7 +113,8 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
       head + hierarchy + base + all + "[Header]\nNumFrames 2\n",
       head + hierarchy + base + all + "[SegmentNames&Hierarchy]\nTail Hand\n",
       "[Header]\nNumSegments 1\nNumFrames 40\n[SegmentNames&Hierarchy]\nChest GLOBAL\n"
-      "[BasePosition]\nChest 0 0 0 0 0 0 1\n" + short_lines,
+      "[BasePosition]\nChest 0 0 0 0 0 0 1\n" +
+          short_lines,
       head + hierarchy + base + all + frames("Foot", 1),
       head + hierarchy + base,
   };
@@ -144,8 +145,8 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
       EXPECT_EQ(a.bone_length, b.bone_length) << file;
       for (std::int64_t k = 0; k < expected.NumFrames(); ++k) {
         // Every field, bit for bit.
-        ASSERT_EQ(0, std::memcmp(&expected.At(k, j), &direct.At(k, j),
-                                 sizeof(exchange::JointMotion)))
+        ASSERT_EQ(0,
+                  std::memcmp(&expected.At(k, j), &direct.At(k, j), sizeof(exchange::JointMotion)))
             << file << " frame " << k << " joint " << a.name;
       }
     }

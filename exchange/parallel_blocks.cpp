@@ -1,0 +1,44 @@
+#include "exchange/parallel_blocks.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zar::exchange {
+
+void ForEachBlock(std::int64_t count, std::int64_t block, const BlockWork& work, unsigned threads) {
+  if (count <= 0) return;
+  block = std::max<std::int64_t>(block, 1);
+  const std::int64_t blocks = (count + block - 1) / block;
+  if (threads == 0) threads = std::max(1U, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<std::int64_t>(threads, blocks));
+
+  std::atomic<std::int64_t> next{0};
+  std::atomic<bool> stopped{false};
+  std::mutex mutex;
+  std::exception_ptr error;
+  const auto run = [&] {
+    try {
+      for (std::int64_t i = next++; i < blocks && !stopped; i = next++) {
+        const std::int64_t from = i * block;
+        work(from, std::min(count, from + block));
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex);
+      if (!error) error = std::current_exception();
+      stopped = true;
+    }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    helpers.reserve(threads - 1);
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run);
+    run();
+  }
+  if (error) std::rethrow_exception(error);
+}
+
+}  // namespace zar::exchange
