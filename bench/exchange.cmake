@@ -2,3 +2,8 @@
 if(TARGET zar::exchange)
   zar_add_benchmark(exchange_bench SOURCES exchange_bench.cpp LIBS zar::exchange)
 endif()
+# Skeleton conversion: the HTR file model's reading against reading straight into the skeleton;
+# the BVH, glTF and joint-position CSV writers.
+if(TARGET zar::exchange)
+  zar_add_benchmark(skeleton_bench SOURCES skeleton_bench.cpp LIBS zar::exchange)
+endif()

@@ -124,82 +124,114 @@ Json FirstKey(const std::vector<float>& values, std::size_t components) {
       std::vector<float>(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(components)));
 }
 
-// Keys of the rotation per block made on one thread.
-constexpr std::int64_t kKeysPerBlock = 2048;
+// The keys of every joint in metres and glTF axes, one per frame (the base pose alone when the
+// skeleton has no frames): translations three floats per key, rotations four (x, y, z, w), each
+// rotation key in the hemisphere of the one before (the sign of their dot product) so that LINEAR
+// interpolation takes the short way. Made for a group of neighbouring joints at a time, whose
+// motions lie side by side in every frame, a block of frames on each core; asked for in joint
+// order, each group is made once.
+class JointKeys {
+ public:
+  explicit JointKeys(const Skeleton& skeleton)
+      : skeleton_(skeleton),
+        keys_(static_cast<std::size_t>(std::max<std::int64_t>(skeleton.NumFrames(), 1))),
+        metres_(LengthConversionFactor(skeleton.units, LengthUnit::kMetres)),
+        group_(std::max<std::size_t>(1, kGroupBytes / (keys_ * (7 * sizeof(float) + 1)))) {}
 
-// The keys of a joint: one per frame, or the base pose alone when the skeleton has no frames.
-std::size_t KeyCount(const Skeleton& skeleton) {
-  return static_cast<std::size_t>(std::max<std::int64_t>(skeleton.NumFrames(), 1));
-}
+  const std::vector<float>& Translations(std::size_t joint) {
+    Hold(joint);
+    return translations_[joint - first_];
+  }
+  const std::vector<float>& Rotations(std::size_t joint) {
+    Hold(joint);
+    return rotations_[joint - first_];
+  }
 
-bool TurnsRoot(const Skeleton& skeleton, std::size_t joint) {
-  return skeleton.up == Axis::kZ && skeleton.joints[joint].parent < 0;
-}
+ private:
+  // About this many bytes of keys are held at once.
+  static constexpr std::size_t kGroupBytes = std::size_t{4} << 20;
+  static constexpr std::int64_t kKeysPerBlock = 1024;
 
-// A joint's translation keys in metres and glTF axes, three floats per key.
-void JointTranslations(const Skeleton& skeleton, std::size_t joint, std::vector<float>& t) {
-  const double metres = LengthConversionFactor(skeleton.units, LengthUnit::kMetres);
-  const bool turn = TurnsRoot(skeleton, joint);
-  const Vector3& base = skeleton.joints[joint].base_translation;
-  t.resize(3 * KeyCount(skeleton));
-  for (std::size_t k = 0; k < KeyCount(skeleton); ++k) {
-    Vector3 v = base;
-    if (skeleton.NumFrames() > 0) {
-      if (k + 16 < KeyCount(skeleton)) __builtin_prefetch(&skeleton.At(static_cast<std::int64_t>(k + 16), joint));
-      const Displacement& moved = skeleton.At(static_cast<std::int64_t>(k), joint).translation;
-      v = Vector3(base.x + moved.x, base.y + moved.y, base.z + moved.z);
+  // Makes the keys of the group that begins at `joint`, unless `joint` is in the group held.
+  void Hold(std::size_t joint) {
+    if (joint >= first_ && joint < first_ + translations_.size()) return;
+    first_ = joint;
+    const std::size_t count = std::min(group_, skeleton_.NumJoints() - joint);
+    translations_.resize(count);
+    rotations_.resize(count);
+    sides_.resize(count);
+    for (std::size_t g = 0; g < count; ++g) {
+      translations_[g].resize(3 * keys_);
+      rotations_[g].resize(4 * keys_);
+      sides_[g].resize(keys_);
     }
-    if (turn) v = Turned(v, kZUpToYUp);
-    t[3 * k] = static_cast<float>(v.x * metres);
-    t[3 * k + 1] = static_cast<float>(v.y * metres);
-    t[3 * k + 2] = static_cast<float>(v.z * metres);
-  }
-}
-
-// A joint's rotation at key k as a quaternion in glTF axes.
-std::array<double, 4> KeyRotation(const Skeleton& skeleton, std::size_t joint, std::size_t k) {
-  Rotation rotation = skeleton.joints[joint].base_rotation;
-  if (skeleton.NumFrames() > 0) {
-    if (k + 16 < KeyCount(skeleton)) __builtin_prefetch(&skeleton.At(static_cast<std::int64_t>(k + 16), joint));
-    rotation = LocalPose(skeleton, static_cast<std::int64_t>(k), joint).rotation;
-  }
-  if (TurnsRoot(skeleton, joint)) rotation = Then(rotation, kZUpToYUp);
-  return Quaternion(rotation);
-}
-
-// A joint's rotation keys, four floats (x, y, z, w) per key, each key in the hemisphere of the one
-// before (the sign of their dot product) so that LINEAR interpolation takes the short way. The
-// keys are made a block at a time on every core, each with the side of the key before it as made;
-// the signs then follow from key to key.
-void JointRotations(const Skeleton& skeleton, std::size_t joint, std::vector<float>& r) {
-  const std::size_t keys = KeyCount(skeleton);
-  r.resize(4 * keys);
-  std::vector<signed char> side(keys, 0);  // the sign of the dot product with the key before
-  ForEachBlock(
-      static_cast<std::int64_t>(keys), kKeysPerBlock, [&](std::int64_t from, std::int64_t to) {
-        std::array<float, 4> before{};
-        if (from > 0) {
-          const std::array<double, 4> q =
-              KeyRotation(skeleton, joint, static_cast<std::size_t>(from - 1));
-          for (std::size_t c = 0; c < 4; ++c) before[c] = static_cast<float>(q[c]);
+    ForEachBlock(static_cast<std::int64_t>(keys_), kKeysPerBlock,
+                 [this](std::int64_t from, std::int64_t to) {
+                   MakeKeys(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+                 });
+    // Turned round where the dot product with the key before as written is negative.
+    for (std::size_t g = 0; g < count; ++g) {
+      float* r = rotations_[g].data();
+      bool turned = false;
+      for (std::size_t k = 1; k < keys_; ++k) {
+        turned = turned ? sides_[g][k] > 0 : sides_[g][k] < 0;
+        if (turned) {
+          for (std::size_t c = 4 * k; c < 4 * k + 4; ++c) r[c] = -r[c];
         }
-        for (auto k = static_cast<std::size_t>(from); k < static_cast<std::size_t>(to); ++k) {
-          const std::array<double, 4> q = KeyRotation(skeleton, joint, k);
-          const double dot =
-              q[0] * before[0] + q[1] * before[1] + q[2] * before[2] + q[3] * before[3];
-          side[k] = static_cast<signed char>(dot < 0 ? -1 : dot > 0 ? 1 : 0);
-          for (std::size_t c = 0; c < 4; ++c) r[4 * k + c] = before[c] = static_cast<float>(q[c]);
-        }
-      });
-  // Turned round when the dot product with the key before as written is negative.
-  bool turned = false;
-  for (std::size_t k = 1; k < keys; ++k) {
-    turned = turned ? side[k] > 0 : side[k] < 0;
-    if (turned) {
-      for (std::size_t c = 0; c < 4; ++c) r[4 * k + c] = -r[4 * k + c];
+      }
     }
   }
-}
+
+  // Keys [from, to) of the group held, the rotations as made, with the side of each (the sign of
+  // its dot product with the key before, as made).
+  void MakeKeys(std::size_t from, std::size_t to) {
+    const std::size_t count = translations_.size();
+    std::vector<std::array<float, 4>> before(count, std::array<float, 4>{});
+    if (from > 0) {
+      for (std::size_t g = 0; g < count; ++g) {
+        const std::array<double, 4> q = Quaternion(KeyPose(first_ + g, from - 1).rotation);
+        for (std::size_t c = 0; c < 4; ++c) before[g][c] = static_cast<float>(q[c]);
+      }
+    }
+    // Frame by frame, where the group's motions lie side by side.
+    for (std::size_t k = from; k < to; ++k) {
+      for (std::size_t g = 0; g < count; ++g) {
+        const Pose pose = KeyPose(first_ + g, k);
+        float* t = translations_[g].data() + 3 * k;
+        t[0] = static_cast<float>(pose.translation.x * metres_);
+        t[1] = static_cast<float>(pose.translation.y * metres_);
+        t[2] = static_cast<float>(pose.translation.z * metres_);
+        const std::array<double, 4> q = Quaternion(pose.rotation);
+        std::array<float, 4>& b = before[g];
+        const double dot = q[0] * b[0] + q[1] * b[1] + q[2] * b[2] + q[3] * b[3];
+        sides_[g][k] = static_cast<signed char>(dot < 0 ? -1 : dot > 0 ? 1 : 0);
+        float* r = rotations_[g].data() + 4 * k;
+        for (std::size_t c = 0; c < 4; ++c) r[c] = b[c] = static_cast<float>(q[c]);
+      }
+    }
+  }
+
+  // The joint's pose at key k in glTF axes, lengths in the skeleton's units.
+  Pose KeyPose(std::size_t joint, std::size_t k) const {
+    const SkeletonJoint& j = skeleton_.joints[joint];
+    Pose pose = {j.base_translation, j.base_rotation};
+    if (skeleton_.NumFrames() > 0) pose = LocalPose(skeleton_, static_cast<std::int64_t>(k), joint);
+    if (skeleton_.up == Axis::kZ && j.parent < 0) {
+      pose.translation = Turned(pose.translation, kZUpToYUp);
+      pose.rotation = Then(pose.rotation, kZUpToYUp);
+    }
+    return pose;
+  }
+
+  const Skeleton& skeleton_;
+  const std::size_t keys_;
+  const double metres_;
+  const std::size_t group_;                       // joints per group
+  std::size_t first_ = 0;                         // the first joint of the group held
+  std::vector<std::vector<float>> translations_;  // of the group held, by joint
+  std::vector<std::vector<float>> rotations_;
+  std::vector<std::vector<signed char>> sides_;
+};
 
 std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
   std::vector<float> times;
@@ -218,32 +250,34 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   Json nodes = Json::array();
   Json roots = Json::array();
   Json animation = {{"name", "motion"}};
-  // One joint's keys at a time, made here for the node and the accessor's bounds and made again
-  // when the buffer is written: the document never holds every joint's.
-  std::vector<float> keys;
+  // The keys are made here for the nodes and the accessors' bounds, and made again when the buffer
+  // is written: the document never holds every joint's.
+  JointKeys keys(skeleton);
   for (std::size_t i = 0; i < joints; ++i) {
     const SkeletonJoint& joint = skeleton.joints[i];
     const int node_index = static_cast<int>(i);
-    JointTranslations(skeleton, i, keys);
-    Json node = {{"name", joint.name}, {"mesh", mesh}, {"translation", FirstKey(keys, 3)}};
+    const std::vector<float>& translations = keys.Translations(i);
+    const std::vector<float>& rotations = keys.Rotations(i);
+    Json node = {{"name", joint.name},
+                 {"mesh", mesh},
+                 {"translation", FirstKey(translations, 3)},
+                 {"rotation", FirstKey(rotations, 4)}};
     nodes.push_back(std::move(node));
-    if (Changes(keys, 3)) {
-      const int times_accessor = frame_times();
-      const int output = document.AddFloats(
-          keys, [&skeleton, i](std::vector<float>& v) { JointTranslations(skeleton, i, v); }, 3);
-      AddChannel(animation, times_accessor, output, node_index, "translation", "LINEAR");
-    }
-    JointRotations(skeleton, i, keys);
-    nodes.back()["rotation"] = FirstKey(keys, 4);
     if (joint.parent < 0) {
       roots.push_back(i);
     } else {
       nodes[static_cast<std::size_t>(joint.parent)]["children"].push_back(i);
     }
-    if (Changes(keys, 4)) {
+    if (Changes(translations, 3)) {
       const int times_accessor = frame_times();
       const int output = document.AddFloats(
-          keys, [&skeleton, i](std::vector<float>& v) { JointRotations(skeleton, i, v); }, 4);
+          translations, [&keys, i](std::vector<float>& v) { v = keys.Translations(i); }, 3);
+      AddChannel(animation, times_accessor, output, node_index, "translation", "LINEAR");
+    }
+    if (Changes(rotations, 4)) {
+      const int times_accessor = frame_times();
+      const int output = document.AddFloats(
+          rotations, [&keys, i](std::vector<float>& v) { v = keys.Rotations(i); }, 4);
       AddChannel(animation, times_accessor, output, node_index, "rotation", "LINEAR");
     }
   }

@@ -50,6 +50,8 @@ JointMotion Motion(const HTRFrame& f) {
 // order until Finish puts them parents first.
 class SkeletonFiller : public HTRFrameSink {
  public:
+  static constexpr std::int64_t kAhead = 8;
+
   explicit SkeletonFiller(Skeleton& skeleton) : skeleton_(skeleton) {}
 
   void Begin(const HTRFile& model, std::int64_t frames) override {
@@ -73,6 +75,10 @@ class SkeletonFiller : public HTRFrameSink {
     }
     skeleton_.At(k, static_cast<std::size_t>(segment)) = Motion(frame);
     held_[static_cast<std::size_t>(segment)] = k + 1;
+    // The segment's next frames lie a frame's joints apart: asked for ahead of their lines.
+    if (k + kAhead < skeleton_.NumFrames()) {
+      __builtin_prefetch(&skeleton_.At(k + kAhead, static_cast<std::size_t>(segment)), 1);
+    }
   }
 
   // Completes the skeleton from the model read; false when the file changed its segments or
