@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "filelib/file_messages.h"
@@ -43,6 +46,96 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// The values after a frame line's frame number, angles turned to radians by `angle_factor`.
+void ReadFrameValues(Tokens& tokens, double angle_factor, HTRFrame& frame) {
+  frame.tx = tokens.NextReal();
+  frame.ty = tokens.NextReal();
+  frame.tz = tokens.NextReal();
+  frame.rx = tokens.NextReal() * angle_factor;
+  frame.ry = tokens.NextReal() * angle_factor;
+  frame.rz = tokens.NextReal() * angle_factor;
+  frame.scale = tokens.NextReal();
+}
+
+// Frame lines on their way to a sink: their numbers are read a batch of lines at a time on a
+// second thread while the reading thread splits the lines that follow, and the frames are given
+// to the sink on the reading thread, in file order.
+class SinkFrames {
+ public:
+  explicit SinkFrames(HTRFrameSink& sink) : sink_(sink) {}
+
+  // The values of frame k of the segment at `segment` (the text after the frame number).
+  void Add(std::int32_t segment, std::int64_t k, std::string_view values, double angle_factor) {
+    filling_.lines.push_back({segment, k, filling_.text.size(), values.size(), angle_factor});
+    filling_.text.append(values);
+    if (filling_.lines.size() >= kBatchLines) Dispatch();
+  }
+
+  // Gives the sink every frame added.
+  void Drain() {
+    Deliver();
+    Parse(filling_);
+    Give(filling_);
+  }
+
+ private:
+  static constexpr std::size_t kBatchLines = 8192;
+
+  struct Line {
+    std::int32_t segment;
+    std::int64_t k;
+    std::size_t begin;  // of its values in the batch's text
+    std::size_t size;
+    double angle_factor;
+  };
+  struct Batch {
+    std::string text;
+    std::vector<Line> lines;
+    std::vector<HTRFrame> frames;  // once parsed, one per line
+  };
+
+  static void Parse(Batch& batch) {
+    batch.frames.resize(batch.lines.size());
+    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
+      const Line& line = batch.lines[i];
+      Tokens tokens(std::string_view(batch.text).substr(line.begin, line.size));
+      ReadFrameValues(tokens, line.angle_factor, batch.frames[i]);
+    }
+  }
+
+  void Give(Batch& batch) {
+    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
+      sink_.Frame(batch.lines[i].segment, batch.lines[i].k, batch.frames[i]);
+    }
+    batch.text.clear();
+    batch.lines.clear();
+  }
+
+  // Waits for the batch being parsed and gives it to the sink.
+  void Deliver() {
+    if (!parsing_.valid()) return;
+    parsing_.get();
+    Give(parsed_);
+  }
+
+  void Dispatch() {
+    Deliver();
+    std::swap(parsed_, filling_);
+    try {
+      parsing_ = std::async(std::launch::async, [this] { Parse(parsed_); });
+    } catch (const std::system_error&) {
+      // No thread to be had: parsed here.
+      Parse(parsed_);
+      Give(parsed_);
+    }
+  }
+
+  HTRFrameSink& sink_;
+  Batch filling_;
+  Batch parsed_;
+  std::future<void> parsing_;  // of parsed_; waited for before the batches go
+};
+
 }  // namespace
 
 // One pass over the lines of an HTR file, driven by its section headers.
@@ -52,7 +145,14 @@ class HtrReader {
   HtrReader(HTRFile& model, bool read_frames, HTRFrameSink* sink)
       : model_(model), read_frames_(read_frames), sink_(sink) {}
 
-  std::string Run(std::FILE* file);
+  // Reads the file; with a sink, every frame line read has reached it on return.
+  std::string Run(std::FILE* file) {
+    std::optional<SinkFrames> frames;
+    if (sink_ != nullptr) sink_frames_ = &frames.emplace(*sink_);
+    std::string message = ReadLines(file);
+    if (sink_frames_ != nullptr) sink_frames_->Drain();
+    return message;
+  }
 
  private:
   // What a line did: go on, or stop reading (successfully or with the message in message_).
@@ -64,8 +164,7 @@ class HtrReader {
   Step BasePositionLine(std::string_view line);
   Step FrameLine(std::string_view line);
   Step LinkHierarchy();
-  // The values after the frame number, angles in radians.
-  void ReadFrameValues(Tokens& tokens, HTRFrame& frame) const;
+  std::string ReadLines(std::FILE* file);
   Step Fail(std::string message) {
     message_ = std::move(message);
     return Step::kStop;
@@ -100,9 +199,10 @@ class HtrReader {
   bool first_frame_pending_ = true;
   HTRSegment* frame_segment_ = nullptr;
   std::int32_t frame_segment_index_ = -1;
-  // With a sink: the frames given so far of each segment, by index; empty before the first
-  // frame section.
-  std::vector<std::int64_t> sink_frames_;
+  // With a sink: the frames on their way to it, and the frames given so far of each segment, by
+  // index (empty before the first frame section).
+  SinkFrames* sink_frames_ = nullptr;
+  std::vector<std::int64_t> sink_counts_;
   std::string frame_section_name_;
   std::vector<std::string> parent_names_;
   // Segment indices by name, so that large files are not searched line by line.
@@ -111,7 +211,7 @@ class HtrReader {
   std::int64_t reserve_budget_ = 0;
 };
 
-std::string HtrReader::Run(std::FILE* file) {
+std::string HtrReader::ReadLines(std::FILE* file) {
   LineReader lines(file);
   lines_ = &lines;
   const std::int64_t size = lines.RemainingBytes();
@@ -174,7 +274,7 @@ HtrReader::Step HtrReader::SectionHeader(std::string_view line) {
   } else {
     // Only the header, hierarchy and base position were asked for: they are complete.
     if (!read_frames_) return Step::kStop;
-    if (sink_ != nullptr && sink_frames_.empty()) BeginSink();
+    if (sink_ != nullptr && sink_counts_.empty()) BeginSink();
     frame_segment_index_ = IndexOf(name);
     frame_segment_ = Find(name);
     frame_section_name_.assign(name);
@@ -257,19 +357,18 @@ HtrReader::Step HtrReader::FrameLine(std::string_view line) {
     return Fail(Message(messages::kHtrSegmentNotFound, frame_section_name_));
   }
   Tokens tokens(line);
+  const std::string_view number = tokens.Next();
   if (first_frame_pending_) {
-    model_.start_frame_ = tokens.NextInt();
+    model_.start_frame_ = ParseInt(number);
     first_frame_pending_ = false;
-  } else {
-    tokens.Next();
   }
-  if (sink_ != nullptr) {
-    HTRFrame frame;
-    ReadFrameValues(tokens, frame);
+  if (sink_frames_ != nullptr) {
     // A segment named in the hierarchy after the first frame section has no count yet.
     const auto index = static_cast<std::size_t>(frame_segment_index_);
-    if (index >= sink_frames_.size()) sink_frames_.resize(index + 1, 0);
-    sink_->Frame(frame_segment_index_, sink_frames_[index]++, frame);
+    if (index >= sink_counts_.size()) sink_counts_.resize(index + 1, 0);
+    const auto values = static_cast<std::size_t>(number.data() + number.size() - line.data());
+    sink_frames_->Add(frame_segment_index_, sink_counts_[index]++, line.substr(values),
+                      angle_factor_);
     return Step::kContinue;
   }
   std::vector<HTRFrame>& frames = frame_segment_->frames_;
@@ -281,23 +380,13 @@ HtrReader::Step HtrReader::FrameLine(std::string_view line) {
     frame_segment_->ReserveFrames(room);
     reserve_budget_ -= room;
   }
-  ReadFrameValues(tokens, frames.emplace_back());
+  ReadFrameValues(tokens, angle_factor_, frames.emplace_back());
   return Step::kContinue;
-}
-
-void HtrReader::ReadFrameValues(Tokens& tokens, HTRFrame& frame) const {
-  frame.tx = tokens.NextReal();
-  frame.ty = tokens.NextReal();
-  frame.tz = tokens.NextReal();
-  frame.rx = tokens.NextReal() * angle_factor_;
-  frame.ry = tokens.NextReal() * angle_factor_;
-  frame.rz = tokens.NextReal() * angle_factor_;
-  frame.scale = tokens.NextReal();
 }
 
 void HtrReader::BeginSink() {
   const std::size_t segments = model_.segments_.size();
-  sink_frames_.assign(std::max<std::size_t>(segments, 1), 0);
+  sink_counts_.assign(std::max<std::size_t>(segments, 1), 0);
   std::int64_t room = std::max<std::int32_t>(model_.num_frames_, 0);
   // Every segment's frames are still to come, each line at least as long as the shortest.
   if (const std::int64_t remaining = lines_->RemainingBytes(); remaining >= 0) {
