@@ -1,6 +1,5 @@
 #include "exchange/csv_writer.h"
 
-#include "exchange/marker_rows.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
 
@@ -18,9 +17,9 @@ std::string Cell(const std::string& text) {
   return quoted + '"';
 }
 
-}  // namespace
-
-std::string WriteCSV(const MarkerSet& set, const std::string& path) {
+// The header row, then the frame rows that `rows` writes.
+template <typename Rows>
+std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Rows& rows) {
   OutputFile out;
   if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
   std::string head = "frame,time";
@@ -30,9 +29,21 @@ std::string WriteCSV(const MarkerSet& set, const std::string& path) {
   head += '\n';
   out.Write(head);
 
-  WriteMarkerRows(set, ',', "\n", out);
+  rows(out);
   if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
   return std::string();
+}
+
+}  // namespace
+
+std::string WriteCSV(const MarkerSet& set, const std::string& path) {
+  return WriteCSVWith(set, path, [&](OutputFile& out) { WriteMarkerRows(set, ',', "\n", out); });
+}
+
+std::string WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+                     const std::string& path) {
+  return WriteCSVWith(set, path,
+                      [&](OutputFile& out) { WriteMarkerRows(set, frames, make, ',', "\n", out); });
 }
 
 }  // namespace zar::exchange

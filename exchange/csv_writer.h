@@ -1,8 +1,10 @@
 #ifndef ZAR_EXCHANGE_CSV_WRITER_H_
 #define ZAR_EXCHANGE_CSV_WRITER_H_
 
+#include <cstdint>
 #include <string>
 
+#include "exchange/marker_rows.h"
 #include "exchange/marker_set.h"
 
 namespace zar::exchange {
@@ -15,6 +17,11 @@ namespace zar::exchange {
 // empty cells. A header cell holding a comma, a quote or a line end is quoted, quotes doubled.
 // Lines end in LF. Written completely or not at all. Returns a message, empty on success.
 std::string WriteCSV(const MarkerSet& set, const std::string& path);
+
+// The same for `frames` frames made as their rows are: `set` gives the markers, the rate and the
+// numbering (not the samples), `make` the samples.
+std::string WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+                     const std::string& path);
 
 }  // namespace zar::exchange
 

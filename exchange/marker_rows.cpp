@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "exchange/decimal_text.h"
 #include "exchange/ordered_blocks.h"
@@ -13,8 +14,10 @@ namespace {
 // Frames per block of rows made on one thread: about a megabyte of text for 80 markers.
 constexpr std::int64_t kRowsPerBlock = 512;
 
-void WriteRows(const MarkerSet& set, std::int64_t from, std::int64_t to, char separator,
-               std::string_view line_end, TextBlock& out) {
+// The rows of frames [from, to), whose samples lie frame after frame from `samples`.
+void WriteRows(const MarkerSet& set, std::int64_t from, std::int64_t to,
+               const MarkerSample* samples, char separator, std::string_view line_end,
+               TextBlock& out) {
   const std::size_t markers = set.NumMarkers();
   const std::int64_t origin = std::min<std::int64_t>(set.first_frame, 1);
   for (std::int64_t k = from; k < to; ++k) {
@@ -28,7 +31,7 @@ void WriteRows(const MarkerSet& set, std::int64_t from, std::int64_t to, char se
               .ptr;
     }
     out.Advance(p);
-    const MarkerSample* sample = set.Frame(k);
+    const MarkerSample* sample = samples + static_cast<std::size_t>(k - from) * markers;
     for (std::size_t m = 0; m < markers; ++m, ++sample) {
       p = out.Reserve(3 * kNumberRoom);
       *p++ = separator;
@@ -54,8 +57,18 @@ void WriteMarkerRows(const MarkerSet& set, char separator, std::string_view line
                      OutputFile& out) {
   WriteInOrder(out, set.NumFrames(), kRowsPerBlock,
                [&](std::int64_t from, std::int64_t to, TextBlock& text) {
-                 WriteRows(set, from, to, separator, line_end, text);
+                 WriteRows(set, from, to, set.Frame(from), separator, line_end, text);
                });
+}
+
+void WriteMarkerRows(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+                     char separator, std::string_view line_end, OutputFile& out) {
+  WriteInOrder(
+      out, frames, kRowsPerBlock, [&](std::int64_t from, std::int64_t to, TextBlock& text) {
+        std::vector<MarkerSample> samples(static_cast<std::size_t>(to - from) * set.NumMarkers());
+        make(from, to, samples.data());
+        WriteRows(set, from, to, samples.data(), separator, line_end, text);
+      });
 }
 
 }  // namespace zar::exchange

@@ -4,6 +4,8 @@
 // The frame rows of the text marker formats: the frame number, the time, then x, y, z of every
 // marker, between `separator`s.
 
+#include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "exchange/marker_set.h"
@@ -17,6 +19,15 @@ namespace zar::exchange {
 // sample is three empty fields.
 void WriteMarkerRows(const MarkerSet& set, char separator, std::string_view line_end,
                      OutputFile& out);
+
+// Fills `samples` with the samples of frames [from, to), frame after frame, one per marker. Called
+// for different frames at once, so it may only read what it shares with other calls.
+using FrameMaker = std::function<void(std::int64_t from, std::int64_t to, MarkerSample* samples)>;
+
+// The same for `frames` frames made as their rows are: `set` gives the markers, the rate and the
+// numbering (not the samples), `make` the samples.
+void WriteMarkerRows(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+                     char separator, std::string_view line_end, OutputFile& out);
 
 }  // namespace zar::exchange
 

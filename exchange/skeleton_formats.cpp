@@ -20,8 +20,37 @@ std::string WriteHTR(const Skeleton& skeleton, const std::string& path) {
   return model.Write(path);
 }
 
+// The markers, rate, units and numbering of the joint positions, without their frames.
+MarkerSet JointMarkers(const Skeleton& skeleton) {
+  MarkerSet set;
+  for (const SkeletonJoint& joint : skeleton.joints) set.markers.push_back({joint.name, ""});
+  set.rate = skeleton.rate;
+  set.units = skeleton.units;
+  set.first_frame = skeleton.first_frame;
+  return set;
+}
+
+// The world position of every joint in frames [from, to), frame after frame.
+void JointPositionFrames(const Skeleton& skeleton, std::int64_t from, std::int64_t to,
+                         MarkerSample* sample) {
+  std::vector<Pose> world;
+  for (std::int64_t k = from; k < to; ++k) {
+    WorldPoses(skeleton, k, world);
+    for (const Pose& pose : world) {
+      *sample++ = MarkerSample{pose.translation.x, pose.translation.y, pose.translation.z, true};
+    }
+  }
+}
+
+// The rows are made from the skeleton as they are written, on every core: no marker set of
+// every position is held.
 std::string WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& path) {
-  return WriteCSV(JointPositions(skeleton), path);
+  return WriteCSV(
+      JointMarkers(skeleton), skeleton.NumFrames(),
+      [&skeleton](std::int64_t from, std::int64_t to, MarkerSample* samples) {
+        JointPositionFrames(skeleton, from, to, samples);
+      },
+      path);
 }
 
 constexpr SkeletonFormat kFormats[] = {
@@ -45,20 +74,9 @@ const SkeletonFormat* FindSkeletonFormat(std::string_view path) {
 }
 
 MarkerSet JointPositions(const Skeleton& skeleton) {
-  MarkerSet set;
-  for (const SkeletonJoint& joint : skeleton.joints) set.markers.push_back({joint.name, ""});
-  set.rate = skeleton.rate;
-  set.units = skeleton.units;
-  set.first_frame = skeleton.first_frame;
+  MarkerSet set = JointMarkers(skeleton);
   set.SetFrames(skeleton.NumFrames());
-  std::vector<Pose> world;
-  for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
-    WorldPoses(skeleton, k, world);
-    MarkerSample* sample = set.Frame(k);
-    for (const Pose& pose : world) {
-      *sample++ = MarkerSample{pose.translation.x, pose.translation.y, pose.translation.z, true};
-    }
-  }
+  if (set.NumFrames() > 0) JointPositionFrames(skeleton, 0, set.NumFrames(), set.Frame(0));
   return set;
 }
 
