@@ -82,6 +82,7 @@ class TRCFile {
   std::string Read(std::FILE* file, bool with_unnamed);
   // The same with every data line's samples given to `sink`, the markers holding none.
   std::string Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink);
+  std::string Read(std::FILE* file, bool with_unnamed, TRCSampleSink& sink);
 
   LengthUnit Units() const { return units_; }
   void SetUnits(LengthUnit units) { units_ = units; }

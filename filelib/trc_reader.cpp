@@ -281,6 +281,10 @@ std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {
   return ReadPath(*this, file_name, with_unnamed, nullptr, data_lines_);
 }
 
+std::string TRCFile::Read(std::FILE* file, bool with_unnamed, TRCSampleSink& sink) {
+  return ReadWith(*this, file, with_unnamed, &sink, data_lines_);
+}
+
 std::string TRCFile::Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink) {
   return ReadPath(*this, file_name, with_unnamed, &sink, data_lines_);
 }
