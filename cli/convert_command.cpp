@@ -44,17 +44,21 @@ struct ConvertOptions {
   std::string up;     // "y" or "z"; empty: as the source says, else Y
 };
 
-// Marker files do not say which axis is up: --up tells, else it is Y.
-void SetMarkerUp(const ConvertOptions& options, exchange::MarkerSet& set) {
-  set.up = options.up == "z" ? Axis::kZ : Axis::kY;
+// Where the source says which axis is up (HTR's GlobalAxisofGravity, a C3D's POINT:Y_SCREEN),
+// an --up that differs is not used, and the user is told.
+void NoteSourceUp(const ConvertOptions& options, Axis up) {
+  if (options.up.empty() || AxisFromText(options.up) == up) return;
+  std::cerr << "zarfileio: note: " << options.in << " gives " << AxisText(up)
+            << " as its up axis; --up " << options.up << " is not used\n";
 }
 
-// A skeleton's source says which axis is up (HTR's GlobalAxisofGravity); an --up that differs
-// is not used, and the user is told.
-void NoteSkeletonUp(const ConvertOptions& options, const exchange::Skeleton& skeleton) {
-  if (options.up.empty() || AxisFromText(options.up) == skeleton.up) return;
-  std::cerr << "zarfileio: note: " << options.in << " gives " << AxisText(skeleton.up)
-            << " as its up axis; --up " << options.up << " is not used\n";
+// TRC files do not say which axis is up: --up tells, else it is Y.
+void SetMarkerUp(const ConvertOptions& options, exchange::MarkerSet& set) {
+  if (set.up_known) {
+    NoteSourceUp(options, set.up);
+    return;
+  }
+  set.up = options.up == "z" ? Axis::kZ : Axis::kY;
 }
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
@@ -139,13 +143,16 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << model.NumSegments() << " segments, "
-            << model.NumFrames() << " frames, " << LengthUnitText(model.CalibrationUnits()) << ")\n";
+            << model.NumFrames() << " frames, " << LengthUnitText(model.CalibrationUnits())
+            << ")\n";
   return kExitOk;
 }
 
 // glTF is always written in metres, whatever the source's unit or --units: the "wrote" line
 // says so, and an --units that asks otherwise is named as not used.
-bool WritesMetres(std::string_view extension) { return extension == ".glb" || extension == ".gltf"; }
+bool WritesMetres(std::string_view extension) {
+  return extension == ".glb" || extension == ".gltf";
+}
 
 std::string_view WrittenUnits(const ConvertOptions& options, std::string_view extension,
                               LengthUnit units) {
@@ -200,7 +207,7 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
-  NoteSkeletonUp(options, skeleton);
+  NoteSourceUp(options, skeleton.up);
   return WriteSkeleton(options, skeleton, target);
 }
 
@@ -267,8 +274,8 @@ int ConvertScene(const ConvertOptions& options) {
   const std::size_t found = skeleton ? contents.skeletons.size() : contents.clouds.size();
   if (skeleton == markers || found != 1) {
     const std::string where = options.node.empty() ? "" : " below " + options.node;
-    std::cerr << "zarfileio: " << options.in << where << " holds " << ContentsText(contents)
-              << "; " << options.out << " takes "
+    std::cerr << "zarfileio: " << options.in << where << " holds " << ContentsText(contents) << "; "
+              << options.out << " takes "
               << (skeleton_target != nullptr && marker_target != nullptr
                       ? "one skeleton or one marker cloud"
                       : (skeleton_target != nullptr ? "one skeleton" : "one marker cloud"))
@@ -423,7 +430,8 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
                       "line per file in input order, then 'N converted, M failed:' and the "
                       "failed files.");
   CLI::Option* out_dir =
-      convert.add_option("--out-dir", batch.outDir, "folder of a batch's outputs (made when missing)")
+      convert
+          .add_option("--out-dir", batch.outDir, "folder of a batch's outputs (made when missing)")
           ->type_name("DIR");
   convert.add_option("--format", batch.format, "extension of a batch's outputs, e.g. csv")
       ->type_name("EXT")
@@ -444,12 +452,12 @@ void AddConvertCommand(CLI::App& app) {
       "convert",
       std::string("Read IN and write OUT, each in the format its extension names. Pairs: ")
           .append(Pairs())
-          .append(
-              ". A skeleton's CSV holds its joints' world positions. A scene document's skeleton or marker "
-              "cloud is written Y up (its Z-up world turned back), at the scene's frame rate, "
-              "over the frames its keys span; a marker without a key at a frame is missing "
-              "there. Prints 'wrote OUT (markers "
-              "or joints, frames and the first frame number, frame rate, units)'."));
+          .append(". A skeleton's CSV holds its joints' world positions. A scene document's "
+                  "skeleton or marker "
+                  "cloud is written Y up (its Z-up world turned back), at the scene's frame rate, "
+                  "over the frames its keys span; a marker without a key at a frame is missing "
+                  "there. Prints 'wrote OUT (markers "
+                  "or joints, frames and the first frame number, frame rate, units)'."));
   auto batch = std::make_shared<ConvertBatch>();
   convert
       ->add_option("files", batch->files,
@@ -472,10 +480,11 @@ void AddConvertCommand(CLI::App& app) {
                       "a name or a path of names such as TRCCloud001/Head (default: the scene's "
                       "only skeleton or marker cloud)");
   convert
-      ->add_option("--up", options->up,
-                   "which axis of the source is up, y or z, where the source does not say (a "
-                   "marker file; an HTR file says it in GlobalAxisofGravity); glTF is written Y "
-                   "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
+      ->add_option(
+          "--up", options->up,
+          "which axis of the source is up, y or z, where the source does not say (a "
+          "TRC file; HTR says it in GlobalAxisofGravity, C3D in POINT:Y_SCREEN); glTF is written Y "
+          "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
       ->check(CLI::IsMember({"y", "z"}));
   AddConvertBatchOptions(*convert, *batch);
   convert->callback([options, batch] { FinishCommand(RunConvert(*options, *batch)); });

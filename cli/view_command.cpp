@@ -3,10 +3,10 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <system_error>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/commands.h"
@@ -29,9 +29,11 @@ struct ViewOptions {
   std::string out;  // empty: the first input's name with ".html"
 };
 
-// What the page takes as the up axis of a marker format, which does not say: TRC positions have
-// Y up; C3D captures come from labs that mostly keep Z up.
-Axis MarkerUp(const MarkerFormat& format) {
+// What the page takes as the up axis of a marker set: the one its file names (a C3D's
+// POINT:Y_SCREEN), else by format: TRC positions have Y up; C3D captures come from labs that
+// mostly keep Z up.
+Axis MarkerUp(const MarkerFormat& format, const exchange::MarkerSet& set) {
+  if (set.up_known) return set.up;
   return format.extension == ".c3d" ? Axis::kZ : Axis::kY;
 }
 
@@ -63,8 +65,7 @@ const SkeletonFormat* SkeletonReader(const std::string& path) {
 }
 
 bool Viewable(const std::string& path) {
-  return MarkerReader(path) != nullptr || SkeletonReader(path) != nullptr ||
-         IsSceneDocument(path);
+  return MarkerReader(path) != nullptr || SkeletonReader(path) != nullptr || IsSceneDocument(path);
 }
 
 // Every skeleton and marker cloud of the scene document at `path`, each shown as an input of its
@@ -106,7 +107,7 @@ std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& 
   if (const MarkerFormat* format = MarkerReader(path)) {
     exchange::MarkerSet set;
     std::string message = format->read(path, {}, set);
-    if (message.empty()) motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format)));
+    if (message.empty()) motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format, set)));
     return message;
   }
   exchange::Skeleton skeleton;

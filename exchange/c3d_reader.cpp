@@ -220,9 +220,9 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       group.description.assign(reinterpret_cast<const char*>(bytes.data() + p + 1), bytes[p]);
       p += 1U + bytes[p];
       // A group named twice keeps its first record.
-      const bool known = std::any_of(model_.parameters.groups.begin(),
-                                     model_.parameters.groups.end(),
-                                     [&](const C3DGroup& g) { return g.id == group.id; });
+      const bool known =
+          std::any_of(model_.parameters.groups.begin(), model_.parameters.groups.end(),
+                      [&](const C3DGroup& g) { return g.id == group.id; });
       if (!known) model_.parameters.groups.push_back(std::move(group));
     } else {
       if (p + 2 > limit) return overrun();
@@ -231,8 +231,7 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       parameter.locked = name_length < 0;
       const auto type = static_cast<std::int8_t>(bytes[p]);
       if (type != -1 && type != 1 && type != 2 && type != 4) {
-        return std::string(messages::kC3DParameterType) + who + " (" + std::to_string(type) +
-               ")";
+        return std::string(messages::kC3DParameterType) + who + " (" + std::to_string(type) + ")";
       }
       parameter.type = static_cast<C3DType>(type);
       const std::size_t count_dimensions = bytes[p + 1];
@@ -316,8 +315,8 @@ std::string C3DReader::Points() {
   const std::uint64_t blocks = (size_ + kBlock - 1) / kBlock;
   // A file without frames may end where its data would start.
   if (model_.data_start < 2 || model_.data_start > blocks + 1) {
-    return std::string(messages::kC3DDataStart) + " (block " +
-           std::to_string(model_.data_start) + ", the file has " + std::to_string(blocks) + ")";
+    return std::string(messages::kC3DDataStart) + " (block " + std::to_string(model_.data_start) +
+           ", the file has " + std::to_string(blocks) + ")";
   }
   const std::uint64_t data_offset = (model_.data_start - 1) * kBlock;
 
@@ -382,6 +381,17 @@ std::string C3DReader::Points() {
       set.units = LengthUnitFromText(text.substr(text.find_first_not_of(' ') == std::string::npos
                                                      ? text.size()
                                                      : text.find_first_not_of(' ')));
+    }
+  }
+  // POINT:Y_SCREEN names the axis that points up on screen ("+Z" in most labs, "+Y" or "-Y" in
+  // some); any other axis there leaves the set's default.
+  if (const C3DParameter* screen = parameters.Find("POINT", "Y_SCREEN"); screen != nullptr) {
+    const std::vector<std::string> texts = screen->Strings();
+    const std::string axis = texts.empty() ? std::string() : texts.front();
+    const char last = axis.empty() ? ' ' : axis.back();
+    if (last == 'Z' || last == 'z' || last == 'Y' || last == 'y') {
+      set.up = last == 'Z' || last == 'z' ? Axis::kZ : Axis::kY;
+      set.up_known = true;
     }
   }
   set.first_frame = static_cast<std::int64_t>(first);

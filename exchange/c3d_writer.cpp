@@ -85,7 +85,8 @@ class SectionBuilder {
     Text(description);
   }
 
-  void Text1(int group, std::string_view name, std::string_view text, std::string_view description) {
+  void Text1(int group, std::string_view name, std::string_view text,
+             std::string_view description) {
     Record(group, name);
     bytes_.push_back(static_cast<unsigned char>(static_cast<std::int8_t>(C3DType::kChar)));
     bytes_.push_back(1);
@@ -116,7 +117,8 @@ class SectionBuilder {
   }
   // The previous record links to the one that starts now.
   void Link() {
-    if (link_ != 0) PutWord(bytes_.data() + link_, static_cast<std::uint32_t>(bytes_.size() - link_));
+    if (link_ != 0)
+      PutWord(bytes_.data() + link_, static_cast<std::uint32_t>(bytes_.size() - link_));
   }
   void Dimensions(std::size_t count) {
     if (count == 1) {
@@ -185,6 +187,8 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
                 {static_cast<std::uint32_t>(std::min<std::int64_t>(frames, kWordMax))},
                 "Number of frames");
   section.Text1(kPoint, "UNITS", LengthUnitText(set.units), "Length unit");
+  section.Text1(kPoint, "X_SCREEN", "+X", "Axis to the right on screen");
+  section.Text1(kPoint, "Y_SCREEN", set.up == Axis::kZ ? "+Z" : "+Y", "Axis up on screen");
   std::vector<std::string> labels;
   std::vector<std::string> descriptions;
   for (const MarkerName& marker : set.markers) {

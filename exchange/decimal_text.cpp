@@ -1,5 +1,6 @@
 #include "exchange/decimal_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -41,38 +42,45 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// The number of decimal digits of `units` (1 for 0).
+int DigitCount(std::uint64_t units) {
+  // bit_width · log10(2), rounded down, is the count or one less.
+  const int estimate = (static_cast<int>(std::bit_width(units)) * 1233) >> 12;
+  return estimate + (estimate < 19 && units >= kPowersOfTen[estimate] ? 1 : 0) +
+         (units == 0 ? 1 : 0);
+}
+
 // Writes `units` / 10^decimals with exactly `decimals` places (none and no point when 0), at most
-// 18 places. Copies are of fixed sizes (the callers give kNumberRoom of room).
+// 18 places: the digits go straight to their places, from the last one back.
 char* WriteScaled(char* p, std::uint64_t units, int decimals) {
-  char digits[48];
-  char* start = digits + 24;
+  const int whole = std::max(DigitCount(units) - decimals, 1);
+  char* const end = p + whole + (decimals > 0 ? decimals + 1 : 0);
+  char* q = end;
+  for (int left = decimals; left > 0;) {
+    if (left >= 2) {
+      q -= 2;
+      std::memcpy(q, kDigitPairs + 2 * (units % 100), 2);
+      units /= 100;
+      left -= 2;
+    } else {
+      *--q = static_cast<char>('0' + units % 10);
+      units /= 10;
+      left = 0;
+    }
+  }
+  if (decimals > 0) *--q = '.';
   while (units >= 100) {
-    start -= 2;
-    std::memcpy(start, kDigitPairs + 2 * (units % 100), 2);
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * (units % 100), 2);
     units /= 100;
   }
   if (units >= 10) {
-    start -= 2;
-    std::memcpy(start, kDigitPairs + 2 * units, 2);
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * units, 2);
   } else {
-    *--start = static_cast<char>('0' + units);
+    *--q = static_cast<char>('0' + units);
   }
-  const auto count = static_cast<int>(digits + 24 - start);
-  const int whole = count - decimals;
-  if (decimals == 0) {
-    std::memcpy(p, start, 24);
-    return p + count;
-  }
-  if (whole <= 0) {
-    std::memcpy(p, "0.0000000000000000000000", 24);
-    p += 2 - whole;
-    std::memcpy(p, start, 24);
-    return p + count;
-  }
-  std::memcpy(p, start, 24);
-  p[whole] = '.';
-  std::memcpy(p + whole + 1, start + whole, 24);
-  return p + count + 1;
+  return end;
 }
 
 }  // namespace
@@ -230,10 +238,15 @@ namespace {
 char* WriteShortDecimal(char* p, double value) {
   const double magnitude = std::fabs(value);
   if (!(magnitude >= 1e-3 && magnitude < 1e15)) return nullptr;
-  int whole = -2;  // digits before the point; below 1, minus the zeros after it
-  while (whole < 15 && magnitude >= kDoublePowersOfTen[whole + 3]) ++whole;
+  // The digits before the point (below 1, minus the zeros after it), from the binary exponent e:
+  // floor(e · log10 2) + 1, or one more.
+  const int exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+  int whole = ((exponent * 1233) >> 12) + 1;
+  if (magnitude >= kDoublePowersOfTen[whole + 3]) ++whole;
   const int places = 15 - whole;  // at most 17
-  const double scaled = std::nearbyint(magnitude * kDoublePowersOfTen[places + 3]);
+  // Below 2^52, adding and taking away 2^52 rounds to the nearest whole number, as nearbyint
+  // does, without a call.
+  const double scaled = (magnitude * kDoublePowersOfTen[places + 3] + 0x1p52) - 0x1p52;
   auto units = static_cast<std::uint64_t>(scaled);
   int kept = places;
   while (kept >= 4 && units % 10000 == 0) {

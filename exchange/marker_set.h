@@ -38,6 +38,7 @@ class MarkerSet {
   double camera_rate = 0.0;  // the capture rate where the source gives one; 0 when unknown
   LengthUnit units = LengthUnit::kMillimetres;
   Axis up = Axis::kY;            // the source's up axis (Y or Z), where a writer needs it
+  bool up_known = false;         // whether the source names it (else `up` is a default)
   std::int64_t first_frame = 1;  // the number of frame 0
 
   std::size_t NumMarkers() const { return markers.size(); }

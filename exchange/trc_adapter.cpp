@@ -30,13 +30,14 @@ class MarkerSetFiller : public TRCSampleSink {
   }
 
   // A set without markers holds no frames, as FromTRC gives it.
-  void Line(const TRCSample* samples) override {
-    if (set_.NumMarkers() == 0) return;
+  bool Line(const TRCSample* samples) override {
+    if (set_.NumMarkers() == 0) return true;
     MarkerSample* frame = set_.AddFrame();
     for (std::size_t i = 0; i < set_.NumMarkers(); ++i) {
       const TRCSample& s = samples[i];
       if (s.present) frame[i] = {s.x, s.y, s.z, true};
     }
+    return true;
   }
 
  private:

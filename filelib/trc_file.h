@@ -62,8 +62,9 @@ class TRCSampleSink {
   // data lines to make room for (a hint: the declared frames, never more than the rest of the
   // file can hold).
   virtual void Begin(const TRCFile& model, std::int64_t frames) = 0;
-  // One data line: one sample per marker, in the model's marker order.
-  virtual void Line(const TRCSample* samples) = 0;
+  // One data line: one sample per marker, in the model's marker order. False ends the reading
+  // after this line, successfully (for a reader that wants no more than the header).
+  virtual bool Line(const TRCSample* samples) = 0;
 };
 
 // One TRC optical-marker file in memory: header values and the markers in file order. Sample k
@@ -81,6 +82,7 @@ class TRCFile {
   std::string Read(std::FILE* file, bool with_unnamed);
   // The same with every data line's samples given to `sink`, the markers holding none.
   std::string Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink);
+  std::string Read(std::FILE* file, bool with_unnamed, TRCSampleSink& sink);
 
   LengthUnit Units() const { return units_; }
   void SetUnits(LengthUnit units) { units_ = units; }

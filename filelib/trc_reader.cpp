@@ -49,7 +49,8 @@ class TrcReader {
   bool PathLine(std::string_view line);
   void HeaderValues(std::string_view line);
   void MarkerNames(std::string_view line, const LineReader& lines);
-  void DataLine(std::string_view line);
+  // False when the sink wants no more lines.
+  bool DataLine(std::string_view line);
 
   // Gives a sample of the current line to its marker (`at` counts the kept markers).
   void Add(std::size_t at, const TRCSample& sample) {
@@ -110,10 +111,10 @@ std::string TrcReader::Run(std::FILE* file) {
         // Normally empty; some writers fill it with tabs. A line with nothing but blanks carries
         // no frame (it would shift every frame by one).
         if (line.find_first_not_of(" \t") == std::string_view::npos) break;
-        DataLine(line);
+        if (!DataLine(line)) return std::string();
         break;
       default:
-        DataLine(line);
+        if (!DataLine(line)) return std::string();
         break;
     }
   }
@@ -209,7 +210,7 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
   line_.assign(sink_ != nullptr ? columns_.size() : 0, TRCSample());
 }
 
-void TrcReader::DataLine(std::string_view line) {
+bool TrcReader::DataLine(std::string_view line) {
   ++data_lines_;
   Fields fields(line);
   const std::string_view frame_number = fields.Next();
@@ -246,7 +247,7 @@ void TrcReader::DataLine(std::string_view line) {
       Add(kept, TRCSample());
     }
   }
-  if (sink_ != nullptr) sink_->Line(line_.data());
+  return sink_ == nullptr || sink_->Line(line_.data());
 }
 
 namespace {
@@ -278,6 +279,10 @@ std::string TRCFile::Read(std::FILE* file, bool with_unnamed) {
 
 std::string TRCFile::Read(const std::string& file_name, bool with_unnamed) {
   return ReadPath(*this, file_name, with_unnamed, nullptr, data_lines_);
+}
+
+std::string TRCFile::Read(std::FILE* file, bool with_unnamed, TRCSampleSink& sink) {
+  return ReadWith(*this, file, with_unnamed, &sink, data_lines_);
 }
 
 std::string TRCFile::Read(const std::string& file_name, bool with_unnamed, TRCSampleSink& sink) {

@@ -32,6 +32,57 @@ std::int32_t LastDeclaredFrame(const TRCFile& model) {
       last, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
+// Reads no further than the first data line: the header, the names and the first frame number
+// are all the options dialog needs.
+class HeaderOnly : public TRCSampleSink {
+ public:
+  void Begin(const TRCFile& /*model*/, std::int64_t /*frames*/) override {}
+  bool Line(const TRCSample* /*samples*/) override { return false; }
+};
+
+// Makes each sample into its key point as the file is read, in the scene's units: the file's
+// units to millimetres, then to the system unit (`to_units`, when it is not 1), each the same
+// multiplication the file model's ConvertUnits and Scale make; then keyed with `scale_factor`.
+// The file's samples are never held all at once, only the smaller key points.
+class KeyPointReader : public TRCSampleSink {
+ public:
+  KeyPointReader(double to_units, double scale_factor, std::vector<TRCKeyPoints>& points)
+      : to_units_(to_units), scale_factor_(scale_factor), points_(points) {}
+
+  void Begin(const TRCFile& model, std::int64_t frames) override {
+    in_millimetres_ = model.Units() == LengthUnit::kMillimetres;
+    to_millimetres_ = LengthConversionFactor(model.Units(), LengthUnit::kMillimetres);
+    points_.assign(static_cast<std::size_t>(model.NumMarkers()), TRCKeyPoints());
+    for (TRCKeyPoints& keys : points_) {
+      keys.points.reserve(static_cast<std::size_t>(frames));
+      keys.present.reserve(static_cast<std::size_t>(frames));
+    }
+  }
+
+  bool Line(const TRCSample* samples) override {
+    for (TRCKeyPoints& keys : points_) {
+      TRCSample sample = *samples++;
+      if (!in_millimetres_) Multiply(sample, to_millimetres_);
+      if (to_units_ != 1.0 && std::isfinite(to_units_)) Multiply(sample, to_units_);
+      keys.Add(sample, scale_factor_);
+    }
+    return true;
+  }
+
+ private:
+  static void Multiply(TRCSample& sample, double factor) {
+    sample.x *= factor;
+    sample.y *= factor;
+    sample.z *= factor;
+  }
+
+  const double to_units_;
+  const double scale_factor_;
+  std::vector<TRCKeyPoints>& points_;
+  bool in_millimetres_ = true;
+  double to_millimetres_ = 1.0;
+};
+
 TRCCloudSettings SettingsOf(const ImportTRCOptions& options) {
   TRCCloudSettings settings;
   settings.apply = options.Apply;
@@ -73,18 +124,15 @@ int ImportTRC::DoImport(const char* name, modra::ImportContext* /*context*/,
   host_->BeginProgress(trc_import::kProgressTitle, 1, &NoProgressWork, nullptr);
   host_->UpdateProgress(0, 1, nullptr);
 
-  const std::string problem = model_.Read(file_name_, false);
+  // The header first: the dialog's frame range comes from it, and the samples are read once the
+  // scale factor is known, straight into key points.
+  HeaderOnly header_only;
+  std::string problem = model_.Read(file_name_, false, header_only);
   if (!problem.empty()) {
     Report(problem.c_str());
     Finish();
     return modra::kTranslatorSucceeded;
   }
-
-  // Marker positions in scene units: millimetres, then the scene's system unit.
-  model_.ConvertUnits(LengthUnit::kMillimetres);
-  const double to_units = 1.0 / modra::GetMasterScale(modra::kUnitMillimetres);
-  if (to_units != 1.0 && std::isfinite(to_units)) model_.Scale(to_units);
-  host_->UpdateProgress(10, 1, nullptr);
 
   ImportTRCOptions& options = import_trc_options;
   options.StartFrame = model_.StartFrame();
@@ -96,21 +144,26 @@ int ImportTRC::DoImport(const char* name, modra::ImportContext* /*context*/,
     return modra::kTranslatorSucceeded;
   }
 
-  if (BuildCloud()) host_->UpdateProgress(100, 1, nullptr);
+  // Marker positions in scene units: millimetres, then the scene's system unit.
+  const double to_units = 1.0 / modra::GetMasterScale(modra::kUnitMillimetres);
+  std::vector<TRCKeyPoints> points;
+  KeyPointReader reader(to_units, options.ScaleFactor, points);
+  problem = model_.Read(file_name_, false, reader);
+  if (!problem.empty()) {
+    Report(problem.c_str());
+    Finish();
+    return modra::kTranslatorSucceeded;
+  }
+  host_->UpdateProgress(10, 1, nullptr);
+
+  if (BuildCloud(points)) host_->UpdateProgress(100, 1, nullptr);
   Finish();
   return modra::kTranslatorSucceeded;
 }
 
-bool ImportTRC::BuildCloud() {
-  // A keyed marker's samples are released at once: the scene holds them now, and the import's
-  // peak memory stays near that of the scene instead of the scene plus the whole file.
-  const auto release = [this](std::int32_t index) {
-    TRCMarker* marker = model_.Marker(index);
-    TRCMarker emptied(marker->Name());
-    emptied.SetSelected(marker->Selected());
-    *marker = std::move(emptied);
-  };
-  switch (BuildTRCCloud(*host_, model_, SettingsOf(import_trc_options), release)) {
+bool ImportTRC::BuildCloud(std::vector<TRCKeyPoints>& points) {
+  // Each marker's key points are released once it is keyed: the scene holds them now.
+  switch (BuildTRCCloud(*host_, model_, points, SettingsOf(import_trc_options))) {
     case TRCCloudOutcome::kDone:
       return true;
     case TRCCloudOutcome::kNoPositionController:

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "filelib/trc_file.h"
 #include "frame/plugin_class_desc.h"
+#include "import_trc/trc_cloud.h"
 #include "sdk/modra_plugin.h"
 
 namespace zar {
@@ -25,15 +27,16 @@ class ImportTRC : public modra::SceneImport {
   const char* OtherMessage2() override;
   unsigned Version() override;
   void ShowAbout(modra::WindowHandle owner) override;
-  // Reads the TRC file, converts it to scene units, runs the options dialog (unless prompts
-  // are suppressed) and builds the marker cloud. Answers 1 whatever happens (problems are shown
-  // to the user), 0 only without a host to import into.
+  // Reads the TRC file's header, runs the options dialog (unless prompts are suppressed), reads
+  // the samples in scene units and builds the marker cloud. Answers 1 whatever happens (problems
+  // are shown to the user), 0 only without a host to import into.
   int DoImport(const char* name, modra::ImportContext* context, modra::HostInterface* host,
                int suppress_prompts) override;
 
-  // Creates or finds the nodes for all markers and keys them from the options record; false
-  // when the import stopped early (its message, if any, has been shown).
-  bool BuildCloud();
+  // Creates or finds the nodes for all markers and keys them from `points` (one list per
+  // marker, emptied as it is keyed) and the options record; false when the import stopped early
+  // (its message, if any, has been shown).
+  bool BuildCloud(std::vector<TRCKeyPoints>& points);
 
  private:
   // Ends the progress display, empties the model and resumes the host's modes.

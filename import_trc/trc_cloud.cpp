@@ -126,7 +126,7 @@ struct KeyedSpan {
 };
 
 // Keys one marker's present samples on `controller`; false when the controller refused.
-bool KeyMarker(modra::Controller& controller, const TRCMarker& marker, const TRCFile& model,
+bool KeyMarker(modra::Controller& controller, const TRCKeyPoints& keys, const TRCFile& model,
                const TRCCloudSettings& settings, std::int64_t frames, KeyedSpan& span) {
   const std::int64_t ticks = modra::GetTicksPerFrame();
   const std::int64_t start = settings.start_frame;
@@ -134,28 +134,26 @@ bool KeyMarker(modra::Controller& controller, const TRCMarker& marker, const TRC
   // so only the frames whose sample exists are visited.
   const std::int64_t first_sample = start - model.StartFrame();
   const std::int64_t j_begin = std::max<std::int64_t>(0, -first_sample);
-  const std::int64_t j_end = std::min<std::int64_t>(frames, marker.NumSamples() - first_sample);
-  const std::vector<TRCSample>& samples = marker.Samples();
-  const double scale = settings.scale_factor;
+  const std::int64_t j_end =
+      std::min<std::int64_t>(frames, static_cast<std::int64_t>(keys.Size()) - first_sample);
 
   for (std::int64_t j = j_begin; j < j_end; ++j) {
     const std::int64_t time = (j + settings.offset + start) * ticks;
-    const TRCSample& sample = samples[static_cast<std::size_t>(j + first_sample)];
+    const auto k = static_cast<std::size_t>(j + first_sample);
     if (controller.ControllerCheck() == 0) return false;
-    if (!sample.present || time < kMinTime || time > kMaxTime) continue;
-    // TRC files are Y up, the scene is Z up.
-    const Point3 value(static_cast<float>(sample.x * scale), static_cast<float>(-sample.z * scale),
-                       static_cast<float>(sample.y * scale));
-    controller.SetControllerValue(static_cast<TickTime>(time), &value, 1, modra::kValueAbsolute);
+    if (!keys.present[k] || time < kMinTime || time > kMaxTime) continue;
+    controller.SetControllerValue(static_cast<TickTime>(time), &keys.points[k], 1,
+                                  modra::kValueAbsolute);
     span.Add(time);
   }
   return true;
 }
 
-}  // namespace
+// The build, with the key points of marker b from `points_of(b)`.
+using KeyPointsOf = std::function<const TRCKeyPoints&(std::int32_t index)>;
 
-TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
-                              const TRCCloudSettings& settings, const TRCMarkerDone& done) {
+TRCCloudOutcome Build(HostInterface& host, const TRCFile& model, const TRCCloudSettings& settings,
+                      const KeyPointsOf& points_of, const TRCMarkerDone& done) {
   if (settings.fps) modra::SetFrameRate(model.DataRate());
 
   const std::int64_t frames =
@@ -195,7 +193,7 @@ TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
 
       modra::SuspendAnimate();
       modra::AnimateOn();
-      const bool keyed = KeyMarker(*position, marker, model, settings, frames, span);
+      const bool keyed = KeyMarker(*position, points_of(b), model, settings, frames, span);
       modra::ResumeAnimate();
       if (!keyed) return TRCCloudOutcome::kControllerRefused;
 
@@ -205,8 +203,7 @@ TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
 
     const float finished = static_cast<float>(b + 1);
     host.UpdateProgress(
-        static_cast<int>(10.0f + finished * 90.0f / static_cast<float>(marker_count)),
-                        1, nullptr);
+        static_cast<int>(10.0f + finished * 90.0f / static_cast<float>(marker_count)), 1, nullptr);
   }
 
   if (span.any) {
@@ -216,6 +213,46 @@ TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
         modra::Interval(static_cast<TickTime>(span.first), static_cast<TickTime>(end)));
   }
   return TRCCloudOutcome::kDone;
+}
+
+}  // namespace
+
+void TRCKeyPoints::Add(const TRCSample& sample, double scale_factor) {
+  present.push_back(sample.present);
+  // TRC files are Y up, the scene is Z up.
+  points.push_back(sample.present ? Point3(static_cast<float>(sample.x * scale_factor),
+                                           static_cast<float>(-sample.z * scale_factor),
+                                           static_cast<float>(sample.y * scale_factor))
+                                  : Point3());
+}
+
+TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
+                              const TRCCloudSettings& settings, const TRCMarkerDone& done) {
+  TRCKeyPoints keys;
+  const auto points_of = [&](std::int32_t index) -> const TRCKeyPoints& {
+    keys = TRCKeyPoints();
+    const std::vector<TRCSample>& samples = model.Marker(index)->Samples();
+    keys.points.reserve(samples.size());
+    keys.present.reserve(samples.size());
+    for (const TRCSample& sample : samples) keys.Add(sample, settings.scale_factor);
+    return keys;
+  };
+  return Build(host, model, settings, points_of, done);
+}
+
+TRCCloudOutcome BuildTRCCloud(HostInterface& host, const TRCFile& model,
+                              std::vector<TRCKeyPoints>& points, const TRCCloudSettings& settings) {
+  static const TRCKeyPoints kNone;
+  const auto points_of = [&](std::int32_t index) -> const TRCKeyPoints& {
+    return static_cast<std::size_t>(index) < points.size() ? points[static_cast<std::size_t>(index)]
+                                                           : kNone;
+  };
+  const auto done = [&](std::int32_t index) {
+    if (static_cast<std::size_t>(index) < points.size()) {
+      points[static_cast<std::size_t>(index)] = TRCKeyPoints();
+    }
+  };
+  return Build(host, model, settings, points_of, done);
 }
 
 }  // namespace zar

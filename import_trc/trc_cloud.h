@@ -4,8 +4,10 @@
 // Turning the markers of a TRC model into keyed scene nodes: a new sphere or point per marker
 // (optionally under a "TRCCloud" dummy), or the matching nodes of the selection.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "filelib/trc_file.h"
 #include "sdk/modra_host.h"
@@ -25,6 +27,17 @@ struct TRCCloudSettings {
   std::int32_t offset = 0;  // frames added to every key time
   float size = 1.0f;        // size of new marker objects and of the dummy
   double scale_factor = 1.0;
+};
+
+// One marker's samples as they are keyed, in sample order: where a sample is present, the host
+// point (x, −z, y) × scale_factor of its file position (x, y, z) in single precision.
+struct TRCKeyPoints {
+  std::vector<modra::Point3> points;
+  std::vector<bool> present;
+
+  // Appends `sample` (in scene units) as keyed with `scale_factor`.
+  void Add(const TRCSample& sample, double scale_factor);
+  std::size_t Size() const { return present.size(); }
 };
 
 // How a build ended.
@@ -58,6 +71,12 @@ inline constexpr std::uint32_t kMarkerWireColour = 0x3333CC;
 using TRCMarkerDone = std::function<void(std::int32_t index)>;
 TRCCloudOutcome BuildTRCCloud(modra::HostInterface& host, const TRCFile& model,
                               const TRCCloudSettings& settings, const TRCMarkerDone& done = {});
+
+// The same from key points made as the file was read (`points[i]` for marker i of `model`, made
+// with settings.scale_factor; the markers' own samples are not read), each list emptied once
+// its marker is done, so that the points and the keys made of them are not held together.
+TRCCloudOutcome BuildTRCCloud(modra::HostInterface& host, const TRCFile& model,
+                              std::vector<TRCKeyPoints>& points, const TRCCloudSettings& settings);
 
 }  // namespace zar
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "exchange/c3d_file.h"
@@ -75,12 +76,32 @@ TEST(CliConvert, GltfSaysItIsInMetres) {
   EXPECT_TRUE(Has(cm, " frames/s, m)\n")) << cm.output;
 }
 
+// A C3D file names its up axis in POINT:Y_SCREEN: convert takes it from there (an --up that
+// differs is named as not used), and a C3D written says the axis it was given.
+TEST(CliConvert, C3DSaysWhichAxisIsUp) {
+  ScratchFolder folder;
+  const std::string gait = testing::SamplePath("c3d/Gait.c3d");  // Y_SCREEN '+Z'
+  const testing::RunResult glb = Zarfileio({"convert", gait, folder.File("g.glb"), "--up", "y"});
+  ASSERT_EQ(0, glb.status) << glb.output;
+  EXPECT_TRUE(Has(glb, "gives Z as its up axis; --up y is not used")) << glb.output;
+  const std::string trc = std::string(ZAR_SOURCE_DIR) + "/samples/markers.trc";
+  for (const auto& [from, up, screen] :
+       {std::tuple{gait, "", "'+Z'"}, {trc, "", "'+Y'"}, {trc, "z", "'+Z'"}}) {
+    std::vector<std::string> args = {"convert", from, folder.File("out.c3d")};
+    if (*up != '\0') args.insert(args.end(), {"--up", up});
+    ASSERT_EQ(0, Zarfileio(args).status) << from << " " << up;
+    const testing::RunResult info = Zarfileio({"c3d", "info", folder.File("out.c3d")});
+    EXPECT_TRUE(Has(info, std::string("Y_SCREEN  char[2]  ") + screen)) << from << " " << up;
+  }
+}
+
 // A bone scale factor other than 1 has no place in BVH nor in the glTF written: both name the
 // bones written without it.
 TEST(CliConvert, BoneScaleFactorsLeftOutAreNamed) {
   ScratchFolder folder;
   std::string text = testing::ReadBytes(testing::BundledSamplePath("walk.htr"));
-  const std::string line = "2\t0.000000\t1.299038\t8.000000\t0.000000\t0.000000\t0.000000\t1.000000";
+  const std::string line =
+      "2\t0.000000\t1.299038\t8.000000\t0.000000\t0.000000\t0.000000\t1.000000";
   const std::size_t at = text.find(line);
   ASSERT_NE(std::string::npos, at);
   text.replace(at + line.size() - 8, 8, "1.500000");
@@ -127,8 +148,9 @@ TEST(CliConvert, RefusesWhatItCannotDo) {
   const std::string source = testing::SamplePath("c3d/MyCube.c3d");
   const testing::RunResult pair = Zarfileio({"convert", source, folder.File("x.bvh")});
   EXPECT_EQ(2, pair.status);
-  EXPECT_TRUE(Has(pair, ".c3d -> .c3d .trc .csv .glb .gltf; .trc -> .c3d .trc .csv .glb .gltf; "
-                         ".htr -> .htr .bvh .csv .glb .gltf"))
+  EXPECT_TRUE(Has(pair,
+                  ".c3d -> .c3d .trc .csv .glb .gltf; .trc -> .c3d .trc .csv .glb .gltf; "
+                  ".htr -> .htr .bvh .csv .glb .gltf"))
       << pair.output;
   EXPECT_EQ(
       2,
@@ -340,7 +362,8 @@ TEST(CliConvert, HtrToHtrIsHtrConvert) {
   ASSERT_EQ(0, plain.status) << plain.output;
   EXPECT_EQ(testing::ReadBytes(folder.File("b.htr")), testing::ReadBytes(folder.File("a.htr")));
   ASSERT_EQ(0, ::mkfifo(folder.File("pipe.trc").c_str(), 0600));
-  const testing::RunResult fifo = Zarfileio({"convert", folder.File("pipe.trc"), folder.File("x.csv")});
+  const testing::RunResult fifo =
+      Zarfileio({"convert", folder.File("pipe.trc"), folder.File("x.csv")});
   EXPECT_EQ(1, fifo.status);
   EXPECT_TRUE(Has(fifo, "not a regular file (a FIFO)")) << fifo.output;
 }
@@ -354,7 +377,8 @@ TEST(CliSceneSource, ImportedHtrComesBackAsBvhWithTheSameJointPositions) {
   const std::string source = testing::SamplePath("htr/fight_a.htr");
   const std::string scene = folder.File("fight.json");
   ASSERT_EQ(0, Zarfileio({"import-htr", source, "--scene", scene, "--create", "--all",
-                          "--set-frame-rate"}).status);
+                          "--set-frame-rate"})
+                   .status);
   const testing::RunResult to_bvh = Zarfileio({"convert", scene, folder.File("fight.bvh")});
   ASSERT_EQ(0, to_bvh.status) << to_bvh.output;
   EXPECT_TRUE(Has(to_bvh, "(22 joints, 1141 frames from 1, 60 frames/s, mm)")) << to_bvh.output;
@@ -403,7 +427,8 @@ TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
     const std::string source = testing::SamplePath(name);
     std::remove(scene.c_str());
     ASSERT_EQ(0, Zarfileio({"import-trc", source, "--scene", scene, "--create", "--root-node",
-                            "--all", "--set-frame-rate"}).status);
+                            "--all", "--set-frame-rate"})
+                     .status);
     const testing::RunResult run = Zarfileio({"convert", scene, folder.File("back.trc")});
     ASSERT_EQ(0, run.status) << run.output;
     TRCFile original;
@@ -436,7 +461,8 @@ TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
     EXPECT_GT(present, 0) << name;
   }
   ASSERT_EQ(0, Zarfileio({"import-trc", testing::SamplePath("trc/Knee.trc"), "--scene", scene,
-                          "--create", "--root-node", "--all"}).status);
+                          "--create", "--root-node", "--all"})
+                   .status);
   const testing::RunResult two = Zarfileio({"convert", scene, folder.File("x.csv")});
   EXPECT_EQ(2, two.status);
   EXPECT_TRUE(Has(two, "holds no skeleton and 2 marker clouds (TRCCloud, TRCCloud001)"))
@@ -446,12 +472,13 @@ TEST(CliSceneSource, ImportedTrcComesBackWithItsMarkersAndGaps) {
   for (const char* refused : {"x.csv", "x.bvh", "x.trc"}) {
     EXPECT_FALSE(std::filesystem::exists(folder.File(refused))) << refused;
   }
-  const testing::RunResult one =
-      Zarfileio({"convert", scene, folder.File("one.csv"), "--node", "TRCCloud001/genou1_NewMarker1"});
+  const testing::RunResult one = Zarfileio(
+      {"convert", scene, folder.File("one.csv"), "--node", "TRCCloud001/genou1_NewMarker1"});
   EXPECT_EQ(0, one.status) << one.output;
   EXPECT_TRUE(Has(one, "(1 markers, 200 frames from 1,")) << one.output;
   ASSERT_EQ(0, Zarfileio({"import-trc", testing::SamplePath("trc/Knee.trc"), "--scene", scene,
-                          "--root-node", "--all"}).status);
+                          "--root-node", "--all"})
+                   .status);
   const testing::RunResult shared =
       Zarfileio({"convert", scene, folder.File("shared.csv"), "--node", "genou1_NewMarker1"});
   EXPECT_EQ(0, shared.status) << shared.output;
@@ -468,10 +495,12 @@ TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
   const testing::RunResult help = Zarfileio({"convert", "--help"});
   std::string flat = help.output;
   std::replace(flat.begin(), flat.end(), '\n', ' ');
-  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; " + rows)) << help.output;
+  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; " + rows))
+      << help.output;
   EXPECT_NE(std::string::npos, flat.find("--node")) << help.output;
   std::ofstream(folder.File("s.json")) << "{}";
-  const testing::RunResult refused = Zarfileio({"convert", folder.File("s.json"), folder.File("x.pnx")});
+  const testing::RunResult refused =
+      Zarfileio({"convert", folder.File("s.json"), folder.File("x.pnx")});
   EXPECT_EQ(2, refused.status);
   EXPECT_TRUE(Has(refused, rows)) << refused.output;
 }
