@@ -53,6 +53,7 @@ class HTRFile {
   std::string Read(std::FILE* file, bool read_frames);
   // The same with every frame line given to `sink`, the segments holding none.
   std::string Read(const std::string& file_name, HTRFrameSink& sink);
+  std::string Read(std::FILE* file, HTRFrameSink& sink);
 
   // Writes the model as an HTR file, completely or not at all; returns a message, empty on
   // success. The model is not changed. A model the reader could not take back (a segment name

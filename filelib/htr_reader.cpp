@@ -483,4 +483,8 @@ std::string HTRFile::Read(const std::string& file_name, HTRFrameSink& sink) {
   return ReadPath(*this, file_name, true, &sink);
 }
 
+std::string HTRFile::Read(std::FILE* file, HTRFrameSink& sink) {
+  return ReadWith(*this, file, true, &sink);
+}
+
 }  // namespace zar

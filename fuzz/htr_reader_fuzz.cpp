@@ -7,7 +7,9 @@
 //   a message and reads back without one, with the same segment names in the same order and the
 //   same parent of every segment (one without a parent comes back as a root); every segment
 //   holds the frame count the file declares, which is the model's own (1 for none) when its
-//   segments held all their declared frames.
+//   segments held all their declared frames;
+// - read through a frame sink, the same message and segments, and every segment's frames as the
+//   model holds them.
 
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "filelib/file_messages.h"
 #include "filelib/zar_filelib.h"
@@ -94,6 +97,62 @@ void CheckRoundTrip(const zar::HTRFile& model) {
           std::to_string(model.NumFrames()) + " -> " + std::to_string(back.NumFrames()));
 }
 
+// Every frame the sink is given, by segment.
+class RecordingSink : public zar::HTRFrameSink {
+ public:
+  void Begin(const zar::HTRFile& model, std::int64_t frames) override {
+    Require(frames_.empty(), "Begin comes once");
+    Require(frames >= 0, "the room to make is not negative");
+    frames_.resize(static_cast<std::size_t>(std::max(model.NumSegments(), 1)));
+  }
+  void Frame(std::int32_t segment, std::int64_t k, const zar::HTRFrame& frame) override {
+    Require(!frames_.empty(), "Begin comes before every frame");
+    Require(segment >= 0, "a frame names a segment");
+    const auto s = static_cast<std::size_t>(segment);
+    if (s >= frames_.size()) frames_.resize(s + 1);
+    Require(k == static_cast<std::int64_t>(frames_[s].size()), "a segment's frames come in order");
+    frames_[s].push_back(frame);
+  }
+  std::vector<zar::HTRFrame> Heard(std::int32_t segment) const {
+    const auto s = static_cast<std::size_t>(segment);
+    return s < frames_.size() ? frames_[s] : std::vector<zar::HTRFrame>();
+  }
+
+ private:
+  std::vector<std::vector<zar::HTRFrame>> frames_;
+};
+
+bool SameFrame(const zar::HTRFrame& a, const zar::HTRFrame& b) {
+  const auto same = [](double x, double y) { return x == y || (x != x && y != y); };
+  return same(a.tx, b.tx) && same(a.ty, b.ty) && same(a.tz, b.tz) && same(a.rx, b.rx) &&
+         same(a.ry, b.ry) && same(a.rz, b.rz) && same(a.scale, b.scale);
+}
+
+// The same bytes read through a frame sink give what the model holds.
+void CheckSinkReading(const std::uint8_t* data, std::size_t size, const zar::HTRFile& model,
+                      const std::string& message) {
+  std::FILE* file = OpenBytes(data, size);
+  if (file == nullptr) return;
+  zar::HTRFile header;
+  RecordingSink sink;
+  const std::string sink_message = header.Read(file, sink);
+  std::fclose(file);
+  Require(sink_message == message, "a sink reading gives the same message", sink_message);
+  Require(header.NumSegments() == model.NumSegments(), "a sink reading has the same segments");
+  Require(header.StartFrame() == model.StartFrame(), "a sink reading has the same first frame");
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    Require(header.Segment(i)->Name() == model.Segment(i)->Name() &&
+                header.Segment(i)->NumStoredFrames() == 0,
+            "the sink reading's segments are named alike and hold no frames");
+    const std::vector<zar::HTRFrame>& held = model.Segment(i)->Frames();
+    const std::vector<zar::HTRFrame> heard = sink.Heard(i);
+    Require(heard.size() == held.size(), "the sink hears every frame", model.Segment(i)->Name());
+    for (std::size_t k = 0; k < held.size(); ++k) {
+      Require(SameFrame(held[k], heard[k]), "the sink hears each frame as the model holds it");
+    }
+  }
+}
+
 void Exercise(zar::HTRFile& model) {
   for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
     const zar::HTRSegment* segment = model.Segment(i);
@@ -116,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(file);
     Require(IsHtrReaderMessage(message), "the message is one the reader gives", message);
     if (!frames) continue;
+    CheckSinkReading(data, size, model, message);
     // A written file holds NumFrames lines per segment: keep it small.
     const std::int64_t lines = static_cast<std::int64_t>(model.NumSegments()) * model.NumFrames();
     if (message.empty() && model.NumSegments() > 0 && model.NumFrames() >= 0 && lines <= 20000) {
