@@ -151,6 +151,7 @@ class JointKeys {
   // About this many bytes of keys are held at once.
   static constexpr std::size_t kGroupBytes = std::size_t{4} << 20;
   static constexpr std::int64_t kKeysPerBlock = 1024;
+  static constexpr std::size_t kFramesAhead = 4;
 
   // Makes the keys of the group that begins at `joint`, unless `joint` is in the group held.
   void Hold(std::size_t joint) {
@@ -193,8 +194,16 @@ class JointKeys {
         for (std::size_t c = 0; c < 4; ++c) before[g][c] = static_cast<float>(q[c]);
       }
     }
-    // Frame by frame, where the group's motions lie side by side.
+    // Frame by frame, where the group's motions lie side by side; a frame's lie far from the
+    // next frame's, so they are asked for a few frames ahead.
+    const bool frames = skeleton_.NumFrames() > 0;
+    const std::size_t group_bytes = count * sizeof(JointMotion);
     for (std::size_t k = from; k < to; ++k) {
+      if (frames && k + kFramesAhead < to) {
+        const auto* next = reinterpret_cast<const char*>(
+            &skeleton_.At(static_cast<std::int64_t>(k + kFramesAhead), first_));
+        for (std::size_t at = 0; at < group_bytes; at += 64) __builtin_prefetch(next + at);
+      }
       for (std::size_t g = 0; g < count; ++g) {
         const Pose pose = KeyPose(first_ + g, k);
         float* t = translations_[g].data() + 3 * k;
@@ -214,8 +223,9 @@ class JointKeys {
   // The joint's pose at key k in glTF axes, lengths in the skeleton's units.
   Pose KeyPose(std::size_t joint, std::size_t k) const {
     const SkeletonJoint& j = skeleton_.joints[joint];
-    Pose pose = {j.base_translation, j.base_rotation};
-    if (skeleton_.NumFrames() > 0) pose = LocalPose(skeleton_, static_cast<std::int64_t>(k), joint);
+    Pose pose = skeleton_.NumFrames() > 0
+                    ? LocalPose(skeleton_, static_cast<std::int64_t>(k), joint)
+                    : Pose{j.base_translation, j.base_rotation};
     if (skeleton_.up == Axis::kZ && j.parent < 0) {
       pose.translation = Turned(pose.translation, kZUpToYUp);
       pose.rotation = Then(pose.rotation, kZUpToYUp);
