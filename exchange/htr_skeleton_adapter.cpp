@@ -84,14 +84,18 @@ class SkeletonFiller : public HTRFrameSink {
   // Completes the skeleton from the model read; false when the file changed its segments or
   // declared frames after the first frame section, which the frames read were not laid out for.
   bool Finish(const HTRFile& model) {
-    if (!begun_ || segments_ == 0) {
-      // No frame line was read: the model holds all there is.
+    if (!begun_) {
+      // No frame section: the model holds all there is.
       skeleton_ = FromHTR(model);
       return true;
     }
     if (unforeseen_ || model.NumSegments() != segments_ ||
         std::max<std::int32_t>(model.NumFrames(), 0) != limit_) {
       return false;
+    }
+    if (segments_ == 0) {
+      skeleton_ = FromHTR(model);
+      return true;
     }
     std::vector<std::size_t> segment_of;
     {

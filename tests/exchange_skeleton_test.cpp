@@ -72,7 +72,8 @@ TEST(SkeletonFromHtr, WorldPositionsOfFightAAtEveryFrame) {
 // every HTR file at hand and for layouts no writer makes: frame sections in another order than the
 // hierarchy, children named before their parents, fewer or more frame lines than declared, a
 // segment without frames, a segment's frames in two sections, a header or hierarchy line after the
-// frames, lines too short for the room made, a file that fails.
+// frames, a frame section before the segments, lines too short for the room made, a file that
+// fails.
 TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
   std::vector<std::string> files = {BundledSamplePath("walk.htr"),
                                     std::string(ZAR_TEST_DATA_DIR) + "/filelib/layout.htr",
@@ -115,6 +116,7 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
       "[Header]\nNumSegments 1\nNumFrames 40\n[SegmentNames&Hierarchy]\nChest GLOBAL\n"
       "[BasePosition]\nChest 0 0 0 0 0 0 1\n" +
           short_lines,
+      head + "[Chest]\n" + hierarchy + base + all,
       head + hierarchy + base + all + frames("Foot", 1),
       head + hierarchy + base,
   };
