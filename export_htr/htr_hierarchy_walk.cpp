@@ -1,5 +1,6 @@
 #include "export_htr/htr_hierarchy_walk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -129,47 +130,64 @@ void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& s
   model_.SetNormaliseScaleFactors(true);
 }
 
-void HTRHierarchyWalk::SampleFrames() const {
+void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size_t count,
+                                   double scale, std::span<HTRFrame> frames) {
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
-  struct Track {
-    ZARVector3<double> base;
-    ZARRotationMatrix3<double> undoBase;
-  };
-  std::vector<Track> tracks;
-  tracks.reserve(exported_.size());
-  const std::int64_t count = static_cast<std::int64_t>(choices_.last) - choices_.first + 1;
-  for (const Exported& e : exported_) {
-    ZARRotationMatrix3<double> baseRotation;
-    baseRotation.SetFromEuler(e.segment->BaseRotation());
-    tracks.push_back({e.segment->BaseTranslation(), baseRotation.Transposed()});
-    e.segment->ReserveFrames(count);
+  for (std::size_t i = first; i < end; ++i) {
+    if (exported_[i].subtreeEnd > i + 1) factors_[i].resize(count);
   }
-  // The world transform of each exported node at the time being sampled.
-  std::vector<modra::Matrix3> worlds(exported_.size());
-  for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
-    const auto k = static_cast<std::int32_t>(c - choices_.first);
+  // The world transform of each node of the block at the time being sampled.
+  std::vector<modra::Matrix3> worlds(end - first);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::int64_t c = choices_.first + static_cast<std::int64_t>(k);
     const auto time = static_cast<modra::TickTime>(c * ticksPerFrame);
-    for (std::size_t i = 0; i < exported_.size(); ++i) {
+    for (std::size_t i = first; i < end; ++i) {
       const Exported& e = exported_[i];
       const bool root = e.parent < 0;
-      // The root's scene parent is asked for its world transform; a child takes its parent's.
-      const Sample sample = SampleAt(e.node, root, time,
-                                     root ? nullptr : &worlds[static_cast<std::size_t>(e.parent)],
-                                     root);
-      worlds[i] = sample.nodeWorld;
+      const auto parent = static_cast<std::size_t>(root ? 0 : e.parent);
+      // A parent sampled in this block gives the world transform it was sampled with; the
+      // root's scene parent and a parent of an earlier block are asked of the host.
+      const bool parentHere = !root && parent >= first;
+      const Sample sample =
+          SampleAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
+      worlds[i - first] = sample.nodeWorld;
 
       // A child's translation is measured in its parent's scaled axes, so it takes the parent's
       // accumulated scale; the root's takes its scene parent's (none with parent transforms).
-      const double parentFactor =
-          root ? static_cast<double>(sample.parentScale)
-               : exported_[static_cast<std::size_t>(e.parent)].segment->FrameScaleFactor(k);
+      const double parentFactor = root ? static_cast<double>(sample.parentScale)
+                                       : static_cast<double>(factors_[parent][k]);
       const ZARVector3<double> scaled = Times(sample.translation, parentFactor);
-      const ZARVector3<double>& base = tracks[i].base;
-      const ZARVector3<double> translation(scaled.X() - base.X(), scaled.Y() - base.Y(),
-                                           scaled.Z() - base.Z());
-      const ZAREulerRotation<double> rotation = AnglesOf(tracks[i].undoBase * sample.rotation);
-      const double factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
-      e.segment->AppendFrame(translation, rotation, factor);
+      const ZAREulerRotation<double> rotation = AnglesOf(e.undoBase * sample.rotation);
+      const auto factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
+      if (!factors_[i].empty()) factors_[i][k] = factor;
+      frames[(i - first) * count + k] =
+          HTRFrame{(scaled.X() - e.base.X()) * scale,
+                   (scaled.Y() - e.base.Y()) * scale,
+                   (scaled.Z() - e.base.Z()) * scale,
+                   rotation.X(),
+                   rotation.Y(),
+                   rotation.Z(),
+                   static_cast<double>(factor)};
+    }
+  }
+}
+
+void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
+  const std::int32_t declared = model_.NumFrames();
+  if (!choices_.animate || declared <= 0 || exported_.empty()) return;
+  const auto count = static_cast<std::size_t>(declared);
+  const std::size_t perBlock =
+      std::clamp<std::size_t>(kBlockBytes / (count * sizeof(HTRFrame)), 1, exported_.size());
+  std::vector<HTRFrame> block(perBlock * count);
+  for (std::size_t first = 0; first < exported_.size(); first += perBlock) {
+    const std::size_t end = std::min(exported_.size(), first + perBlock);
+    SampleBlock(first, end, count, scale, block);
+    for (std::size_t i = first; i < end; ++i) {
+      writer.Frames(std::span<const HTRFrame>(block).subspan((i - first) * count, count));
+    }
+    // The factors of segments whose whole subtree is sampled are not needed again.
+    for (std::size_t i = 0; i < end; ++i) {
+      if (exported_[i].subtreeEnd <= end) std::vector<float>().swap(factors_[i]);
     }
   }
 }
@@ -177,7 +195,20 @@ void HTRHierarchyWalk::SampleFrames() const {
 bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
   exported_.clear();
   if (!AddBelow(root, -1)) return false;
-  if (choices_.animate) SampleFrames();
+  factors_.assign(exported_.size(), {});
+  // Parents come before their children: a backward pass carries each subtree's end upwards.
+  for (std::size_t i = exported_.size(); i-- > 0;) {
+    Exported& e = exported_[i];
+    e.subtreeEnd = std::max(e.subtreeEnd, i + 1);
+    if (e.parent >= 0) {
+      Exported& parent = exported_[static_cast<std::size_t>(e.parent)];
+      parent.subtreeEnd = std::max(parent.subtreeEnd, e.subtreeEnd);
+    }
+    e.base = e.segment->BaseTranslation();
+    ZARRotationMatrix3<double> baseRotation;
+    baseRotation.SetFromEuler(e.segment->BaseRotation());
+    e.undoBase = baseRotation.Transposed();
+  }
   return true;
 }
 
@@ -202,7 +233,10 @@ bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   }
   if (parent >= 0) stored->SetParent(exported_[static_cast<std::size_t>(parent)].segment);
   const auto index = static_cast<std::int64_t>(exported_.size());
-  exported_.push_back({node, stored, parent});
+  Exported& entry = exported_.emplace_back();
+  entry.node = node;
+  entry.segment = stored;
+  entry.parent = parent;
 
   ++segmentCount_;
   const float done =
