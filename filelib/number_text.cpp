@@ -155,6 +155,22 @@ std::uint64_t ShiftRounded(const Wide& x, int k) {
 constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
 
+// "00" to "99", two characters each.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes `digits` (below 10^count) as exactly `count` decimal digits, two at a time.
+void WriteDigits(char* first, std::uint64_t digits, int count) {
+  while (count >= 2) {
+    count -= 2;
+    std::memcpy(first + count, kDigitPairs + 2 * (digits % 100), 2);
+    digits /= 100;
+  }
+  if (count == 1) *first = static_cast<char>('0' + digits);
+}
+
 }  // namespace
 
 namespace detail {
@@ -193,10 +209,7 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   if (negative) *p++ = '-';
   p = std::to_chars(p, p + 20, integer).ptr;
   *p++ = '.';
-  for (int i = precision - 1; i >= 0; --i) {
-    p[i] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
-  }
+  WriteDigits(p, digits, precision);
   return p + precision;
 }
 
