@@ -52,24 +52,37 @@ class HTRHierarchyWalk {
   // Samples the model's NumFrames frames of every segment Walk added (nothing without
   // animation) and gives them to `writer`, begun on the model, segment by segment, with their
   // translations multiplied by `scale`. The model's base positions may have been scaled since
-  // Walk: frames are taken relative to the base positions as Walk found them.
+  // Walk: frames are taken relative to the base positions as Walk found them. While a block of
+  // segments is sampled, the previous one is turned into frames and written on a second thread
+  // (which neither calls the host nor changes the model); the model must not change meanwhile.
   void WriteFrames(HTRStreamWriter& writer, double scale);
 
   // Segments added so far.
   std::int32_t segmentCount() const { return segmentCount_; }
 
-  // At most this many bytes of frames are held at once, unless one segment's frames need more.
-  static constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
+  // At most about this many bytes of sampled frames are held at once (the block being sampled,
+  // the one being written and one segment's frames as written), unless one segment's frames
+  // need more.
+  static constexpr std::size_t kBlockBytes = std::size_t{6} << 20;
 
  private:
-  // A node's transform relative to its parent segment's node at one time, in HTR axes.
-  struct Sample {
-    ZARVector3<double> translation;       // in scene units, not yet scaled by the parent's scale
-    ZARRotationMatrix3<double> rotation;  // the HTR rotation matrix
-    float scale = 1.0f;                   // X scale of the local transform
-    float parentScale = 1.0f;             // X scale the local translation is measured in
-    modra::Matrix3 nodeWorld;             // the transforms it was taken from
+  // A node's transform relative to its parent segment's node at one time, as the host gives it.
+  struct Pose {
+    modra::Point3 translation;  // in scene units and host axes, not yet scaled by parentScale
+    modra::Quat rotation;
+    float scale = 1.0f;        // X scale of the local transform
+    float parentScale = 1.0f;  // X scale the local translation is measured in
+    modra::Matrix3 nodeWorld;  // the transforms it was taken from
     modra::Matrix3 parentWorld;
+  };
+
+  // One sampled frame of a segment: its pose and the scale factors worked out from it. The
+  // frame written follows from these alone, so it can be worked out on another thread.
+  struct PoseRecord {
+    modra::Point3 translation;
+    modra::Quat rotation;
+    float parentFactor = 1.0f;  // the accumulated scale the translation is measured in
+    float factor = 1.0f;        // the segment's bone scale factor
   };
 
   // A segment added to the model, in the order added (every parent before its children).
@@ -82,20 +95,26 @@ class HTRHierarchyWalk {
     ZARRotationMatrix3<double> undoBase;        // the inverse of the base rotation
   };
 
-  // The sample at `time`; `parentWorld` is the parent node's world transform then, or null to
+  // The pose at `time`; `parentWorld` is the parent node's world transform then, or null to
   // ask the host. `parentScale` is filled only when `withParentScale` is set.
-  Sample SampleAt(modra::SceneNode* node, bool root, modra::TickTime time,
-                  const modra::Matrix3* parentWorld, bool withParentScale) const;
+  Pose PoseAt(modra::SceneNode* node, bool root, modra::TickTime time,
+              const modra::Matrix3* parentWorld, bool withParentScale) const;
+  // A pose's translation and rotation matrix in HTR axes.
+  static ZARVector3<double> HTRTranslation(const modra::Point3& translation, bool root);
+  static ZARRotationMatrix3<double> HTRRotation(const modra::Quat& rotation, bool root);
   // The saved base position of the seven node properties; false (segment unchanged) unless all
   // seven are present.
   bool SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
   // The base position of the node's pose at the current time; warns about an object offset.
   void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
-  // Samples the frames of entries [first, end) into `frames` (`count` per entry, entry by
-  // entry), time by time, translations multiplied by `scale`; keeps the scale factors of those
-  // with children for their descendants in later blocks.
-  void SampleBlock(std::size_t first, std::size_t end, std::size_t count, double scale,
-                   std::span<HTRFrame> frames);
+  // Samples the frames of entries [first, end) into `records` (`count` per entry, entry by
+  // entry), time by time; keeps the scale factors of those with children for their descendants
+  // in later blocks.
+  void SampleBlock(std::size_t first, std::size_t end, std::size_t count,
+                   std::span<PoseRecord> records);
+  // The frames of `entry` written from its records, translations multiplied by `scale`.
+  static void ToFrames(const Exported& entry, std::span<const PoseRecord> records, double scale,
+                       std::span<HTRFrame> frames);
   // Adds the segment of `node` and those of its bone descendants; `parent` is the entry of the
   // parent segment (-1 for the root).
   bool AddBelow(modra::SceneNode* node, std::int64_t parent);
