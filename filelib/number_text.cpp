@@ -152,6 +152,15 @@ std::uint64_t ShiftRounded(const Wide& x, int k) {
   return quotient;
 }
 
+// The same for 1 <= k <= 63, the case of every number of magnitude 2^-11 and above.
+std::uint64_t ShiftRoundedShort(const Wide& x, int k) {
+  std::uint64_t quotient = (x.low >> k) | (x.high << (64 - k));
+  const std::uint64_t rest = x.low & ((std::uint64_t{1} << k) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (k - 1);
+  if (rest > half || (rest == half && (quotient & 1U) != 0)) ++quotient;
+  return quotient;
+}
+
 constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
 
@@ -196,7 +205,7 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   } else if (exponent >= -52) {
     const int k = -exponent;
     integer = mantissa >> k;
-    digits = ShiftRounded(Multiply(mantissa & ((std::uint64_t{1} << k) - 1), scale), k);
+    digits = ShiftRoundedShort(Multiply(mantissa & ((std::uint64_t{1} << k) - 1), scale), k);
   } else if (exponent >= -127) {
     digits = ShiftRounded(Multiply(mantissa, scale), -exponent);
   }
