@@ -172,6 +172,13 @@ constexpr char kDigitPairs[] =
 
 // Writes `digits` (below 10^count) as exactly `count` decimal digits, two at a time.
 void WriteDigits(char* first, std::uint64_t digits, int count) {
+  if (count == 6) {  // the motion files' precision: three pairs, two of them independent
+    const std::uint64_t low = digits % 10000;
+    std::memcpy(first, kDigitPairs + 2 * (digits / 10000), 2);
+    std::memcpy(first + 2, kDigitPairs + 2 * (low / 100), 2);
+    std::memcpy(first + 4, kDigitPairs + 2 * (low % 100), 2);
+    return;
+  }
   while (count >= 2) {
     count -= 2;
     std::memcpy(first + count, kDigitPairs + 2 * (digits % 100), 2);
