@@ -223,7 +223,14 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   }
   char* p = first;
   if (negative) *p++ = '-';
-  p = std::to_chars(p, p + 20, integer).ptr;
+  if (integer < 10) {  // most numbers of motion files: no need to count digits
+    *p++ = static_cast<char>('0' + integer);
+  } else if (integer < 100) {
+    std::memcpy(p, kDigitPairs + 2 * integer, 2);
+    p += 2;
+  } else {
+    p = std::to_chars(p, p + 20, integer).ptr;
+  }
   *p++ = '.';
   WriteDigits(p, digits, precision);
   return p + precision;
