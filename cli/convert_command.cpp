@@ -25,6 +25,7 @@
 #include "exchange/bvh_writer.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
+#include "exchange/work_progress.h"
 #include "filelib/htr_file.h"
 
 namespace zar::cli {
@@ -421,7 +422,18 @@ int RunConvert(ConvertOptions& options, const ConvertBatch& batch) {
   }
   options.in = batch.files[0];
   options.out = batch.files[1];
-  return Convert(options);
+  // A long read or write shows its bar; each ends its line when done, before any message or the
+  // 'wrote' line comes.
+  ProgressBar bar;
+  const exchange::ProgressListener before =
+      exchange::ListenToProgress([&bar](std::string_view work, int percent) {
+        bar.Show(work, percent);
+        if (percent == 100) bar.End();
+      });
+  const int status = Convert(options);
+  exchange::ListenToProgress(before);
+  bar.End();
+  return status;
 }
 
 void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {

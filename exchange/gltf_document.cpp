@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "exchange/exchange_messages.h"
+#include "exchange/work_progress.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
 
@@ -175,7 +176,10 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
   }
   Base64Writer base64(out);
   std::vector<float> remade;
+  std::size_t written = 0;
   for (const Block& part : blocks_) {
+    ReportProgress("writing", static_cast<std::int64_t>(written++),
+                   static_cast<std::int64_t>(blocks_.size()));
     const std::vector<float>* values = &part.values;
     if (part.remake) {
       part.remake(remade);

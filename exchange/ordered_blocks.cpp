@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "exchange/work_progress.h"
+
 namespace zar::exchange {
 
 char* TextBlock::Reserve(std::size_t size) {
@@ -111,6 +113,7 @@ void WriteInOrder(OutputFile& out, std::int64_t count, std::int64_t block, const
       text.Clear();
       make(from, std::min(count, from + block), text);
       out.Write(text.Text());
+      ReportProgress("writing", from + block, count);
     }
     return;
   }
@@ -134,6 +137,7 @@ void WriteInOrder(OutputFile& out, std::int64_t count, std::int64_t block, const
     for (std::int64_t i = 0; i < blocks && queue.Await(i); ++i) {
       out.Write(queue.Slot(i).Text());
       queue.Written(i);
+      ReportProgress("writing", i + 1, blocks);
     }
   } catch (...) {
     queue.Fail(std::current_exception());

@@ -37,8 +37,9 @@ using BlockMaker = std::function<void(std::int64_t from, std::int64_t to, TextBl
 
 // Writes the text of items [0, count) to `out`, made `block` items at a time on up to `threads`
 // threads (0: one per core), in item order; at most two blocks per thread wait to be written.
-// A single block is made on the calling thread. An exception thrown by `make` is thrown here
-// once every thread has stopped; `out` then holds a part of the text.
+// A single block is made on the calling thread. Reports its progress as "writing". An exception
+// thrown by `make` is thrown here once every thread has stopped; `out` then holds a part of the
+// text.
 void WriteInOrder(OutputFile& out, std::int64_t count, std::int64_t block, const BlockMaker& make,
                   unsigned threads = 0);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "exchange/work_progress.h"
+
 namespace zar::exchange {
 
 namespace {
@@ -27,12 +29,14 @@ class MarkerSetFiller : public TRCSampleSink {
       set_.markers.push_back({model.Marker(i)->Name(), std::string()});
     }
     set_.ReserveFrames(frames);
+    expected_ = frames;
   }
 
   // A set without markers holds no frames, as FromTRC gives it.
   bool Line(const TRCSample* samples) override {
     if (set_.NumMarkers() == 0) return true;
     MarkerSample* frame = set_.AddFrame();
+    if (set_.NumFrames() % 1024 == 0) ReportProgress("reading", set_.NumFrames(), expected_);
     for (std::size_t i = 0; i < set_.NumMarkers(); ++i) {
       const TRCSample& s = samples[i];
       if (s.present) frame[i] = {s.x, s.y, s.z, true};
@@ -42,6 +46,7 @@ class MarkerSetFiller : public TRCSampleSink {
 
  private:
   MarkerSet& set_;
+  std::int64_t expected_ = 0;  // the frames declared
 };
 
 }  // namespace
@@ -51,6 +56,7 @@ std::string ReadTRC(const std::string& path, MarkerSet& set) {
   TRCFile header;
   MarkerSetFiller filler(set);
   std::string message = header.Read(path, false, filler);
+  ReportProgress("reading", 1, 1);
   if (message.empty()) TakeHeader(header, set);
   return message;
 }

@@ -6,6 +6,7 @@
 #include "export_htr/export_htr_options.h"
 #include "export_htr/htr_export_messages.h"
 #include "export_htr/htr_hierarchy_walk.h"
+#include "filelib/htr_stream_writer.h"
 #include "frame/about_box.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
@@ -95,10 +96,17 @@ int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
     return modra::kTranslatorFailed;
   }
   model_.SetRotationUnits(RotationUnit::kDegrees);
-  model_.Scale(modra::GetMasterScale(modra::kUnitMillimetres) * options.ScaleFactor);
+  // The base positions are scaled here, the frames as they are sampled and written.
+  const double scale = modra::GetMasterScale(modra::kUnitMillimetres) * options.ScaleFactor;
+  model_.Scale(scale);
   host.UpdateProgress(90, 1, nullptr);
 
-  const std::string problem = model_.Write(file_name_);
+  HTRStreamWriter writer;
+  std::string problem = writer.Begin(model_, file_name_, model_.NumFrames());
+  if (problem.empty()) {
+    walk.WriteFrames(writer, scale);
+    problem = writer.Finish();
+  }
   if (!problem.empty()) {
     message_reporter.Report(problem.c_str(), htr_export::kErrorCaption);
     host.EndProgress();

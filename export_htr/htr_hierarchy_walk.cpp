@@ -1,8 +1,11 @@
 #include "export_htr/htr_hierarchy_walk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "export_htr/htr_export_messages.h"
 #include "frame/message_reporter.h"
@@ -47,47 +50,49 @@ HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
                                    const HTRExportChoices& choices)
     : host_(host), model_(model), choices_(choices) {}
 
-HTRHierarchyWalk::Sample HTRHierarchyWalk::SampleAt(modra::SceneNode* node, bool root,
-                                                    modra::TickTime time,
-                                                    const modra::Matrix3* parentWorld,
-                                                    bool withParentScale) const {
-  Sample sample;
-  sample.nodeWorld = node->NodeTransform(time);
+HTRHierarchyWalk::Pose HTRHierarchyWalk::PoseAt(modra::SceneNode* node, bool root,
+                                                modra::TickTime time,
+                                                const modra::Matrix3* parentWorld,
+                                                bool withParentScale) const {
+  Pose pose;
+  pose.nodeWorld = node->NodeTransform(time);
   if (parentWorld != nullptr) {
-    sample.parentWorld = *parentWorld;
+    pose.parentWorld = *parentWorld;
   } else if (modra::SceneNode* parentNode = node->ParentNode(); parentNode != nullptr) {
-    sample.parentWorld = parentNode->NodeTransform(time);
+    pose.parentWorld = parentNode->NodeTransform(time);
   }
 
   // With parent transforms the root's motion is its world transform: everything its scene
   // parents do, their scale included, is in it already.
   const bool world = root && choices_.parentTransforms;
   const modra::Matrix3 local =
-      world ? sample.nodeWorld : sample.nodeWorld * modra::Inverse(sample.parentWorld);
-
-  modra::Point3 translation;
-  modra::Quat rotation;
+      world ? pose.nodeWorld : pose.nodeWorld * modra::Inverse(pose.parentWorld);
   modra::Point3 scale;
-  modra::DecomposeMatrix(local, translation, rotation, scale);
-
-  sample.translation =
-      UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z), root);
-  float angles[3] = {0.0f, 0.0f, 0.0f};
-  modra::QuatToEuler(rotation, angles);
-  ZARRotationMatrix3<double> hostRotation;
-  hostRotation.SetFromEuler(ZAREulerRotation<double>(angles[0], angles[1], angles[2]));
-  sample.rotation = UnmapHTRRotation(hostRotation, root);
-  sample.scale = scale.x;
+  modra::DecomposeMatrix(local, pose.translation, pose.rotation, scale);
+  pose.scale = scale.x;
   if (world) {
-    sample.parentScale = 1.0f;
+    pose.parentScale = 1.0f;
   } else if (withParentScale) {
     modra::Point3 parentTranslation;
     modra::Quat parentRotation;
     modra::Point3 parentScale;
-    modra::DecomposeMatrix(sample.parentWorld, parentTranslation, parentRotation, parentScale);
-    sample.parentScale = parentScale.x;
+    modra::DecomposeMatrix(pose.parentWorld, parentTranslation, parentRotation, parentScale);
+    pose.parentScale = parentScale.x;
   }
-  return sample;
+  return pose;
+}
+
+ZARVector3<double> HTRHierarchyWalk::HTRTranslation(const modra::Point3& translation, bool root) {
+  return UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z),
+                             root);
+}
+
+ZARRotationMatrix3<double> HTRHierarchyWalk::HTRRotation(const modra::Quat& rotation, bool root) {
+  float angles[3] = {0.0f, 0.0f, 0.0f};
+  modra::QuatToEuler(rotation, angles);
+  ZARRotationMatrix3<double> hostRotation;
+  hostRotation.SetFromEuler(ZAREulerRotation<double>(angles[0], angles[1], angles[2]));
+  return UnmapHTRRotation(hostRotation, root);
 }
 
 bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
@@ -109,75 +114,142 @@ bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& seg
 
 void HTRHierarchyWalk::CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
   const modra::TickTime now = host_.CurrentTime();
-  const Sample sample = SampleAt(node, segment.IsRoot(), now, nullptr, true);
+  const bool root = segment.IsRoot();
+  const Pose pose = PoseAt(node, root, now, nullptr, true);
 
   modra::SceneNode* parentNode = node->ParentNode();
-  const bool nodeOffset = !(sample.nodeWorld == node->ObjectTransform(now));
+  const bool nodeOffset = !(pose.nodeWorld == node->ObjectTransform(now));
   const bool parentOffset =
-      parentNode != nullptr && !(sample.parentWorld == parentNode->ObjectTransform(now));
+      parentNode != nullptr && !(pose.parentWorld == parentNode->ObjectTransform(now));
   if (nodeOffset || parentOffset) {
     const std::string warning = std::string(htr_export::kObjectOffsetBefore) + node->NodeName() +
                                 htr_export::kObjectOffsetAfter;
     message_reporter.Report(warning.c_str(), htr_export::kErrorCaption);
   }
 
-  segment.SetBaseTranslation(Times(sample.translation, sample.parentScale));
-  segment.SetBaseRotation(AnglesOf(sample.rotation));
-  const float scale = sample.scale * sample.parentScale;
+  segment.SetBaseTranslation(Times(HTRTranslation(pose.translation, root), pose.parentScale));
+  segment.SetBaseRotation(AnglesOf(HTRRotation(pose.rotation, root)));
+  const float scale = pose.scale * pose.parentScale;
   segment.SetBoneLength(scale * BoneLengthParameter(node));
   segment.SetReferenceLength(scale);
   model_.SetNormaliseScaleFactors(true);
 }
 
-void HTRHierarchyWalk::SampleFrames() const {
+void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size_t count,
+                                   std::span<PoseRecord> records) {
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
-  struct Track {
-    ZARVector3<double> base;
-    ZARRotationMatrix3<double> undoBase;
-  };
-  std::vector<Track> tracks;
-  tracks.reserve(exported_.size());
-  const std::int64_t count = static_cast<std::int64_t>(choices_.last) - choices_.first + 1;
-  for (const Exported& e : exported_) {
-    ZARRotationMatrix3<double> baseRotation;
-    baseRotation.SetFromEuler(e.segment->BaseRotation());
-    tracks.push_back({e.segment->BaseTranslation(), baseRotation.Transposed()});
-    e.segment->ReserveFrames(count);
+  for (std::size_t i = first; i < end; ++i) {
+    if (exported_[i].subtreeEnd > i + 1) factors_[i].resize(count);
   }
-  // The world transform of each exported node at the time being sampled.
-  std::vector<modra::Matrix3> worlds(exported_.size());
-  for (std::int64_t c = choices_.first; c <= choices_.last; ++c) {
-    const auto k = static_cast<std::int32_t>(c - choices_.first);
+  // The world transform of each node of the block at the time being sampled.
+  std::vector<modra::Matrix3> worlds(end - first);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::int64_t c = choices_.first + static_cast<std::int64_t>(k);
     const auto time = static_cast<modra::TickTime>(c * ticksPerFrame);
-    for (std::size_t i = 0; i < exported_.size(); ++i) {
+    for (std::size_t i = first; i < end; ++i) {
       const Exported& e = exported_[i];
       const bool root = e.parent < 0;
-      // The root's scene parent is asked for its world transform; a child takes its parent's.
-      const Sample sample = SampleAt(e.node, root, time,
-                                     root ? nullptr : &worlds[static_cast<std::size_t>(e.parent)],
-                                     root);
-      worlds[i] = sample.nodeWorld;
+      const auto parent = static_cast<std::size_t>(root ? 0 : e.parent);
+      // A parent sampled in this block gives the world transform it was sampled with; the
+      // root's scene parent and a parent of an earlier block are asked of the host.
+      const bool parentHere = !root && parent >= first;
+      const Pose pose =
+          PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
+      worlds[i - first] = pose.nodeWorld;
 
       // A child's translation is measured in its parent's scaled axes, so it takes the parent's
       // accumulated scale; the root's takes its scene parent's (none with parent transforms).
-      const double parentFactor =
-          root ? static_cast<double>(sample.parentScale)
-               : exported_[static_cast<std::size_t>(e.parent)].segment->FrameScaleFactor(k);
-      const ZARVector3<double> scaled = Times(sample.translation, parentFactor);
-      const ZARVector3<double>& base = tracks[i].base;
-      const ZARVector3<double> translation(scaled.X() - base.X(), scaled.Y() - base.Y(),
-                                           scaled.Z() - base.Z());
-      const ZAREulerRotation<double> rotation = AnglesOf(tracks[i].undoBase * sample.rotation);
-      const double factor = static_cast<float>(parentFactor * static_cast<double>(sample.scale));
-      e.segment->AppendFrame(translation, rotation, factor);
+      PoseRecord& record = records[(i - first) * count + k];
+      record.translation = pose.translation;
+      record.rotation = pose.rotation;
+      record.parentFactor = root ? pose.parentScale : factors_[parent][k];
+      record.factor = static_cast<float>(static_cast<double>(record.parentFactor) *
+                                         static_cast<double>(pose.scale));
+      if (!factors_[i].empty()) factors_[i][k] = record.factor;
     }
   }
+}
+
+void HTRHierarchyWalk::ToFrames(const Exported& entry, std::span<const PoseRecord> records,
+                                double scale, std::span<HTRFrame> frames) {
+  const bool root = entry.parent < 0;
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    const PoseRecord& r = records[k];
+    const ZARVector3<double> scaled =
+        Times(HTRTranslation(r.translation, root), static_cast<double>(r.parentFactor));
+    const ZAREulerRotation<double> rotation =
+        AnglesOf(entry.undoBase * HTRRotation(r.rotation, root));
+    frames[k] = HTRFrame{(scaled.X() - entry.base.X()) * scale,
+                         (scaled.Y() - entry.base.Y()) * scale,
+                         (scaled.Z() - entry.base.Z()) * scale,
+                         rotation.X(),
+                         rotation.Y(),
+                         rotation.Z(),
+                         static_cast<double>(r.factor)};
+  }
+}
+
+void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
+  const std::int32_t declared = model_.NumFrames();
+  if (!choices_.animate || declared <= 0 || exported_.empty()) return;
+  const auto count = static_cast<std::size_t>(declared);
+  // One segment's frames as written, and two blocks of records in the rest of the budget.
+  const std::size_t segmentBytes = count * sizeof(HTRFrame);
+  const std::size_t recordBytes = count * sizeof(PoseRecord);
+  const std::size_t perBlock = std::clamp<std::size_t>(
+      kBlockBytes > segmentBytes ? (kBlockBytes - segmentBytes) / 2 / recordBytes : 0, 1,
+      exported_.size());
+  std::vector<PoseRecord> sampled(perBlock * count);
+  std::vector<PoseRecord> written(perBlock * count);
+  std::vector<HTRFrame> frames(count);
+  std::size_t writtenFirst = 0;
+  std::size_t writtenEnd = 0;
+  // Reads only the block's records, the entries (unchanged meanwhile) and the frames buffer.
+  const auto writeBlock = [&] {
+    for (std::size_t i = writtenFirst; i < writtenEnd; ++i) {
+      const std::span<const PoseRecord> all(written);
+      ToFrames(exported_[i], all.subspan((i - writtenFirst) * count, count), scale, frames);
+      writer.Frames(frames);
+    }
+  };
+  std::thread writing;
+  for (std::size_t first = 0; first < exported_.size(); first += perBlock) {
+    const std::size_t end = std::min(exported_.size(), first + perBlock);
+    SampleBlock(first, end, count, sampled);
+    if (writing.joinable()) writing.join();
+    sampled.swap(written);
+    writtenFirst = first;
+    writtenEnd = end;
+    try {
+      writing = std::thread(writeBlock);
+    } catch (const std::system_error&) {
+      writeBlock();  // no second thread to be had: write it here
+    }
+    // The factors of segments whose whole subtree is sampled are not needed again.
+    for (std::size_t i = 0; i < end; ++i) {
+      if (exported_[i].subtreeEnd <= end) std::vector<float>().swap(factors_[i]);
+    }
+  }
+  if (writing.joinable()) writing.join();
 }
 
 bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
   exported_.clear();
   if (!AddBelow(root, -1)) return false;
-  if (choices_.animate) SampleFrames();
+  factors_.assign(exported_.size(), {});
+  // Parents come before their children: a backward pass carries each subtree's end upwards.
+  for (std::size_t i = exported_.size(); i-- > 0;) {
+    Exported& e = exported_[i];
+    e.subtreeEnd = std::max(e.subtreeEnd, i + 1);
+    if (e.parent >= 0) {
+      Exported& parent = exported_[static_cast<std::size_t>(e.parent)];
+      parent.subtreeEnd = std::max(parent.subtreeEnd, e.subtreeEnd);
+    }
+    e.base = e.segment->BaseTranslation();
+    ZARRotationMatrix3<double> baseRotation;
+    baseRotation.SetFromEuler(e.segment->BaseRotation());
+    e.undoBase = baseRotation.Transposed();
+  }
   return true;
 }
 
@@ -202,7 +274,10 @@ bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   }
   if (parent >= 0) stored->SetParent(exported_[static_cast<std::size_t>(parent)].segment);
   const auto index = static_cast<std::int64_t>(exported_.size());
-  exported_.push_back({node, stored, parent});
+  Exported& entry = exported_.emplace_back();
+  entry.node = node;
+  entry.segment = stored;
+  entry.parent = parent;
 
   ++segmentCount_;
   const float done =

@@ -1,4 +1,4 @@
-// Writing an HTRFile as an HTR file.
+// Writing an HTRFile as an HTR file, whole or a section at a time.
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +9,7 @@
 
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
+#include "filelib/htr_stream_writer.h"
 #include "filelib/number_text.h"
 #include "filelib/output_file.h"
 
@@ -93,39 +94,36 @@ bool IsWritableSegmentName(std::string_view name) {
   return true;
 }
 
-std::string HTRFile::Write(const std::string& file_name) const {
-  if (segments_.empty()) return std::string(messages::kHtrNoSegments);
+std::string HTRStreamWriter::Begin(const HTRFile& model, const std::string& file_name,
+                                   std::int32_t num_frames) {
+  model_ = nullptr;
+  const auto count = static_cast<std::size_t>(model.NumSegments());
+  if (count == 0) return std::string(messages::kHtrNoSegments);
   {
     std::unordered_map<std::string_view, int> uses;
-    uses.reserve(segments_.size());
-    for (const HTRSegment& segment : segments_) ++uses[segment.Name()];
-    for (const HTRSegment& segment : segments_) {
-      if (uses[segment.Name()] > 1) {
-        return std::string(messages::kHtrWriteDuplicateSegment) + segment.Name();
-      }
+    uses.reserve(count);
+    for (std::int32_t i = 0; i < model.NumSegments(); ++i) ++uses[model.Segment(i)->Name()];
+    for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+      const std::string& name = model.Segment(i)->Name();
+      if (uses[name] > 1) return std::string(messages::kHtrWriteDuplicateSegment) + name;
     }
   }
   // What the reader could not take back: a name it would split or lose, a looping hierarchy.
-  for (const HTRSegment& segment : segments_) {
-    if (!IsWritableSegmentName(segment.Name()) || IsItsOwnAncestor(segment, segments_.size())) {
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    const HTRSegment& segment = *model.Segment(i);
+    if (!IsWritableSegmentName(segment.Name()) || IsItsOwnAncestor(segment, count)) {
       return std::string(messages::kCannotWrite);
     }
   }
-  // Frames that no segment holds are not written: a header that declares far more frames than
-  // the model holds would otherwise fill the disk with rest frames.
-  std::int32_t num_frames = num_frames_;
-  if (num_frames > 0) {
-    std::size_t held = 0;
-    for (const HTRSegment& segment : segments_) held = std::max(held, segment.frames_.size());
-    if (held < static_cast<std::size_t>(num_frames)) num_frames = static_cast<std::int32_t>(held);
-  }
 
-  OutputFile out;
-  if (!out.Open(WithDefaultExtension(file_name, ".htr"))) {
+  if (!out_.Open(WithDefaultExtension(file_name, ".htr"))) {
     return std::string(messages::kCannotOpen);
   }
-  HtrWriter w(out);
-  const double angle_factor = rotation_units_ == RotationUnit::kDegrees ? kRadiansToDegrees : 1.0;
+  model_ = &model;
+  num_frames_ = num_frames;
+  next_segment_ = 0;
+  angle_factor_ = model.RotationUnits() == RotationUnit::kDegrees ? kRadiansToDegrees : 1.0;
+  HtrWriter w(out_);
 
   w.Line("# Vantrel HTR (source:ZARFileLib v1.10)");
   w.Line("[Header]");
@@ -133,23 +131,24 @@ std::string HTRFile::Write(const std::string& file_name) const {
   w.Line("FileType htr");
   w.Line("DataType HTRS");
   w.Line("FileVersion 1");
-  w.CountLine("NumSegments", static_cast<std::int64_t>(segments_.size()));
+  w.CountLine("NumSegments", static_cast<std::int64_t>(count));
   w.CountLine("NumFrames", num_frames == 0 ? 1 : num_frames);
-  w.CountLine("DataFrameRate", data_frame_rate_);
+  w.CountLine("DataFrameRate", model.DataFrameRate());
   w.Line("EulerRotationOrder ZYX");
-  w.Line(std::string("CalibrationUnits ") += LengthUnitText(calibration_units_));
-  w.Line(std::string("RotationUnits ") += RotationUnitText(rotation_units_));
+  w.Line(std::string("CalibrationUnits ") += LengthUnitText(model.CalibrationUnits()));
+  w.Line(std::string("RotationUnits ") += RotationUnitText(model.RotationUnits()));
   w.Line("GlobalAxisofGravity Y");
-  w.Line(std::string("BoneLengthAxis ") += AxisText(bone_length_axis_));
+  w.Line(std::string("BoneLengthAxis ") += AxisText(model.BoneLengthAxis()));
   {
     std::string line = "ScaleFactor ";
-    AppendFixed(line, scale_factor_, 2);
+    AppendFixed(line, model.ScaleFactor(), 2);
     w.Line(line);
   }
 
   w.Line("[SegmentNames&Hierarchy]");
   w.Line("# ObjectName<tab>ParentObjectName<CR>");
-  for (const HTRSegment& segment : segments_) {
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    const HTRSegment& segment = *model.Segment(i);
     std::string line = segment.Name();
     line += '\t';
     line += segment.Parent() != nullptr ? segment.Parent()->Name() : "GLOBAL";
@@ -158,54 +157,83 @@ std::string HTRFile::Write(const std::string& file_name) const {
 
   w.Line("[BasePosition]");
   w.Line("# ObjectName<tab>Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneLength<CR>");
-  for (const HTRSegment& segment : segments_) {
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    const HTRSegment& segment = *model.Segment(i);
+    const HTRSegment::Vector3 base = segment.BaseTranslation();
     const HTRSegment::EulerRotation& rotation = segment.BaseRotation();
     char* p = w.Begin(segment.Name());
-    p = HtrWriter::Value(p, segment.base_tx_);
-    p = HtrWriter::Value(p, segment.base_ty_);
-    p = HtrWriter::Value(p, segment.base_tz_);
-    p = HtrWriter::Value(p, rotation.X() * angle_factor);
-    p = HtrWriter::Value(p, rotation.Y() * angle_factor);
-    p = HtrWriter::Value(p, rotation.Z() * angle_factor);
-    p = HtrWriter::Value(p, segment.bone_length_);
+    p = HtrWriter::Value(p, base.X());
+    p = HtrWriter::Value(p, base.Y());
+    p = HtrWriter::Value(p, base.Z());
+    p = HtrWriter::Value(p, rotation.X() * angle_factor_);
+    p = HtrWriter::Value(p, rotation.Y() * angle_factor_);
+    p = HtrWriter::Value(p, rotation.Z() * angle_factor_);
+    p = HtrWriter::Value(p, segment.BoneLength());
     w.End(p);
   }
-
-  for (const HTRSegment& segment : segments_) {
-    w.Line("[" + segment.Name() + "]");
-    w.Line("# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>");
-    if (num_frames == 0) {
-      w.Line("1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000");
-      continue;
-    }
-    const std::vector<HTRFrame>& frames = segment.frames_;
-    const double reference = segment.reference_length_;
-    const HTRFrame missing;  // frames the segment does not hold: no motion, scale factor 1
-    for (std::int32_t k = 0; k < num_frames; ++k) {
-      const auto index = static_cast<std::size_t>(k);
-      const HTRFrame& f = index < frames.size() ? frames[index] : missing;
-      double scale = f.scale;
-      if (normalise_scale_factors_) {
-        // A zero (or otherwise unusable) reference length leaves the factor as it is, rather
-        // than writing "inf" or "nan".
-        const double normalised = scale / reference;
-        if (std::isfinite(normalised)) scale = normalised;
-      }
-      char* p = w.BeginFrame(static_cast<std::int64_t>(start_frame_) + k);
-      p = HtrWriter::Value(p, f.tx);
-      p = HtrWriter::Value(p, f.ty);
-      p = HtrWriter::Value(p, f.tz);
-      p = HtrWriter::Value(p, f.rx * angle_factor);
-      p = HtrWriter::Value(p, f.ry * angle_factor);
-      p = HtrWriter::Value(p, f.rz * angle_factor);
-      p = HtrWriter::Value(p, scale);
-      w.End(p);
-    }
-  }
-  w.Line("[EndOfFile]");
-
-  if (!out.Commit()) return std::string(messages::kCannotWrite);
   return std::string();
+}
+
+void HTRStreamWriter::Frames(std::span<const HTRFrame> frames) {
+  if (model_ == nullptr || next_segment_ >= model_->NumSegments()) return;
+  const HTRSegment& segment = *model_->Segment(next_segment_++);
+  HtrWriter w(out_);
+  w.Line("[" + segment.Name() + "]");
+  w.Line("# Tx<tab>Ty<tab>Tz<tab>Rx<tab>Ry<tab>Rz<tab>BoneScaleFactor<CR>");
+  if (num_frames_ == 0) {
+    w.Line("1\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t0.000000\t1.000000");
+    return;
+  }
+  const double reference = segment.ReferenceLength();
+  const bool normalise = model_->NormaliseScaleFactors();
+  const std::int64_t start = model_->StartFrame();
+  const HTRFrame missing;  // frames the caller does not hold: no motion, scale factor 1
+  for (std::int32_t k = 0; k < num_frames_; ++k) {
+    const auto index = static_cast<std::size_t>(k);
+    const HTRFrame& f = index < frames.size() ? frames[index] : missing;
+    double scale = f.scale;
+    if (normalise) {
+      // A zero (or otherwise unusable) reference length leaves the factor as it is, rather
+      // than writing "inf" or "nan".
+      const double normalised = scale / reference;
+      if (std::isfinite(normalised)) scale = normalised;
+    }
+    char* p = w.BeginFrame(start + k);
+    p = HtrWriter::Value(p, f.tx);
+    p = HtrWriter::Value(p, f.ty);
+    p = HtrWriter::Value(p, f.tz);
+    p = HtrWriter::Value(p, f.rx * angle_factor_);
+    p = HtrWriter::Value(p, f.ry * angle_factor_);
+    p = HtrWriter::Value(p, f.rz * angle_factor_);
+    p = HtrWriter::Value(p, scale);
+    w.End(p);
+  }
+}
+
+std::string HTRStreamWriter::Finish() {
+  if (model_ == nullptr) return std::string(messages::kCannotWrite);
+  // Segments whose frames were not given still get their section, so the file reads back.
+  while (next_segment_ < model_->NumSegments()) Frames({});
+  HtrWriter(out_).Line("[EndOfFile]");
+  model_ = nullptr;
+  if (!out_.Commit()) return std::string(messages::kCannotWrite);
+  return std::string();
+}
+
+std::string HTRFile::Write(const std::string& file_name) const {
+  // Frames that no segment holds are not written: a header that declares far more frames than
+  // the model holds would otherwise fill the disk with rest frames.
+  std::int32_t num_frames = num_frames_;
+  if (num_frames > 0) {
+    std::size_t held = 0;
+    for (const HTRSegment& segment : segments_) held = std::max(held, segment.frames_.size());
+    if (held < static_cast<std::size_t>(num_frames)) num_frames = static_cast<std::int32_t>(held);
+  }
+  HTRStreamWriter writer;
+  const std::string problem = writer.Begin(*this, file_name, num_frames);
+  if (!problem.empty()) return problem;
+  for (const HTRSegment& segment : segments_) writer.Frames(segment.frames_);
+  return writer.Finish();
 }
 
 }  // namespace zar

@@ -152,8 +152,40 @@ std::uint64_t ShiftRounded(const Wide& x, int k) {
   return quotient;
 }
 
+// The same for 1 <= k <= 63, the case of every number of magnitude 2^-11 and above.
+std::uint64_t ShiftRoundedShort(const Wide& x, int k) {
+  std::uint64_t quotient = (x.low >> k) | (x.high << (64 - k));
+  const std::uint64_t rest = x.low & ((std::uint64_t{1} << k) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (k - 1);
+  if (rest > half || (rest == half && (quotient & 1U) != 0)) ++quotient;
+  return quotient;
+}
+
 constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
+
+// "00" to "99", two characters each.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes `digits` (below 10^count) as exactly `count` decimal digits, two at a time.
+void WriteDigits(char* first, std::uint64_t digits, int count) {
+  if (count == 6) {  // the motion files' precision: three pairs, two of them independent
+    const std::uint64_t low = digits % 10000;
+    std::memcpy(first, kDigitPairs + 2 * (digits / 10000), 2);
+    std::memcpy(first + 2, kDigitPairs + 2 * (low / 100), 2);
+    std::memcpy(first + 4, kDigitPairs + 2 * (low % 100), 2);
+    return;
+  }
+  while (count >= 2) {
+    count -= 2;
+    std::memcpy(first + count, kDigitPairs + 2 * (digits % 100), 2);
+    digits /= 100;
+  }
+  if (count == 1) *first = static_cast<char>('0' + digits);
+}
 
 }  // namespace
 
@@ -180,7 +212,7 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   } else if (exponent >= -52) {
     const int k = -exponent;
     integer = mantissa >> k;
-    digits = ShiftRounded(Multiply(mantissa & ((std::uint64_t{1} << k) - 1), scale), k);
+    digits = ShiftRoundedShort(Multiply(mantissa & ((std::uint64_t{1} << k) - 1), scale), k);
   } else if (exponent >= -127) {
     digits = ShiftRounded(Multiply(mantissa, scale), -exponent);
   }
@@ -191,12 +223,16 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   }
   char* p = first;
   if (negative) *p++ = '-';
-  p = std::to_chars(p, p + 20, integer).ptr;
-  *p++ = '.';
-  for (int i = precision - 1; i >= 0; --i) {
-    p[i] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
+  if (integer < 10) {  // most numbers of motion files: no need to count digits
+    *p++ = static_cast<char>('0' + integer);
+  } else if (integer < 100) {
+    std::memcpy(p, kDigitPairs + 2 * integer, 2);
+    p += 2;
+  } else {
+    p = std::to_chars(p, p + 20, integer).ptr;
   }
+  *p++ = '.';
+  WriteDigits(p, digits, precision);
   return p + precision;
 }
 

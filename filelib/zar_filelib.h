@@ -7,6 +7,7 @@
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
 #include "filelib/htr_segment.h"
+#include "filelib/htr_stream_writer.h"
 #include "filelib/motion_units.h"
 #include "filelib/trc_file.h"
 

@@ -133,6 +133,7 @@ int ImportTRC::DoImport(const char* name, modra::ImportContext* /*context*/,
     Finish();
     return modra::kTranslatorSucceeded;
   }
+  host_->UpdateProgress(10, 1, nullptr);
 
   ImportTRCOptions& options = import_trc_options;
   options.StartFrame = model_.StartFrame();
@@ -154,7 +155,6 @@ int ImportTRC::DoImport(const char* name, modra::ImportContext* /*context*/,
     Finish();
     return modra::kTranslatorSucceeded;
   }
-  host_->UpdateProgress(10, 1, nullptr);
 
   if (BuildCloud(points)) host_->UpdateProgress(100, 1, nullptr);
   Finish();

@@ -38,7 +38,7 @@ inline constexpr double kEulerTolerance = 1.9073486328125e-06;
 // Virtual slots, in order: destructor, const operator[], operator[], SetDefaultOrder(order),
 // SetDefaultOrder(code), DefaultOrder().
 template <typename T>
-class ZAREulerRotation : public ZARRotation<T> {
+class ZAREulerRotation final : public ZARRotation<T> {
  public:
   explicit ZAREulerRotation(T ax = T(0), T ay = T(0), T az = T(0))
       : angles(ax, ay, az), order(defaultOrder_) {}

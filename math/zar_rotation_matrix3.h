@@ -25,7 +25,7 @@ class ZAREulerRotation;
 //
 // Virtual slots: the destructor only.
 template <typename T>
-class ZARRotationMatrix3 : public ZARRotation<T> {
+class ZARRotationMatrix3 final : public ZARRotation<T> {
  public:
   // The identity, ready to be filled by a conversion.
   ZARRotationMatrix3() : rows{{T(1), T(0), T(0)}, {T(0), T(1), T(0)}, {T(0), T(0), T(1)}} {}

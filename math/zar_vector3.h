@@ -10,7 +10,7 @@ namespace zar {
 // Three components x, y, z; index 0, 1, 2. Used for points (row vectors p, rotated as p·M),
 // Euler angles and matrix rows. W() is always 0.
 template <typename T>
-class ZARVector3 : public ZARVector<T> {
+class ZARVector3 final : public ZARVector<T> {
  public:
   ZARVector3() : x(T(0)), y(T(0)), z(T(0)) {}
   ZARVector3(T vx, T vy, T vz) : x(vx), y(vy), z(vz) {}

@@ -113,11 +113,23 @@ std::array<double, 3> Cross(const std::array<double, 3>& a, const std::array<dou
 }  // namespace
 
 Matrix3 operator*(const Matrix3& a, const Matrix3& b) {
+  // Each element converted once; every sum still starts from 0 (or b's translation) and adds
+  // the three products in order.
+  double x[4][3];
+  double y[4][3];
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      x[r][c] = static_cast<double>(a(r, c));
+      y[r][c] = static_cast<double>(b(r, c));
+    }
+  }
   Matrix3 out;
   for (int r = 0; r < 4; ++r) {
     for (int c = 0; c < 3; ++c) {
-      double v = r == 3 ? static_cast<double>(b(3, c)) : 0.0;
-      for (int k = 0; k < 3; ++k) v += static_cast<double>(a(r, k)) * static_cast<double>(b(k, c));
+      double v = r == 3 ? y[3][c] : 0.0;
+      v += x[r][0] * y[0][c];
+      v += x[r][1] * y[1][c];
+      v += x[r][2] * y[2][c];
       out(r, c) = static_cast<float>(v);
     }
   }

@@ -3,6 +3,7 @@
 #include "modra/scene.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 
@@ -183,10 +184,23 @@ Matrix3 Node::NodeTransform(TickTime t) {
     Remember(t, revision, world);
     return world;
   }
-  std::vector<Node*> chain;
+  // Most chains are short: they are gathered without allocating unless they are deep.
+  constexpr std::size_t kShortChain = 32;
+  std::array<Node*, kShortChain> shortChain;
+  std::vector<Node*> longChain;
+  std::size_t length = 0;
   Node* top = this;
-  for (; top != nullptr && !top->IsRoot() && !known(top); top = top->parent_) chain.push_back(top);
-  std::size_t i = chain.size();
+  for (; top != nullptr && !top->IsRoot() && !known(top); top = top->parent_) {
+    if (length < kShortChain) {
+      shortChain[length] = top;
+    } else {
+      if (longChain.empty()) longChain.assign(shortChain.begin(), shortChain.end());
+      longChain.push_back(top);
+    }
+    ++length;
+  }
+  Node* const* chain = length <= kShortChain ? shortChain.data() : longChain.data();
+  std::size_t i = length;
   Matrix3 world;
   if (top != nullptr && !top->IsRoot()) {
     world = top->world_;

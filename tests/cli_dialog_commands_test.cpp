@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "filelib_test_support.h"
 #include "plugin_test_support.h"
 
 namespace {
@@ -233,6 +235,45 @@ TEST_F(DialogCommandsTest, HelpHasUsageDescriptionAndExamplesWithoutDialogJargon
     // Up to the tool's common footer.
     std::istringstream lines(help.output.substr(0, help.output.find("Exit status")));
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  }
+}
+
+// The 64-bit FNV-1a digest of a text.
+std::uint64_t Digest(const std::string& bytes) {
+  std::uint64_t digest = 0xcbf29ce484222325U;
+  for (const char c : bytes) {
+    digest = (digest ^ static_cast<unsigned char>(c)) * 0x100000001b3U;
+  }
+  return digest;
+}
+
+// Exports of a real capture, byte for byte: the sizes and digests are those of the files the
+// exporter wrote when it held all the frames in memory before writing any.
+TEST_F(DialogCommandsTest, ExportsOfARealCaptureKeepEveryByte) {
+  const std::string scene = Path("fight.json");
+  ASSERT_EQ(Tool("import-htr " + Quoted(zar::testing::SamplePath("htr/fight_a.htr")) +
+                 " --scene " + Quoted(scene))
+                .status,
+            0);
+  struct Case {
+    std::string options;
+    std::size_t size;
+    std::uint64_t digest;
+  };
+  for (const Case& c : {
+           Case{"", 1804589, 0xb9f5278b644e8155U},
+           Case{"--current-pose --no-parent-transforms --scale 2.54 --offset 5 --from 10 --to 900",
+                1407977, 0x9729dbea2e11b42aU},
+           Case{"--no-animation", 5653, 0x4a16e0518f9f68a7U},
+       }) {
+    const RunResult exported = Tool("export-htr --defaults --scene " + Quoted(scene) +
+                                    " --select LowerTorso " + c.options + " " + Quoted(Path("x")));
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    std::ifstream in(Path("x.htr"), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str().size(), c.size) << c.options;
+    EXPECT_EQ(Digest(text.str()), c.digest) << c.options;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -527,6 +528,55 @@ TEST_F(ExportHTRTest, ProgressRunsFromZeroToOneHundred) {
   }
   EXPECT_EQ(percents, (std::vector<int>{0, 90, 90, 90, 100}));
   EXPECT_EQ(user().ShownOfKind(ShownEvent::Kind::kProgressEnd).size(), 1U);
+}
+
+// Every line of an HTR file's sections after the header, each with its section's name.
+std::set<std::string> SectionLines(const std::string& text) {
+  std::set<std::string> lines;
+  std::istringstream in(text);
+  std::string line, section;
+  while (std::getline(in, line)) {
+    if (line.ends_with('\r')) line.pop_back();
+    if (line.starts_with('[')) {
+      section = line;
+    } else if (section != "[Header]" && !section.empty() && !line.starts_with('#')) {
+      lines.insert(section + line);
+    }
+  }
+  return lines;
+}
+
+// A long export samples and writes a few segments at a time; each frame still depends on its
+// parent's (moving, turning and scaled bones). Every line of short exports, whose segments are
+// sampled together, is in the long one.
+TEST_F(ExportHTRTest, LongExportWritesTheLinesOfShortOnes) {
+  constexpr int kFrames = 40000;
+  const modra::TickTime tick = modra::GetTicksPerFrame();
+  scene().set_animationRange({0, kFrames * tick});
+  Node* hips = Bone("Hips");
+  Node* spine = Bone("Spine", hips);
+  Node* neck = Bone("Neck", spine);
+  Bone("Head", neck);
+  for (int i = 0; i <= 4; ++i) {
+    const modra::TickTime t = i * (kFrames / 4) * tick;
+    const float f = static_cast<float>(i);
+    SetPosition(hips, {f, 2.0f * f, 1.0f}, t, true);
+    SetRotation(spine, 0.1f * f, 0.2f, -0.3f * f, t, true);
+    SetScale(spine, {1.0f + 0.1f * f, 1.0f + 0.1f * f, 1.0f + 0.1f * f}, t, true);
+    SetRotation(neck, -0.2f * f, 0.1f * f, 0.05f, t, true);
+    SetScale(neck, {1.5f - 0.1f * f, 1.5f - 0.1f * f, 1.5f - 0.1f * f}, t, true);
+  }
+  Select(hips);
+  ASSERT_EQ(Export(Path("long.htr"), true), 1);
+  const std::set<std::string> long_lines = SectionLines(ReadText(Path("long.htr")));
+  ASSERT_EQ(ReadHTR(Path("long.htr"))->NumFrames(), kFrames + 1);
+  for (const auto& [from, to] : {std::pair{"0", "3"}, {"9999", "10001"}, {"39998", "40000"}}) {
+    user().Press(kRange).FillEdit(kFrom, from).FillEdit(kTo, to).Press(kOk);
+    ASSERT_EQ(Export(Path("short.htr")), 1);
+    const std::set<std::string> short_lines = SectionLines(ReadText(Path("short.htr")));
+    EXPECT_GE(short_lines.size(), 4U * 4U);
+    for (const std::string& line : short_lines) EXPECT_TRUE(long_lines.contains(line)) << line;
+  }
 }
 
 // Compares an HTR file with one whose numbers were worked out by hand: the same lines and
