@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "exchange/work_progress.h"
+
 namespace zar::exchange {
 
 namespace {
@@ -75,6 +77,7 @@ class SkeletonFiller : public HTRFrameSink {
     }
     skeleton_.At(k, static_cast<std::size_t>(segment)) = Motion(frame);
     held_[static_cast<std::size_t>(segment)] = k + 1;
+    if (++given_ % 1024 == 0) ReportProgress("reading", given_, segments_ * limit_);
     // The segment's next frames lie a frame's joints apart: asked for ahead of their lines.
     if (k + kAhead < skeleton_.NumFrames()) {
       __builtin_prefetch(&skeleton_.At(k + kAhead, static_cast<std::size_t>(segment)), 1);
@@ -130,6 +133,7 @@ class SkeletonFiller : public HTRFrameSink {
   std::int32_t segments_ = 0;
   std::int64_t limit_ = 0;          // the declared frames
   std::vector<std::int64_t> held_;  // the frames read of each segment, up to the limit
+  std::int64_t given_ = 0;          // the frames kept
 };
 
 }  // namespace
@@ -162,6 +166,7 @@ std::string ReadHTR(const std::string& path, Skeleton& skeleton) {
   HTRFile model;
   SkeletonFiller filler(skeleton);
   std::string message = model.Read(path, filler);
+  ReportProgress("reading", 1, 1);
   if (!message.empty() || filler.Finish(model)) return message;
   // A file laid out unlike any writer lays it out: read again through the whole model.
   message = model.Read(path, true);
