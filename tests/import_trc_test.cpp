@@ -229,6 +229,17 @@ TEST_F(ImportTrcTest, PositionsAreConvertedToSceneUnits) {
   EXPECT_FLOAT_EQ(radius, 1.0f);
 }
 
+// The options dialog comes before the samples are read, but a path type 3 file numbers its
+// frames from its first data line: the range offered and the keys start there.
+TEST_F(ImportTrcTest, PathType3FramesCountFromTheFirstDataLine) {
+  const std::string file = WriteTrc("type3.trc", "mm", 3, 11, 2, {"1\t1\t1", "2\t2\t2"});
+  user().Press(kOk);
+  ASSERT_EQ(Import(file), 1);
+  EXPECT_EQ(OpenedDialog().Find(kFrom)->text, "11");
+  EXPECT_EQ(OpenedDialog().Find(kTo)->text, "12");
+  EXPECT_EQ(KeyTimes(Find("M")), Frames(11, 12));
+}
+
 TEST_F(ImportTrcTest, FrameRateOfTheFileWhenAsked) {
   const std::string file = WriteTrc("fast.trc", "mm", 4, 1, 2, {"1\t1\t1", "2\t2\t2"});
   user().Tick(kSetFrameRate, true).Press(kOk);
