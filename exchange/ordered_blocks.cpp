@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "exchange/parallel_blocks.h"
 #include "exchange/work_progress.h"
 
 namespace zar::exchange {
@@ -105,8 +106,7 @@ void WriteInOrder(OutputFile& out, std::int64_t count, std::int64_t block, const
   if (count <= 0) return;
   block = std::max<std::int64_t>(block, 1);
   const std::int64_t blocks = (count + block - 1) / block;
-  if (threads == 0) threads = std::max(1U, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<std::int64_t>(threads, blocks));
+  threads = BlockThreads(blocks, threads);
   if (threads <= 1) {
     TextBlock text;
     for (std::int64_t from = 0; from < count; from += block) {

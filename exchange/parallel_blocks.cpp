@@ -9,12 +9,16 @@
 
 namespace zar::exchange {
 
+unsigned BlockThreads(std::int64_t blocks, unsigned threads) {
+  if (threads == 0) threads = std::max(1U, std::thread::hardware_concurrency());
+  return static_cast<unsigned>(std::clamp<std::int64_t>(blocks, 1, threads));
+}
+
 void ForEachBlock(std::int64_t count, std::int64_t block, const BlockWork& work, unsigned threads) {
   if (count <= 0) return;
   block = std::max<std::int64_t>(block, 1);
   const std::int64_t blocks = (count + block - 1) / block;
-  if (threads == 0) threads = std::max(1U, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<std::int64_t>(threads, blocks));
+  threads = BlockThreads(blocks, threads);
 
   std::atomic<std::int64_t> next{0};
   std::atomic<bool> stopped{false};

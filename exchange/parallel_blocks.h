@@ -9,6 +9,10 @@
 
 namespace zar::exchange {
 
+// The threads to use for `blocks` blocks when `threads` are asked for (0: one per core): never
+// more than the blocks, at least one.
+unsigned BlockThreads(std::int64_t blocks, unsigned threads);
+
 // Does the items [from, to) of one block.
 using BlockWork = std::function<void(std::int64_t from, std::int64_t to)>;
 
