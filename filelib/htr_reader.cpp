@@ -1,6 +1,7 @@
 // Reading HTR files into an HTRFile.
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -58,8 +59,9 @@ void ReadFrameValues(Tokens& tokens, double angle_factor, HTRFrame& frame) {
 }
 
 // Frame lines on their way to a sink: their numbers are read a batch of lines at a time on a
-// second thread while the reading thread splits the lines that follow, and the frames are given
-// to the sink on the reading thread, in file order.
+// second thread while the reading thread splits the lines that follow (and, done with those,
+// helps with the numbers), and the frames are given to the sink on the reading thread, in file
+// order.
 class SinkFrames {
  public:
   explicit SinkFrames(HTRFrameSink& sink) : sink_(sink) {}
@@ -73,13 +75,14 @@ class SinkFrames {
 
   // Gives the sink every frame added.
   void Drain() {
-    Deliver();
-    Parse(filling_);
-    Give(filling_);
+    Dispatch();
+    Dispatch();
   }
 
  private:
   static constexpr std::size_t kBatchLines = 8192;
+  // Lines taken at a time by whichever thread parses.
+  static constexpr std::size_t kShareLines = 256;
 
   struct Line {
     std::int32_t segment;
@@ -94,12 +97,18 @@ class SinkFrames {
     std::vector<HTRFrame> frames;  // once parsed, one per line
   };
 
-  static void Parse(Batch& batch) {
-    batch.frames.resize(batch.lines.size());
-    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
-      const Line& line = batch.lines[i];
-      Tokens tokens(std::string_view(batch.text).substr(line.begin, line.size));
-      ReadFrameValues(tokens, line.angle_factor, batch.frames[i]);
+  // Parses runs of lines of parsed_ not yet taken, until none is left.
+  void ParseShare() {
+    const std::size_t count = parsed_.lines.size();
+    for (;;) {
+      const std::size_t first = next_line_.fetch_add(kShareLines, std::memory_order_relaxed);
+      if (first >= count) return;
+      const std::size_t last = std::min(first + kShareLines, count);
+      for (std::size_t i = first; i < last; ++i) {
+        const Line& line = parsed_.lines[i];
+        Tokens tokens(std::string_view(parsed_.text).substr(line.begin, line.size));
+        ReadFrameValues(tokens, line.angle_factor, parsed_.frames[i]);
+      }
     }
   }
 
@@ -111,28 +120,32 @@ class SinkFrames {
     batch.lines.clear();
   }
 
-  // Waits for the batch being parsed and gives it to the sink.
-  void Deliver() {
-    if (!parsing_.valid()) return;
-    parsing_.get();
-    Give(parsed_);
-  }
-
+  // Completes the batch being parsed, sends the batch just filled to be parsed, then gives the
+  // sink the completed one, so that the sink's work on one batch overlaps the parsing of the
+  // next.
   void Dispatch() {
-    Deliver();
-    std::swap(parsed_, filling_);
+    ParseShare();
+    if (parsing_.valid()) parsing_.get();
+    Batch ready = std::move(parsed_);
+    parsed_ = std::move(filling_);
+    parsed_.frames.resize(parsed_.lines.size());
+    next_line_.store(0, std::memory_order_relaxed);
     try {
-      parsing_ = std::async(std::launch::async, [this] { Parse(parsed_); });
+      if (!parsed_.lines.empty()) {
+        parsing_ = std::async(std::launch::async, [this] { ParseShare(); });
+      }
     } catch (const std::system_error&) {
-      // No thread to be had: parsed here.
-      Parse(parsed_);
-      Give(parsed_);
+      // No thread to be had: parsed here, later.
     }
+    Give(ready);
+    // The given batch's room is filled next.
+    filling_ = std::move(ready);
   }
 
   HTRFrameSink& sink_;
   Batch filling_;
   Batch parsed_;
+  std::atomic<std::size_t> next_line_{0};  // of parsed_, the first not yet taken to parse
   std::future<void> parsing_;  // of parsed_; waited for before the batches go
 };
 
