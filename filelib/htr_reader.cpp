@@ -1,11 +1,9 @@
 // Reading HTR files into an HTRFile.
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +15,7 @@
 
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
+#include "filelib/line_batches.h"
 #include "filelib/line_reader.h"
 #include "filelib/text_fields.h"
 
@@ -58,95 +57,38 @@ void ReadFrameValues(Tokens& tokens, double angle_factor, HTRFrame& frame) {
   frame.scale = tokens.NextReal();
 }
 
-// Frame lines on their way to a sink: their numbers are read a batch of lines at a time on a
-// second thread while the reading thread splits the lines that follow (and, done with those,
-// helps with the numbers), and the frames are given to the sink on the reading thread, in file
-// order.
+// Frame lines on their way to a sink, read a batch at a time on two threads.
 class SinkFrames {
  public:
+  struct Tag {
+    std::int32_t segment;
+    std::int64_t k;
+    double angle_factor;
+  };
+  using Value = HTRFrame;
+
   explicit SinkFrames(HTRFrameSink& sink) : sink_(sink) {}
 
   // The values of frame k of the segment at `segment` (the text after the frame number).
   void Add(std::int32_t segment, std::int64_t k, std::string_view values, double angle_factor) {
-    filling_.lines.push_back({segment, k, filling_.text.size(), values.size(), angle_factor});
-    filling_.text.append(values);
-    if (filling_.lines.size() >= kBatchLines) Dispatch();
+    batches_.Add(values, {segment, k, angle_factor});
   }
 
   // Gives the sink every frame added.
-  void Drain() {
-    Dispatch();
-    Dispatch();
+  void Drain() { batches_.Drain(); }
+
+  void Parse(std::string_view values, const Tag& tag, HTRFrame* frame) const {
+    Tokens tokens(values);
+    ReadFrameValues(tokens, tag.angle_factor, *frame);
+  }
+  bool Give(const Tag& tag, const HTRFrame* frame) {
+    sink_.Frame(tag.segment, tag.k, *frame);
+    return true;
   }
 
  private:
-  static constexpr std::size_t kBatchLines = 8192;
-  // Lines taken at a time by whichever thread parses.
-  static constexpr std::size_t kShareLines = 256;
-
-  struct Line {
-    std::int32_t segment;
-    std::int64_t k;
-    std::size_t begin;  // of its values in the batch's text
-    std::size_t size;
-    double angle_factor;
-  };
-  struct Batch {
-    std::string text;
-    std::vector<Line> lines;
-    std::vector<HTRFrame> frames;  // once parsed, one per line
-  };
-
-  // Parses runs of lines of parsed_ not yet taken, until none is left.
-  void ParseShare() {
-    const std::size_t count = parsed_.lines.size();
-    for (;;) {
-      const std::size_t first = next_line_.fetch_add(kShareLines, std::memory_order_relaxed);
-      if (first >= count) return;
-      const std::size_t last = std::min(first + kShareLines, count);
-      for (std::size_t i = first; i < last; ++i) {
-        const Line& line = parsed_.lines[i];
-        Tokens tokens(std::string_view(parsed_.text).substr(line.begin, line.size));
-        ReadFrameValues(tokens, line.angle_factor, parsed_.frames[i]);
-      }
-    }
-  }
-
-  void Give(Batch& batch) {
-    for (std::size_t i = 0; i < batch.lines.size(); ++i) {
-      sink_.Frame(batch.lines[i].segment, batch.lines[i].k, batch.frames[i]);
-    }
-    batch.text.clear();
-    batch.lines.clear();
-  }
-
-  // Completes the batch being parsed, sends the batch just filled to be parsed, then gives the
-  // sink the completed one, so that the sink's work on one batch overlaps the parsing of the
-  // next.
-  void Dispatch() {
-    ParseShare();
-    if (parsing_.valid()) parsing_.get();
-    Batch ready = std::move(parsed_);
-    parsed_ = std::move(filling_);
-    parsed_.frames.resize(parsed_.lines.size());
-    next_line_.store(0, std::memory_order_relaxed);
-    try {
-      if (!parsed_.lines.empty()) {
-        parsing_ = std::async(std::launch::async, [this] { ParseShare(); });
-      }
-    } catch (const std::system_error&) {
-      // No thread to be had: parsed here, later.
-    }
-    Give(ready);
-    // The given batch's room is filled next.
-    filling_ = std::move(ready);
-  }
-
   HTRFrameSink& sink_;
-  Batch filling_;
-  Batch parsed_;
-  std::atomic<std::size_t> next_line_{0};  // of parsed_, the first not yet taken to parse
-  std::future<void> parsing_;  // of parsed_; waited for before the batches go
+  LineBatches<SinkFrames> batches_{*this, 1, 8192};
 };
 
 }  // namespace

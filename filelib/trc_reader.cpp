@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,6 +18,7 @@
 
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
+#include "filelib/line_batches.h"
 #include "filelib/line_reader.h"
 #include "filelib/text_fields.h"
 #include "filelib/trc_file.h"
@@ -51,20 +53,30 @@ class TrcReader {
   void MarkerNames(std::string_view line, const LineReader& lines);
   // False when the sink wants no more lines.
   bool DataLine(std::string_view line);
+  // Reads the samples of a data line, giving each to put(kept marker, sample).
+  template <typename Put>
+  void ReadSamples(std::string_view line, Put put) const;
 
-  // Gives a sample of the current line to its marker (`at` counts the kept markers).
-  void Add(std::size_t at, const TRCSample& sample) {
-    if (sink_ == nullptr) {
-      columns_[at].samples->push_back(sample);
-    } else {
-      line_[at] = sample;
-    }
+ public:
+  // Data lines after the first go to the sink through batches read on two threads.
+  struct Tag {};
+  using Value = TRCSample;
+  void Parse(std::string_view line, const Tag&, TRCSample* samples) const {
+    ReadSamples(line, [samples](std::size_t kept, const TRCSample& sample) {
+      samples[kept] = sample;
+    });
   }
+  bool Give(const Tag&, const TRCSample* samples) {
+    ++data_lines_;
+    return sink_->Line(samples);
+  }
+
+ private:
 
   TRCFile& model_;
   const bool with_unnamed_;
   TRCSampleSink* const sink_;
-  std::vector<TRCSample> line_;  // the current line's samples, for the sink
+  std::vector<TRCSample> line_;  // the first data line's samples, for the sink
   std::int32_t path_type_ = 0;
   std::int32_t declared_markers_ = 0;
   std::size_t header_names_ = 0;  // the non-empty fields of line 1
@@ -77,6 +89,8 @@ class TrcReader {
     std::size_t index;
   };
   std::vector<Column> columns_;
+  // With a sink, from the second data line on; last, so that its thread stops first.
+  std::optional<LineBatches<TrcReader>> batches_;
 };
 
 std::string TrcReader::Run(std::FILE* file) {
@@ -118,6 +132,7 @@ std::string TrcReader::Run(std::FILE* file) {
         break;
     }
   }
+  if (batches_ && !batches_->Drain()) return std::string();
   if (lines.Failed()) return std::string(messages::kCannotRead);
   return std::string();
 }
@@ -211,13 +226,32 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
 }
 
 bool TrcReader::DataLine(std::string_view line) {
-  ++data_lines_;
-  Fields fields(line);
-  const std::string_view frame_number = fields.Next();
   if (first_data_line_) {
-    if (path_type_ == 3) model_.start_frame_ = ParseInt(frame_number);
+    if (path_type_ == 3) model_.start_frame_ = ParseInt(Fields(line).Next());
     first_data_line_ = false;
+    if (sink_ != nullptr) {
+      // The first line goes to the sink at once: a reader that wants only the header reads no
+      // further.
+      Parse(line, Tag{}, line_.data());
+      if (!Give(Tag{}, line_.data())) return false;
+      // Batches of about a megabyte of samples.
+      const std::size_t markers = std::max<std::size_t>(columns_.size(), 1);
+      batches_.emplace(*this, columns_.size(), std::clamp<std::size_t>(32768 / markers, 64, 8192));
+      return true;
+    }
   }
+  if (sink_ != nullptr) return batches_->Add(line, Tag{});
+  ++data_lines_;
+  ReadSamples(line, [this](std::size_t kept, const TRCSample& sample) {
+    columns_[kept].samples->push_back(sample);
+  });
+  return true;
+}
+
+template <typename Put>
+void TrcReader::ReadSamples(std::string_view line, Put put) const {
+  Fields fields(line);
+  fields.Next();       // the frame number
   fields.Next();       // the time
   std::size_t at = 0;  // the column of the next three fields
   for (std::size_t kept = 0; kept < columns_.size(); ++kept) {
@@ -234,7 +268,7 @@ bool TrcReader::DataLine(std::string_view line) {
     if (empty) {
       fields.Next();
       fields.Next();
-      Add(kept, TRCSample());
+      put(kept, TRCSample());
       continue;
     }
     const double y = fields.NextReal(empty);
@@ -242,12 +276,11 @@ bool TrcReader::DataLine(std::string_view line) {
     // Occluded markers are also written as "NaN" (in any case, often right-aligned): a
     // coordinate that is not a finite number makes the sample missing.
     if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) {
-      Add(kept, {true, x, y, z});
+      put(kept, {true, x, y, z});
     } else {
-      Add(kept, TRCSample());
+      put(kept, TRCSample());
     }
   }
-  return sink_ == nullptr || sink_->Line(line_.data());
 }
 
 namespace {

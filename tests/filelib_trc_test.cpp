@@ -333,6 +333,42 @@ TEST(TRCReader, DeclaredFrameCountIsOnlyAHint) {
   }
 }
 
+// A sink hears every data line in file order, across the batches a long file is read in, and
+// none after the line it stops at.
+TEST(TRCReader, ASinkHearsTheLinesInOrderUntilItStops) {
+  std::vector<std::string> lines(kSmallFile.begin(), kSmallFile.begin() + 6);
+  lines[2] = "100\t120\t20000\t3\tcm\t100\t7\t3";
+  for (int k = 1; k <= 20000; ++k) {
+    const std::string n = std::to_string(k);
+    lines.push_back(n + "\t0\t" + n + "\t2\t3\t4\t5\t6\t-" + n + "\t8\t9");
+  }
+  ScratchFolder folder;
+  const std::string path = folder.Write("long.trc", Join(lines));
+  struct Sink : TRCSampleSink {
+    std::int64_t stop_after = 0;
+    std::vector<double> first, last;
+    void Begin(const TRCFile&, std::int64_t) override {}
+    bool Line(const TRCSample* samples) override {
+      first.push_back(samples[0].x);
+      last.push_back(samples[1].x);
+      return static_cast<std::int64_t>(first.size()) != stop_after;
+    }
+  };
+  for (const std::int64_t stop_after : {0, 1, 9000}) {
+    Sink sink;
+    sink.stop_after = stop_after;
+    TRCFile model;
+    ASSERT_EQ("", model.Read(path, false, sink));
+    const std::size_t heard = stop_after == 0 ? 20000 : static_cast<std::size_t>(stop_after);
+    ASSERT_EQ(heard, sink.first.size()) << stop_after;
+    EXPECT_EQ(static_cast<std::int32_t>(heard), model.NumDataFrames()) << stop_after;
+    for (std::size_t k = 0; k < heard; ++k) {
+      ASSERT_EQ(static_cast<double>(k + 1), sink.first[k]) << k;
+      ASSERT_EQ(-static_cast<double>(k + 1), sink.last[k]) << k;
+    }
+  }
+}
+
 TEST(TRCReader, AFileThatCannotBeReadIsNotASuccess) {
   ScratchFolder folder;
   std::FILE* file = std::fopen(folder.File("write_only.trc").c_str(), "wb");
