@@ -12,8 +12,8 @@
 
 namespace zar::exchange {
 
-char* TextBlock::Reserve(std::size_t size) {
-  if (text_.size() - used_ < size) text_.resize(std::max(used_ + size, 2 * text_.size()));
+char* TextBlock::Grow(std::size_t size) {
+  text_.resize(std::max(used_ + size, 2 * text_.size()));
   return text_.data() + used_;
 }
 

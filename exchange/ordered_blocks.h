@@ -19,7 +19,9 @@ namespace zar::exchange {
 class TextBlock {
  public:
   // A place for at least `size` bytes of text; mark how much was used with Advance.
-  char* Reserve(std::size_t size);
+  char* Reserve(std::size_t size) {
+    return text_.size() - used_ >= size ? text_.data() + used_ : Grow(size);
+  }
   void Advance(char* end) { used_ = static_cast<std::size_t>(end - text_.data()); }
   void Write(std::string_view text);
 
@@ -27,6 +29,8 @@ class TextBlock {
   void Clear() { used_ = 0; }
 
  private:
+  char* Grow(std::size_t size);
+
   std::vector<char> text_;
   std::size_t used_ = 0;
 };
