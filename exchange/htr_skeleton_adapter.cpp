@@ -53,6 +53,7 @@ JointMotion Motion(const HTRFrame& f) {
 class SkeletonFiller : public HTRFrameSink {
  public:
   static constexpr std::int64_t kAhead = 8;
+  static constexpr std::int64_t kRun = 256;
 
   explicit SkeletonFiller(Skeleton& skeleton) : skeleton_(skeleton) {}
 
@@ -62,7 +63,10 @@ class SkeletonFiller : public HTRFrameSink {
     limit_ = std::max<std::int32_t>(model.NumFrames(), 0);
     held_.assign(static_cast<std::size_t>(segments_), 0);
     skeleton_.joints.assign(static_cast<std::size_t>(segments_), SkeletonJoint());
-    skeleton_.SetFrames(std::min(frames, limit_));
+    // The frames are added as the first segment's lines come, so that their memory is first
+    // touched while the lines are read.
+    skeleton_.SetFrames(0);
+    skeleton_.ReserveFrames(std::min(frames, limit_));
   }
 
   void Frame(std::int32_t segment, std::int64_t k, const HTRFrame& frame) override {
@@ -73,7 +77,12 @@ class SkeletonFiller : public HTRFrameSink {
     // Frames past the declared count are never kept.
     if (k >= limit_) return;
     if (k >= skeleton_.NumFrames()) {
-      skeleton_.ResizeFrames(std::min(limit_, std::max(k + 1, 2 * skeleton_.NumFrames())));
+      // A run of frames at a time within the room made, else twice as many.
+      const std::int64_t room = skeleton_.ReservedFrames();
+      const std::int64_t more = k < room
+                                    ? std::min(room, std::max(k + 1, skeleton_.NumFrames() + kRun))
+                                    : std::max(k + 1, 2 * skeleton_.NumFrames());
+      skeleton_.ResizeFrames(std::min(limit_, more));
     }
     skeleton_.At(k, static_cast<std::size_t>(segment)) = Motion(frame);
     held_[static_cast<std::size_t>(segment)] = k + 1;

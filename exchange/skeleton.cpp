@@ -15,6 +15,10 @@ void Skeleton::ResizeFrames(std::int64_t frames) {
   motion_.resize(static_cast<std::size_t>(frames_) * joints.size());
 }
 
+void Skeleton::ReserveFrames(std::int64_t frames) {
+  if (frames > 0) motion_.reserve(static_cast<std::size_t>(frames) * joints.size());
+}
+
 void Skeleton::KeepFrames(std::int64_t from, std::int64_t count) {
   from = std::clamp<std::int64_t>(from, 0, frames_);
   count = std::clamp<std::int64_t>(count, 0, frames_ - from);

@@ -75,6 +75,12 @@ class Skeleton {
   // Keeps the first `frames` frames (fewer when there are fewer); frames added are at the base
   // pose. The room held is not given back.
   void ResizeFrames(std::int64_t frames);
+  // Room for `frames` frames in all, so that ResizeFrames up to that many moves nothing; the
+  // memory is only touched as the frames are added.
+  void ReserveFrames(std::int64_t frames);
+  std::int64_t ReservedFrames() const {
+    return joints.empty() ? 0 : static_cast<std::int64_t>(motion_.capacity() / joints.size());
+  }
   JointMotion& At(std::int64_t k, std::size_t joint) { return motion_[Offset(k) + joint]; }
   const JointMotion& At(std::int64_t k, std::size_t joint) const {
     return motion_[Offset(k) + joint];

@@ -62,9 +62,8 @@ class TrcReader {
   struct Tag {};
   using Value = TRCSample;
   void Parse(std::string_view line, const Tag&, TRCSample* samples) const {
-    ReadSamples(line, [samples](std::size_t kept, const TRCSample& sample) {
-      samples[kept] = sample;
-    });
+    ReadSamples(line,
+                [samples](std::size_t kept, const TRCSample& sample) { samples[kept] = sample; });
   }
   bool Give(const Tag&, const TRCSample* samples) {
     ++data_lines_;
@@ -72,7 +71,6 @@ class TrcReader {
   }
 
  private:
-
   TRCFile& model_;
   const bool with_unnamed_;
   TRCSampleSink* const sink_;
