@@ -43,46 +43,6 @@ void Skeleton::ScaleLengths(double factor) {
   for (JointMotion& motion : motion_) scale(motion.translation);
 }
 
-Vector3 Turned(const Vector3& p, const Rotation& m) {
-  return Vector3(p.x * m[0].x + p.y * m[1].x + p.z * m[2].x,
-                 p.x * m[0].y + p.y * m[1].y + p.z * m[2].y,
-                 p.x * m[0].z + p.y * m[1].z + p.z * m[2].z);
-}
-
-Rotation Then(const Rotation& a, const Rotation& b) {
-  return Rotation(Turned(a[0], b), Turned(a[1], b), Turned(a[2], b));
-}
-
-Rotation RotationFromAngles(double rx, double ry, double rz) {
-  const double cx = std::cos(rx);
-  const double sx = std::sin(rx);
-  const double cy = std::cos(ry);
-  const double sy = std::sin(ry);
-  const double cz = std::cos(rz);
-  const double sz = std::sin(rz);
-  return Rotation(Vector3(cy * cz, cy * sz, -sy),
-                  Vector3(sx * sy * cz - cx * sz, sx * sy * sz + cx * cz, sx * cy),
-                  Vector3(cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy));
-}
-
-Vector3 AnglesFromRotation(const Rotation& m) {
-  const double cy = std::hypot(m[0].x, m[0].y);
-  const double ry = std::atan2(-m[0].z, cy);
-  if (cy > 1e-12) return Vector3(std::atan2(m[1].z, m[2].z), ry, std::atan2(m[0].y, m[0].x));
-  return Vector3(std::atan2(-m[2].y, m[1].y), ry, 0.0);
-}
-
-Pose LocalPose(const Skeleton& skeleton, std::int64_t k, std::size_t joint) {
-  const SkeletonJoint& j = skeleton.joints[joint];
-  const JointMotion& motion = skeleton.At(k, joint);
-  Pose pose;
-  pose.translation = Vector3(j.base_translation.x + motion.translation.x,
-                             j.base_translation.y + motion.translation.y,
-                             j.base_translation.z + motion.translation.z);
-  pose.rotation = Then(RotationFromAngles(motion.rx, motion.ry, motion.rz), j.base_rotation);
-  return pose;
-}
-
 void WorldPoses(const Skeleton& skeleton, std::int64_t k, std::vector<Pose>& world) {
   world.resize(skeleton.NumJoints());
   for (std::size_t i = 0; i < skeleton.NumJoints(); ++i) {

@@ -6,6 +6,7 @@
 // unit. Rotations use row vectors (p·M): a joint's rotation turns its own axes into its
 // parent's.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -98,24 +99,57 @@ class Skeleton {
   std::vector<JointMotion> motion_;
 };
 
+// The joint math below is inline: the writers run it for every joint of every frame.
+
+// p·M and the row-vector composition "a, then b".
+inline Vector3 Turned(const Vector3& p, const Rotation& m) {
+  return Vector3(p.x * m[0].x + p.y * m[1].x + p.z * m[2].x,
+                 p.x * m[0].y + p.y * m[1].y + p.z * m[2].y,
+                 p.x * m[0].z + p.y * m[1].z + p.z * m[2].z);
+}
+
+inline Rotation Then(const Rotation& a, const Rotation& b) {
+  return Rotation(Turned(a[0], b), Turned(a[1], b), Turned(a[2], b));
+}
+
+// Static X Y Z angles (radians) as a rotation: the turn about X, then Y, then Z.
+inline Rotation RotationFromAngles(double rx, double ry, double rz) {
+  const double cx = std::cos(rx);
+  const double sx = std::sin(rx);
+  const double cy = std::cos(ry);
+  const double sy = std::sin(ry);
+  const double cz = std::cos(rz);
+  const double sz = std::sin(rz);
+  return Rotation(Vector3(cy * cz, cy * sz, -sy),
+                  Vector3(sx * sy * cz - cx * sz, sx * sy * sz + cx * cz, sx * cy),
+                  Vector3(cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy));
+}
+
+// The static X Y Z angles (radians) of `m`, y within [-pi/2, pi/2]; where the turn about Y is a
+// quarter turn, z is 0 and x takes the whole remaining turn.
+inline Vector3 AnglesFromRotation(const Rotation& m) {
+  const double cy = std::hypot(m[0].x, m[0].y);
+  const double ry = std::atan2(-m[0].z, cy);
+  if (cy > 1e-12) return Vector3(std::atan2(m[1].z, m[2].z), ry, std::atan2(m[0].y, m[0].x));
+  return Vector3(std::atan2(-m[2].y, m[1].y), ry, 0.0);
+}
+
 // The one place the motion composes with the base pose: translation = base + frame, rotation =
 // the frame's turn followed by the base rotation.
-Pose LocalPose(const Skeleton& skeleton, std::int64_t k, std::size_t joint);
+inline Pose LocalPose(const Skeleton& skeleton, std::int64_t k, std::size_t joint) {
+  const SkeletonJoint& j = skeleton.joints[joint];
+  const JointMotion& motion = skeleton.At(k, joint);
+  Pose pose;
+  pose.translation = Vector3(j.base_translation.x + motion.translation.x,
+                             j.base_translation.y + motion.translation.y,
+                             j.base_translation.z + motion.translation.z);
+  pose.rotation = Then(RotationFromAngles(motion.rx, motion.ry, motion.rz), j.base_rotation);
+  return pose;
+}
 
 // Every joint's pose in the world at frame k (a child's pose followed by its parent's world
 // pose), in joint order, into `world` (resized).
 void WorldPoses(const Skeleton& skeleton, std::int64_t k, std::vector<Pose>& world);
-
-// p·M and the row-vector composition "a, then b".
-Vector3 Turned(const Vector3& p, const Rotation& m);
-Rotation Then(const Rotation& a, const Rotation& b);
-
-// Static X Y Z angles (radians) as a rotation: the turn about X, then Y, then Z.
-Rotation RotationFromAngles(double rx, double ry, double rz);
-
-// The static X Y Z angles (radians) of `m`, y within [-pi/2, pi/2]; where the turn about Y is a
-// quarter turn, z is 0 and x takes the whole remaining turn.
-Vector3 AnglesFromRotation(const Rotation& m);
 
 // The names of the joints whose scale factor is not 1 in some frame.
 std::vector<std::string> ScaledJoints(const Skeleton& skeleton);
