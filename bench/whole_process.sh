@@ -19,33 +19,10 @@ source bench/setup.sh
 
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 
-# measure LABEL BYTES LIMIT_BYTES COMMAND...
-# Runs COMMAND once; prints its wall time, BYTES per second and peak resident memory, and
-# whether the peak stays within LIMIT_BYTES (skipped when LIMIT_BYTES is "-").
-measure() {
-  local label=$1 bytes=$2 limit=$3
-  shift 3
-  local times=$work/time.txt
-  /usr/bin/time -f '%e %M %U %S' -o "$times" "$@" >/dev/null
-  local seconds kib user system
-  read -r seconds kib user system <"$times"
-  local rate verdict=""
-  rate=$(awk -v b="$bytes" -v s="$seconds" 'BEGIN { printf "%.0f", (s > 0 ? b / 1048576 / s : 0) }')
-  if [ "$limit" != "-" ]; then
-    if [ $((kib * 1024)) -le "$limit" ]; then verdict="within"; else verdict="OVER"; fi
-    verdict="  ($verdict file + model = $(mb "$limit") MB)"
-  fi
-  printf '  %-44s %7.2f s %7s MB/s  peak %7s MB%s\n' "$label" "$seconds" "$rate" \
-    "$(mb $((kib * 1024)))" "$verdict"
-  # For the sections that compare jobs: wall clock, CPU time (user + system) and peak memory.
-  last_seconds=$seconds
-  last_cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
-  last_bytes=$((kib * 1024))
-}
-
 # measure_median RUNS LABEL BYTES LIMIT_BYTES COMMAND...
-# As measure, COMMAND run RUNS times: the median wall and CPU time, and the highest peak, so that
-# one run slowed by the rest of a shared machine does not decide a ratio.
+# Runs COMMAND RUNS times; prints the median wall time, BYTES per second at it and the highest
+# peak resident memory, and whether the peak stays within LIMIT_BYTES (skipped when LIMIT_BYTES is
+# "-"). The median keeps one run slowed by the rest of a shared machine from deciding a ratio.
 measure_median() {
   local runs=$1 label=$2 bytes=$3 limit=$4
   shift 4
@@ -65,12 +42,18 @@ measure_median() {
     if [ $((kib * 1024)) -le "$limit" ]; then verdict="within"; else verdict="OVER"; fi
     verdict="  ($verdict file + model = $(mb "$limit") MB)"
   fi
-  printf '  %-44s %7.2f s %7s MB/s  peak %7s MB  (median of %d)%s\n' "$label" "$seconds" "$rate" \
-    "$(mb $((kib * 1024)))" "$runs" "$verdict"
+  local note=""
+  [ "$runs" -gt 1 ] && note="  (median of $runs)"
+  printf '  %-44s %7.2f s %7s MB/s  peak %7s MB%s%s\n' "$label" "$seconds" "$rate" \
+    "$(mb $((kib * 1024)))" "$note" "$verdict"
+  # For the sections that compare jobs: wall clock, CPU time (user + system) and peak memory.
   last_seconds=$seconds
   last_cpu=$cpu
   last_bytes=$((kib * 1024))
 }
+
+# measure LABEL BYTES LIMIT_BYTES COMMAND...: one run.
+measure() { measure_median 1 "$@"; }
 
 # verdict LABEL VALUE LIMIT: "LABEL VALUE (limit LIMIT): met" or "... MISSED".
 verdict() {
