@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filelib/number_text.h"
+
 namespace zar::exchange {
 
 namespace {
@@ -66,41 +68,9 @@ char* WriteWholeBefore(char* end, std::uint64_t whole) {
   return end;
 }
 
-// The eight digits of `value` (below 10^8, leading zeros kept) as text, the first digit in the
-// lowest byte: split into fours, then pairs, then digits, each step on all lanes at once. Every
-// lane's product stays within its lane, and the masks drop what a shift brings in from the next.
-std::uint64_t EightDigitText(std::uint32_t value) {
-  const std::uint64_t fours = (value / 10000) | (std::uint64_t{value % 10000} << 32);
-  const std::uint64_t hundreds = ((fours * 5243) >> 19) & 0x0000007F0000007F;  // x / 100
-  const std::uint64_t pairs = hundreds | ((fours - hundreds * 100) << 16);
-  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;  // x / 10
-  return (tens | ((pairs - tens * 10) << 8)) + 0x3030303030303030;
-}
-
-// WriteScaled for `kDecimals` places (1 to 8), where the places are written eight at a time.
-template <int kDecimals>
-char* WriteScaledPlaces(char* p, std::uint64_t units) {
-  constexpr std::uint64_t kScale = kPowersOfTen[kDecimals];
-  const std::uint64_t whole = units / kScale;
-  const auto fraction = static_cast<std::uint32_t>(units - whole * kScale);
-  char* const point = p + DigitCount(whole);
-  char places[8];
-  const std::uint64_t text = EightDigitText(fraction);
-  std::memcpy(places, &text, 8);
-  *point = '.';
-  std::memcpy(point + 1, places + (8 - kDecimals), kDecimals);
-  WriteWholeBefore(point, whole);
-  return point + 1 + kDecimals;
-}
-
 // Writes `units` / 10^decimals with exactly `decimals` places (none and no point when 0), at most
 // 18 places: the digits go straight to their places, from the last one back.
 char* WriteScaled(char* p, std::uint64_t units, int decimals) {
-  if constexpr (std::endian::native == std::endian::little) {
-    // The places the skeleton writers use.
-    if (decimals == 7) return WriteScaledPlaces<7>(p, units);
-    if (decimals == 8) return WriteScaledPlaces<8>(p, units);
-  }
   const int whole = std::max(DigitCount(units) - decimals, 1);
   char* const end = p + whole + (decimals > 0 ? decimals + 1 : 0);
   char* q = end;
@@ -124,27 +94,9 @@ char* WriteScaled(char* p, std::uint64_t units, int decimals) {
 }  // namespace
 
 char* WriteFixed(char* p, double value, int decimals) {
-  // value = m·2^e. The short road: |value| below 2^30 and at most 9 places, so that the scaled
-  // value stays below 2^60.
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
-  if (decimals < 0 || decimals > 9 || biased == 0x7FF || biased >= 1023 + 30) {
-    return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
-  }
-  const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t m = biased == 0 ? fraction_bits : fraction_bits | (std::uint64_t{1} << 52);
-  const int shift = 1075 - (biased == 0 ? 1 : biased);  // value = m / 2^shift, shift > 22
-  const Wide scaled = Wide{m} * kPowersOfTen[decimals];
-  std::uint64_t units = 0;
-  if (shift < 128) {
-    const Wide kept = scaled >> shift;
-    const Wide rest = scaled - (kept << shift);
-    const Wide half = Wide{1} << (shift - 1);
-    units = static_cast<std::uint64_t>(kept);
-    if (rest > half || (rest == half && (units & 1) != 0)) ++units;
-  }
-  if ((bits >> 63) != 0) *p++ = '-';
-  return WriteScaled(p, units, decimals);
+  // The file library writes the same text (printf's, which is std::to_chars' for these requests).
+  if (decimals >= 0 && decimals <= kMaxFixedPrecision) return FormatFixed(p, value, decimals);
+  return std::to_chars(p, p + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
 }
 
 namespace {
