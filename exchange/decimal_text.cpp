@@ -52,22 +52,6 @@ int DigitCount(std::uint64_t units) {
          (units == 0 ? 1 : 0);
 }
 
-// Writes the digits of `whole` so that they end at `end`; returns where they begin.
-char* WriteWholeBefore(char* end, std::uint64_t whole) {
-  while (whole >= 100) {
-    end -= 2;
-    std::memcpy(end, kDigitPairs + 2 * (whole % 100), 2);
-    whole /= 100;
-  }
-  if (whole >= 10) {
-    end -= 2;
-    std::memcpy(end, kDigitPairs + 2 * whole, 2);
-  } else {
-    *--end = static_cast<char>('0' + whole);
-  }
-  return end;
-}
-
 // Writes `units` / 10^decimals with exactly `decimals` places (none and no point when 0), at most
 // 18 places: the digits go straight to their places, from the last one back.
 char* WriteScaled(char* p, std::uint64_t units, int decimals) {
@@ -87,7 +71,17 @@ char* WriteScaled(char* p, std::uint64_t units, int decimals) {
     }
   }
   if (decimals > 0) *--q = '.';
-  WriteWholeBefore(q, units);
+  while (units >= 100) {
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * (units % 100), 2);
+    units /= 100;
+  }
+  if (units >= 10) {
+    q -= 2;
+    std::memcpy(q, kDigitPairs + 2 * units, 2);
+  } else {
+    *--q = static_cast<char>('0' + units);
+  }
   return end;
 }
 

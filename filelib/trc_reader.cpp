@@ -46,19 +46,8 @@ class TrcReader {
         std::min<std::int64_t>(data_lines_, std::numeric_limits<std::int32_t>::max()));
   }
 
- private:
-  static std::vector<std::string_view> NonEmptyFields(std::string_view line);
-  bool PathLine(std::string_view line);
-  void HeaderValues(std::string_view line);
-  void MarkerNames(std::string_view line, const LineReader& lines);
-  // False when the sink wants no more lines.
-  bool DataLine(std::string_view line);
-  // Reads the samples of a data line, giving each to put(kept marker, sample).
-  template <typename Put>
-  void ReadSamples(std::string_view line, Put put) const;
-
- public:
-  // Data lines after the first go to the sink through batches read on two threads.
+  // With a sink, the data lines after the first reach it through batches read on two threads
+  // (LineBatches), which call these.
   struct Tag {};
   using Value = TRCSample;
   void Parse(std::string_view line, const Tag&, TRCSample* samples) const {
@@ -71,6 +60,16 @@ class TrcReader {
   }
 
  private:
+  static std::vector<std::string_view> NonEmptyFields(std::string_view line);
+  bool PathLine(std::string_view line);
+  void HeaderValues(std::string_view line);
+  void MarkerNames(std::string_view line, const LineReader& lines);
+  // False when the sink wants no more lines.
+  bool DataLine(std::string_view line);
+  // Reads the samples of a data line, giving each to put(kept marker, sample).
+  template <typename Put>
+  void ReadSamples(std::string_view line, Put put) const;
+
   TRCFile& model_;
   const bool with_unnamed_;
   TRCSampleSink* const sink_;
