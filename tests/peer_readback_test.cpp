@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -86,6 +87,8 @@ exchange::MarkerSet FromCells(const CsvCells& cells, const exchange::MarkerSet& 
 
 TEST(PeerReadBack, TrcAndCsvFromEverySharedTrcSample) {
   if (testing::Run("python3 -c 'import csv' 2>&1").status != 0) {
+    const char* ci = std::getenv("CI");
+    ASSERT_FALSE(ci != nullptr && std::string(ci) == "true") << "CI=true needs python3 here";
     GTEST_SKIP() << "python3 is not installed";
   }
   testing::ScratchFolder folder;

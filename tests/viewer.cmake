@@ -1,7 +1,7 @@
 # zarfileio view's pages in a real browser: headless chromium driven by puppeteer-core
 # (js/viewer-test/check_page.mjs), one test per sample file and one with a skeleton and markers
 # together. Label "browser": run only these with `ctest --preset default -L browser`. Skipped when
-# node, chromium or the JavaScript packages (scripts/deps.sh) are missing.
+# node, chromium or the JavaScript packages (scripts/deps.sh) are missing, failed then under CI=true.
 if(TARGET zarfileio)
   find_program(ZAR_NODE node)
   find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
@@ -27,10 +27,21 @@ if(TARGET zarfileio)
                        --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/${name}" ${parts})
       set_tests_properties(${test} PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
     else()
-      add_test(NAME ${test} COMMAND sh -c "echo 'skipped: node or chromium is missing'; exit 77")
+      # In continuous integration (CI=true) a browser test that cannot run fails.
+      add_test(NAME ${test} COMMAND sh -c
+               "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
     endif()
     set_tests_properties(${test} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
   endforeach()
+endif()
+
+# The page's gap runs against runs counted by hand (Node only, no browser).
+if(ZAR_NODE)
+  add_test(NAME viewer.gaps COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/gaps.mjs")
+else()
+  add_test(NAME viewer.gaps COMMAND sh -c
+           "echo 'skipped: node is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
+  set_tests_properties(viewer.gaps PROPERTIES SKIP_RETURN_CODE 77)
 endif()
 
 # What view refuses and where it writes, without a browser.

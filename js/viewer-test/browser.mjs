@@ -3,7 +3,9 @@
 
 import { existsSync } from 'node:fs';
 
-export const kSkip = 77;  // ctest's SKIP_RETURN_CODE for the browser tests
+// ctest's SKIP_RETURN_CODE for the browser tests; in continuous integration (CI=true) a check
+// that cannot run is a failure, so that a missing package or browser never passes unseen.
+export const kSkip = process.env.CI === 'true' ? 1 : 77;
 
 // The browser, or a reason why there is none ({ skipped }): puppeteer-core is not installed
 // (scripts/deps.sh installs js/node_modules) or there is no chromium at ZAR_CHROMIUM

@@ -250,7 +250,7 @@ async function main() {
   const options = parseArguments(process.argv.slice(2));
   const { browser, skipped } = await launchChromium();
   if (skipped) {
-    console.log(`skipped: ${skipped}`);
+    console.log(`${kSkip === 77 ? 'skipped' : 'failed (CI=true needs the browser checks)'}: ${skipped}`);
     return kSkip;
   }
   try {
