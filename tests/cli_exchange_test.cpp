@@ -349,6 +349,63 @@ TEST(CliConvert, HtrToCsvHoldsJointWorldPositionsInTheUnitAskedFor) {
   EXPECT_FALSE(std::getline(in, row));
 }
 
+// The numbers of each data row of a marker file as plain text holds them: TRC rows split on tabs
+// (from the line after the axis titles), CSV rows on commas (after the heading); the frame and
+// time columns left out.
+std::vector<std::vector<double>> MarkerRows(const std::string& path, char separator, int skip) {
+  std::ifstream in(path);
+  std::vector<std::vector<double>> rows;
+  std::string line;
+  for (int i = 0; i < skip && std::getline(in, line); ++i) {
+  }
+  while (std::getline(in, line)) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    std::istringstream cells(line);
+    std::vector<double> values;
+    int column = 0;
+    for (std::string cell; std::getline(cells, cell, separator); ++column) {
+      // An empty cell is a missing sample, as "NaN" is.
+      if (column >= 2) values.push_back(cell.empty() ? NAN : std::strtod(cell.c_str(), nullptr));
+    }
+    rows.push_back(std::move(values));
+  }
+  return rows;
+}
+
+// A marker file converted with --units holds every coordinate in that unit (the bundled TRC
+// sample is in millimetres), in CSV and in TRC alike.
+TEST(CliConvert, MarkerFilesAreWrittenInTheUnitAskedFor) {
+  ScratchFolder folder;
+  const std::string source = testing::BundledSamplePath("markers.trc");
+  const auto original = MarkerRows(source, '\t', 5);
+  ASSERT_EQ(20U, original.size());
+  struct Case {
+    const char* unit;
+    double per_mm;
+    const char* file;
+    char separator;
+    int skip;
+  };
+  for (const Case& c : {Case{"m", 1e-3, "m.csv", ',', 1}, Case{"cm", 0.1, "cm.trc", '\t', 5},
+                        Case{"in", 1 / 25.4, "in.csv", ',', 1}}) {
+    const testing::RunResult run = Zarfileio({"convert", source, folder.File(c.file), "--units", c.unit});
+    ASSERT_EQ(0, run.status) << run.output;
+    const auto written = MarkerRows(folder.File(c.file), c.separator, c.skip);
+    ASSERT_EQ(original.size(), written.size()) << c.file;
+    for (std::size_t k = 0; k < original.size(); ++k) {
+      ASSERT_EQ(original[k].size(), written[k].size()) << c.file << " row " << k;
+      for (std::size_t i = 0; i < original[k].size(); ++i) {
+        if (std::isnan(original[k][i])) {
+          EXPECT_TRUE(std::isnan(written[k][i])) << c.file << " row " << k << " value " << i;
+          continue;
+        }
+        EXPECT_NEAR(original[k][i] * c.per_mm, written[k][i], 1e-6 * (1 + std::abs(original[k][i])))
+            << c.file << " row " << k << " value " << i;
+      }
+    }
+  }
+}
+
 // HTR to HTR is what htr convert writes, byte for byte (the scale factor and reference lengths
 // that the skeleton model does not carry included); a FIFO as the source is refused at once.
 TEST(CliConvert, HtrToHtrIsHtrConvert) {

@@ -1,7 +1,8 @@
 # Exchange library: the marker set, C3D reading and writing, TRC writing; zarfileio's c3d and
 # convert commands.
 if(TARGET zar::exchange)
-  zar_add_test(exchange_test SOURCES exchange_c3d_test.cpp exchange_round_trip_test.cpp
+  zar_add_test(exchange_test SOURCES exchange_c3d_test.cpp exchange_c3d_bytes_test.cpp
+               exchange_round_trip_test.cpp
                exchange_csv_test.cpp exchange_skeleton_test.cpp
                exchange_decimal_text_test.cpp exchange_ordered_blocks_test.cpp
                LIBS zar::exchange)

@@ -116,5 +116,27 @@ TEST(GltfWriter, SkeletonRotationKeysFollowThePoseTheShortWay) {
   EXPECT_EQ(checked, 2);
 }
 
+// Key times come from the exact rate, frame by frame: the first frame of a capture that starts
+// at frame 1 is at 0 s, frame index k at k / rate (a rate that is not a whole number included).
+TEST(GltfWriter, KeyTimesAreTheFramesTimesAtTheExactRate) {
+  exchange::MarkerSet set;
+  set.markers = {{"A", ""}};
+  set.rate = 119.88;
+  set.SetFrames(500);
+  for (std::int64_t k = 0; k < 500; ++k) set.At(k, 0) = {static_cast<double>(k), 2, 3, true};
+  testing::ScratchFolder folder;
+  ASSERT_EQ("", exchange::WriteGLB(set, folder.File("x.glb")));
+  const std::string glb = testing::ReadBytes(folder.File("x.glb"));
+  std::uint32_t json_bytes = 0;
+  std::memcpy(&json_bytes, glb.data() + 12, 4);
+  const auto gltf = nlohmann::json::parse(glb.substr(20, json_bytes));
+  const nlohmann::json& sampler = gltf["animations"][0]["samplers"][0];
+  const std::vector<float> times = AccessorFloats(glb, gltf, sampler["input"].get<int>());
+  ASSERT_EQ(500U, times.size());
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    ASSERT_EQ(static_cast<float>(static_cast<double>(k) / 119.88), times[k]) << k;
+  }
+}
+
 }  // namespace
 }  // namespace zar

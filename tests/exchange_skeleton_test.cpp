@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/bvh_writer.h"
 #include "exchange/htr_skeleton_adapter.h"
 #include "exchange/skeleton.h"
 #include "filelib/htr_file.h"
@@ -154,6 +156,24 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
     }
   }
   EXPECT_GE(read, 12);
+}
+
+// A BVH file's frame time is the exact rate's, to twelve significant digits, when the rate is
+// not a whole number (rounding it would make a long take drift against its source).
+TEST(BvhWriter, FrameTimeComesFromTheExactRate) {
+  exchange::Skeleton skeleton;
+  skeleton.joints = {{"Root", -1, {}, exchange::RotationFromAngles(0, 0, 0), 1.0}};
+  skeleton.SetFrames(3);
+  ScratchFolder folder;
+  for (const double rate : {70.588, 119.88, 29.97002997, 250.0}) {
+    skeleton.rate = rate;
+    ASSERT_EQ("", exchange::WriteBVH(skeleton, folder.File("x.bvh")));
+    const std::string text = testing::ReadBytes(folder.File("x.bvh"));
+    const std::size_t at = text.find("Frame Time: ");
+    ASSERT_NE(std::string::npos, at);
+    const double frame_time = std::strtod(text.c_str() + at + 12, nullptr);
+    EXPECT_NEAR(1.0, frame_time * rate, 1e-11) << rate;
+  }
 }
 
 }  // namespace

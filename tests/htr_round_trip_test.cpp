@@ -114,6 +114,39 @@ INSTANTIATE_TEST_SUITE_P(Poses, SampleRoundTrip,
                          ::testing::Values(RoundTrip{false, 0}, RoundTrip{true, 0},
                                            RoundTrip{false, 10}, RoundTrip{true, 6}));
 
+// "Current Pose" takes each bone's base position at the scene's current time: the frame the
+// exported file holds for that time is then no motion at all (zero translation and rotation for
+// every segment), and the first frame, elsewhere in the walk, is not.
+TEST_F(HTRRoundTripTest, CurrentPoseIsThePoseAtTheCurrentTime) {
+  const std::filesystem::path sample =
+      std::filesystem::path(ZAR_SAMPLES_DIR) / "htr" / "fight_a.htr";
+  auto original = ReadHTR(sample);
+  user().Tick(kImportSetFrameRate, true).Tick(kImportBasePosition, false);
+  user().FillEdit(kImportOffset, "0").Press(kOk);
+  ASSERT_EQ(Import(sample), 1);
+  Select(scene().FindByName("LowerTorso"));
+  constexpr int kCurrentFrame = 40;  // the file's frame 40, row 39
+  scene().set_currentTime(kCurrentFrame * modra::GetTicksPerFrame());
+  user().Tick(kCurrentPose, true).Press(kRange);
+  user().FillEdit(kFrom, "1").FillEdit(kTo, std::to_string(original->NumFrames()));
+  user().FillEdit(kOffset, "0").Press(kOk);
+  ASSERT_EQ(Export(Path("out.htr")), 1);
+  auto exported = ReadHTR(Path("out.htr"));
+  ASSERT_EQ(exported->NumSegments(), original->NumSegments());
+  const auto size = [](const HTRSegment& s, std::int32_t k) {
+    const auto t = s.FrameTranslation(k);
+    return std::abs(t.X()) + std::abs(t.Y()) + std::abs(t.Z()) +
+           RotationDistance(MatrixOf(s.FrameRotation(k)), MatrixOf(0, 0, 0));
+  };
+  double first = 0.0;
+  for (std::int32_t i = 0; i < exported->NumSegments(); ++i) {
+    const HTRSegment& s = *exported->Segment(i);
+    EXPECT_LT(size(s, kCurrentFrame - 1), 1e-2) << s.Name();
+    first += size(s, 0);
+  }
+  EXPECT_GT(first, 1.0);
+}
+
 // A random skeleton in `unit`: base poses anywhere, 12 frames of motion with unit bone scale.
 std::unique_ptr<HTRFile> RandomSkeleton(std::mt19937& random, LengthUnit unit, double extent) {
   std::uniform_real_distribution<double> length(0.05 * extent, 0.3 * extent);

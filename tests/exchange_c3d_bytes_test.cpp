@@ -1,0 +1,69 @@
+// C3D as other programs lay it out, checked against bytes made or read here without our reader
+// or writer: where each frame's points sit among the analog words, and how text parameters are
+// padded.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "c3d_bytes_test_support.h"
+#include "exchange/c3d_file.h"
+#include "exchange_test_support.h"
+#include "filelib_test_support.h"
+
+namespace zar {
+namespace {
+
+using testing::C3DLayout;
+using testing::C3DPoint;
+
+// Every frame's points are read from their own place, past the analog words of the frames
+// before them, whatever the number of channels and samples per frame.
+TEST(C3DBytes, PointsOfEveryFrameSitPastTheAnalogWordsBeforeThem) {
+  testing::ScratchFolder folder;
+  for (const auto& [channels, samples] :
+       {std::pair<std::uint16_t, std::uint16_t>{0, 1}, {1, 1}, {2, 3}, {7, 10}}) {
+    const C3DLayout layout{{"A", "B", "C"}, channels, samples, 9, 120.0F};
+    exchange::C3DFile file;
+    ASSERT_EQ("", file.Read(folder.Write("made.c3d", testing::C3DBytes(layout))));
+    const exchange::MarkerSet& set = file.points;
+    ASSERT_EQ(3U, set.NumMarkers());
+    ASSERT_EQ(9, set.NumFrames());
+    for (int k = 0; k < 9; ++k) {
+      for (int m = 0; m < 3; ++m) {
+        const exchange::MarkerSample& s = set.At(k, static_cast<std::size_t>(m));
+        ASSERT_TRUE(s.present) << channels << "x" << samples << " frame " << k << " point " << m;
+        EXPECT_EQ(C3DPoint(k, m, 0), s.x) << channels << "x" << samples << " frame " << k;
+        EXPECT_EQ(C3DPoint(k, m, 1), s.y) << channels << "x" << samples << " frame " << k;
+        EXPECT_EQ(C3DPoint(k, m, 2), s.z) << channels << "x" << samples << " frame " << k;
+      }
+    }
+  }
+}
+
+// Text parameters (labels, descriptions, units) fill their fixed width with blanks, as the
+// format asks: no NUL byte anywhere in their values.
+TEST(C3DBytes, TextParametersArePaddedWithBlanks) {
+  exchange::MarkerSet set;
+  set.markers = {{"Head", "the top of the head"}, {"LongerName", ""}, {"X", "x"}};
+  set.rate = 100.0;
+  set.SetFrames(2);
+  testing::ScratchFolder folder;
+  const std::string path = folder.File("written.c3d");
+  ASSERT_EQ("", exchange::WriteC3D(set, path));
+  int texts = 0;
+  for (const testing::C3DRawParameter& p :
+       testing::C3DParameterRecords(testing::ReadBytes(path))) {
+    if (p.type != -1) continue;
+    ++texts;
+    EXPECT_EQ(std::string::npos, p.data.find('\0')) << p.group << ":" << p.name;
+    if (p.name == "LABELS") {
+      EXPECT_EQ("Head      LongerNameX         ", p.data);
+    }
+  }
+  EXPECT_GE(texts, 3);  // at least the labels, descriptions and units
+}
+
+}  // namespace
+}  // namespace zar
