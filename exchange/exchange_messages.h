@@ -29,6 +29,10 @@ inline constexpr std::string_view kC3DTooManyPoints = "A C3D file holds at most 
 inline constexpr std::string_view kC3DFrameNumbers =
     "C3D frame numbers run from 0 to 4294967295; this range cannot be stored";
 
+// BVH reader; the malformed message is followed by what was found and the line.
+inline constexpr std::string_view kBVHHierarchy = "The file is not a BVH file (it does not start with HIERARCHY)";
+inline constexpr std::string_view kBVHMalformed = "The BVH file is malformed: ";
+
 // BVH writer.
 inline constexpr std::string_view kBVHOneRoot = "A BVH file holds one root; this skeleton has ";
 inline constexpr std::string_view kBVHRate = "A BVH file needs a frame rate above 0";
