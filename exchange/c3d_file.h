@@ -49,11 +49,16 @@ class C3DFile {
   std::string Read(std::FILE* file);
 };
 
+// The number a C3D file written from `set` gives its first frame: C3D counts frames from 1, so a
+// set that starts lower (a TRC that counts from 0) is renumbered to start at 1.
+std::int64_t C3DFirstFrame(const MarkerSet& set);
+
 // Writes `set` as an Intel C3D file with real (float) storage: a POINT group (USED, SCALE, RATE,
 // DATA_START, FRAMES, UNITS, LABELS, DESCRIPTIONS and their continuations past 255 entries), an
-// empty ANALOG group, and past 65535 frames TRIAL:ACTUAL_START_FIELD/ACTUAL_END_FIELD and
-// POINT:LONG_FRAMES. Missing samples get the residual -1. Written completely or not at all.
-// Returns a message, empty on success.
+// empty ANALOG group whose RATE is the point rate (the header's analog samples per frame is 1,
+// as readers check), and past 65535 frames TRIAL:ACTUAL_START_FIELD/ACTUAL_END_FIELD and
+// POINT:LONG_FRAMES. Frames are numbered from C3DFirstFrame. Missing samples get the residual
+// -1. Written completely or not at all. Returns a message, empty on success.
 std::string WriteC3D(const MarkerSet& set, const std::string& path);
 
 }  // namespace zar::exchange

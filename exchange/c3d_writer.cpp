@@ -161,12 +161,13 @@ void ContinuedStrings(SectionBuilder& section, int group, std::string_view name,
 
 }  // namespace
 
+std::int64_t C3DFirstFrame(const MarkerSet& set) { return std::max<std::int64_t>(set.first_frame, 1); }
+
 std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   const std::size_t points = set.NumMarkers();
   if (points > kWordMax) return std::string(messages::kC3DTooManyPoints);
   const std::int64_t frames = set.NumFrames();
-  std::int64_t first = set.first_frame;
-  if (frames == 0 && first == 0) first = 1;
+  const std::int64_t first = C3DFirstFrame(set);
   const std::int64_t last = first + frames - 1;
   if (first < 0 || last > 4294967295LL) return std::string(messages::kC3DFrameNumbers);
   const bool long_frames = last > static_cast<std::int64_t>(kWordMax);
@@ -227,13 +228,13 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
     PutWord(header + 2 * (n - 1), static_cast<std::uint32_t>(value));
   };
   word(2, points);
-  word(3, 0);
+  word(3, 0);  // no analog channels, one analog sample per frame (ANALOG:RATE is the rate)
   word(4, std::min<std::uint64_t>(static_cast<std::uint64_t>(first), kWordMax));
   word(5, long_frames ? kWordMax : static_cast<std::uint64_t>(last));
   word(6, 0);
   PutReal(header + 12, scale);
   word(9, data_start);
-  word(10, 0);
+  word(10, 1);
   PutReal(header + 20, rate);
 
   OutputFile out;

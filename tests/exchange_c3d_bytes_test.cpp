@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,56 @@ TEST(C3DBytes, TextParametersArePaddedWithBlanks) {
     }
   }
   EXPECT_GE(texts, 3);  // at least the labels, descriptions and units
+}
+
+// What strict readers check of every file we write, read back here field by field: the header
+// agrees with the parameters (points, analog words and samples per frame against ANALOG:USED
+// and ANALOG:RATE / POINT:RATE, first and last frame against POINT:FRAMES, data start, rate),
+// and frames count from 1 (a set starting at frame 0 is renumbered).
+TEST(C3DBytes, OurHeaderAgreesWithOurParameters) {
+  testing::ScratchFolder folder;
+  for (const auto& [first, frames] : {std::pair<std::int64_t, std::int64_t>{0, 40}, {1, 3},
+                                      {5, 100}, {-3, 10}}) {
+    exchange::MarkerSet set;
+    set.markers = {{"A", ""}, {"B", ""}};
+    set.rate = 119.88;
+    set.first_frame = first;
+    set.SetFrames(frames);
+    const std::string path = folder.File("written.c3d");
+    ASSERT_EQ("", exchange::WriteC3D(set, path));
+    const std::string bytes = testing::ReadBytes(path);
+    const auto word = [&bytes](std::size_t n) {
+      return static_cast<unsigned>(static_cast<unsigned char>(bytes[2 * n - 2])) |
+             static_cast<unsigned>(static_cast<unsigned char>(bytes[2 * n - 1])) << 8;
+    };
+    float header_rate = 0;
+    std::memcpy(&header_rate, bytes.data() + 20, 4);
+    std::map<std::string, testing::C3DRawParameter> found;
+    for (const testing::C3DRawParameter& p : testing::C3DParameterRecords(bytes)) {
+      found[std::to_string(p.group) + ":" + p.name] = p;
+    }
+    const auto integer = [&found](const std::string& key) {
+      const std::string& d = found.at(key).data;
+      return static_cast<unsigned>(static_cast<unsigned char>(d[0])) |
+             static_cast<unsigned>(static_cast<unsigned char>(d[1])) << 8;
+    };
+    const auto real = [&found](const std::string& key) {
+      float value = 0;
+      std::memcpy(&value, found.at(key).data.data(), 4);
+      return value;
+    };
+    const std::string what = std::to_string(first) + "+" + std::to_string(frames);
+    EXPECT_EQ(integer("1:USED"), word(2)) << what;
+    EXPECT_EQ(integer("2:USED") * word(10), word(3)) << what;
+    EXPECT_GE(word(10), 1U) << what;
+    EXPECT_EQ(real("2:RATE"), real("1:RATE") * static_cast<float>(word(10))) << what;
+    EXPECT_EQ(header_rate, real("1:RATE")) << what;
+    EXPECT_EQ(static_cast<unsigned>(std::max<std::int64_t>(first, 1)), word(4)) << what;
+    EXPECT_EQ(integer("1:FRAMES"), word(5) - word(4) + 1) << what;
+    EXPECT_EQ(integer("1:DATA_START"), word(9)) << what;
+    EXPECT_GE(bytes.size(), (word(9) - 1) * 512U + 16U * 2 * static_cast<std::size_t>(frames))
+        << what;
+  }
 }
 
 }  // namespace

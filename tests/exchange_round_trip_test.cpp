@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -60,7 +61,11 @@ TEST(TrcC3DRoundTrip, EverySharedTrcSample) {
     }
     EXPECT_EQ(original.rate, back.rate) << what;
     EXPECT_EQ(original.units, back.units) << what;
-    testing::ExpectSameSamples(original, back, 0.0, what);
+    // C3D counts frames from 1: a file that starts at frame 0 comes back renumbered.
+    EXPECT_EQ(std::max<std::int64_t>(original.first_frame, 1), back.first_frame) << what;
+    MarkerSet renumbered = original;
+    renumbered.first_frame = back.first_frame;
+    testing::ExpectSameSamples(renumbered, back, 0.0, what);
     ++converted;
   }
   EXPECT_GE(converted, 10);
