@@ -35,6 +35,20 @@ if(TARGET zarfileio)
   endforeach()
 endif()
 
+# The page frames the subject, opens on the first frame with data and plots a clicked marker.
+if(TARGET zarfileio)
+  if(ZAR_NODE AND ZAR_CHROMIUM)
+    add_test(NAME viewer.subject
+             COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/subject_view.mjs"
+                     --tool "$<TARGET_FILE:zarfileio>" --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/subject")
+    set_tests_properties(viewer.subject PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
+  else()
+    add_test(NAME viewer.subject COMMAND sh -c
+             "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
+  endif()
+  set_tests_properties(viewer.subject PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+endif()
+
 # The page's gap runs against runs counted by hand (Node only, no browser).
 if(ZAR_NODE)
   add_test(NAME viewer.gaps COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/gaps.mjs")

@@ -94,3 +94,55 @@ export function gaps(input) {
   }
   return runs;
 }
+
+// The box that holds the middle `share` of every input's present samples on each source axis
+// (values times scale(input)): a stray sample or a far-away point does not stretch it, as it
+// stretches the full bounds. Long captures are sampled evenly (at most about `most` samples per
+// input). Falls back on the full bounds when too few samples are present; null when none is.
+export function subjectBounds(inputs, scale, share = 0.98, most = 60000) {
+  const values = [[], [], []];
+  for (const input of inputs) {
+    const { positions } = input;
+    const count = positions.length / 3;
+    const stride = Math.max(1, Math.floor(count / most));
+    const factor = scale(input);
+    for (let i = 0; i < count; i += stride) {
+      const x = positions[i * 3];
+      if (x !== x) continue;
+      values[0].push(x * factor);
+      values[1].push(positions[i * 3 + 1] * factor);
+      values[2].push(positions[i * 3 + 2] * factor);
+    }
+  }
+  if (values[0].length < 20) return bounds(inputs, scale);
+  const cut = (1 - share) / 2;
+  const low = [];
+  const high = [];
+  for (const axis of values) {
+    const sorted = Float64Array.from(axis).sort();
+    low.push(sorted[Math.floor(cut * (sorted.length - 1))]);
+    high.push(sorted[Math.ceil((1 - cut) * (sorted.length - 1))]);
+  }
+  return { low, high };
+}
+
+// The first frame index of `input` where some point is present (0 when none is).
+export function firstPresentFrame(input) {
+  const stride = input.points * 3;
+  for (let k = 0; k < input.frames; ++k) {
+    for (let i = k * stride; i < (k + 1) * stride; i += 3) {
+      if (input.positions[i] === input.positions[i]) return k;
+    }
+  }
+  return 0;
+}
+
+// One point's X, Y and Z over every frame of `input`, NaN where it is missing.
+export function trajectory(input, point) {
+  const axes = [0, 1, 2].map(() => new Float64Array(input.frames));
+  const stride = input.points * 3;
+  for (let k = 0; k < input.frames; ++k) {
+    for (let a = 0; a < 3; ++a) axes[a][k] = input.positions[k * stride + point * 3 + a];
+  }
+  return axes;
+}

@@ -1,11 +1,16 @@
 // The player: markers as points, skeletons as sticks between joints, on a floor grid sized to the
-// capture; orbit, zoom and pan; play at the first input's exact rate by the wall clock; a scrub
-// slider over the first input's frames (the other inputs show their frame at the same time); a
-// strip of missing samples per marker; the name and coordinates of the point under the pointer.
+// subject (the middle of the samples: a stray one does not pull the camera away); orbit, zoom and
+// pan; play at the first input's exact rate by the wall clock; a scrub slider over the first
+// input's frames (the other inputs show their frame at the same time), opening on the first frame
+// with data; a strip of missing samples per marker with its key; the name and coordinates of the
+// point under the pointer; a click on a point (or a pick from the menu) plots its X, Y and Z over
+// time under the view.
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
-import { readInputs, frameTime, frameAt, bounds, gaps } from 'zar/motion_data.js';
+import { readInputs, frameTime, frameAt, subjectBounds, firstPresentFrame, trajectory, gaps }
+  from 'zar/motion_data.js';
 import { GapStrip } from 'zar/gap_strip.js';
+import { TrajectoryPlot } from 'zar/trajectory_plot.js';
 
 const kColors = ['#ff8c1a', '#3db8ff', '#7ddc4a', '#ff4fa3', '#ffd23f', '#b58cff'];
 const kDecimals = { mm: 2, cm: 3, m: 5, in: 3, ft: 4, yd: 4 };
@@ -38,7 +43,7 @@ const world = new THREE.Group();  // source axes; turned so that the chosen up a
 scene.add(world);
 let grid = null;
 
-const sourceBox = bounds(inputs, unitScale) ?? { low: [-1, -1, -1], high: [1, 1, 1] };
+const sourceBox = subjectBounds(inputs, unitScale) ?? { low: [-1, -1, -1], high: [1, 1, 1] };
 const extents = sourceBox.low.map((low, a) => sourceBox.high[a] - low).sort((a, b) => a - b);
 const diagonal = Math.hypot(...extents) || 1;
 // The middle extent is about a body's height, whether the capture stands still or crosses a room.
@@ -186,6 +191,7 @@ function tick(now) {
   }
   if (dirty) {
     strip.draw(current);
+    if (plotted) plot.draw(plotted.show.frame);
     renderer.render(scene, camera);
     dirty = false;
   }
@@ -204,6 +210,28 @@ for (const show of shows) {
     show, point, runs: runs.map(([from, to]) => [from * ratio, to * ratio]) }));
 }
 const strip = new GapStrip($('gaps'), gapRows, frameCount);
+$('gapkey').hidden = strip.canvas.hidden;
+
+// --- the plot of one point over time ---------------------------------------------------------
+
+const plot = new TrajectoryPlot($('plot'));
+let plotted = null;  // { show, point }
+
+function plotPoint(show, point) {
+  plotted = show ? { show, point } : null;
+  $('plotbox').hidden = !plotted;
+  if (plotted) {
+    const { input } = show;
+    plot.set(trajectory(input, point), kDecimals[input.units] ?? 3);
+    $('plotname').innerHTML = `<b style="color:${show.color}">${escape(input.names[point])}</b> ` +
+      `${escape(input.file)}, ${escape(input.units)}`;
+    $('pick').value = `${shows.indexOf(show)}:${point}`;
+  } else {
+    plot.set(null);
+    $('pick').value = '';
+  }
+  resize();
+}
 
 // --- what is under the pointer ---------------------------------------------------------------
 
@@ -262,6 +290,21 @@ renderer.domElement.addEventListener('pointermove', (event) => {
   else tip.hidden = true;
 });
 renderer.domElement.addEventListener('pointerleave', () => { tip.hidden = true; });
+let pressedAt = null;
+renderer.domElement.addEventListener('pointerdown', (event) => { pressedAt = [event.clientX, event.clientY]; });
+renderer.domElement.addEventListener('click', (event) => {
+  if (pressedAt && Math.hypot(event.clientX - pressedAt[0], event.clientY - pressedAt[1]) > 4) return;
+  const hit = pointAt(event.clientX, event.clientY);
+  if (hit) plotPoint(hit.show, hit.point);
+});
+$('plot').addEventListener('click', (event) => {
+  if (!plotted) return;
+  const k = plot.frameAt(event);
+  const { show } = plotted;
+  setPlaying(false);
+  setFrame(show.input === primary ? k : frameAt(primary, frameTime(show.input, k)));
+});
+$('plotclose').addEventListener('click', () => plotPoint(null));
 
 strip.canvas.addEventListener('pointermove', (event) => {
   const spot = strip.at(event);
@@ -305,6 +348,11 @@ $('speed').addEventListener('change', (event) => {
   if (playing) setPlaying(true);
   event.target.blur();
 });
+$('pick').addEventListener('change', (event) => {
+  const [i, point] = event.target.value.split(':').map(Number);
+  plotPoint(event.target.value === '' ? null : shows[i], point);
+  event.target.blur();
+});
 $('up').addEventListener('change', (event) => {
   setUp(event.target.value);
   event.target.blur();
@@ -323,6 +371,7 @@ window.addEventListener('keydown', (event) => {
 // The strip first: its height settles how much room the view has.
 function resize() {
   strip.layout(scrub.clientWidth);
+  if (plotted) plot.layout(scrub.clientWidth, Math.max(90, Math.min(180, window.innerHeight * 0.25)));
   const width = view.clientWidth;
   const height = view.clientHeight;
   renderer.setSize(width, height);
@@ -351,6 +400,15 @@ shows.forEach((show) => {
     dirty = true;
   });
   legend.appendChild(row);
+  const group = document.createElement('optgroup');
+  group.label = input.file;
+  for (let point = 0; point < show.drawn; ++point) {
+    const option = document.createElement('option');
+    option.value = `${shows.indexOf(show)}:${point}`;
+    option.textContent = input.names[point];
+    group.appendChild(option);
+  }
+  $('pick').appendChild(group);
 });
 document.title = `${inputs.map((input) => input.file).join(' + ')} - zarfileio view`;
 if (!inputs.some((input) => input.up === 'X')) $('up').querySelector('option[value="X"]').remove();
@@ -397,6 +455,34 @@ window.zarViewer = {
   playing: () => playing,
   up: () => $('up').value,
   setUp,
+  // The point plotted under the view: its input, index, name and the values plotted.
+  plotted: () => (plotted ? { input: shows.indexOf(plotted.show), point: plotted.point,
+                              name: plotted.show.input.names[plotted.point],
+                              axes: plot.axes.map((values) => Array.from(values)) } : null),
+  plot(input, point) { plotPoint(input === null ? null : shows[input], point); },
+  // Where input `index`'s drawn points fall on the screen at the frame shown: the box around
+  // them in CSS pixels, and the view's size.
+  screenBox(index) {
+    const show = shows[index];
+    const rect = renderer.domElement.getBoundingClientRect();
+    const box = { left: Infinity, right: -Infinity, top: Infinity, bottom: -Infinity,
+                  width: rect.width, height: rect.height };
+    const v = new THREE.Vector3();
+    const p = show.input.positions;
+    const base = Math.max(0, show.frame) * show.input.points * 3;
+    for (let i = 0; i < show.input.points; ++i) {
+      if (p[base + i * 3] !== p[base + i * 3]) continue;
+      v.set(p[base + i * 3], p[base + i * 3 + 1], p[base + i * 3 + 2])
+        .applyMatrix4(show.group.matrixWorld).project(camera);
+      const x = (v.x + 1) / 2 * rect.width;
+      const y = (1 - v.y) / 2 * rect.height;
+      box.left = Math.min(box.left, x);
+      box.right = Math.max(box.right, x);
+      box.top = Math.min(box.top, y);
+      box.bottom = Math.max(box.bottom, y);
+    }
+    return box;
+  },
   positions(k) {
     if (k !== undefined) this.setFrame(k);
     return drawnPositions();
@@ -405,7 +491,7 @@ window.zarViewer = {
 
 setUp(primary ? primary.up : 'Y');
 resize();
-setFrame(0);
+setFrame(primary ? firstPresentFrame(primary) : 0);
 renderer.render(scene, camera);
 dirty = false;
 window.zarViewer.ready = true;
