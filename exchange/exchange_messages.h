@@ -23,6 +23,9 @@ inline constexpr std::string_view kC3DParameterType = "A parameter has an unknow
 inline constexpr std::string_view kC3DDataStart = "The point data starts outside the file";
 inline constexpr std::string_view kC3DFrameRange = "The header's frame range is reversed";
 inline constexpr std::string_view kC3DDataShort = "The point data ends before the last frame";
+inline constexpr std::string_view kC3DAnalogLayout =
+    "The header's analog values per frame are not a whole number of samples of every channel "
+    "ANALOG:USED names";
 
 // C3D writer.
 inline constexpr std::string_view kC3DTooManyPoints = "A C3D file holds at most 65535 markers";

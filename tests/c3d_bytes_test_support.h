@@ -21,7 +21,13 @@ struct C3DLayout {
   std::uint16_t analog_samples = 1;  // per point frame
   std::uint16_t frames = 0;
   float rate = 100.0F;
+  // ANALOG:SCALE and OFFSET of channel c are AnalogScale(c) and AnalogOffset(c) when set.
+  bool analog_scaling = false;
+  float gen_scale = 1.0F;
 };
+
+inline float AnalogScale(int c) { return 0.25F * static_cast<float>(c + 1); }
+inline std::int16_t AnalogOffset(int c) { return static_cast<std::int16_t>(100 * c - 50); }
 
 inline float C3DPoint(int k, int m, int axis) {
   return static_cast<float>(1000 * k + 10 * m + axis) + 0.5F;
@@ -101,6 +107,21 @@ inline std::string C3DBytes(const C3DLayout& layout) {
   std::string rate;
   AppendFloat(rate, layout.rate * static_cast<float>(layout.analog_samples));
   AppendParameter(parameters, 2, "RATE", 4, {}, rate);
+  if (layout.analog_scaling) {
+    std::string scales;
+    std::string offsets;
+    for (int c = 0; c < layout.analog_channels; ++c) {
+      AppendFloat(scales, AnalogScale(c));
+      offsets.append(2, '\0');
+      Put16(offsets, offsets.size() - 2, static_cast<std::uint16_t>(AnalogOffset(c)));
+    }
+    const auto count = static_cast<std::uint8_t>(layout.analog_channels);
+    AppendParameter(parameters, 2, "SCALE", 4, {count}, scales);
+    AppendParameter(parameters, 2, "OFFSET", 2, {count}, offsets);
+    std::string gen;
+    AppendFloat(gen, layout.gen_scale);
+    AppendParameter(parameters, 2, "GEN_SCALE", 4, {}, gen);
+  }
   parameters.append(2, '\0');  // the end of the section
   parameters.resize(512, '\0');
   file += parameters;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "c3d_bytes_test_support.h"
+#include "exchange/c3d_analog.h"
 #include "exchange/c3d_file.h"
 #include "exchange_test_support.h"
 #include "filelib_test_support.h"
@@ -115,6 +116,38 @@ TEST(C3DBytes, OurHeaderAgreesWithOurParameters) {
     EXPECT_EQ(integer("1:DATA_START"), word(9)) << what;
     EXPECT_GE(bytes.size(), (word(9) - 1) * 512U + 16U * 2 * static_cast<std::size_t>(frames))
         << what;
+  }
+}
+
+// Analog samples come back in order, channel by channel within each sample, however many
+// samples of each channel a point frame holds, each in physical units: (stored - OFFSET of its
+// channel) * SCALE of its channel * GEN_SCALE.
+TEST(C3DBytes, AnalogSamplesInOrderAndInPhysicalUnits) {
+  testing::ScratchFolder folder;
+  for (const auto& [channels, samples] :
+       {std::pair<std::uint16_t, std::uint16_t>{1, 1}, {2, 3}, {7, 10}}) {
+    C3DLayout layout{{"A", "B"}, channels, samples, 6, 100.0F};
+    layout.analog_scaling = true;
+    layout.gen_scale = 0.5F;
+    const std::string path = folder.Write("made.c3d", testing::C3DBytes(layout));
+    exchange::C3DFile file;
+    ASSERT_EQ("", file.Read(path));
+    exchange::C3DAnalog analog;
+    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+    ASSERT_EQ(channels, analog.NumChannels());
+    EXPECT_EQ(samples, analog.per_frame);
+    EXPECT_EQ(100.0 * samples, analog.rate);
+    ASSERT_EQ(6 * samples, analog.NumSamples());
+    for (int k = 0; k < 6; ++k) {
+      for (int w = 0; w < channels * samples; ++w) {
+        const std::int64_t sample = k * samples + w / channels;
+        const int c = w % channels;
+        const double expected = (double{testing::C3DAnalog(k, w)} - testing::AnalogOffset(c)) *
+                                double{testing::AnalogScale(c)} * 0.5;
+        ASSERT_EQ(expected, analog.At(sample, static_cast<std::size_t>(c)))
+            << channels << "x" << samples << " frame " << k << " word " << w;
+      }
+    }
   }
 }
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange_test_support.h"
@@ -153,6 +157,58 @@ TEST(C3DReader, DamagedFilesGetAMessage) {
   }
   C3DFile file;
   EXPECT_EQ(messages::kCannotOpen, file.Read(folder.File("none.c3d")));
+}
+
+// One trial's analog channels stored six ways (Intel, MIPS and DEC; integers and reals) give the
+// same labels, rate and physical values: the integers within half a step of their channel's
+// scale of the reals (the real files hold the very values the integer ones were scaled from).
+TEST(C3DSamples, EveryStorageOfATrialGivesTheSameAnalogValues) {
+  const std::vector<std::string> files = {"Eb015pr.c3d", "Eb015sr.c3d", "Eb015vr.c3d",
+                                          "Eb015pi.c3d", "Eb015si.c3d", "Eb015vi.c3d"};
+  std::vector<exchange::C3DAnalog> analog(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    C3DFile file;
+    ASSERT_EQ("", file.Read(C3DSample(files[i]))) << files[i];
+    ASSERT_EQ("", exchange::ReadC3DAnalog(C3DSample(files[i]), file, analog[i])) << files[i];
+  }
+  const exchange::C3DAnalog& reference = analog[0];
+  ASSERT_GT(reference.NumChannels(), 0U);
+  ASSERT_GT(reference.NumSamples(), 0);
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    const exchange::C3DAnalog& other = analog[i];
+    ASSERT_EQ(reference.NumChannels(), other.NumChannels()) << files[i];
+    ASSERT_EQ(reference.NumSamples(), other.NumSamples()) << files[i];
+    EXPECT_EQ(reference.rate, other.rate) << files[i];
+    double worst = 0.0;
+    for (std::size_t c = 0; c < reference.NumChannels(); ++c) {
+      EXPECT_EQ(reference.channels[c].label, other.channels[c].label) << files[i];
+      const double step = std::abs(other.channels[c].scale * other.gen_scale);
+      for (std::int64_t s = 0; s < reference.NumSamples(); ++s) {
+        worst = std::max(worst, std::abs(reference.At(s, c) - other.At(s, c)) / step);
+      }
+    }
+    EXPECT_LE(worst, 0.5 + 1e-6) << files[i] << ": off by " << worst << " steps";
+  }
+}
+
+// The events of a clinical file: twelve gait events with their contexts, labels and times.
+TEST(C3DSamples, EventsOfAClinicalFile) {
+  C3DFile file;
+  ASSERT_EQ("", file.Read(C3DSample("PiG_Motion3_FF.c3d")));
+  const std::vector<exchange::C3DEvent> events = exchange::C3DEvents(file.parameters);
+  ASSERT_EQ(12U, events.size());
+  EXPECT_EQ("Left", events[0].context);
+  EXPECT_EQ("Foot Strike", events[0].label);
+  EXPECT_EQ("The instant the heel strikes the ground", events[0].description);
+  EXPECT_NEAR(7.85, events[0].time, 1e-6);
+  EXPECT_EQ(786, exchange::C3DEventFrame(events[0].time, file.points.rate));
+  EXPECT_EQ("Right", events[11].context);
+  EXPECT_EQ("Foot Off", events[11].label);
+  for (const exchange::C3DEvent& event : events) {
+    const std::int64_t frame = exchange::C3DEventFrame(event.time, file.points.rate);
+    EXPECT_GE(frame, file.points.first_frame) << event.label;
+    EXPECT_LT(frame, file.points.first_frame + file.points.NumFrames()) << event.label;
+  }
 }
 
 MarkerSet Generated(std::size_t markers, std::int64_t frames, std::int64_t first) {
