@@ -27,6 +27,14 @@ inline constexpr std::string_view kC3DAnalogLayout =
     "The header's analog values per frame are not a whole number of samples of every channel "
     "ANALOG:USED names";
 
+// Force plates; followed by the plate and what was found.
+inline constexpr std::string_view kPlateType = "A force plate has a type other than 1, 2, 3 or 4";
+inline constexpr std::string_view kPlateChannels =
+    "A force plate's channels are not all among the analog channels";
+inline constexpr std::string_view kPlateCorners = "A force plate's corners do not make a plane";
+inline constexpr std::string_view kPlateCalibration =
+    "A type 4 force plate has no 6 x 6 calibration matrix";
+
 // C3D writer.
 inline constexpr std::string_view kC3DTooManyPoints = "A C3D file holds at most 65535 markers";
 inline constexpr std::string_view kC3DFrameNumbers =
