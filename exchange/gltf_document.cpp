@@ -21,6 +21,8 @@ static_assert(std::endian::native == std::endian::little,
               "the buffer is written as the floats lie in memory");
 
 constexpr int kFloat = 5126;
+constexpr int kUnsignedShort = 5123;
+constexpr const char* kTypes[] = {"", "SCALAR", "VEC2", "VEC3", "VEC4"};
 constexpr std::size_t kChunk = 3 * 65536;  // bytes handed to the file at a time
 constexpr std::string_view kDataUri = "data:application/octet-stream;base64,";
 
@@ -97,14 +99,14 @@ GltfDocument::GltfDocument() {
 int GltfDocument::AddFloats(std::vector<float> values, int components, int target) {
   const int accessor = Describe(values, components, target);
   const std::size_t count = values.size();
-  blocks_.push_back({std::move(values), nullptr, count});
+  blocks_.push_back({std::move(values), nullptr, count, {}});
   return accessor;
 }
 
 int GltfDocument::AddFloats(const std::vector<float>& values, FloatMaker remake, int components,
                             int target) {
   const int accessor = Describe(values, components, target);
-  blocks_.push_back({{}, std::move(remake), values.size()});
+  blocks_.push_back({{}, std::move(remake), values.size(), {}});
   return accessor;
 }
 
@@ -123,19 +125,46 @@ int GltfDocument::Describe(const std::vector<float>& values, int components, int
       high[c] = std::max(high[c], values[i + c]);
     }
   }
-  const std::size_t bytes = values.size() * sizeof(float);
+  return View(values.size() * sizeof(float), target,
+              {{"componentType", kFloat},
+               {"count", count},
+               {"type", kTypes[components]},
+               {"min", low},
+               {"max", high}});
+}
+
+int GltfDocument::View(std::size_t bytes, int target, Json accessor) {
   Json view = {{"buffer", 0}, {"byteOffset", buffer_bytes_}, {"byteLength", bytes}};
   if (target != 0) view["target"] = target;
   views_.push_back(std::move(view));
-  static constexpr const char* kTypes[] = {"", "SCALAR", "VEC2", "VEC3", "VEC4"};
-  accessors_.push_back({{"bufferView", views_.size() - 1},
-                        {"componentType", kFloat},
-                        {"count", count},
-                        {"type", kTypes[components]},
-                        {"min", low},
-                        {"max", high}});
+  Json described = {{"bufferView", views_.size() - 1}};
+  for (auto& [key, value] : accessor.items()) described[key] = std::move(value);
+  accessors_.push_back(std::move(described));
   buffer_bytes_ += bytes;
   return static_cast<int>(accessors_.size() - 1);
+}
+
+int GltfDocument::AddUnsignedShorts(const std::vector<std::uint16_t>& values, int components,
+                                    int target) {
+  Block block;
+  block.bytes.assign(reinterpret_cast<const char*>(values.data()), values.size() * 2);
+  block.bytes.resize((block.bytes.size() + 3) / 4 * 4, '\0');  // the next view stays aligned
+  const std::size_t bytes = block.bytes.size();
+  blocks_.push_back(std::move(block));
+  const int accessor = View(values.size() * 2, target,
+                            {{"componentType", kUnsignedShort},
+                             {"count", values.size() / static_cast<std::size_t>(components)},
+                             {"type", kTypes[components]}});
+  buffer_bytes_ += bytes - values.size() * 2;
+  return accessor;
+}
+
+int GltfDocument::AddMatrices(std::vector<float> values) {
+  const std::size_t count = values.size() / 16;
+  const int accessor = View(values.size() * sizeof(float), 0,
+                            {{"componentType", kFloat}, {"count", count}, {"type", "MAT4"}});
+  blocks_.push_back({std::move(values), nullptr, count * 16, {}});
+  return accessor;
 }
 
 std::string GltfDocument::Write(const std::string& path, bool binary) {
@@ -180,6 +209,15 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
   for (const Block& part : blocks_) {
     ReportProgress("writing", static_cast<std::int64_t>(written++),
                    static_cast<std::int64_t>(blocks_.size()));
+    if (part.values.empty() && !part.remake) {
+      const auto* raw = reinterpret_cast<const unsigned char*>(part.bytes.data());
+      if (binary) {
+        out.Write(part.bytes);
+      } else {
+        base64.Put(raw, part.bytes.size());
+      }
+      continue;
+    }
     const std::vector<float>* values = &part.values;
     if (part.remake) {
       part.remake(remade);

@@ -2,11 +2,12 @@
 #define ZAR_EXCHANGE_GLTF_DOCUMENT_H_
 
 // A glTF 2.0 document being put together: its JSON and the single buffer its accessors read,
-// written as a binary .glb or as a .gltf whose buffer is embedded as a base64 data: URI. Every
-// accessor holds single-precision floats and carries its min and max, taken from the data it
-// holds; each has a buffer view of its own.
+// written as a binary .glb or as a .gltf whose buffer is embedded as a base64 data: URI. Float
+// accessors of single values and vectors carry their min and max, taken from the data they hold;
+// each accessor has a buffer view of its own, starting on a 4-byte boundary.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -36,6 +37,11 @@ class GltfDocument {
   int AddFloats(const std::vector<float>& values, FloatMaker remake, int components,
                 int target = 0);
 
+  // An accessor over unsigned 16-bit integers (joint indices), `components` per element (4).
+  int AddUnsignedShorts(const std::vector<std::uint16_t>& values, int components, int target = 0);
+  // An accessor over 4 x 4 matrices, 16 floats each, column by column (no min and max).
+  int AddMatrices(std::vector<float> values);
+
   // Writes the document to `path` atomically: binary (.glb) or JSON with the embedded buffer.
   // Returns a message, empty on success. The document is complete after this.
   std::string Write(const std::string& path, bool binary);
@@ -49,7 +55,10 @@ class GltfDocument {
     std::vector<float> values;
     FloatMaker remake;
     std::size_t count = 0;
+    std::string bytes;  // the block's bytes as they are, when it holds no floats
   };
+  // A buffer view over `bytes` bytes and its accessor; returns the accessor's index.
+  int View(std::size_t bytes, int target, Json accessor);
 
   // The accessor and buffer view of `values`; returns the accessor's index.
   int Describe(const std::vector<float>& values, int components, int target);

@@ -38,26 +38,157 @@ std::string FrameTimes(std::int64_t first_frame, double rate, std::int64_t frame
   return std::string();
 }
 
-// A small octahedron about the node's origin, outward-facing triangles; returns the mesh index.
-int AddPointMesh(GltfDocument& document) {
-  std::vector<float> corners;
+// The eight faces of a small octahedron about a point: for each face, its outward normal and its
+// three corners, counter-clockwise seen from outside.
+std::vector<std::array<Vector3, 4>> OctahedronFaces() {
+  std::vector<std::array<Vector3, 4>> faces;
   for (const int sx : {1, -1}) {
     for (const int sy : {1, -1}) {
       for (const int sz : {1, -1}) {
-        std::array<std::array<double, 3>, 3> face = {
-            {{sx * kPointRadius, 0, 0}, {0, sy * kPointRadius, 0}, {0, 0, sz * kPointRadius}}};
-        if (sx * sy * sz < 0) std::swap(face[1], face[2]);
-        for (const auto& corner : face) {
-          for (const double c : corner) corners.push_back(static_cast<float>(c));
+        std::array<Vector3, 4> face = {
+            Vector3(sx, sy, sz), Vector3(sx * kPointRadius, 0, 0), Vector3(0, sy * kPointRadius, 0),
+            Vector3(0, 0, sz * kPointRadius)};
+        if (sx * sy * sz < 0) std::swap(face[2], face[3]);
+        const double length = std::sqrt(3.0);
+        face[0] = Vector3(face[0].x / length, face[0].y / length, face[0].z / length);
+        faces.push_back(face);
+      }
+    }
+  }
+  return faces;
+}
+
+// A lit material of one colour (red, green, blue); returns its index.
+int AddMaterial(GltfDocument& document, const char* name, std::array<double, 3> colour) {
+  Json& materials = document.Top()["materials"];
+  materials.push_back({{"name", name},
+                       {"pbrMetallicRoughness",
+                        {{"baseColorFactor", {colour[0], colour[1], colour[2], 1.0}},
+                         {"metallicFactor", 0.0},
+                         {"roughnessFactor", 0.8}}}});
+  return static_cast<int>(materials.size() - 1);
+}
+
+// A small octahedron about the node's origin, outward-facing triangles with their normals, in
+// `material`; returns the mesh index.
+int AddPointMesh(GltfDocument& document, int material) {
+  std::vector<float> corners;
+  std::vector<float> normals;
+  for (const std::array<Vector3, 4>& face : OctahedronFaces()) {
+    for (std::size_t c = 1; c <= 3; ++c) {
+      for (const double v : {face[c].x, face[c].y, face[c].z}) corners.push_back(static_cast<float>(v));
+      for (const double v : {face[0].x, face[0].y, face[0].z}) normals.push_back(static_cast<float>(v));
+    }
+  }
+  const int positions = document.AddFloats(std::move(corners), 3, 34962);
+  const int directions = document.AddFloats(std::move(normals), 3, 34962);
+  Json& meshes = document.Top()["meshes"];
+  meshes.push_back({{"name", "point"},
+                    {"primitives",
+                     {{{"attributes", {{"POSITION", positions}, {"NORMAL", directions}}},
+                       {"material", material}}}}});
+  return static_cast<int>(meshes.size() - 1);
+}
+
+// A point's place in the world: a rotation (rows of its column form) and a translation.
+struct Placement {
+  std::array<std::array<double, 3>, 3> turn{};
+  std::array<double, 3> at{};
+
+  std::array<double, 3> Apply(const Vector3& v) const {
+    std::array<double, 3> out = at;
+    for (std::size_t r = 0; r < 3; ++r) out[r] += turn[r][0] * v.x + turn[r][1] * v.y + turn[r][2] * v.z;
+    return out;
+  }
+};
+
+// The skin that makes the joints an armature: every joint a bone, each with a glyph (the point
+// octahedron) bound to it alone, placed in the bind pose, which is the joints' own translation
+// and rotation (`translations` three floats, `rotations` four, x y z w, per joint, parents
+// first); the inverse bind matrices undo that pose. The skinned mesh is a root node of its own
+// named `name`; returns its node index in `nodes`.
+void AddSkin(GltfDocument& document, const Skeleton& skeleton,
+             const std::vector<float>& translations, const std::vector<float>& rotations,
+             int material, Json& nodes, Json& roots) {
+  const std::size_t joints = skeleton.NumJoints();
+  std::vector<Placement> world(joints);
+  std::vector<float> inverse;
+  std::vector<float> corners;
+  std::vector<float> normals;
+  std::vector<std::uint16_t> bones;
+  std::vector<float> weights;
+  const auto faces = OctahedronFaces();
+  for (std::size_t i = 0; i < joints; ++i) {
+    const float* q = rotations.data() + 4 * i;
+    const double x = q[0], y = q[1], z = q[2], w = q[3];
+    Placement local;
+    local.turn = {{{1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
+                   {2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)},
+                   {2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)}}};
+    local.at = {translations[3 * i], translations[3 * i + 1], translations[3 * i + 2]};
+    const std::int32_t parent = skeleton.joints[i].parent;
+    if (parent < 0) {
+      world[i] = local;
+    } else {
+      const Placement& p = world[static_cast<std::size_t>(parent)];
+      Placement& out = world[i];
+      for (std::size_t r = 0; r < 3; ++r) {
+        for (std::size_t c = 0; c < 3; ++c) {
+          out.turn[r][c] = p.turn[r][0] * local.turn[0][c] + p.turn[r][1] * local.turn[1][c] +
+                           p.turn[r][2] * local.turn[2][c];
         }
+      }
+      out.at = p.Apply(Vector3(local.at[0], local.at[1], local.at[2]));
+    }
+    // The inverse of a rigid placement, column by column: the turn transposed, and minus the
+    // transposed turn of the translation.
+    const Placement& m = world[i];
+    for (std::size_t c = 0; c < 3; ++c) {
+      for (std::size_t r = 0; r < 3; ++r) inverse.push_back(static_cast<float>(m.turn[c][r]));
+      inverse.push_back(0.0F);
+    }
+    for (std::size_t r = 0; r < 3; ++r) {
+      inverse.push_back(static_cast<float>(
+          -(m.turn[0][r] * m.at[0] + m.turn[1][r] * m.at[1] + m.turn[2][r] * m.at[2])));
+    }
+    inverse.push_back(1.0F);
+    const Placement turn_only{m.turn, {0.0, 0.0, 0.0}};
+    for (const std::array<Vector3, 4>& face : faces) {
+      const std::array<double, 3> normal = turn_only.Apply(face[0]);
+      for (std::size_t c = 1; c <= 3; ++c) {
+        for (const double v : m.Apply(face[c])) corners.push_back(static_cast<float>(v));
+        for (const double v : normal) normals.push_back(static_cast<float>(v));
+        bones.insert(bones.end(), {static_cast<std::uint16_t>(i), 0, 0, 0});
+        weights.insert(weights.end(), {1.0F, 0.0F, 0.0F, 0.0F});
       }
     }
   }
   const int positions = document.AddFloats(std::move(corners), 3, 34962);
+  const int directions = document.AddFloats(std::move(normals), 3, 34962);
+  const int bone_indices = document.AddUnsignedShorts(bones, 4, 34962);
+  const int bone_weights = document.AddFloats(std::move(weights), 4, 34962);
+  const int matrices = document.AddMatrices(std::move(inverse));
   Json& meshes = document.Top()["meshes"];
-  meshes.push_back(
-      {{"name", "point"}, {"primitives", {{{"attributes", {{"POSITION", positions}}}}}}});
-  return static_cast<int>(meshes.size() - 1);
+  meshes.push_back({{"name", "joints"},
+                    {"primitives",
+                     {{{"attributes",
+                        {{"POSITION", positions},
+                         {"NORMAL", directions},
+                         {"JOINTS_0", bone_indices},
+                         {"WEIGHTS_0", bone_weights}}},
+                       {"material", material}}}}});
+  Json list = Json::array();
+  for (std::size_t i = 0; i < joints; ++i) list.push_back(i);
+  Json skin = {{"joints", std::move(list)}, {"inverseBindMatrices", matrices}};
+  for (std::size_t i = 0; i < joints; ++i) {
+    if (skeleton.joints[i].parent < 0) {
+      skin["skeleton"] = i;
+      break;
+    }
+  }
+  document.Top()["skins"] = Json::array({std::move(skin)});
+  nodes.push_back({{"name", "skeleton"}, {"mesh", meshes.size() - 1}, {"skin", 0}});
+  roots.push_back(nodes.size() - 1);
 }
 
 // Adds a sampler from the accessor `times` to the accessor `output` and the channel that drives
@@ -252,7 +383,16 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   }
   const std::size_t joints = skeleton.NumJoints();
   GltfDocument document;
-  const int mesh = joints > 0 ? AddPointMesh(document) : -1;
+  // One root and joints that 16-bit indices can name make an armature: the joints are bones of a
+  // skin whose mesh carries every joint's glyph. Otherwise each joint node carries its own.
+  const std::size_t roots_count = static_cast<std::size_t>(
+      std::count_if(skeleton.joints.begin(), skeleton.joints.end(),
+                    [](const SkeletonJoint& j) { return j.parent < 0; }));
+  const bool skinned = joints > 0 && roots_count == 1 && joints <= 65535;
+  const int material = joints > 0 ? AddMaterial(document, "joint", {1.0, 0.55, 0.1}) : -1;
+  const int mesh = joints > 0 && !skinned ? AddPointMesh(document, material) : -1;
+  std::vector<float> bind_translations;
+  std::vector<float> bind_rotations;
   int input = -1;  // the key times, added with the first channel
   const auto frame_times = [&] {
     return input >= 0 ? input : input = document.AddFloats(times, 1);
@@ -269,10 +409,12 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
     const std::vector<float>& translations = keys.Translations(i);
     const std::vector<float>& rotations = keys.Rotations(i);
     Json node = {{"name", joint.name},
-                 {"mesh", mesh},
                  {"translation", FirstKey(translations, 3)},
                  {"rotation", FirstKey(rotations, 4)}};
+    if (!skinned) node["mesh"] = mesh;
     nodes.push_back(std::move(node));
+    bind_translations.insert(bind_translations.end(), translations.begin(), translations.begin() + 3);
+    bind_rotations.insert(bind_rotations.end(), rotations.begin(), rotations.begin() + 4);
     if (joint.parent < 0) {
       roots.push_back(i);
     } else {
@@ -291,6 +433,7 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
       AddChannel(animation, times_accessor, output, node_index, "rotation", "LINEAR");
     }
   }
+  if (skinned) AddSkin(document, skeleton, bind_translations, bind_rotations, material, nodes, roots);
   if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);
   return Finish(document, std::move(animation), std::move(roots),
                 SceneExtras(skeleton.rate, skeleton.first_frame, skeleton.NumFrames()), path,
@@ -345,7 +488,8 @@ std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool bin
   }
 
   GltfDocument document;
-  const int mesh = markers > 0 ? AddPointMesh(document) : -1;
+  const int mesh =
+      markers > 0 ? AddPointMesh(document, AddMaterial(document, "marker", {0.24, 0.72, 1.0})) : -1;
   int input = -1;  // the key times, added with the first channel
   const auto frame_times = [&] {
     return input >= 0 ? input : input = document.AddFloats(times, 1);

@@ -4,7 +4,8 @@
 // kinematics of the source puts it (its CSV of world positions, in mm) within 1e-3 mm, after
 // the change to Y up (a Z-up source: (x, y, z) becomes (x, z, -y)) and to the file's unit. A
 // marker missing in a frame must be hidden there (scale 0) and shown elsewhere (scale 1), and
-// successive rotation keys must lie in one hemisphere.
+// successive rotation keys must lie in one hemisphere. A skeleton's glTF must load as an armature:
+// one skinned mesh whose bones are its joints.
 //
 //   node three_positions.mjs ZARFILEIO SAMPLE_FILE_OR_FOLDER...
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -41,7 +42,21 @@ async function loadGltf(path) {
     const index = gltf.parser.associations.get(object)?.nodes;
     if (index !== undefined) objects[index] = object;
   });
-  return { root: gltf.scene, objects, clip: gltf.animations[0], mm: 1000 };
+  const skinned = [];
+  gltf.scene.traverse((object) => { if (object.isSkinnedMesh) skinned.push(object); });
+  return { root: gltf.scene, objects, clip: gltf.animations[0], mm: 1000, skinned };
+}
+
+// A skeleton's glTF is an armature: one skinned mesh whose bones are the joints, in order.
+function checkArmature(loaded, count, what) {
+  if (loaded.skinned.length !== 1) {
+    failures.add(what, `${loaded.skinned.length} skinned meshes, not 1`);
+    return;
+  }
+  const { bones } = loaded.skinned[0].skeleton;
+  if (bones.length !== count || bones.some((bone, i) => bone !== loaded.objects[i] || !bone.isBone)) {
+    failures.add(what, `the skin's ${bones.length} bones are not the ${count} joints`);
+  }
 }
 
 function loadBvh(path, names) {
@@ -151,6 +166,7 @@ for (const original of sampleFiles(args)) {
       }
       const loaded = extension === 'bvh' ? loadBvh(target, expected.names) : await loadGltf(target);
       if (extension !== 'bvh') checkHemispheres(loaded.clip, what);
+      if (extension !== 'bvh' && /\.htr$/i.test(source)) checkArmature(loaded, expected.names.length, what);
       worst = Math.max(worst, compare(loaded, expected, ks, zUp, what));
       ++checked;
     }
