@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "exchange/bvh_reader.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/csv_writer.h"
@@ -53,9 +54,15 @@ std::string WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& 
       path);
 }
 
+// BVH does not name its length unit: lengths are taken as centimetres, the unit of the large
+// public motion libraries.
+std::string ReadBVHFile(const std::string& path, Skeleton& skeleton) {
+  return ReadBVH(path, skeleton, LengthUnit::kCentimetres);
+}
+
 constexpr SkeletonFormat kFormats[] = {
     {".htr", "HTR", ReadHTR, WriteHTR},
-    {".bvh", "BVH", nullptr, WriteBVH},
+    {".bvh", "BVH", ReadBVHFile, WriteBVH},
     {".csv", "CSV (joint world positions)", nullptr, WriteJointPositionsCSV},
     {".glb", "glTF binary", nullptr, WriteGLB},
     {".gltf", "glTF", nullptr, WriteGLTF},

@@ -2,7 +2,7 @@
 # Khronos glTF validator and three.js's glTF and BVH loaders (Node, with the pinned packages of
 # js/; skipped when those are not installed), and Python's csv module beside our own TRC reader.
 if(TARGET zarfileio)
-  set(ZAR_PEER_SAMPLES ${ZAR_SHARED_SAMPLES}/htr ${ZAR_SHARED_SAMPLES}/trc
+  set(ZAR_PEER_SAMPLES ${ZAR_SHARED_SAMPLES}/htr ${ZAR_SHARED_SAMPLES}/trc ${ZAR_SHARED_SAMPLES}/bvh
       ${PROJECT_SOURCE_DIR}/samples)
   foreach(check validate_gltf three_positions)
     add_test(NAME peer_${check}

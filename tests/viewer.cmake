@@ -6,7 +6,8 @@ if(TARGET zarfileio)
   find_program(ZAR_NODE node)
   find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
   file(GLOB zar_viewer_samples CONFIGURE_DEPENDS
-       "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc")
+       "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc"
+       "${ZAR_SHARED_SAMPLES}/bvh/*.bvh")
   set(zar_viewer_cases
       "samples.walk|${PROJECT_SOURCE_DIR}/samples/walk.htr"
       "samples.markers|${PROJECT_SOURCE_DIR}/samples/markers.trc"

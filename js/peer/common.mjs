@@ -15,7 +15,7 @@ export function sampleFiles(args) {
       files.push(arg);
     }
   }
-  return files.filter((f) => /\.(htr|trc)$/i.test(f)).sort();
+  return files.filter((f) => /\.(htr|trc|bvh)$/i.test(f)).sort();
 }
 
 // A scratch folder removed when the process ends.
