@@ -552,7 +552,8 @@ TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
   const testing::RunResult help = Zarfileio({"convert", "--help"});
   std::string flat = help.output;
   std::replace(flat.begin(), flat.end(), '\n', ' ');
-  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; " + rows))
+  EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; "
+                                         ".bvh -> .htr .bvh .csv .glb .gltf; " + rows))
       << help.output;
   EXPECT_NE(std::string::npos, flat.find("--node")) << help.output;
   std::ofstream(folder.File("s.json")) << "{}";

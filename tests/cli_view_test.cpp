@@ -33,7 +33,8 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
     int status;
     std::string said;
   } cases[] = {
-      {{walk, "walk.bvh"}, 2, "cannot view walk.bvh; view reads .c3d (C3D), .trc (TRC), .htr (HTR)"},
+      {{walk, "walk.pnx"}, 2,
+       "cannot view walk.pnx; view reads .c3d (C3D), .trc (TRC), .htr (HTR), .bvh (BVH)"},
       {{folder.File("gone.trc")}, 1, "gone.trc: The file could not be opened: No such file"},
       {{empty}, 1, "empty.htr: incomplete: no joints; nothing to show"},
       {{walk, "-o", folder.File("no/such/folder.html")}, 1, "The file could not be opened"},
