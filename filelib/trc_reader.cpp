@@ -249,12 +249,6 @@ bool TrcReader::MarkerNames(std::string_view titles, const LineReader& lines) {
     TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
     columns_.push_back({&marker.samples_, index});
   }
-  // A blank name still stands for one of the declared markers.
-  if (with_unnamed_ &&
-      model_.NumMarkers() + static_cast<std::int64_t>(blank_columns) != declared_markers_) {
-    model_.message_line_ = names_line_number_;
-    return false;
-  }
   // Room for the declared frames, but never more than the rest of the file can fill: a line
   // that carries every marker holds at least three tabs per marker.
   const std::int64_t remaining = lines.RemainingBytes();
@@ -271,6 +265,12 @@ bool TrcReader::MarkerNames(std::string_view titles, const LineReader& lines) {
     sink_->Begin(model_, 0);
   }
   line_.assign(sink_ != nullptr ? columns_.size() : 0, TRCSample());
+  // A blank name still stands for one of the declared markers.
+  if (with_unnamed_ &&
+      model_.NumMarkers() + static_cast<std::int64_t>(blank_columns) != declared_markers_) {
+    model_.message_line_ = names_line_number_;
+    return false;
+  }
   return true;
 }
 

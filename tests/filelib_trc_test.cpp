@@ -390,6 +390,24 @@ TEST(TRCReader, ASinkHearsTheLinesInOrderUntilItStops) {
   }
 }
 
+// A sink is told of the markers before a wrong marker count stops the reading, as the model is
+// given them, whether the names line is the file's last or not.
+TEST(TRCReader, ASinkHearsOfTheMarkersOfAWrongCount) {
+  struct Sink : TRCSampleSink {
+    std::int32_t markers = -1;
+    void Begin(const TRCFile& model, std::int64_t) override { markers = model.NumMarkers(); }
+    bool Line(const TRCSample*) override { return true; }
+  };
+  const std::string wrong = SmallWith(2, "100\t120\t3\t4\tcm\t100\t7\t3");
+  for (const std::string& text : {wrong, wrong.substr(0, wrong.find("\n\t\tX1") + 1)}) {
+    ScratchFolder folder;
+    Sink sink;
+    TRCFile model;
+    EXPECT_EQ(messages::kTrcMarkerCount, model.Read(folder.Write("m.trc", text), true, sink));
+    EXPECT_EQ(3, sink.markers);
+  }
+}
+
 TEST(TRCReader, AFileThatCannotBeReadIsNotASuccess) {
   ScratchFolder folder;
   std::FILE* file = std::fopen(folder.File("write_only.trc").c_str(), "wb");
