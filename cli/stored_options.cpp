@@ -102,7 +102,6 @@ void StoredOptions::Restore() const {
   if (!fileExisted_ && !anyValue) {
     std::error_code ec;
     std::filesystem::remove(file_, ec);
-    std::filesystem::remove(file_ + ".lock", ec);
   }
 }
 

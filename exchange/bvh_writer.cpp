@@ -46,33 +46,62 @@ struct Layout {
   std::vector<std::size_t> order;  // joints in the order their channels are written
 };
 
-void Order(const Layout& layout, std::size_t joint, std::vector<std::size_t>& order) {
-  order.push_back(joint);
-  for (const std::size_t child : layout.children[joint]) Order(layout, child, order);
+// The joints under `root` (itself first), depth first with children in order: the order of the
+// joints in the hierarchy and of their channels.
+std::vector<std::size_t> DepthFirst(const Layout& layout, std::size_t root) {
+  std::vector<std::size_t> order;
+  std::vector<std::size_t> pending{root};
+  while (!pending.empty()) {
+    const std::size_t joint = pending.back();
+    pending.pop_back();
+    order.push_back(joint);
+    const auto& children = layout.children[joint];
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+  return order;
 }
 
-void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::size_t joint,
-               const std::string& indent, std::string& text) {
-  const SkeletonJoint& j = skeleton.joints[joint];
-  const bool root = j.parent < 0;
-  text += indent + (root ? "ROOT " : "JOINT ") + j.name + "\n" + indent + "{\n";
-  const std::string inner = indent + "  ";
-  // A joint with position channels (every root) has a zero OFFSET and its whole translation in
-  // the channels: readers that add the OFFSET to the channels and readers that take the channels
-  // in its place then agree.
-  const Vector3 offset = layout.moves[joint] ? Vector3() : j.base_translation;
-  text += inner + "OFFSET " + Triple(offset) + "\n";
-  text +=
-      inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
-  text += "Zrotation Yrotation Xrotation\n";
-  for (const std::size_t child : layout.children[joint]) {
-    Hierarchy(skeleton, layout, child, inner, text);
+// Blanks before a line at `depth`: two per level, but no deeper than a fixed number of levels,
+// so that a very deep chain does not grow its file with the square of its depth.
+constexpr std::size_t kMostIndentedLevels = 64;
+std::string Indent(std::size_t depth) {
+  return std::string(2 * std::min(depth, kMostIndentedLevels), ' ');
+}
+
+// The HIERARCHY section's joints, each opened where `layout.order` reaches it and closed after
+// its last descendant.
+void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text) {
+  std::vector<std::size_t> open;  // the joints whose braces are open, outermost first
+  const auto close = [&] {
+    const std::size_t joint = open.back();
+    const std::string indent = Indent(open.size() - 1);
+    const std::string inner = Indent(open.size());
+    if (layout.children[joint].empty()) {
+      text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " +
+              Triple(Vector3(0.0, skeleton.joints[joint].bone_length, 0.0)) + "\n" + inner +
+              "}\n";
+    }
+    text += indent + "}\n";
+    open.pop_back();
+  };
+  for (const std::size_t joint : layout.order) {
+    const SkeletonJoint& j = skeleton.joints[joint];
+    while (!open.empty() && static_cast<std::int32_t>(open.back()) != j.parent) close();
+    const bool root = j.parent < 0;
+    const std::string indent = Indent(open.size());
+    const std::string inner = Indent(open.size() + 1);
+    text += indent + (root ? "ROOT " : "JOINT ") + j.name + "\n" + indent + "{\n";
+    // A joint with position channels (every root) has a zero OFFSET and its whole translation in
+    // the channels: readers that add the OFFSET to the channels and readers that take the
+    // channels in its place then agree.
+    const Vector3 offset = layout.moves[joint] ? Vector3() : j.base_translation;
+    text += inner + "OFFSET " + Triple(offset) + "\n";
+    text += inner +
+            (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
+    text += "Zrotation Yrotation Xrotation\n";
+    open.push_back(joint);
   }
-  if (layout.children[joint].empty()) {
-    text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " +
-            Triple(Vector3(0.0, j.bone_length, 0.0)) + "\n" + inner + "}\n";
-  }
-  text += indent + "}\n";
+  while (!open.empty()) close();
 }
 
 // The motion lines of frames [from, to): per joint in channel order, its positions (where it
@@ -138,12 +167,12 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
       if (t.x != 0.0 || t.y != 0.0 || t.z != 0.0) layout.moves[i] = true;
     }
   }
-  Order(layout, roots.front(), layout.order);
+  layout.order = DepthFirst(layout, roots.front());
 
   OutputFile out;
   if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
   std::string head = "HIERARCHY\n";
-  Hierarchy(skeleton, layout, roots.front(), "", head);
+  Hierarchy(skeleton, layout, head);
   const double frame_time = 1.0 / skeleton.rate;
   const int magnitude = static_cast<int>(std::floor(std::log10(frame_time)));
   const int decimals = std::clamp(11 - magnitude, 12, 40);  // 12 significant digits

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "exchange/work_progress.h"
@@ -11,20 +12,27 @@ namespace zar::exchange {
 
 namespace {
 
-void AddSubtree(const HTRSegment& segment, std::int32_t parent, Skeleton& skeleton,
+// Adds `top` and every segment under it to the skeleton, depth first with children in order,
+// parents before their children.
+void AddSubtree(const HTRSegment& top, Skeleton& skeleton,
                 std::vector<const HTRSegment*>& order) {
-  SkeletonJoint joint;
-  joint.name = segment.Name();
-  joint.parent = parent;
-  joint.base_translation = segment.BaseTranslation();
-  const HTRSegment::EulerRotation& base = segment.BaseRotation();
-  joint.base_rotation = RotationFromAngles(base.X(), base.Y(), base.Z());
-  joint.bone_length = segment.BoneLength();
-  const auto index = static_cast<std::int32_t>(skeleton.joints.size());
-  skeleton.joints.push_back(std::move(joint));
-  order.push_back(&segment);
-  for (std::int32_t c = 0; c < segment.NumChildren(); ++c) {
-    AddSubtree(*segment.Child(c), index, skeleton, order);
+  std::vector<std::pair<const HTRSegment*, std::int32_t>> pending{{&top, -1}};
+  while (!pending.empty()) {
+    const auto [segment, parent] = pending.back();
+    pending.pop_back();
+    SkeletonJoint joint;
+    joint.name = segment->Name();
+    joint.parent = parent;
+    joint.base_translation = segment->BaseTranslation();
+    const HTRSegment::EulerRotation& base = segment->BaseRotation();
+    joint.base_rotation = RotationFromAngles(base.X(), base.Y(), base.Z());
+    joint.bone_length = segment->BoneLength();
+    const auto index = static_cast<std::int32_t>(skeleton.joints.size());
+    skeleton.joints.push_back(std::move(joint));
+    order.push_back(segment);
+    for (std::int32_t c = segment->NumChildren(); c-- > 0;) {
+      pending.emplace_back(segment->Child(c), index);
+    }
   }
 }
 
@@ -39,7 +47,7 @@ std::vector<const HTRSegment*> TakeHeaderAndJoints(const HTRFile& model, Skeleto
   std::vector<const HTRSegment*> order;
   for (std::int32_t s = 0; s < model.NumSegments(); ++s) {
     const HTRSegment& segment = *model.Segment(s);
-    if (segment.Parent() == nullptr) AddSubtree(segment, -1, skeleton, order);
+    if (segment.Parent() == nullptr) AddSubtree(segment, skeleton, order);
   }
   return order;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "export_htr/htr_export_messages.h"
 #include "frame/message_reporter.h"
@@ -253,12 +255,31 @@ bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
   return true;
 }
 
-bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
+bool HTRHierarchyWalk::AddBelow(modra::SceneNode* top, std::int64_t parent) {
+  // Depth first with children in order, on a stack of its own: a chain of bones may be far
+  // deeper than the call stack. A node that cannot be added leaves out its subtree; only the
+  // top's failure fails the walk.
+  std::vector<std::pair<modra::SceneNode*, std::int64_t>> pending{{top, parent}};
+  while (!pending.empty()) {
+    const auto [node, above] = pending.back();
+    pending.pop_back();
+    const std::int64_t index = AddOne(node, above);
+    if (index == kRefused && node == top) return false;
+    if (index < 0) continue;
+    for (int i = node->ChildCount(); i-- > 0;) {
+      modra::SceneNode* child = node->Child(i);
+      if (child != nullptr && IsExportBone(child)) pending.emplace_back(child, index);
+    }
+  }
+  return true;
+}
+
+std::int64_t HTRHierarchyWalk::AddOne(modra::SceneNode* node, std::int64_t parent) {
   HTRSegment segment;
   if (parent < 0) segment.SetRoot(true);
   const char* name = node->NodeName();
   if (name == nullptr) name = "";
-  if (std::strstr(name, htr_export::kEffectorMark) != nullptr) return true;
+  if (std::strstr(name, htr_export::kEffectorMark) != nullptr) return kLeftOut;
   segment.SetName(name);
 
   if (!choices_.savedPose || !SavedBasePosition(node, segment)) {
@@ -270,7 +291,7 @@ bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   HTRSegment* stored = IsWritableSegmentName(segment.Name()) ? model_.AddSegment(segment) : nullptr;
   if (stored == nullptr) {
     message_reporter.Report(htr_export::kBadBoneName, htr_export::kErrorCaption);
-    return false;
+    return kRefused;
   }
   if (parent >= 0) stored->SetParent(exported_[static_cast<std::size_t>(parent)].segment);
   const auto index = static_cast<std::int64_t>(exported_.size());
@@ -283,12 +304,7 @@ bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   const float done =
       static_cast<float>(segmentCount_) / static_cast<float>(model_.NumSegments()) * 90.0f;
   host_.UpdateProgress(static_cast<int>(done), 1, nullptr);
-
-  for (int i = 0; i < node->ChildCount(); ++i) {
-    modra::SceneNode* child = node->Child(i);
-    if (child != nullptr && IsExportBone(child)) AddBelow(child, index);
-  }
-  return true;
+  return index;
 }
 
 }  // namespace zar

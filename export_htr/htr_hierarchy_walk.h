@@ -115,9 +115,14 @@ class HTRHierarchyWalk {
   // The frames of `entry` written from its records, translations multiplied by `scale`.
   static void ToFrames(const Exported& entry, std::span<const PoseRecord> records, double scale,
                        std::span<HTRFrame> frames);
-  // Adds the segment of `node` and those of its bone descendants; `parent` is the entry of the
+  // Adds the segment of `top` and those of its bone descendants; `parent` is the entry of the
   // parent segment (-1 for the root).
-  bool AddBelow(modra::SceneNode* node, std::int64_t parent);
+  bool AddBelow(modra::SceneNode* top, std::int64_t parent);
+  // Adds the segment of `node` alone; answers its entry, kLeftOut for an end effector (nothing
+  // of its subtree is exported) or kRefused when its name cannot be written (reported).
+  static constexpr std::int64_t kLeftOut = -1;
+  static constexpr std::int64_t kRefused = -2;
+  std::int64_t AddOne(modra::SceneNode* node, std::int64_t parent);
 
   modra::HostInterface& host_;
   HTRFile& model_;

@@ -1,9 +1,13 @@
 #include "filelib/htr_file.h"
 
+#include <utility>
+
 namespace zar {
 
 void HTRFile::Clear() {
   segments_.clear();
+  by_name_.clear();
+  indexed_ = 0;
   calibration_units_ = LengthUnit::kMillimetres;
   rotation_units_ = RotationUnit::kDegrees;
   bone_length_axis_ = Axis::kY;
@@ -28,21 +32,40 @@ HTRSegment* HTRFile::AddSegment(const HTRSegment& segment) {
   if (segment.Name().find(' ') != std::string::npos || FindSegment(segment.Name()) != nullptr) {
     return nullptr;
   }
-  return &segments_.emplace_back(segment);
+  HTRSegment& stored = segments_.emplace_back(segment);
+  IndexNames();
+  return &stored;
+}
+
+void HTRFile::IndexNames() {
+  if (names_stamp_ != HTRSegment::NameChanges()) {
+    by_name_.clear();
+    indexed_ = 0;
+    names_stamp_ = HTRSegment::NameChanges();
+  }
+  for (; indexed_ < segments_.size(); ++indexed_) {
+    HTRSegment& segment = segments_[indexed_];
+    segment.indexed_ = true;
+    by_name_.emplace(segment.Name(), indexed_);
+  }
 }
 
 const HTRSegment* HTRFile::FindSegment(std::string_view name) const {
-  for (const HTRSegment& segment : segments_) {
-    if (segment.Name() == name) return &segment;
+  // A file whose index is behind (segments read in, or renamed) is searched in order; a file
+  // that is being built indexes its names as it goes.
+  if (indexed_ != segments_.size() || names_stamp_ != HTRSegment::NameChanges()) {
+    for (const HTRSegment& segment : segments_) {
+      if (segment.Name() == name) return &segment;
+    }
+    return nullptr;
   }
-  return nullptr;
+  const auto found = by_name_.find(std::string(name));
+  return found == by_name_.end() ? nullptr : &segments_[found->second];
 }
 
 HTRSegment* HTRFile::FindSegment(std::string_view name) {
-  for (HTRSegment& segment : segments_) {
-    if (segment.Name() == name) return &segment;
-  }
-  return nullptr;
+  IndexNames();
+  return const_cast<HTRSegment*>(std::as_const(*this).FindSegment(name));
 }
 
 const HTRSegment* HTRFile::FindRootSegment() const {

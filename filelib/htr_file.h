@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "filelib/htr_segment.h"
 #include "filelib/motion_units.h"
@@ -113,7 +114,16 @@ class HTRFile {
  private:
   friend class HtrReader;
 
+  // Brings the index of names up to the segments held and their names.
+  void IndexNames();
+
   std::deque<HTRSegment> segments_;
+  // The first segment of each name (its place in segments_), for the segments before indexed_;
+  // current while HTRSegment::NameChanges() is names_stamp_. Places, not pointers, so that a
+  // copy of the file keeps a true index.
+  std::unordered_map<std::string, std::size_t> by_name_;
+  std::size_t indexed_ = 0;
+  std::uint64_t names_stamp_ = 0;
   LengthUnit calibration_units_ = LengthUnit::kMillimetres;
   RotationUnit rotation_units_ = RotationUnit::kDegrees;
   Axis bone_length_axis_ = Axis::kY;

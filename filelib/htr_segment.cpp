@@ -13,8 +13,13 @@ bool HTRSegment::SetParent(HTRSegment* parent) {
     parent_ = nullptr;
     return false;
   }
-  for (const HTRSegment* up = parent; up != nullptr; up = up->parent_) {
-    if (up == this) return false;
+  if (parent == this) return false;
+  // Only a segment with children can be above `parent`: a hierarchy built from the top down
+  // (each segment linked before its own children) is never walked, however deep.
+  if (!children_.empty()) {
+    for (const HTRSegment* up = parent; up != nullptr; up = up->parent_) {
+      if (up == this) return false;
+    }
   }
   parent_ = parent;
   parent->children_.push_back(this);

@@ -1,6 +1,7 @@
 #ifndef ZAR_FILELIB_HTR_SEGMENT_H_
 #define ZAR_FILELIB_HTR_SEGMENT_H_
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,7 +35,13 @@ class HTRSegment {
   explicit HTRSegment(std::string name) : name_(std::move(name)) {}
 
   const std::string& Name() const { return name_; }
-  void SetName(std::string name) { name_ = std::move(name); }
+  void SetName(std::string name) {
+    name_ = std::move(name);
+    if (indexed_) name_changes_.fetch_add(1, std::memory_order_relaxed);
+  }
+  // How many times a segment that a file has indexed by name has been renamed: a file's index of
+  // names is current while this stays the same.
+  static std::uint64_t NameChanges() { return name_changes_.load(std::memory_order_relaxed); }
 
   // Set when the file names "GLOBAL" as the segment's parent.
   bool IsRoot() const { return root_; }
@@ -114,6 +121,8 @@ class HTRSegment {
 
   bool root_ = false;
   std::string name_;
+  bool indexed_ = false;  // held in a file's index of names
+  static inline std::atomic<std::uint64_t> name_changes_{0};
   HTRSegment* parent_ = nullptr;
   std::vector<HTRSegment*> children_;
   double base_tx_ = 0.0;

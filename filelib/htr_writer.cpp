@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
@@ -71,11 +72,26 @@ class HtrWriter {
   OutputFile& out_;
 };
 
-// Whether a segment's parents lead back to it, so that the written hierarchy would loop.
-bool IsItsOwnAncestor(const HTRSegment& segment, std::size_t segment_count) {
-  const HTRSegment* at = segment.Parent();
-  for (std::size_t steps = 0; at != nullptr; ++steps, at = at->Parent()) {
-    if (at == &segment || steps > segment_count) return true;
+// Whether the parents of some segment of `model` lead round in a loop, so that the written
+// hierarchy would loop. Each segment is stepped over once, however deep the hierarchy.
+bool HasParentLoop(const HTRFile& model) {
+  enum class State { kOnPath, kLoopFree };
+  std::unordered_map<const HTRSegment*, State> known;
+  known.reserve(static_cast<std::size_t>(model.NumSegments()));
+  std::vector<const HTRSegment*> path;
+  for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
+    path.clear();
+    const HTRSegment* at = model.Segment(i);
+    for (; at != nullptr; at = at->Parent()) {
+      const auto found = known.find(at);
+      if (found != known.end()) {
+        if (found->second == State::kOnPath) return true;
+        break;
+      }
+      known.emplace(at, State::kOnPath);
+      path.push_back(at);
+    }
+    for (const HTRSegment* segment : path) known[segment] = State::kLoopFree;
   }
   return false;
 }
@@ -110,11 +126,9 @@ std::string HTRStreamWriter::Begin(const HTRFile& model, const std::string& file
   }
   // What the reader could not take back: a name it would split or lose, a looping hierarchy.
   for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
-    const HTRSegment& segment = *model.Segment(i);
-    if (!IsWritableSegmentName(segment.Name()) || IsItsOwnAncestor(segment, count)) {
-      return std::string(messages::kCannotWrite);
-    }
+    if (!IsWritableSegmentName(model.Segment(i)->Name())) return std::string(messages::kCannotWrite);
   }
+  if (HasParentLoop(model)) return std::string(messages::kCannotWrite);
 
   if (!out_.Open(WithDefaultExtension(file_name, ".htr"))) {
     return std::string(messages::kCannotOpen);

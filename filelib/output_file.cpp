@@ -1,5 +1,6 @@
 #include "filelib/output_file.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,24 +35,6 @@ std::string TemporaryName(const std::string& target, int attempt) {
   return name + ".tmp";
 }
 
-// `path` with every symbolic link along the final name followed (the link's target need not
-// exist yet); `path` itself when it is no link. False after too many links (a loop).
-bool ResolveLinks(const std::string& path, std::string& resolved) {
-  fs::path current(path);
-  for (int depth = 0; depth < 40; ++depth) {
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(current, error))) {
-      resolved = current.string();
-      return true;
-    }
-    const fs::path next = fs::read_symlink(current, error);
-    if (error) return false;
-    current = next.is_absolute() ? next : current.parent_path() / next;
-  }
-  errno = ELOOP;
-  return false;
-}
-
 // The process id that a leftover temporary name carries after the target's name:
 // ".~<pid>.<hex>.tmp" or ".tmp.<pid>"; 0 when `rest` is neither.
 long LeftoverWriter(std::string_view rest) {
@@ -73,7 +56,55 @@ long LeftoverWriter(std::string_view rest) {
 
 bool ProcessRuns(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 
+// A file without a name in `folder`, open for writing; null where the system cannot make one
+// or could not give it a name later. Such a file vanishes with the process however the process
+// ends (Ctrl-C, SIGTERM, SIGKILL, a crash), so that an interrupted write leaves nothing behind.
+std::FILE* OpenUnnamed(const std::string& folder) {
+#ifdef O_TMPFILE
+  if (::access("/proc/self/fd", X_OK) != 0) return nullptr;
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+#else
+  (void)folder;
+  return nullptr;
+#endif
+}
+
+// Gives the unnamed file `file` a temporary name beside `target`; false with errno set when it
+// cannot.
+bool NameUnnamed(std::FILE* file, const std::string& target, std::string& temporary) {
+  const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    temporary = TemporaryName(target, attempt);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  temporary.clear();
+  return false;
+}
+
 }  // namespace
+
+bool ResolveLinks(const std::string& path, std::string& resolved) {
+  fs::path current(path);
+  for (int depth = 0; depth < 40; ++depth) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(current, error))) {
+      resolved = current.string();
+      return true;
+    }
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) return false;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  errno = ELOOP;
+  return false;
+}
 
 void RemoveWriteLeftovers(const std::string& target) {
   const fs::path path(target);
@@ -120,6 +151,8 @@ bool OutputFile::Open(const std::string& path) {
     return Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
   }
   RemoveWriteLeftovers(target);
+  const fs::path folder = fs::path(target).parent_path();
+  file_ = OpenUnnamed(folder.empty() ? std::string(".") : folder.string());
   for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
     temporary_ = TemporaryName(target, attempt);
     // "x": never reuse a file that is already there.
@@ -167,6 +200,8 @@ bool OutputFile::Commit(bool durable) {
   Flush();
   if (std::fflush(file_) != 0 || std::ferror(file_) != 0) Fail(errno);
   if (durable && !failed_ && ::fsync(::fileno(file_)) != 0) Fail(errno);
+  // An unnamed file gets its temporary name only now, just before the rename.
+  if (!failed_ && temporary_.empty() && !NameUnnamed(file_, target_, temporary_)) Fail(errno);
   if (std::fclose(file_) != 0) Fail(errno);
   file_ = nullptr;
   std::error_code error;
@@ -180,7 +215,7 @@ bool OutputFile::Commit(bool durable) {
     fs::rename(temporary_, target_, error);
     if (error) Fail(error.value());
   }
-  if (failed_) {
+  if (failed_ && !temporary_.empty()) {
     fs::remove(temporary_, error);
   }
   temporary_.clear();

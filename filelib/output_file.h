@@ -14,6 +14,10 @@ namespace zar {
 // Until then an existing target is untouched, and a failed or abandoned write leaves no
 // temporary file behind.
 //
+// Where the system allows, the temporary file has no name until Commit: a process that is
+// interrupted or killed while it writes leaves nothing in the folder. Elsewhere it is named
+// from the start.
+//
 // A target that is a symbolic link is written through: the file the link points to is
 // replaced and the link stays. The temporary file is named "<target>.~<pid>.<hex>.tmp" after
 // the writing process, so that Open can remove the leftovers of earlier writers to the same
@@ -65,6 +69,11 @@ class OutputFile {
   bool failed_ = false;
   int error_ = 0;
 };
+
+// `path` with every symbolic link along the final name followed (the last target need not exist
+// yet): the file that a write to `path` replaces. `path` itself when it is no link; false after
+// too many links (a loop), with errno set.
+bool ResolveLinks(const std::string& path, std::string& resolved);
 
 // Removes the temporary files of earlier writes to `target` (named as OutputFile names them, or
 // "<target>.tmp.<pid>") whose writing process no longer runs. Files of running writers stay.

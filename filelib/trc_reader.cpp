@@ -63,7 +63,9 @@ class TrcReader {
   static std::vector<std::string_view> NonEmptyFields(std::string_view line);
   bool PathLine(std::string_view line);
   void HeaderValues(std::string_view line);
-  void MarkerNames(std::string_view line, const LineReader& lines);
+  // Makes the markers of the names line, with `titles` the coordinate titles line after it;
+  // false when the caller asked for every marker and the file has not the declared count.
+  bool MarkerNames(std::string_view titles, const LineReader& lines);
   // False when the sink wants no more lines.
   bool DataLine(std::string_view line);
   // Reads the samples of a data line, giving each to put(kept marker, sample).
@@ -77,6 +79,8 @@ class TrcReader {
   std::int32_t path_type_ = 0;
   std::int32_t declared_markers_ = 0;
   std::size_t header_names_ = 0;  // the non-empty fields of line 1
+  std::string names_line_;        // line 3, kept until line 4 is read
+  std::int64_t names_line_number_ = 0;
   bool first_data_line_ = true;
   std::int64_t data_lines_ = 0;
   // Where each kept marker's coordinates are: its samples, and the position of its name among
@@ -110,13 +114,12 @@ std::string TrcReader::Run(std::FILE* file) {
         HeaderValues(line);
         break;
       case 3:
-        MarkerNames(line, lines);
-        if (with_unnamed_ && model_.NumMarkers() != declared_markers_) {
-          model_.message_line_ = lines.LineNumber();
-          return std::string(messages::kTrcMarkerCount);
-        }
+        // The names are read with the coordinate titles of the next line.
+        names_line_.assign(line);
+        names_line_number_ = lines.LineNumber();
         break;
       case 4:
+        if (!MarkerNames(line, lines)) return std::string(messages::kTrcMarkerCount);
         break;
       case 5:
         // Normally empty; some writers fill it with tabs. A line with nothing but blanks carries
@@ -128,6 +131,9 @@ std::string TrcReader::Run(std::FILE* file) {
         if (!DataLine(line)) return std::string();
         break;
     }
+  }
+  if (number == 4 && !MarkerNames(std::string_view(), lines)) {
+    return std::string(messages::kTrcMarkerCount);
   }
   if (batches_ && !batches_->Drain()) return std::string();
   if (lines.Failed()) return std::string(messages::kCannotRead);
@@ -187,18 +193,57 @@ void TrcReader::HeaderValues(std::string_view line) {
   model_.start_frame_ = path_type_ == 4 ? ParseInt(value()) : 1;
 }
 
-void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
+namespace {
+
+// A name of the names line and its field, counted from the first field after the time title.
+struct PlacedName {
+  std::string_view name;
+  std::size_t field;
+};
+
+// The number of coordinate column triples that a coordinate titles line ("X1 Y1 Z1 X2 ...")
+// names: its fields "X<number>"; 0 when it names none.
+std::size_t TitledColumns(std::string_view titles) {
+  std::size_t count = 0;
+  for (Fields fields(titles); !fields.Done();) {
+    const std::string_view title = WithoutBlanksAround(fields.Next());
+    if (title.size() > 1 && title.front() == 'X' &&
+        title.find_first_not_of("0123456789", 1) == std::string_view::npos) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+bool TrcReader::MarkerNames(std::string_view titles, const LineReader& lines) {
+  const std::string_view line = names_line_;
   Fields fields(line);
-  fields.Next();                              // frame number title
-  fields.Next();                              // time title
-  std::unordered_set<std::string_view> seen;  // views into this line
-  columns_.clear();
-  // The names are the fields that are not empty, usually each followed by two empty ones; the
-  // n-th name owns the n-th three coordinate columns, whether or not it is kept.
-  for (std::size_t column = 0; !fields.Done();) {
+  fields.Next();  // frame number title
+  fields.Next();  // time title
+  std::vector<PlacedName> names;
+  for (std::size_t field = 0; !fields.Done(); ++field) {
     const std::string_view name = fields.Next();
-    if (name.empty()) continue;
-    const std::size_t index = column++;
+    if (!name.empty()) names.push_back({name, field});
+  }
+  // The format puts each name three fields after the one before, owning the three coordinate
+  // columns below it; a name left blank leaves its columns without a marker. Other writers put
+  // the names one or two fields apart: there the n-th name owns the n-th three columns. Names
+  // three apart with a gap could be either; the coordinate titles tell, when they name exactly
+  // as many columns as there are names, that no column is without one.
+  const bool placed = std::all_of(names.begin(), names.end(),
+                                  [](const PlacedName& n) { return n.field % 3 == 0; });
+  const std::size_t placed_columns = names.empty() ? 0 : names.back().field / 3 + 1;
+  const bool by_place = placed && !(placed_columns != names.size() &&
+                                    TitledColumns(titles) == names.size());
+  const std::size_t blank_columns = by_place ? placed_columns - names.size() : 0;
+
+  std::unordered_set<std::string_view> seen;  // views into the names line
+  columns_.clear();
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    const std::string_view name = names[n].name;
+    const std::size_t index = by_place ? names[n].field / 3 : n;
     if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
     if (!seen.insert(name).second) continue;  // a repeated name is dropped
     TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
@@ -220,6 +265,13 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
     sink_->Begin(model_, 0);
   }
   line_.assign(sink_ != nullptr ? columns_.size() : 0, TRCSample());
+  // A blank name still stands for one of the declared markers.
+  if (with_unnamed_ &&
+      model_.NumMarkers() + static_cast<std::int64_t>(blank_columns) != declared_markers_) {
+    model_.message_line_ = names_line_number_;
+    return false;
+  }
+  return true;
 }
 
 bool TrcReader::DataLine(std::string_view line) {

@@ -13,7 +13,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zar::MappingList list;
   list.LoadText(std::string_view(reinterpret_cast<const char*>(data), size));
-  std::string text;
   for (const zar::MappingEntry& entry : list.Entries()) {
     if (entry.pnx_name.empty() || entry.source_name.empty() ||
         entry.pnx_name.size() > zar::MappingList::kMaxNameLength ||
@@ -22,10 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         entry.source_name.find_first_of(" \t\r\n\v\f") != std::string::npos) {
       std::abort();
     }
-    text.append(entry.pnx_name).append("\t").append(entry.source_name).append("\t\r\n");
   }
   zar::MappingList again;
-  again.LoadText(text);
+  again.LoadText(list.Text());
   if (again.Size() != list.Size()) std::abort();
   for (std::size_t i = 0; i < list.Size(); ++i) {
     if (again.Entries()[i].pnx_name != list.Entries()[i].pnx_name ||

@@ -206,7 +206,8 @@ TRCCloudOutcome Build(HostInterface& host, const TRCFile& model, const TRCCloudS
         static_cast<int>(10.0f + finished * 90.0f / static_cast<float>(marker_count)), 1, nullptr);
   }
 
-  if (span.any) {
+  // A file of one frame is a pose, not an animation: the scene's range stays as it was.
+  if (span.any && model.NumFrames() > 1) {
     const std::int64_t ticks = modra::GetTicksPerFrame();
     const std::int64_t end = std::min(std::max(span.last, span.first + ticks), kMaxTime);
     host.SetAnimationRange(

@@ -4,6 +4,11 @@
 // A lock on a file that is replaced as a whole (written to a temporary file, then renamed over
 // it): an flock on "<file>.lock" beside it, held for the life of the object. Processes that lock
 // the same file take turns; shared locks may be held together.
+//
+// A file reached through symbolic links is locked beside the file the links lead to, where the
+// write goes, so that every path to one file takes the same lock. The lock file exists only while
+// someone holds the lock: the last holder removes it, and a process whose lock file was removed
+// while it waited opens the new one and waits again, so that a user's folder keeps no lock files.
 
 #include <string>
 
@@ -19,6 +24,7 @@ class FileLock {
   bool held() const { return fd_ >= 0; }
 
  private:
+  std::string path_;  // the lock file
   int fd_ = -1;
 };
 

@@ -563,5 +563,60 @@ TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
   EXPECT_TRUE(Has(refused, rows)) << refused.output;
 }
 
+// A chain of segments far deeper than the call stack could follow goes through every command
+// that walks a hierarchy, and what they write stays in proportion to the chain: BVH lines are
+// indented only so far.
+TEST(CliDeepSkeleton, AChainDeeperThanTheStackGoesThroughEveryCommand) {
+  constexpr int kSegments = 30000;
+  ScratchFolder folder;
+  ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
+  const std::string source = folder.File("deep.htr");
+  {
+    std::ofstream out(source, std::ios::binary);
+    out << "[Header]\nFileType htr\nDataType HTRS\nFileVersion 1\nNumSegments " << kSegments
+        << "\nNumFrames 2\nDataFrameRate 30\nEulerRotationOrder ZYX\nCalibrationUnits mm\n"
+           "RotationUnits Degrees\nGlobalAxisofGravity Y\nBoneLengthAxis Y\nScaleFactor 1.00\n"
+           "[SegmentNames&Hierarchy]\n";
+    out << "S0\tGLOBAL\n";
+    for (int i = 1; i < kSegments; ++i) out << "S" << i << "\tS" << i - 1 << "\n";
+    out << "[BasePosition]\n";
+    for (int i = 0; i < kSegments; ++i) out << "S" << i << "\t0\t1\t0\t0\t0\t1\t1\n";
+    for (int i = 0; i < kSegments; ++i)
+      out << "[S" << i << "]\n1\t0\t0\t0\t0\t0\t0\t1\n2\t0\t0\t0\t0\t1\t0\t1\n";
+    out << "[EndOfFile]\n";
+  }
+  const std::string scene = folder.File("deep.json");
+  const auto ok = [](const testing::RunResult& run) {
+    EXPECT_EQ(0, run.status) << run.output.substr(0, 2000);
+  };
+  ok(Zarfileio({"import-htr", source, "--scene", scene, "--create", "--all"}));
+  for (const std::string& input : {source, scene}) {
+    for (const char* extension : {".bvh", ".glb", ".csv"}) {
+      ok(Zarfileio({"convert", input, folder.File("out") + extension}));
+    }
+    ok(Zarfileio({"view", input, "-o", folder.File("deep.html")}));
+  }
+  ok(Zarfileio({"convert", scene, folder.File("scene.htr")}));
+  ok(Zarfileio({"export-htr", folder.File("exported.htr"), "--scene", scene, "--select", "S0"}));
+  for (const char* written : {"scene.htr", "exported.htr"}) {
+    const testing::RunResult check = Zarfileio({"htr", "check", folder.File(written)});
+    EXPECT_TRUE(Has(check, "ok (30000 segments, 2 frames")) << check.output;
+  }
+
+  std::ifstream bvh(folder.File("out.bvh"));
+  std::string line;
+  std::size_t joints = 0, open = 0, close = 0, longest = 0;
+  while (std::getline(bvh, line) && line != "MOTION") {
+    longest = std::max(longest, line.size());
+    const std::string text = line.substr(line.find_first_not_of(' '));
+    joints += text.starts_with("ROOT ") || text.starts_with("JOINT ");
+    open += text == "{";
+    close += text == "}";
+  }
+  EXPECT_EQ(static_cast<std::size_t>(kSegments), joints);
+  EXPECT_EQ(open, close);
+  EXPECT_LT(longest, 300u);
+}
+
 }  // namespace
 }  // namespace zar

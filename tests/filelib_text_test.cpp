@@ -408,5 +408,37 @@ TEST(OutputFile, AFailedWriteIsReportedAndLeavesTheTarget) {
   EXPECT_EQ(1U, folder.Count());
 }
 
+// A writer stopped by a signal in the middle of its file (more than one buffer already written)
+// leaves the target as it was and nothing else in the folder.
+TEST(OutputFile, AWriterKilledMidWriteLeavesNoTemporaryFile) {
+  for (const int sig : {SIGTERM, SIGINT, SIGKILL}) {
+    SCOPED_TRACE(sig);
+    testing::ScratchFolder folder;
+    const std::string target = folder.Write("out.txt", "old");
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(ready[0]);
+      OutputFile out;
+      if (!out.Open(target)) _exit(2);
+      out.Write(std::string(3 << 20, 'z'));
+      if (write(ready[1], "w", 1) != 1) _exit(3);
+      for (;;) pause();
+    }
+    close(ready[1]);
+    char written = 0;
+    ASSERT_EQ(1, read(ready[0], &written, 1));
+    close(ready[0]);
+    ASSERT_EQ(0, kill(child, sig));
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ("old", testing::ReadBytes(target));
+    EXPECT_EQ(1U, folder.Count());
+  }
+}
+
 }  // namespace
 }  // namespace zar

@@ -163,6 +163,12 @@ TEST(TRCReader, ReportsEveryMessage) {
        messages::kTrcMarkerCount},
       {"count not compared without Unnamed", SmallWith(2, "100\t120\t3\t4\tcm\t100\t7\t3"), false,
        ""},
+      // A blank name still counts among the declared markers, in its place or not at all.
+      {"blank name counted", SmallWith(3, "Frame#\tTime\tA\t\t\t\t\t\tC\t\t\t"), true, ""},
+      {"blank name one too many",
+       Join({kSmallFile[0], kSmallFile[1], "100\t120\t3\t2\tcm\t100\t7\t3",
+             "Frame#\tTime\tA\t\t\t\t\t\tC\t\t\t", kSmallFile[4]}),
+       true, messages::kTrcMarkerCount},
   };
   for (const Case& c : cases) {
     TRCFile model;
@@ -228,6 +234,21 @@ TEST(TRCReader, ReadsByLinePosition) {
          ASSERT_EQ(2, m.NumMarkers());
          EXPECT_EQ("1 2 3", SampleText(m, "A", 0));
          EXPECT_EQ("7 8 9", SampleText(m, "C", 0));
+       }},
+      // A blank name in its place leaves its columns to no marker; the next name keeps its own.
+      {"a blank name keeps its columns", with({{3, "Frame#\tTime\tA\t\t\t\t\t\tC\t\t"}}),
+       [](const TRCFile& m) {
+         ASSERT_EQ(2, m.NumMarkers());
+         EXPECT_EQ("1 2 3", SampleText(m, "A", 0));
+         EXPECT_EQ("7 8 9", SampleText(m, "C", 0));
+       }},
+      // Coordinate titles for only as many columns as there are names: no column is left
+      // without a name, and the names are spaced oddly.
+      {"titles for two columns", with({{3, "Frame#\tTime\tA\t\t\t\t\t\tC"},
+                                       {4, "\t\tX1\tY1\tZ1\tX2\tY2\tZ2"}}),
+       [](const TRCFile& m) {
+         ASSERT_EQ(2, m.NumMarkers());
+         EXPECT_EQ("4 5 6", SampleText(m, "C", 0));
        }},
       {"names keep their blanks", with({{3, "Frame#\tTime\t A \t\t\tC\t\t\t"}}),
        [](const TRCFile& m) { EXPECT_EQ(" A ", m.Marker(0)->Name()); }},
@@ -366,6 +387,24 @@ TEST(TRCReader, ASinkHearsTheLinesInOrderUntilItStops) {
       ASSERT_EQ(static_cast<double>(k + 1), sink.first[k]) << k;
       ASSERT_EQ(-static_cast<double>(k + 1), sink.last[k]) << k;
     }
+  }
+}
+
+// A sink is told of the markers before a wrong marker count stops the reading, as the model is
+// given them, whether the names line is the file's last or not.
+TEST(TRCReader, ASinkHearsOfTheMarkersOfAWrongCount) {
+  struct Sink : TRCSampleSink {
+    std::int32_t markers = -1;
+    void Begin(const TRCFile& model, std::int64_t) override { markers = model.NumMarkers(); }
+    bool Line(const TRCSample*) override { return true; }
+  };
+  const std::string wrong = SmallWith(2, "100\t120\t3\t4\tcm\t100\t7\t3");
+  for (const std::string& text : {wrong, wrong.substr(0, wrong.find("\n\t\tX1") + 1)}) {
+    ScratchFolder folder;
+    Sink sink;
+    TRCFile model;
+    EXPECT_EQ(messages::kTrcMarkerCount, model.Read(folder.Write("m.trc", text), true, sink));
+    EXPECT_EQ(3, sink.markers);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -206,6 +207,64 @@ TEST_F(ImportTrcToolTest, ApplyKeysTheSelectedNodes) {
             "P 320 1.000000 94.500000 1401.000000\n");
   EXPECT_EQ(KeysOf(scene, "LFHD"),
             "P 160 10.000000 -30.000000 20.000000\n");
+}
+
+// A marker name left blank in its place (A, blank, C) leaves C its own columns in every command
+// that reads the file: the scene's keys, the PNX file and a converted file give C what they give
+// it when the blank is named.
+TEST_F(ImportTrcToolTest, ABlankMarkerNameLeavesTheNextMarkerItsOwnColumns) {
+  const auto write = [this](const std::string& name, const std::string& middle) {
+    const std::string path = (Folder() / name).string();
+    std::ofstream(path, std::ios::binary)
+        << "PathFileType\t4\t(X/Y/Z)\t" << name << "\n"
+        << "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+           "OrigDataStartFrame\tOrigNumFrames\n"
+        << "30\t30\t2\t3\tmm\t30\t1\t2\n"
+        << "Frame#\tTime\tA\t\t\t" << middle << "\t\t\tC\t\t\n"
+        << "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n"
+        << "1\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"
+        << "2\t0.033\t11\t12\t13\t14\t15\t16\t17\t18\t19\n";
+    return path;
+  };
+  const std::string blank = write("blank.trc", "");
+  const std::string named = write("named.trc", "B");
+
+  const auto keys_of_c = [this](const std::string& trc, const std::string& scene) {
+    const zar::testing::RunResult run =
+        Tool("import-trc " + Quoted(trc) + " --scene " + Quoted(Scene(scene)) + " --no-prompts");
+    EXPECT_EQ(run.status, 0) << run.output;
+    return KeysOf(Scene(scene), "C");
+  };
+  const std::string keys = keys_of_c(blank, "blank.json");
+  EXPECT_EQ(keys, "P 160 7.000000 -9.000000 8.000000\nP 320 17.000000 -19.000000 18.000000\n");
+  EXPECT_EQ(keys, keys_of_c(named, "named.json"));
+
+  const zar::testing::RunResult pnx = Tool("pnx convert " + Quoted(blank) + " --no-filter --batch"
+                                           " --out " + Quoted(Scene("pnx")));
+  ASSERT_EQ(pnx.status, 0) << pnx.output;
+  std::ifstream pnx_file(Scene("pnx/blank.pnx"), std::ios::binary);
+  const std::string pnx_text((std::istreambuf_iterator<char>(pnx_file)),
+                             std::istreambuf_iterator<char>());
+  EXPECT_NE(pnx_text.find("\nA C \r\n"), std::string::npos) << pnx_text;
+  // In the scene's axes, as the panel converts by default: (x, -z, y).
+  EXPECT_NE(
+      pnx_text.find("\n1\t1.000000\t-3.000000\t2.000000\t7.000000\t-9.000000\t8.000000\t\r"),
+      std::string::npos)
+      << pnx_text;
+
+  // The last three fields of the first frame's line of a CSV file: C's.
+  const auto csv_of_c = [this](const std::string& trc, const std::string& csv) {
+    const zar::testing::RunResult run = Tool("convert " + Quoted(trc) + " " + Quoted(Scene(csv)));
+    EXPECT_EQ(run.status, 0) << run.output;
+    std::ifstream in(Scene(csv));
+    std::string header, line;
+    std::getline(in, header);
+    std::getline(in, line);
+    std::size_t at = line.size();
+    for (int field = 0; field < 3; ++field) at = line.rfind(',', at - 1);
+    return header.substr(header.rfind("C_x")) + " " + line.substr(at + 1);
+  };
+  EXPECT_EQ(csv_of_c(blank, "blank.csv"), csv_of_c(named, "named.csv"));
 }
 
 TEST_F(ImportTrcToolTest, ExitStatuses) {

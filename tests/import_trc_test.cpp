@@ -240,6 +240,16 @@ TEST_F(ImportTrcTest, PathType3FramesCountFromTheFirstDataLine) {
   EXPECT_EQ(KeyTimes(Find("M")), Frames(11, 12));
 }
 
+TEST_F(ImportTrcTest, OneFrameFileKeysButLeavesTheAnimationRange) {
+  const std::string file = WriteTrc("pose.trc", "mm", 4, 7, 1, {"1\t2\t3"});
+  host->SetAnimationRange(modra::Interval(20 * kTicks, 90 * kTicks));
+  user().Press(kOk);
+  ASSERT_EQ(Import(file), 1);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(KeyTimes(Find("M")), Frames(7, 7));
+  EXPECT_EQ(host->AnimationRange(), modra::Interval(20 * kTicks, 90 * kTicks));
+}
+
 TEST_F(ImportTrcTest, FrameRateOfTheFileWhenAsked) {
   const std::string file = WriteTrc("fast.trc", "mm", 4, 1, 2, {"1\t1\t1", "2\t2\t2"});
   user().Tick(kSetFrameRate, true).Press(kOk);

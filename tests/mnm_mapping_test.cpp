@@ -168,4 +168,30 @@ TEST(MnmMapping, SaveRefusesWhatCannotBeWrittenOrReadBack) {
 }
 
 }  // namespace
+// Names that sit at the edges of what the reader takes come back from a written file unchanged.
+TEST(MnmMapping, WrittenFileReadsBackTheSameEntries) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string longest(MappingList::kMaxNameLength, 'n');
+  // The second line's name starts with the bytes of a byte-order mark; the first line has no
+  // entry, so that name is the first one written. The last line is as long as a line may be.
+  MappingList list;
+  list.LoadText("header\n" + bom + "LFHD\tm1\n" + longest + " " + longest + "\n");
+  ASSERT_EQ(list.Size(), 2u);
+  EXPECT_EQ(list.Entries()[0].pnx_name, bom + "LFHD");
+
+  ScratchFolder folder;
+  const std::string path = folder.File("round.mnm");
+  ASSERT_TRUE(list.Save(path));
+  MappingList back;
+  ASSERT_TRUE(back.Load(path));
+  EXPECT_EQ(Pairs(back), Pairs(list));
+  MappingList fromText;
+  fromText.LoadText(list.Text());
+  EXPECT_EQ(Pairs(fromText), Pairs(list));
+  // A file that starts with an ordinary name gets no mark.
+  MappingList plain;
+  plain.Add("A", "a", 0);
+  EXPECT_EQ(plain.Text(), "A\ta\t\r\n");
+}
+
 }  // namespace zar

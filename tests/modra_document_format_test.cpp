@@ -183,8 +183,9 @@ TEST_F(DocumentFormatTest, NamesAndWorldTransformsStayCurrentThroughEdits) {
   EXPECT_NEAR(x(c), 110.0f, 1e-4f) << "a change to the new controller";
 }
 
-// Two imports into one scene document at the same time: the second runs on the first one's
-// result, so both clouds are in the document. A Latin-1 marker name is kept as it is.
+// Two imports into one scene document at the same time, one of them through a symbolic link in
+// another folder: the second runs on the first one's result, so both clouds are in the document,
+// and no lock file stays behind. A Latin-1 marker name is kept as it is.
 TEST_F(DocumentFormatTest, ConcurrentImportsBothTakeEffect) {
   // Long enough that the imports overlap.
   constexpr int kFrames = 20000;
@@ -199,11 +200,18 @@ TEST_F(DocumentFormatTest, ConcurrentImportsBothTakeEffect) {
   const std::string file = Path("latin1.trc");
   std::ofstream(file, std::ios::binary) << trc;
   const std::string tool = zar::testing::Quoted(ZAR_TOOL_FILE);
+  const std::filesystem::path links = Folder() / "links";
+  std::filesystem::create_directories(links);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const std::string scene = Path(("scene" + std::to_string(attempt) + ".json").c_str());
-    const std::string import = tool + " import-trc --no-prompts --scene " +
-                               zar::testing::Quoted(scene) + " " + zar::testing::Quoted(file);
-    const auto run = zar::testing::Run(import + " & " + import + " & wait; " + import + " 2>&1");
+    const std::string name = "scene" + std::to_string(attempt) + ".json";
+    const std::string scene = Path(name.c_str());
+    std::filesystem::create_symlink(scene, links / name);
+    const auto import = [&](const std::string& path) {
+      return tool + " import-trc --no-prompts --scene " + zar::testing::Quoted(path) + " " +
+             zar::testing::Quoted(file);
+    };
+    const auto run = zar::testing::Run(import((links / name).string()) + " & " + import(scene) +
+                                       " & wait; " + import(scene) + " 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     Scene loaded;
     ASSERT_EQ(modra::host::LoadSceneDocument(scene, loaded), "");
@@ -211,6 +219,8 @@ TEST_F(DocumentFormatTest, ConcurrentImportsBothTakeEffect) {
     ASSERT_NE(loaded.FindByName(kLatin1), nullptr);
     EXPECT_EQ(loaded.FindByName(kLatin1)->transform()->position()->KeyCount(), kFrames);
   }
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Folder()))
+    EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
 }
 
 }  // namespace

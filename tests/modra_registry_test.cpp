@@ -2,9 +2,11 @@
 // files, and two processes writing at once.
 
 #include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -288,14 +290,20 @@ TEST_F(RegistryTest, TheFileComesFromTheEnvironment) {
   if (!keep.empty()) ::setenv("ZARFILEIO_REGISTRY", keep.c_str(), 1);
 }
 
+// The second process reaches the file through a symbolic link in another folder: both take the
+// same lock all the same, and neither leaves a lock file behind.
 TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
   Create();
+  const std::filesystem::path link = dir_ / "elsewhere" / "link.json";
+  std::filesystem::create_directories(link.parent_path());
+  std::filesystem::create_symlink(file_, link);
   constexpr int kValues = 120;
   pid_t children[2];
   for (int p = 0; p < 2; ++p) {
     children[p] = ::fork();
     ASSERT_GE(children[p], 0);
     if (children[p] == 0) {
+      if (p == 1) store().SetPathOverride(link.string());
       int failures = 0;
       modra::RegistryKey key = 0;
       if (modra::RegistryOpenKey(modra::kCurrentUserKey, kImportHtrKey, modra::kRegistryAllAccess,
@@ -335,6 +343,11 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
       EXPECT_EQ(value, static_cast<std::uint32_t>(p * 1000 + i));
     }
   }
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"elsewhere", "link.json", "registry.json", "sub"}));
 }
 
 }  // namespace

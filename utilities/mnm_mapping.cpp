@@ -56,6 +56,9 @@ void MappingList::LoadLine(std::string_view line) {
   // A zero byte ends what the line holds, as it ends a C string.
   const std::size_t zero = line.find('\0');
   if (zero != std::string_view::npos) line = line.substr(0, zero);
+  // Blanks after the last name do not count against the length: the writer ends every line with
+  // a tab, so two names of the longest length still read back.
+  while (!line.empty() && IsSeparator(line.back())) line.remove_suffix(1);
   if (line.size() > kMaxLineLength) return;
   std::size_t pos = 0;
   const std::string_view pnx_name = NextName(line, pos);
@@ -88,6 +91,20 @@ bool MappingList::Load(const std::string& path) {
   return true;
 }
 
+std::string MappingList::Text() const {
+  std::string text;
+  // A first name that starts with the bytes of a byte-order mark would lose them to the reader,
+  // which skips a mark at the start of a file: a mark of its own goes first.
+  if (!entries_.empty() &&
+      WithoutByteOrderMark(entries_.front().pnx_name).size() != entries_.front().pnx_name.size()) {
+    text = "\xEF\xBB\xBF";
+  }
+  for (const MappingEntry& entry : entries_) {
+    text.append(entry.pnx_name).append("\t").append(entry.source_name).append("\t\r\n");
+  }
+  return text;
+}
+
 bool MappingList::Save(const std::string& path) const {
   for (const MappingEntry& entry : entries_) {
     if (entry.pnx_name.size() > kMaxNameLength || entry.source_name.size() > kMaxNameLength) {
@@ -96,12 +113,7 @@ bool MappingList::Save(const std::string& path) const {
   }
   OutputFile file;
   if (!file.Open(path)) return false;
-  for (const MappingEntry& entry : entries_) {
-    file.Write(entry.pnx_name);
-    file.Write("\t");
-    file.Write(entry.source_name);
-    file.Write("\t\r\n");
-  }
+  file.Write(Text());
   return file.Commit();
 }
 

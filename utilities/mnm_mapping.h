@@ -45,6 +45,8 @@ class MappingList {
   // existing file as it was, when the file cannot be created or written, or when a name is
   // longer than kMaxNameLength.
   bool Save(const std::string& path) const;
+  // The whole list as the text of an MNM file, as Save writes it.
+  std::string Text() const;
 
   std::size_t Size() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
