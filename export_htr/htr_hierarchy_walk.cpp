@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "export_htr/htr_export_messages.h"
 #include "frame/message_reporter.h"
@@ -139,7 +137,14 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
                                    std::span<PoseRecord> records) {
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
   for (std::size_t i = first; i < end; ++i) {
-    if (exported_[i].subtreeEnd > i + 1) factors_[i].resize(count);
+    const Exported& e = exported_[i];
+    if (e.subtreeEnd > i + 1) factors_[i].resize(count);
+    // A parent of a segment in a later block keeps its world transforms for it, within the
+    // budget; beyond it the host is asked again then.
+    if (e.lastChild >= end && keptWorldBytes_ + count * sizeof(modra::Matrix3) <= kBlockBytes) {
+      worlds_[i].resize(count);
+      keptWorldBytes_ += count * sizeof(modra::Matrix3);
+    }
   }
   // The world transform of each node of the block at the time being sampled.
   std::vector<modra::Matrix3> worlds(end - first);
@@ -150,12 +155,18 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
       const Exported& e = exported_[i];
       const bool root = e.parent < 0;
       const auto parent = static_cast<std::size_t>(root ? 0 : e.parent);
-      // A parent sampled in this block gives the world transform it was sampled with; the
-      // root's scene parent and a parent of an earlier block are asked of the host.
-      const bool parentHere = !root && parent >= first;
-      const Pose pose =
-          PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
+      // A parent sampled in this block gives the world transform it was sampled with, a parent
+      // of an earlier block the one it kept; the root's scene parent (and a parent of an earlier
+      // block that kept none) is asked of the host.
+      const modra::Matrix3* parentWorld = nullptr;
+      if (!root && parent >= first) {
+        parentWorld = &worlds[parent - first];
+      } else if (!root && !worlds_[parent].empty()) {
+        parentWorld = &worlds_[parent][k];
+      }
+      const Pose pose = PoseAt(e.node, root, time, parentWorld, root);
       worlds[i - first] = pose.nodeWorld;
+      if (!worlds_[i].empty()) worlds_[i][k] = pose.nodeWorld;
 
       // A child's translation is measured in its parent's scaled axes, so it takes the parent's
       // accumulated scale; the root's takes its scene parent's (none with parent transforms).
@@ -193,44 +204,33 @@ void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
   const std::int32_t declared = model_.NumFrames();
   if (!choices_.animate || declared <= 0 || exported_.empty()) return;
   const auto count = static_cast<std::size_t>(declared);
-  // One segment's frames as written, and two blocks of records in the rest of the budget.
+  // One segment's frames as written, and a block of records in the rest of the budget.
   const std::size_t segmentBytes = count * sizeof(HTRFrame);
   const std::size_t recordBytes = count * sizeof(PoseRecord);
   const std::size_t perBlock = std::clamp<std::size_t>(
-      kBlockBytes > segmentBytes ? (kBlockBytes - segmentBytes) / 2 / recordBytes : 0, 1,
+      kBlockBytes > segmentBytes ? (kBlockBytes - segmentBytes) / recordBytes : 0, 1,
       exported_.size());
-  std::vector<PoseRecord> sampled(perBlock * count);
-  std::vector<PoseRecord> written(perBlock * count);
+  std::vector<PoseRecord> records(perBlock * count);
   std::vector<HTRFrame> frames(count);
-  std::size_t writtenFirst = 0;
-  std::size_t writtenEnd = 0;
-  // Reads only the block's records, the entries (unchanged meanwhile) and the frames buffer.
-  const auto writeBlock = [&] {
-    for (std::size_t i = writtenFirst; i < writtenEnd; ++i) {
-      const std::span<const PoseRecord> all(written);
-      ToFrames(exported_[i], all.subspan((i - writtenFirst) * count, count), scale, frames);
-      writer.Frames(frames);
-    }
-  };
-  std::thread writing;
+  worlds_.assign(exported_.size(), {});
+  keptWorldBytes_ = 0;
   for (std::size_t first = 0; first < exported_.size(); first += perBlock) {
     const std::size_t end = std::min(exported_.size(), first + perBlock);
-    SampleBlock(first, end, count, sampled);
-    if (writing.joinable()) writing.join();
-    sampled.swap(written);
-    writtenFirst = first;
-    writtenEnd = end;
-    try {
-      writing = std::thread(writeBlock);
-    } catch (const std::system_error&) {
-      writeBlock();  // no second thread to be had: write it here
+    SampleBlock(first, end, count, records);
+    const std::span<const PoseRecord> all(records);
+    for (std::size_t i = first; i < end; ++i) {
+      ToFrames(exported_[i], all.subspan((i - first) * count, count), scale, frames);
+      writer.Frames(frames);
     }
-    // The factors of segments whose whole subtree is sampled are not needed again.
+    // What segments whose subtrees are sampled kept for them is not needed again.
     for (std::size_t i = 0; i < end; ++i) {
       if (exported_[i].subtreeEnd <= end) std::vector<float>().swap(factors_[i]);
+      if (exported_[i].lastChild < end && !worlds_[i].empty()) {
+        keptWorldBytes_ -= worlds_[i].size() * sizeof(modra::Matrix3);
+        std::vector<modra::Matrix3>().swap(worlds_[i]);
+      }
     }
   }
-  if (writing.joinable()) writing.join();
 }
 
 bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
@@ -244,6 +244,7 @@ bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
     if (e.parent >= 0) {
       Exported& parent = exported_[static_cast<std::size_t>(e.parent)];
       parent.subtreeEnd = std::max(parent.subtreeEnd, e.subtreeEnd);
+      parent.lastChild = std::max(parent.lastChild, i);
     }
     e.base = e.segment->BaseTranslation();
     ZARRotationMatrix3<double> baseRotation;

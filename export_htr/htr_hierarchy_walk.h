@@ -52,17 +52,16 @@ class HTRHierarchyWalk {
   // Samples the model's NumFrames frames of every segment Walk added (nothing without
   // animation) and gives them to `writer`, begun on the model, segment by segment, with their
   // translations multiplied by `scale`. The model's base positions may have been scaled since
-  // Walk: frames are taken relative to the base positions as Walk found them. While a block of
-  // segments is sampled, the previous one is turned into frames and written on a second thread
-  // (which neither calls the host nor changes the model); the model must not change meanwhile.
+  // Walk: frames are taken relative to the base positions as Walk found them. Each block of
+  // segments is sampled, then turned into frames and written.
   void WriteFrames(HTRStreamWriter& writer, double scale);
 
   // Segments added so far.
   std::int32_t segmentCount() const { return segmentCount_; }
 
-  // At most about this many bytes of sampled frames are held at once (the block being sampled,
-  // the one being written and one segment's frames as written), unless one segment's frames
-  // need more.
+  // At most about this many bytes of sampled frames are held at once (the block sampled and one
+  // segment's frames as written), unless one segment's frames need more; the world transforms
+  // kept for later blocks take at most as many again.
   static constexpr std::size_t kBlockBytes = std::size_t{6} << 20;
 
  private:
@@ -77,7 +76,7 @@ class HTRHierarchyWalk {
   };
 
   // One sampled frame of a segment: its pose and the scale factors worked out from it. The
-  // frame written follows from these alone, so it can be worked out on another thread.
+  // frame written follows from these alone.
   struct PoseRecord {
     modra::Point3 translation;
     modra::Quat rotation;
@@ -91,6 +90,7 @@ class HTRHierarchyWalk {
     HTRSegment* segment = nullptr;
     std::int64_t parent = -1;  // index of the parent's entry; -1 for the root segment
     std::size_t subtreeEnd = 0;                 // one past the last entry of its subtree
+    std::size_t lastChild = 0;                  // its last child's entry; 0 when it has none
     ZARVector3<double> base;                    // the base translation as Walk found it
     ZARRotationMatrix3<double> undoBase;        // the inverse of the base rotation
   };
@@ -109,7 +109,7 @@ class HTRHierarchyWalk {
   void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
   // Samples the frames of entries [first, end) into `records` (`count` per entry, entry by
   // entry), time by time; keeps the scale factors of those with children for their descendants
-  // in later blocks.
+  // in later blocks, and the world transforms of those with children in later blocks.
   void SampleBlock(std::size_t first, std::size_t end, std::size_t count,
                    std::span<PoseRecord> records);
   // The frames of `entry` written from its records, translations multiplied by `scale`.
@@ -126,6 +126,10 @@ class HTRHierarchyWalk {
   std::vector<Exported> exported_;
   // Per entry with children, the scale factor of each frame until its subtree is sampled.
   std::vector<std::vector<float>> factors_;
+  // Per entry with children in later blocks, its world transform at each frame until they are
+  // sampled (within kBlockBytes in all, counted by keptWorldBytes_).
+  std::vector<std::vector<modra::Matrix3>> worlds_;
+  std::size_t keptWorldBytes_ = 0;
 };
 
 }  // namespace zar
