@@ -137,14 +137,7 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
                                    std::span<PoseRecord> records) {
   const std::int64_t ticksPerFrame = modra::GetTicksPerFrame();
   for (std::size_t i = first; i < end; ++i) {
-    const Exported& e = exported_[i];
-    if (e.subtreeEnd > i + 1) factors_[i].resize(count);
-    // A parent of a segment in a later block keeps its world transforms for it, within the
-    // budget; beyond it the host is asked again then.
-    if (e.lastChild >= end && keptWorldBytes_ + count * sizeof(modra::Matrix3) <= kBlockBytes) {
-      worlds_[i].resize(count);
-      keptWorldBytes_ += count * sizeof(modra::Matrix3);
-    }
+    if (exported_[i].subtreeEnd > i + 1) factors_[i].resize(count);
   }
   // The world transform of each node of the block at the time being sampled.
   std::vector<modra::Matrix3> worlds(end - first);
@@ -155,18 +148,13 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
       const Exported& e = exported_[i];
       const bool root = e.parent < 0;
       const auto parent = static_cast<std::size_t>(root ? 0 : e.parent);
-      // A parent sampled in this block gives the world transform it was sampled with, a parent
-      // of an earlier block the one it kept; the root's scene parent (and a parent of an earlier
-      // block that kept none) is asked of the host.
-      const modra::Matrix3* parentWorld = nullptr;
-      if (!root && parent >= first) {
-        parentWorld = &worlds[parent - first];
-      } else if (!root && !worlds_[parent].empty()) {
-        parentWorld = &worlds_[parent][k];
-      }
-      const Pose pose = PoseAt(e.node, root, time, parentWorld, root);
+      // A parent sampled in this block gives the world transform it was sampled with; the
+      // root's scene parent and a parent of an earlier block are asked of the host (which has
+      // just worked it out for the node's own).
+      const bool parentHere = !root && parent >= first;
+      const Pose pose =
+          PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
       worlds[i - first] = pose.nodeWorld;
-      if (!worlds_[i].empty()) worlds_[i][k] = pose.nodeWorld;
 
       // A child's translation is measured in its parent's scaled axes, so it takes the parent's
       // accumulated scale; the root's takes its scene parent's (none with parent transforms).
@@ -200,6 +188,17 @@ void HTRHierarchyWalk::ToFrames(const Exported& entry, std::span<const PoseRecor
   }
 }
 
+std::size_t HTRHierarchyWalk::BlockEnd(std::size_t first, std::size_t perBlock) const {
+  if (exported_.size() - first <= perBlock) return exported_.size();
+  // The host works out the world transforms of a block's ancestors outside it again at every
+  // time sampled: the next block starts at the shallowest entry of the second half of the room.
+  std::size_t end = first + perBlock;
+  for (std::size_t next = end; next > first + (perBlock + 1) / 2; --next) {
+    if (exported_[next].depth < exported_[end].depth) end = next;
+  }
+  return end;
+}
+
 void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
   const std::int32_t declared = model_.NumFrames();
   if (!choices_.animate || declared <= 0 || exported_.empty()) return;
@@ -212,24 +211,19 @@ void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
       exported_.size());
   std::vector<PoseRecord> records(perBlock * count);
   std::vector<HTRFrame> frames(count);
-  worlds_.assign(exported_.size(), {});
-  keptWorldBytes_ = 0;
-  for (std::size_t first = 0; first < exported_.size(); first += perBlock) {
-    const std::size_t end = std::min(exported_.size(), first + perBlock);
+  for (std::size_t first = 0; first < exported_.size();) {
+    const std::size_t end = BlockEnd(first, perBlock);
     SampleBlock(first, end, count, records);
     const std::span<const PoseRecord> all(records);
     for (std::size_t i = first; i < end; ++i) {
       ToFrames(exported_[i], all.subspan((i - first) * count, count), scale, frames);
       writer.Frames(frames);
     }
-    // What segments whose subtrees are sampled kept for them is not needed again.
+    // The factors of segments whose whole subtree is sampled are not needed again.
     for (std::size_t i = 0; i < end; ++i) {
       if (exported_[i].subtreeEnd <= end) std::vector<float>().swap(factors_[i]);
-      if (exported_[i].lastChild < end && !worlds_[i].empty()) {
-        keptWorldBytes_ -= worlds_[i].size() * sizeof(modra::Matrix3);
-        std::vector<modra::Matrix3>().swap(worlds_[i]);
-      }
     }
+    first = end;
   }
 }
 
@@ -244,7 +238,6 @@ bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
     if (e.parent >= 0) {
       Exported& parent = exported_[static_cast<std::size_t>(e.parent)];
       parent.subtreeEnd = std::max(parent.subtreeEnd, e.subtreeEnd);
-      parent.lastChild = std::max(parent.lastChild, i);
     }
     e.base = e.segment->BaseTranslation();
     ZARRotationMatrix3<double> baseRotation;
@@ -279,6 +272,7 @@ bool HTRHierarchyWalk::AddBelow(modra::SceneNode* node, std::int64_t parent) {
   entry.node = node;
   entry.segment = stored;
   entry.parent = parent;
+  entry.depth = parent < 0 ? 0 : exported_[static_cast<std::size_t>(parent)].depth + 1;
 
   ++segmentCount_;
   const float done =

@@ -60,8 +60,7 @@ class HTRHierarchyWalk {
   std::int32_t segmentCount() const { return segmentCount_; }
 
   // At most about this many bytes of sampled frames are held at once (the block sampled and one
-  // segment's frames as written), unless one segment's frames need more; the world transforms
-  // kept for later blocks take at most as many again.
+  // segment's frames as written), unless one segment's frames need more.
   static constexpr std::size_t kBlockBytes = std::size_t{6} << 20;
 
  private:
@@ -90,7 +89,7 @@ class HTRHierarchyWalk {
     HTRSegment* segment = nullptr;
     std::int64_t parent = -1;  // index of the parent's entry; -1 for the root segment
     std::size_t subtreeEnd = 0;                 // one past the last entry of its subtree
-    std::size_t lastChild = 0;                  // its last child's entry; 0 when it has none
+    std::size_t depth = 0;                      // its segment ancestors
     ZARVector3<double> base;                    // the base translation as Walk found it
     ZARRotationMatrix3<double> undoBase;        // the inverse of the base rotation
   };
@@ -109,9 +108,11 @@ class HTRHierarchyWalk {
   void CurrentBasePosition(modra::SceneNode* node, HTRSegment& segment) const;
   // Samples the frames of entries [first, end) into `records` (`count` per entry, entry by
   // entry), time by time; keeps the scale factors of those with children for their descendants
-  // in later blocks, and the world transforms of those with children in later blocks.
+  // in later blocks.
   void SampleBlock(std::size_t first, std::size_t end, std::size_t count,
                    std::span<PoseRecord> records);
+  // The end of the block of at most `perBlock` entries that starts at `first`.
+  std::size_t BlockEnd(std::size_t first, std::size_t perBlock) const;
   // The frames of `entry` written from its records, translations multiplied by `scale`.
   static void ToFrames(const Exported& entry, std::span<const PoseRecord> records, double scale,
                        std::span<HTRFrame> frames);
@@ -126,10 +127,6 @@ class HTRHierarchyWalk {
   std::vector<Exported> exported_;
   // Per entry with children, the scale factor of each frame until its subtree is sampled.
   std::vector<std::vector<float>> factors_;
-  // Per entry with children in later blocks, its world transform at each frame until they are
-  // sampled (within kBlockBytes in all, counted by keptWorldBytes_).
-  std::vector<std::vector<modra::Matrix3>> worlds_;
-  std::size_t keptWorldBytes_ = 0;
 };
 
 }  // namespace zar

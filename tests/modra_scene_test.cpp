@@ -482,6 +482,22 @@ TEST(HostConventions, DecomposeAndInverse) {
              modra::ScaleMatrix(Point3(-1, 1, 1)));
   // A singular matrix has no inverse: the identity is answered.
   EXPECT_EQ(modra::Inverse(modra::ScaleMatrix(Point3(0, 1, 1))), Matrix3());
+  // A matrix whose Y row lies along its X row takes a Y perpendicular to X: X × Z, or X × Y
+  // when X is along Z; Z follows.
+  const struct {
+    Matrix3 collapsed;
+    Matrix3 rotation;
+  } collapsed[] = {
+      {Matrix3(Point3(1, 0, 0), Point3(2, 0, 0), Point3(0, 0, 1), Point3(1, 2, 3)),
+       Matrix3(Point3(1, 0, 0), Point3(0, -1, 0), Point3(0, 0, -1), Point3())},
+      {Matrix3(Point3(0, 0, 1), Point3(0, 0, 3), Point3(1, 0, 0), Point3()),
+       Matrix3(Point3(0, 0, 1), Point3(-1, 0, 0), Point3(0, -1, 0), Point3())},
+  };
+  for (const auto& c : collapsed) {
+    modra::DecomposeMatrix(c.collapsed, t, q, s);
+    ExpectNear(modra::RotationMatrix(q), c.rotation);
+    ExpectNear(t, c.collapsed.Translation());
+  }
 }
 
 TEST(HostConventions, EulerAnglesAtGimbalLock) {
