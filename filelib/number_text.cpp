@@ -221,24 +221,13 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
     ++integer;
     digits = 0;
   }
-  // The sign, and the whole part of most numbers of motion files (below 1000), are written
-  // without branching on them: signs and digit counts change from one number to the next.
   char* p = first;
-  *p = '-';
-  p += negative;
-  if (integer < 1000) {
-    // The three digits in one word, first digit lowest; the leading zeros shifted out. All
-    // three characters are written: room is left for the text that follows.
-    const std::uint64_t low = integer % 100;
-    std::uint32_t word = static_cast<std::uint32_t>('0' + integer / 100) |
-                         static_cast<std::uint32_t>(kDigitPairs[2 * low]) << 8 |
-                         static_cast<std::uint32_t>(kDigitPairs[2 * low + 1]) << 16;
-    const int zeros = static_cast<int>(integer < 100) + static_cast<int>(integer < 10);
-    word >>= 8 * zeros;
-    p[0] = static_cast<char>(word);
-    p[1] = static_cast<char>(word >> 8);
-    p[2] = static_cast<char>(word >> 16);
-    p += 3 - zeros;
+  if (negative) *p++ = '-';
+  if (integer < 10) {  // most numbers of motion files: no need to count digits
+    *p++ = static_cast<char>('0' + integer);
+  } else if (integer < 100) {
+    std::memcpy(p, kDigitPairs + 2 * integer, 2);
+    p += 2;
   } else {
     p = std::to_chars(p, p + 20, integer).ptr;
   }
