@@ -20,7 +20,8 @@ namespace zar::testing {
 
 // Reads 30000 numbered lines through LineBatches with `parsing` (null: on this thread), with
 // the handler throwing at no line, the first and a late one. Answers whether any line was read
-// on another thread than this one.
+// on another thread than this one (which a LineParsing with threads may still leave undone on
+// small batches: its second thread may start after the calling thread has read them all).
 inline bool CheckLineBatches(LineParsing* parsing) {
   struct Handler {
     using Tag = int;
