@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "exchange/threaded_line_parsing.h"
 #include "exchange/work_progress.h"
 
 namespace zar::exchange {
@@ -57,7 +58,7 @@ JointMotion Motion(const HTRFrame& f) {
 }
 
 // Each frame line goes straight to its place in the skeleton, which holds the segments in file
-// order until Finish puts them parents first.
+// order until Finish puts them parents first. The lines' numbers are read on two threads.
 class SkeletonFiller : public HTRFrameSink {
  public:
   static constexpr std::int64_t kAhead = 8;
@@ -100,6 +101,8 @@ class SkeletonFiller : public HTRFrameSink {
       __builtin_prefetch(&skeleton_.At(k + kAhead, static_cast<std::size_t>(segment)), 1);
     }
   }
+
+  LineParsing* Parsing() override { return &parsing_; }
 
   // Completes the skeleton from the model read; false when the file changed its segments or
   // declared frames after the first frame section, which the frames read were not laid out for.
@@ -151,6 +154,7 @@ class SkeletonFiller : public HTRFrameSink {
   std::int64_t limit_ = 0;          // the declared frames
   std::vector<std::int64_t> held_;  // the frames read of each segment, up to the limit
   std::int64_t given_ = 0;          // the frames kept
+  ThreadedLineParsing parsing_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "exchange/threaded_line_parsing.h"
 #include "exchange/work_progress.h"
 
 namespace zar::exchange {
@@ -19,7 +20,8 @@ void TakeHeader(const TRCFile& trc, MarkerSet& set) {
   set.first_frame = trc.StartFrame();
 }
 
-// Each data line becomes a frame of the set as it is read.
+// Each data line becomes a frame of the set as it is read; the lines' numbers are read on two
+// threads.
 class MarkerSetFiller : public TRCSampleSink {
  public:
   explicit MarkerSetFiller(MarkerSet& set) : set_(set) {}
@@ -44,9 +46,12 @@ class MarkerSetFiller : public TRCSampleSink {
     return true;
   }
 
+  LineParsing* Parsing() override { return &parsing_; }
+
  private:
   MarkerSet& set_;
   std::int64_t expected_ = 0;  // the frames declared
+  ThreadedLineParsing parsing_;
 };
 
 }  // namespace

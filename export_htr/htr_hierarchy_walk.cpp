@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -153,7 +151,8 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
       const bool root = e.parent < 0;
       const auto parent = static_cast<std::size_t>(root ? 0 : e.parent);
       // A parent sampled in this block gives the world transform it was sampled with; the
-      // root's scene parent and a parent of an earlier block are asked of the host.
+      // root's scene parent and a parent of an earlier block are asked of the host (which has
+      // just worked it out for the node's own).
       const bool parentHere = !root && parent >= first;
       const Pose pose =
           PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
@@ -191,48 +190,43 @@ void HTRHierarchyWalk::ToFrames(const Exported& entry, std::span<const PoseRecor
   }
 }
 
+std::size_t HTRHierarchyWalk::BlockEnd(std::size_t first, std::size_t perBlock) const {
+  if (exported_.size() - first <= perBlock) return exported_.size();
+  // The host works out the world transforms of a block's ancestors outside it again at every
+  // time sampled: the next block starts at the shallowest entry of the second half of the room.
+  std::size_t end = first + perBlock;
+  for (std::size_t next = end; next > first + (perBlock + 1) / 2; --next) {
+    if (exported_[next].depth < exported_[end].depth) end = next;
+  }
+  return end;
+}
+
 void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
   const std::int32_t declared = model_.NumFrames();
   if (!choices_.animate || declared <= 0 || exported_.empty()) return;
   const auto count = static_cast<std::size_t>(declared);
-  // One segment's frames as written, and two blocks of records in the rest of the budget.
+  // One segment's frames as written, and a block of records in the rest of the budget.
   const std::size_t segmentBytes = count * sizeof(HTRFrame);
   const std::size_t recordBytes = count * sizeof(PoseRecord);
   const std::size_t perBlock = std::clamp<std::size_t>(
-      kBlockBytes > segmentBytes ? (kBlockBytes - segmentBytes) / 2 / recordBytes : 0, 1,
+      kBlockBytes > segmentBytes ? (kBlockBytes - segmentBytes) / recordBytes : 0, 1,
       exported_.size());
-  std::vector<PoseRecord> sampled(perBlock * count);
-  std::vector<PoseRecord> written(perBlock * count);
+  std::vector<PoseRecord> records(perBlock * count);
   std::vector<HTRFrame> frames(count);
-  std::size_t writtenFirst = 0;
-  std::size_t writtenEnd = 0;
-  // Reads only the block's records, the entries (unchanged meanwhile) and the frames buffer.
-  const auto writeBlock = [&] {
-    for (std::size_t i = writtenFirst; i < writtenEnd; ++i) {
-      const std::span<const PoseRecord> all(written);
-      ToFrames(exported_[i], all.subspan((i - writtenFirst) * count, count), scale, frames);
+  for (std::size_t first = 0; first < exported_.size();) {
+    const std::size_t end = BlockEnd(first, perBlock);
+    SampleBlock(first, end, count, records);
+    const std::span<const PoseRecord> all(records);
+    for (std::size_t i = first; i < end; ++i) {
+      ToFrames(exported_[i], all.subspan((i - first) * count, count), scale, frames);
       writer.Frames(frames);
-    }
-  };
-  std::thread writing;
-  for (std::size_t first = 0; first < exported_.size(); first += perBlock) {
-    const std::size_t end = std::min(exported_.size(), first + perBlock);
-    SampleBlock(first, end, count, sampled);
-    if (writing.joinable()) writing.join();
-    sampled.swap(written);
-    writtenFirst = first;
-    writtenEnd = end;
-    try {
-      writing = std::thread(writeBlock);
-    } catch (const std::system_error&) {
-      writeBlock();  // no second thread to be had: write it here
     }
     // The factors of segments whose whole subtree is sampled are not needed again.
     for (std::size_t i = 0; i < end; ++i) {
       if (exported_[i].subtreeEnd <= end) std::vector<float>().swap(factors_[i]);
     }
+    first = end;
   }
-  if (writing.joinable()) writing.join();
 }
 
 bool HTRHierarchyWalk::Walk(modra::SceneNode* root) {
@@ -299,6 +293,7 @@ std::int64_t HTRHierarchyWalk::AddOne(modra::SceneNode* node, std::int64_t paren
   entry.node = node;
   entry.segment = stored;
   entry.parent = parent;
+  entry.depth = parent < 0 ? 0 : exported_[static_cast<std::size_t>(parent)].depth + 1;
 
   ++segmentCount_;
   const float done =

@@ -52,17 +52,15 @@ class HTRHierarchyWalk {
   // Samples the model's NumFrames frames of every segment Walk added (nothing without
   // animation) and gives them to `writer`, begun on the model, segment by segment, with their
   // translations multiplied by `scale`. The model's base positions may have been scaled since
-  // Walk: frames are taken relative to the base positions as Walk found them. While a block of
-  // segments is sampled, the previous one is turned into frames and written on a second thread
-  // (which neither calls the host nor changes the model); the model must not change meanwhile.
+  // Walk: frames are taken relative to the base positions as Walk found them. Each block of
+  // segments is sampled, then turned into frames and written.
   void WriteFrames(HTRStreamWriter& writer, double scale);
 
   // Segments added so far.
   std::int32_t segmentCount() const { return segmentCount_; }
 
-  // At most about this many bytes of sampled frames are held at once (the block being sampled,
-  // the one being written and one segment's frames as written), unless one segment's frames
-  // need more.
+  // At most about this many bytes of sampled frames are held at once (the block sampled and one
+  // segment's frames as written), unless one segment's frames need more.
   static constexpr std::size_t kBlockBytes = std::size_t{6} << 20;
 
  private:
@@ -77,7 +75,7 @@ class HTRHierarchyWalk {
   };
 
   // One sampled frame of a segment: its pose and the scale factors worked out from it. The
-  // frame written follows from these alone, so it can be worked out on another thread.
+  // frame written follows from these alone.
   struct PoseRecord {
     modra::Point3 translation;
     modra::Quat rotation;
@@ -91,6 +89,7 @@ class HTRHierarchyWalk {
     HTRSegment* segment = nullptr;
     std::int64_t parent = -1;  // index of the parent's entry; -1 for the root segment
     std::size_t subtreeEnd = 0;                 // one past the last entry of its subtree
+    std::size_t depth = 0;                      // its segment ancestors
     ZARVector3<double> base;                    // the base translation as Walk found it
     ZARRotationMatrix3<double> undoBase;        // the inverse of the base rotation
   };
@@ -112,6 +111,8 @@ class HTRHierarchyWalk {
   // in later blocks.
   void SampleBlock(std::size_t first, std::size_t end, std::size_t count,
                    std::span<PoseRecord> records);
+  // The end of the block of at most `perBlock` entries that starts at `first`.
+  std::size_t BlockEnd(std::size_t first, std::size_t perBlock) const;
   // The frames of `entry` written from its records, translations multiplied by `scale`.
   static void ToFrames(const Exported& entry, std::span<const PoseRecord> records, double scale,
                        std::span<HTRFrame> frames);

@@ -15,6 +15,8 @@ namespace zar {
 
 class HTRFile;
 
+class LineParsing;
+
 // Where a reading puts the frame lines instead of the segments' own frame lists, for a reader
 // that keeps the motion in a form of its own: the model still holds the header, the hierarchy
 // and the base positions, and its segments hold no frames.
@@ -28,6 +30,9 @@ class HTRFrameSink {
   // One frame line: frame k (from 0, counted over all the sections of the segment) of the
   // segment at `segment` in file order, angles in radians.
   virtual void Frame(std::int32_t segment, std::int64_t k, const HTRFrame& frame) = 0;
+  // How the frame lines' numbers are read for this sink: without a LineParsing (the default),
+  // each line on the reading thread as it comes.
+  virtual LineParsing* Parsing() { return nullptr; }
 };
 
 // One HTR skeletal animation in memory: the header values and the segments, in file order.

@@ -57,7 +57,8 @@ void ReadFrameValues(Tokens& tokens, double angle_factor, HTRFrame& frame) {
   frame.scale = tokens.NextReal();
 }
 
-// Frame lines on their way to a sink, read a batch at a time on two threads.
+// Frame lines on their way to a sink, read as the sink's LineParsing reads them (each at once on
+// this thread without one).
 class SinkFrames {
  public:
   struct Tag {
@@ -67,7 +68,7 @@ class SinkFrames {
   };
   using Value = HTRFrame;
 
-  explicit SinkFrames(HTRFrameSink& sink) : sink_(sink) {}
+  explicit SinkFrames(HTRFrameSink& sink) : sink_(sink), batches_(*this, 1, 8192, sink.Parsing()) {}
 
   // The values of frame k of the segment at `segment` (the text after the frame number).
   void Add(std::int32_t segment, std::int64_t k, std::string_view values, double angle_factor) {
@@ -88,7 +89,7 @@ class SinkFrames {
 
  private:
   HTRFrameSink& sink_;
-  LineBatches<SinkFrames> batches_{*this, 1, 8192};
+  LineBatches<SinkFrames> batches_;
 };
 
 }  // namespace

@@ -1,27 +1,42 @@
 #ifndef ZAR_FILELIB_LINE_BATCHES_H_
 #define ZAR_FILELIB_LINE_BATCHES_H_
 
-// Data lines read a batch at a time on two threads: while the reading thread splits the lines
-// of one batch, a second thread reads the numbers of the batch before it (and the reading
-// thread, done with its batch, helps). The values go on to the reader's receiver on the reading
-// thread, line by line in file order.
+// Data lines on their way from a reader to its receiver. Without a LineParsing each line is read
+// and handed on at once, on the caller's thread. With one, the lines are gathered into batches
+// and the LineParsing reads the numbers of one batch while the next is gathered (a user of the
+// file library may read them on threads of its own); the values still reach the receiver on the
+// caller's thread, line by line in file order.
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
-#include <future>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 namespace zar {
 
+// How the numbers of a batch of lines are read, between Begin and Finish.
+class LineParsing {
+ public:
+  // Reads lines [first, last) of the batch.
+  using Lines = std::function<void(std::size_t first, std::size_t last)>;
+
+  virtual ~LineParsing() = default;
+  // Hands over a batch of `count` lines, to be read through `read`: each line once, in ranges
+  // that may be read at the same time. `read` stays usable until Finish has returned; Begin is
+  // not called again before then.
+  virtual void Begin(std::size_t count, Lines read) = 0;
+  // Returns once every line of the batch is read, reading here whatever is left; passes on an
+  // exception thrown by `read`.
+  virtual void Finish() = 0;
+};
+
 // `Handler` gives:
-//   using Tag = ...;    what the reading thread knows of a line besides its text
+//   using Tag = ...;    what the reader knows of a line besides its text
 //   using Value = ...;  what a line's text is read into, `values_per_line` of them a line
-//   void Parse(std::string_view text, const Tag& tag, Value* values) const;  (on any thread)
+//   void Parse(std::string_view text, const Tag& tag, Value* values) const;  (any thread)
 //   bool Give(const Tag& tag, const Value* values);  false to be given no more lines
 template <typename Handler>
 class LineBatches {
@@ -29,24 +44,37 @@ class LineBatches {
   using Tag = typename Handler::Tag;
   using Value = typename Handler::Value;
 
-  // `batch_lines` lines a batch.
-  LineBatches(Handler& handler, std::size_t values_per_line, std::size_t batch_lines)
+  // `batch_lines` lines a batch when `parsing` is given (it must outlive this object).
+  LineBatches(Handler& handler, std::size_t values_per_line, std::size_t batch_lines,
+              LineParsing* parsing = nullptr)
       : handler_(handler),
         values_per_line_(values_per_line),
         batch_lines_(std::max<std::size_t>(batch_lines, 1)),
-        share_lines_(std::max<std::size_t>(batch_lines_ / 32, 1)) {}
+        parsing_(parsing) {
+    if (parsing_ == nullptr) line_.resize(values_per_line_);
+  }
 
-  // Waits for the second thread, which reads this object's batches.
+  // Waits until the batch being read is done with.
   ~LineBatches() {
-    if (parsing_.valid()) parsing_.wait();
+    if (!begun_) return;
+    try {
+      parsing_->Finish();
+    } catch (...) {
+      // The reading already ended on an exception, or never gives these lines.
+    }
   }
   LineBatches(const LineBatches&) = delete;
   LineBatches& operator=(const LineBatches&) = delete;
 
   // Takes a line; false once the handler wants no more lines (this one and the lines after it
-  // are then never given). The handler hears of a line some batches after it was taken.
+  // are then never given). With a LineParsing the handler hears of a line some batches later.
   bool Add(std::string_view text, const Tag& tag) {
     if (stopped_) return false;
+    if (parsing_ == nullptr) {
+      handler_.Parse(text, tag, line_.data());
+      stopped_ = !handler_.Give(tag, line_.data());
+      return !stopped_;
+    }
     filling_.lines.push_back({tag, filling_.text.size(), text.size()});
     filling_.text.append(text);
     if (filling_.lines.size() >= batch_lines_) Dispatch();
@@ -55,8 +83,10 @@ class LineBatches {
 
   // Gives the handler every line taken (until it stops); false when it stopped.
   bool Drain() {
-    Dispatch();
-    Dispatch();
+    if (parsing_ != nullptr) {
+      Dispatch();
+      Dispatch();
+    }
     return !stopped_;
   }
 
@@ -69,22 +99,16 @@ class LineBatches {
   struct Batch {
     std::string text;
     std::vector<Line> lines;
-    std::vector<Value> values;  // once parsed, values_per_line_ per line
+    std::vector<Value> values;  // once read, values_per_line_ per line
   };
 
-  // Reads runs of lines of parsed_ not yet taken, until none is left.
-  void ParseShare() {
-    const std::size_t count = parsed_.lines.size();
+  // Reads lines [first, last) of parsed_ (called by the LineParsing).
+  void ReadLines(std::size_t first, std::size_t last) {
     const std::string_view text(parsed_.text);
-    for (;;) {
-      const std::size_t first = next_line_.fetch_add(share_lines_, std::memory_order_relaxed);
-      if (first >= count) return;
-      const std::size_t last = std::min(first + share_lines_, count);
-      for (std::size_t i = first; i < last; ++i) {
-        const Line& line = parsed_.lines[i];
-        handler_.Parse(text.substr(line.begin, line.size), line.tag,
-                       parsed_.values.data() + i * values_per_line_);
-      }
+    for (std::size_t i = first; i < last; ++i) {
+      const Line& line = parsed_.lines[i];
+      handler_.Parse(text.substr(line.begin, line.size), line.tag,
+                     parsed_.values.data() + i * values_per_line_);
     }
   }
 
@@ -96,12 +120,14 @@ class LineBatches {
     batch.lines.clear();
   }
 
-  // Completes the batch being read, sends the batch just filled to be read, then gives the
+  // Completes the batch being read, hands the batch just filled to be read, then gives the
   // handler the completed one, so that the handler's work on one batch overlaps the reading of
   // the next.
   void Dispatch() {
-    if (!stopped_) ParseShare();
-    if (parsing_.valid()) parsing_.get();
+    if (begun_) {
+      begun_ = false;
+      parsing_->Finish();
+    }
     if (stopped_) {
       parsed_.lines.clear();
       filling_.lines.clear();
@@ -110,13 +136,10 @@ class LineBatches {
     Batch ready = std::move(parsed_);
     parsed_ = std::move(filling_);
     parsed_.values.resize(parsed_.lines.size() * values_per_line_);
-    next_line_.store(0, std::memory_order_relaxed);
     if (!parsed_.lines.empty()) {
-      try {
-        parsing_ = std::async(std::launch::async, [this] { ParseShare(); });
-      } catch (const std::system_error&) {
-        // No thread to be had: read on this one, at the next dispatch.
-      }
+      parsing_->Begin(parsed_.lines.size(),
+                      [this](std::size_t first, std::size_t last) { ReadLines(first, last); });
+      begun_ = true;
     }
     Give(ready);
     // The given batch's room is filled next.
@@ -126,12 +149,12 @@ class LineBatches {
   Handler& handler_;
   const std::size_t values_per_line_;
   const std::size_t batch_lines_;
-  const std::size_t share_lines_;  // lines taken at a time by whichever thread reads
+  LineParsing* const parsing_;
   bool stopped_ = false;
+  bool begun_ = false;        // parsed_ is with the LineParsing
+  std::vector<Value> line_;   // without a LineParsing, the values of the line being given
   Batch filling_;
   Batch parsed_;
-  std::atomic<std::size_t> next_line_{0};  // of parsed_, the first not yet taken to read
-  std::future<void> parsing_;              // of parsed_; waited for before the batches go
 };
 
 }  // namespace zar

@@ -52,6 +52,8 @@ class TRCMarker {
 
 class TRCFile;
 
+class LineParsing;
+
 // Where a reading puts the samples of the data lines instead of the markers' own sample lists,
 // for a reader that keeps them in a form of its own: the markers are still named in the model,
 // and their sample lists stay empty.
@@ -65,6 +67,9 @@ class TRCSampleSink {
   // One data line: one sample per marker, in the model's marker order. False ends the reading
   // after this line, successfully (for a reader that wants no more than the header).
   virtual bool Line(const TRCSample* samples) = 0;
+  // How the data lines' numbers are read for this sink: without a LineParsing (the default),
+  // each line on the reading thread as it comes.
+  virtual LineParsing* Parsing() { return nullptr; }
 };
 
 // One TRC optical-marker file in memory: header values and the markers in file order. Sample k

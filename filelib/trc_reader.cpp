@@ -46,8 +46,8 @@ class TrcReader {
         std::min<std::int64_t>(data_lines_, std::numeric_limits<std::int32_t>::max()));
   }
 
-  // With a sink, the data lines after the first reach it through batches read on two threads
-  // (LineBatches), which call these.
+  // With a sink, the data lines after the first reach it through LineBatches, read as the
+  // sink's LineParsing reads them (at once on this thread without one), which call these.
   struct Tag {};
   using Value = TRCSample;
   void Parse(std::string_view line, const Tag&, TRCSample* samples) const {
@@ -90,7 +90,8 @@ class TrcReader {
     std::size_t index;
   };
   std::vector<Column> columns_;
-  // With a sink, from the second data line on; last, so that its thread stops first.
+  // With a sink, from the second data line on; last, so that a batch being read is done with
+  // before the rest of the reader goes.
   std::optional<LineBatches<TrcReader>> batches_;
 };
 
@@ -283,9 +284,10 @@ bool TrcReader::DataLine(std::string_view line) {
       // further.
       Parse(line, Tag{}, line_.data());
       if (!Give(Tag{}, line_.data())) return false;
-      // Batches of about a megabyte of samples.
+      // Batches of about a megabyte of samples, when the sink reads them in batches.
       const std::size_t markers = std::max<std::size_t>(columns_.size(), 1);
-      batches_.emplace(*this, columns_.size(), std::clamp<std::size_t>(32768 / markers, 64, 8192));
+      batches_.emplace(*this, columns_.size(), std::clamp<std::size_t>(32768 / markers, 64, 8192),
+                       sink_->Parsing());
       return true;
     }
   }

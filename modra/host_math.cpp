@@ -218,21 +218,23 @@ void DecomposeMatrix(const Matrix3& m, Point3& translation, Quat& rotation, Poin
     for (std::size_t j = 0; j < 3; ++j)
       u[i][j] = len[i] > 0.0 ? sign * r[i][j] / len[i] : identity[i][j];
   }
-  auto normalise = [](std::array<double, 3>& v, const std::array<double, 3>& fallback) {
+  // Divides v by its length; false (v unchanged) when it is too short to have a direction.
+  auto normalise = [](std::array<double, 3>& v) {
     const double n = std::sqrt(Dot(v, v));
-    if (n > 1e-12 && std::isfinite(n)) {
-      for (double& c : v) c /= n;
-    } else {
-      v = fallback;
-    }
+    if (!(n > 1e-12 && std::isfinite(n))) return false;
+    for (double& c : v) c /= n;
+    return true;
   };
-  normalise(u[0], identity[0]);
+  if (!normalise(u[0])) u[0] = identity[0];
   const double d = Dot(u[1], u[0]);
   for (std::size_t j = 0; j < 3; ++j) u[1][j] -= d * u[0][j];
-  std::array<double, 3> fallback = Cross(u[0], identity[2]);
-  if (Dot(fallback, fallback) < 1e-12) fallback = Cross(u[0], identity[1]);
-  normalise(fallback, identity[1]);
-  normalise(u[1], fallback);
+  if (!normalise(u[1])) {
+    // Y along X: any direction perpendicular to X will do.
+    std::array<double, 3> fallback = Cross(u[0], identity[2]);
+    if (Dot(fallback, fallback) < 1e-12) fallback = Cross(u[0], identity[1]);
+    if (!normalise(fallback)) fallback = identity[1];
+    u[1] = fallback;
+  }
   u[2] = Cross(u[0], u[1]);
   rotation = QuatOfRows(u);
   scale = Point3(static_cast<float>(sign * len[0]), static_cast<float>(sign * len[1]),

@@ -4,6 +4,7 @@
 // The stand-in's scene: nodes with objects, transform controllers whose sub-controllers hold
 // keys, time settings, the system unit, the selection and the animate and set-key modes.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -43,9 +44,10 @@ struct ModeState {
 };
 
 // Where the last evaluation of a key track found the first key at or after its time. Evaluating
-// at a later time steps on from there instead of searching again, so sampling a track in time
-// order is one pass over its keys. It holds a position, not an iterator, so a track that has
-// changed since answers correctly too (by a search).
+// at a later time gallops on from there (1, 2, 4, ... keys) and searches only the last stride,
+// so sampling a track in time order is one pass over its keys whatever the keys per sample. It
+// holds a position, not an iterator, so a track that has changed since answers correctly too
+// (by a search).
 template <class Track>
 class KeyCursor {
  public:
@@ -54,14 +56,23 @@ class KeyCursor {
   // The first key at or after t (end() when none), as Track::lower_bound answers.
   Iterator LowerBound(const Track& keys, TickTime t) const {
     const Iterator begin = keys.begin();
-    const Iterator end = keys.end();
-    if (valid_ && at_ <= static_cast<std::size_t>(end - begin)) {
-      Iterator it = begin + static_cast<std::ptrdiff_t>(at_);
-      for (int step = 0; step < kSteps && it != end && it->first < t; ++step) ++it;
-      if ((it == end || it->first >= t) && (it == begin || std::prev(it)->first < t)) {
-        at_ = static_cast<std::size_t>(it - begin);
-        return it;
+    const auto size = static_cast<std::size_t>(keys.end() - begin);
+    const auto before = [t](const typename Track::value_type& key, TickTime) {
+      return key.first < t;
+    };
+    // Every key before the remembered position is before t: t is at or after it.
+    if (valid_ && at_ <= size && (at_ == 0 || (begin + Offset(at_ - 1))->first < t)) {
+      std::size_t low = at_;  // every key before `low` is before t
+      std::size_t probe = at_;
+      for (std::size_t stride = 1; probe < size && (begin + Offset(probe))->first < t;
+           stride *= 2) {
+        low = probe + 1;
+        probe = at_ + stride;
       }
+      const Iterator it =
+          std::lower_bound(begin + Offset(low), begin + Offset(std::min(probe, size)), t, before);
+      at_ = static_cast<std::size_t>(it - begin);
+      return it;
     }
     const Iterator it = keys.lower_bound(t);
     at_ = static_cast<std::size_t>(it - begin);
@@ -71,7 +82,8 @@ class KeyCursor {
   void Reset() { valid_ = false; }
 
  private:
-  static constexpr int kSteps = 4;
+  static std::ptrdiff_t Offset(std::size_t index) { return static_cast<std::ptrdiff_t>(index); }
+
   mutable std::size_t at_ = 0;
   mutable bool valid_ = false;
 };

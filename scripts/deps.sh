@@ -4,7 +4,7 @@
 # headless browser for the checks) when js/node_modules is missing or older than the lock file.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          nlohmann-json3-dev libsimdjson-dev ccache nodejs chromium python3 "$@")
+          nlohmann-json3-dev libsimdjson-dev ccache nodejs chromium python3 strace "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

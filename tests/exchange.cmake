@@ -6,6 +6,7 @@ if(TARGET zar::exchange)
                exchange_round_trip_test.cpp
                exchange_csv_test.cpp exchange_skeleton_test.cpp
                exchange_decimal_text_test.cpp exchange_ordered_blocks_test.cpp
+               exchange_line_parsing_test.cpp
                LIBS zar::exchange)
 endif()
 if(TARGET zar::exchange AND TARGET zarfileio)

@@ -482,6 +482,22 @@ TEST(HostConventions, DecomposeAndInverse) {
              modra::ScaleMatrix(Point3(-1, 1, 1)));
   // A singular matrix has no inverse: the identity is answered.
   EXPECT_EQ(modra::Inverse(modra::ScaleMatrix(Point3(0, 1, 1))), Matrix3());
+  // A matrix whose Y row lies along its X row takes a Y perpendicular to X: X × Z, or X × Y
+  // when X is along Z; Z follows.
+  const struct {
+    Matrix3 collapsed;
+    Matrix3 rotation;
+  } collapsed[] = {
+      {Matrix3(Point3(1, 0, 0), Point3(2, 0, 0), Point3(0, 0, 1), Point3(1, 2, 3)),
+       Matrix3(Point3(1, 0, 0), Point3(0, -1, 0), Point3(0, 0, -1), Point3())},
+      {Matrix3(Point3(0, 0, 1), Point3(0, 0, 3), Point3(1, 0, 0), Point3()),
+       Matrix3(Point3(0, 0, 1), Point3(-1, 0, 0), Point3(0, -1, 0), Point3())},
+  };
+  for (const auto& c : collapsed) {
+    modra::DecomposeMatrix(c.collapsed, t, q, s);
+    ExpectNear(modra::RotationMatrix(q), c.rotation);
+    ExpectNear(t, c.collapsed.Translation());
+  }
 }
 
 TEST(HostConventions, EulerAnglesAtGimbalLock) {
@@ -492,6 +508,39 @@ TEST(HostConventions, EulerAnglesAtGimbalLock) {
   EXPECT_EQ(out[2], 0.0f);
   ExpectNear(modra::RotationMatrix(modra::EulerToQuat(out)),
              modra::RotationMatrix(modra::EulerToQuat(in)), 1e-5f);
+}
+
+}  // namespace
+
+namespace {
+
+// A key cursor answers what a search of the track answers, however far and in whichever
+// direction each time moves from the one before, and after the track changed under it.
+TEST(KeyCursor, AnswersTheTracksOwnSearchWhateverTheStepsBetweenTimes) {
+  modra::host::KeyTrack<float> keys;
+  for (modra::TickTime t = 0; t < 3000; t += 3) keys.emplace(t, static_cast<float>(t));
+  modra::host::KeyCursor<modra::host::KeyTrack<float>> cursor;
+  std::mt19937 random(5);
+  modra::TickTime t = -10;
+  for (int probe = 0; probe < 20000; ++probe) {
+    // Mostly forward by 0 to 200 ticks (0 to about 70 keys), sometimes back, sometimes far.
+    const auto kind = random() % 10;
+    if (kind < 7) {
+      t += static_cast<modra::TickTime>(random() % 200);
+    } else if (kind < 9) {
+      t -= static_cast<modra::TickTime>(random() % 300);
+    } else {
+      t = static_cast<modra::TickTime>(random() % 3200) - 50;
+    }
+    if (t > 3100) t = -10;
+    ASSERT_EQ(keys.lower_bound(t) - keys.begin(), cursor.LowerBound(keys, t) - keys.begin())
+        << "probe " << probe << " at " << t;
+    if (probe % 5000 == 4999) {
+      // Keys taken out near the cursor's place and added elsewhere.
+      keys.erase(t - t % 3);
+      keys.emplace(t + 1, 0.0f);
+    }
+  }
 }
 
 }  // namespace
