@@ -5,16 +5,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/interrupt.h"
@@ -123,12 +122,6 @@ bool KeepRange(const ConvertOptions& options, Model& model) {
   return range.has_value();
 }
 
-std::string RateText(double rate) {
-  std::ostringstream text;
-  text << std::setprecision(9) << rate;
-  return text.str();
-}
-
 // HTR to HTR without a frame range keeps all that the HTR model holds (reference lengths, scale
 // factor, the rate as written), as htr convert does, rather than what the skeleton model carries.
 int ConvertHtrToHtr(const ConvertOptions& options) {
@@ -143,9 +136,14 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  std::cout << "wrote " << options.out << " (" << model.NumSegments() << " segments, "
-            << model.NumFrames() << " frames, " << LengthUnitText(model.CalibrationUnits())
-            << ")\n";
+  // Described as its header reads back: frames that no segment holds are not written.
+  HTRFile written;
+  std::cout << "wrote " << options.out;
+  if (written.Read(options.out, false).empty()) {
+    std::cout << " (" << written.NumSegments() << " segments, " << written.NumFrames()
+              << " frames, " << LengthUnitText(written.CalibrationUnits()) << ")";
+  }
+  std::cout << "\n";
   return kExitOk;
 }
 
@@ -414,7 +412,51 @@ int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
   return failed.empty() ? kExitOk : kExitFileProblem;
 }
 
-int RunConvert(ConvertOptions& options, const ConvertBatch& batch) {
+// True, after saying so, when an output would be written over its input (however either is
+// spelled): a C3D file would lose what only its own format holds, such as analog data.
+bool OutputIsAnInput(const ConvertBatch& batch) {
+  for (std::size_t i = 0; i < batch.files.size(); ++i) {
+    const std::string& in = batch.files[i];
+    std::string out;
+    if (!batch.outDir.empty()) {
+      out = BatchOutput(batch, in);
+    } else if (i == 0 && batch.files.size() == 2) {
+      out = batch.files[1];
+    }
+    if (!out.empty() && SameFile(in, out)) {
+      std::cerr << "zarfileio: " << out << " is the input " << in << "; it would be replaced\n";
+      return true;
+    }
+  }
+  return false;
+}
+
+// True, after saying so, when the command line holds a flag that this run does not use: --jobs
+// without --out-dir, --names without a C3D input, --node without a scene document.
+bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
+  if (batch.outDir.empty() && RefuseUnusedFlags(command, {"--jobs"}, "without --out-dir")) {
+    return true;
+  }
+  const auto inputs_end = batch.outDir.empty() && !batch.files.empty()
+                              ? batch.files.begin() + 1
+                              : batch.files.end();
+  const auto any_input = [&](const auto& is) {
+    return std::any_of(batch.files.begin(), inputs_end, is);
+  };
+  const auto is_c3d = [](const std::string& in) {
+    const MarkerFormat* format = exchange::FindMarkerFormat(in);
+    return format != nullptr && format->extension == ".c3d";
+  };
+  if (!any_input(is_c3d) &&
+      RefuseUnusedFlags(command, {"--names"}, "without a C3D input")) {
+    return true;
+  }
+  return !any_input([](const std::string& in) { return IsSceneDocument(in); }) &&
+         RefuseUnusedFlags(command, {"--node"}, "without a scene document as input");
+}
+
+int RunConvert(const CLI::App& command, ConvertOptions& options, const ConvertBatch& batch) {
+  if (UnusedFlagGiven(command, batch) || OutputIsAnInput(batch)) return kExitUsage;
   if (!batch.outDir.empty()) return ConvertFiles(options, batch);
   if (batch.files.size() != 2) {
     std::cerr << "zarfileio: convert takes IN OUT, or IN... --out-dir DIR --format EXT\n";
@@ -453,7 +495,7 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
       .add_option("--jobs", batch.jobs,
                   "processes a batch runs in (default: the number of cores); what is written and "
                   "printed is that of --jobs 1")
-      ->check(CLI::PositiveNumber);
+      ->check(JobCountCheck());
 }
 
 }  // namespace
@@ -499,7 +541,8 @@ void AddConvertCommand(CLI::App& app) {
           "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
       ->check(CLI::IsMember({"y", "z"}));
   AddConvertBatchOptions(*convert, *batch);
-  convert->callback([options, batch] { FinishCommand(RunConvert(*options, *batch)); });
+  convert->callback(
+      [options, batch, convert] { FinishCommand(RunConvert(*convert, *options, *batch)); });
 }
 
 }  // namespace zar::cli

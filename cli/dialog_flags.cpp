@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "cli/command_line.h"
 #include "frame/resource_ids.h"
 
 namespace zar::cli {
@@ -179,7 +180,7 @@ void DialogEntries::AddFlags(CLI::App& command) {
       case FlagKind::kNumber:
         on[i] = command.add_option(Dashed(row.name), entry.text, help)
                     ->type_name("NUMBER")
-                    ->check(CLI::TypeValidator<double>(""));
+                    ->check(FiniteNonZeroNumber());
         break;
     }
   }

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iomanip>
+#include <sstream>
+#include <system_error>
 
 #include "filelib/file_messages.h"
 
@@ -66,6 +69,17 @@ std::string WriteProblem(std::string_view message, int error) {
       message == messages::kCannotOpen || message == messages::kCannotWrite;
   if (system_problem && error != 0) text.append(": ").append(std::strerror(error));
   return text;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+std::string RateText(double rate) {
+  std::ostringstream text;
+  text << std::setprecision(9) << rate;
+  return text.str();
 }
 
 }  // namespace zar::cli

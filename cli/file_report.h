@@ -34,6 +34,13 @@ std::string OutputProblem(const std::string& path);
 // not be opened or written and `error` is not 0.
 std::string WriteProblem(std::string_view message, int error);
 
+// True when `a` and `b` name one file, however each is spelled (relative or absolute, through
+// "..", a symbolic or a hard link); false when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
+// A frame rate as a file gives it, without trailing zeros: "119.88", "60".
+std::string RateText(double rate);
+
 }  // namespace zar::cli
 
 #endif  // ZAR_CLI_FILE_REPORT_H_

@@ -315,13 +315,25 @@ bool BatchWorkers::TakeOver(const RunOutput& run) {
   return false;
 }
 
-int PnxConvert(const PnxConvertFlags& flags) {
+int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   const InterruptWatch interrupts;
-  if (!InputsReadable(flags.files)) return kExitFileProblem;
+  const bool batch = flags.batch || flags.files.size() > 1;
+  if (!batch && RefuseUnusedFlags(command, {"--jobs"}, "with one TRC file and no --batch")) {
+    return kExitUsage;
+  }
+  if (flags.askName &&
+      RefuseUnusedFlags(command, {"--jobs"}, "with --ask-name (one process asks for each name)")) {
+    return kExitUsage;
+  }
+  std::vector<std::string> inputs = flags.files;
+  if (!flags.mnm.empty()) inputs.push_back(flags.mnm);
+  if (!InputsReadable(inputs)) return kExitFileProblem;
   if (!flags.out.empty() && !MakeOutputFolder(flags.out)) return kExitFileProblem;
+  // One file alone is written beside it; with --out the panel's target-file dialog is answered
+  // with a file of that folder instead.
+  const bool askName = flags.askName || (!batch && !flags.out.empty());
   std::vector<std::string> files;
   for (const std::string& file : flags.files) files.push_back(Absolute(file));
-  const bool batch = flags.batch || files.size() > 1;
   if (batch) {
     const std::filesystem::path folder = std::filesystem::path(files.front()).parent_path();
     for (const std::string& file : files) {
@@ -368,7 +380,7 @@ int PnxConvert(const PnxConvertFlags& flags) {
   }
   // "Use TRC Filename" can be changed only while "Batch File Conversion" is off.
   user.Tick(id::kBatchCheck, false, kPage);
-  user.Tick(id::kTRCNameCheck, !flags.askName, kPage);
+  user.Tick(id::kTRCNameCheck, !askName, kPage);
   user.Tick(id::kBatchCheck, batch, kPage);
   if (flags.noFilter || flags.filter || !flags.mnm.empty()) {
     user.Tick(id::kFilterCheck, !flags.noFilter, kPage);
@@ -390,7 +402,7 @@ int PnxConvert(const PnxConvertFlags& flags) {
   std::vector<std::string> targets;
   for (const std::string& file : files) {
     const std::filesystem::path source(file);
-    if (flags.askName) {
+    if (askName) {
       const std::filesystem::path folder =
           flags.out.empty() ? source.parent_path() : std::filesystem::path(Absolute(flags.out));
       targets.push_back((folder / source.stem()).string() + ".pnx");
@@ -413,7 +425,7 @@ int PnxConvert(const PnxConvertFlags& flags) {
   BatchWorkers workers(*session, files, targets, output_folder, flags);
   if (jobs <= 1 || !workers.Run(jobs)) {
     user.Press(id::kConvertButton, kPage).ChooseFiles(files);
-    if (flags.askName) {
+    if (askName) {
       for (const std::string& target : targets) user.ChooseFile(target);
     }
     if (flags.cancelAfter >= 0) user.Idle(flags.cancelAfter).CancelProgress();
@@ -450,6 +462,11 @@ int PnxConvert(const PnxConvertFlags& flags) {
   } else {
     for (const std::string& failure : failures) std::cerr << "zarfileio: " << failure << "\n";
   }
+  // The target-file dialog that --out answered leaves "Use TRC Filename" as it was remembered.
+  if (askName && !flags.askName) {
+    user.Tick(id::kTRCNameCheck, true, kPage);
+    session->host().ProcessActions();
+  }
   session->host().CloseUtility();
   return status;
 }
@@ -465,8 +482,9 @@ void AddPnxCommands(CLI::App& app) {
       "Convert TRC files to PNX files with the plug-in's utilities panel. Several files (or "
       "--batch) make a batch: the PNX files and ConvertPNXLog.txt go to the output folder "
       "(made when missing), and the batch ends with a summary of the files converted and those "
-      "that failed, with the reason. One file alone gets its PNX file beside it. Prints 'TRC -> "
-      "PNX' for each file written. Flags left out keep the panel's remembered settings; the "
+      "that failed, with the reason. One file alone gets its PNX file beside it, or with --out "
+      "in that folder (the panel's target-file dialog is answered with it). Prints 'TRC -> "
+      "PNX' for each file written. A flag the chosen way does not use is refused. Flags left out keep the panel's remembered settings; the "
       "settings are saved when the command ends.");
   SetExamples(*convert, {"zarfileio pnx convert walk.trc --no-filter",
                          "zarfileio pnx convert takes/*.trc --mnm body.mnm --out pnx"});
@@ -480,7 +498,8 @@ void AddPnxCommands(CLI::App& app) {
       convert->add_flag("--filter", flags->filter, "Use MNM Filter File: rename and select");
   convert->add_flag("--no-filter", flags->noFilter, "Keep every marker under its own name")
       ->excludes(filter);
-  convert->add_option("--out", flags->out, "PNX output folder (made when missing)");
+  convert->add_option("--out", flags->out,
+                      "PNX output folder (made when missing); also for one file without --batch");
   convert->add_flag("--batch", flags->batch, "Batch File Conversion, also for a single file");
   CLI::Option* trc_name = convert->add_flag("--trc-name", flags->trcName,
                                             "Name each PNX file after its TRC file (the default)");
@@ -503,11 +522,12 @@ void AddPnxCommands(CLI::App& app) {
       ->add_option("--jobs", flags->jobs,
                    "Processes a batch of files named after their TRC files runs in (default: "
                    "the number of cores); the log, the PNX files and the summary are those of "
-                   "--jobs 1. Ctrl-C stops a batch after the files at hand")
-      ->check(CLI::PositiveNumber);
+                   "--jobs 1. Ctrl-C stops a batch after the files at hand. Not with one file "
+                   "alone or --ask-name")
+      ->check(JobCountCheck());
   // The stand-in user presses the progress display's Cancel after N files (tests).
   convert->add_option("--cancel-after", flags->cancelAfter)->group("");
-  convert->callback([flags] { FinishCommand(PnxConvert(*flags)); });
+  convert->callback([flags, convert] { FinishCommand(PnxConvert(*convert, *flags)); });
 }
 
 }  // namespace zar::cli
