@@ -186,8 +186,9 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     }
   }
   const std::string_view written_units = WrittenUnits(options, target.extension, skeleton.units);
+  errno = 0;
   if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
@@ -228,8 +229,9 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     set.units = unit;
   }
   const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
+  errno = 0;
   if (const std::string message = target.write(set, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "

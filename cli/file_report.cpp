@@ -71,6 +71,21 @@ std::string WriteProblem(std::string_view message, int error) {
   return text;
 }
 
+std::string WriteFailureReason(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EIO:
+    case EROFS:
+    case EACCES:
+    case EPERM:
+      return std::strerror(error);
+    default:
+      return "";
+  }
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;

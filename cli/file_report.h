@@ -34,6 +34,11 @@ std::string OutputProblem(const std::string& path);
 // not be opened or written and `error` is not 0.
 std::string WriteProblem(std::string_view message, int error);
 
+// The system's text for `error` when it is one a failed write reports (a full disk or quota, a
+// file size limit, an input/output error, a read-only file system, a permission refused); ""
+// for others, which work done between the write and the check may have left behind.
+std::string WriteFailureReason(int error);
+
 // True when `a` and `b` name one file, however each is spelled (relative or absolute, through
 // "..", a symbolic or a hard link); false when either does not exist.
 bool SameFile(const std::string& a, const std::string& b);

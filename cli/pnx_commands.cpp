@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -423,13 +424,16 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   CancelOnInterrupt(*session);
   const int jobs = JobsForBatch(flags, files, targets, batch);
   BatchWorkers workers(*session, files, targets, output_folder, flags);
+  int convertError = 0;  // what the system last said in this process's conversion
   if (jobs <= 1 || !workers.Run(jobs)) {
     user.Press(id::kConvertButton, kPage).ChooseFiles(files);
     if (askName) {
       for (const std::string& target : targets) user.ChooseFile(target);
     }
     if (flags.cancelAfter >= 0) user.Idle(flags.cancelAfter).CancelProgress();
+    errno = 0;
     session->host().ProcessActions();
+    convertError = errno;
   }
   session->PrintShown(std::cerr);
 
@@ -450,8 +454,15 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
     if (!ec && (old == before.end() || old->second != written)) {
       std::cout << files[i] << " -> " << targets[i] << "\n";
     } else {
-      const std::string problem = LoggedProblem(log, files[i]);
-      failures.push_back(files[i] + ": " + (problem.empty() ? "not converted" : problem));
+      // The reader's problem as the log gives it, else the system's reason when the PNX file
+      // could not be written.
+      std::string problem = LoggedProblem(log, files[i]);
+      if (problem.empty()) {
+        problem = "not converted";
+        if (const std::string reason = WriteFailureReason(convertError); !reason.empty())
+          problem.append(": ").append(reason);
+      }
+      failures.push_back(files[i] + ": " + problem);
       status = kExitFileProblem;
     }
   }
