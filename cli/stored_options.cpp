@@ -98,8 +98,10 @@ bool StoredOptions::Restore() const {
   bool changed = false;
   for (const std::string& name : names) {
     if (classes_.count(name) == 0) {
+      // A key the plug-in only opened holds no value: removing it changes no option.
+      std::vector<modra::RegistryValue> values;
+      changed = (ListValues(name, values) && !values.empty()) || changed;
       modra::RegistryDeleteKey(modra::kCurrentUserKey, ClassPath(name).c_str());
-      changed = true;
     }
   }
   bool anyValue = false;
