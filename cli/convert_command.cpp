@@ -484,7 +484,7 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
   convert.description(convert.get_description() +
                       " With --out-dir, each IN is converted to DIR/<its name>.EXT, one 'wrote' "
                       "line per file in input order, then 'N converted, M failed:' and the "
-                      "failed files.");
+                      "failed files. An output that would be an input is refused.");
   CLI::Option* out_dir =
       convert
           .add_option("--out-dir", batch.outDir, "folder of a batch's outputs (made when missing)")
@@ -495,8 +495,8 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
   out_dir->needs("--format");
   convert
       .add_option("--jobs", batch.jobs,
-                  "processes a batch runs in (default: the number of cores); what is written and "
-                  "printed is that of --jobs 1")
+                  "processes a batch runs in, 1 to 256 (default: the number of cores); what is "
+                  "written and printed is that of --jobs 1. Only with --out-dir")
       ->check(JobCountCheck());
 }
 
@@ -523,7 +523,7 @@ void AddConvertCommand(CLI::App& app) {
   convert
       ->add_option("--names", options->names,
                    "which C3D text names a marker: its label, or its description where it has "
-                   "one (default labels)")
+                   "one (default labels); only with a C3D input")
       ->check(CLI::IsMember({"labels", "descriptions"}));
   convert->add_option("--from", options->from, "first frame number to write (default: the first)");
   convert->add_option("--to", options->to, "last frame number to write (default: the last)");

@@ -81,7 +81,7 @@ void AddImportTrcCommand(CLI::App& app) {
   AddSessionOptions(*command, flags->session);
   CLI::Option* select = command->add_option("--select", flags->select,
                       "Select this node first (repeatable; apply mode searches the selection "
-                      "and the selected nodes' children)");
+                      "and the selected nodes' children; not with --create)");
   flags->entries.AddFlags(*command);
   // Create mode makes new nodes: the selection is not used.
   select->excludes(command->get_option("--create"));
