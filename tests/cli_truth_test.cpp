@@ -334,6 +334,10 @@ TEST(CliTruth, FlagsThatARunDoesNotUseAreRefused) {
       {"$T import-trc m.trc --scene o.json --no-prompts --defaults", "--defaults"},
       {"$T export-htr o.htr --scene o.json --select Pelvis --no-prompts --defaults",
        "--defaults"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --from 3",
+       "--no-animation excludes --from"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --offset 5",
+       "--no-animation excludes --offset"},
   };
   for (const auto& row : rows) {
     const Outcome run = Shell(folder, row.command);
