@@ -414,19 +414,22 @@ int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
   return failed.empty() ? kExitOk : kExitFileProblem;
 }
 
-// True, after saying so, when an output would be written over its input (however either is
+// True, after saying so, when an output would be written over an input (however either is
 // spelled): a C3D file would lose what only its own format holds, such as analog data.
 bool OutputIsAnInput(const ConvertBatch& batch) {
-  for (std::size_t i = 0; i < batch.files.size(); ++i) {
-    const std::string& in = batch.files[i];
-    std::string out;
-    if (!batch.outDir.empty()) {
-      out = BatchOutput(batch, in);
-    } else if (i == 0 && batch.files.size() == 2) {
-      out = batch.files[1];
-    }
-    if (!out.empty() && SameFile(in, out)) {
-      std::cerr << "zarfileio: " << out << " is the input " << in << "; it would be replaced\n";
+  const bool single = batch.outDir.empty();
+  if (single && batch.files.size() != 2) return false;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> inputs;
+  for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
+    if (const auto identity = FileIdentity(batch.files[i])) inputs.emplace(*identity, batch.files[i]);
+  }
+  for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
+    const std::string out = single ? batch.files[1] : BatchOutput(batch, batch.files[i]);
+    const auto identity = FileIdentity(out);
+    const auto input = identity ? inputs.find(*identity) : inputs.end();
+    if (input != inputs.end()) {
+      std::cerr << "zarfileio: " << out << " is the input " << input->second
+                << "; it would be replaced\n";
       return true;
     }
   }

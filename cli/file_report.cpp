@@ -86,9 +86,15 @@ std::string WriteFailureReason(int error) {
   }
 }
 
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentity(const std::string& path) {
+  struct stat info = {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return std::pair<std::uint64_t, std::uint64_t>(info.st_dev, info.st_ino);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+  const auto identity = FileIdentity(a);
+  return identity.has_value() && identity == FileIdentity(b);
 }
 
 std::string RateText(double rate) {

@@ -5,7 +5,9 @@
 // the operating system's reason when there is one.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "cli/input_file.h"
@@ -38,6 +40,10 @@ std::string WriteProblem(std::string_view message, int error);
 // file size limit, an input/output error, a read-only file system, a permission refused); ""
 // for others, which work done between the write and the check may have left behind.
 std::string WriteFailureReason(int error);
+
+// What tells one file from every other (its device and inode, links followed); none when
+// `path` does not exist.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentity(const std::string& path);
 
 // True when `a` and `b` name one file, however each is spelled (relative or absolute, through
 // "..", a symbolic or a hard link); false when either does not exist.

@@ -383,6 +383,12 @@ TEST(CliTruth, ConvertNeverWritesOverItsInput) {
     EXPECT_TRUE(Has(run.err, "it would be replaced")) << command << "\n" << run.err;
     EXPECT_EQ("", run.out) << command;
   }
+  // A batch whose output is another input (here a hard link to it) is refused too.
+  ASSERT_EQ(0, Shell(folder, "$T convert d/m.trc d/m.c3d").status);
+  fs::create_hard_link(folder.File("d/m.trc"), folder.File("h.trc"));
+  const Outcome other = Shell(folder, "$T convert d/m.c3d h.trc --out-dir d --format trc");
+  EXPECT_EQ(2, other.status) << other.err;
+  EXPECT_TRUE(Has(other.err, "d/m.trc is the input h.trc; it would be replaced")) << other.err;
   EXPECT_EQ(before, testing::ReadBytes(folder.File("d/m.trc")));
   EXPECT_EQ(0, Shell(folder, "$T convert d/m.trc d/copy.trc").status);
 }
