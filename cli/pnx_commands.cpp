@@ -473,7 +473,8 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   } else {
     for (const std::string& failure : failures) std::cerr << "zarfileio: " << failure << "\n";
   }
-  // The target-file dialog that --out answered leaves "Use TRC Filename" as it was remembered.
+  // A target-file dialog answered for --out leaves "Use TRC Filename" ticked, as every run
+  // without --ask-name does.
   if (askName && !flags.askName) {
     user.Tick(id::kTRCNameCheck, true, kPage);
     session->host().ProcessActions();
