@@ -1,6 +1,9 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -129,6 +132,31 @@ std::string ClosestName(const std::string& word, const std::vector<std::string>&
     }
   }
   return best;
+}
+
+CLI::Validator FiniteNonZeroNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (end != text.c_str() && *end == '\0' && std::isfinite(value) && value != 0) return "";
+        return "must be a finite, non-zero number, not " + text;
+      },
+      "", "finite non-zero");
+}
+
+bool RefuseUnusedFlags(const CLI::App& command, std::initializer_list<std::string_view> flags,
+                       std::string_view when) {
+  std::string given;
+  for (const std::string_view flag : flags) {
+    if (command.count(std::string(flag)) == 0) continue;
+    given.append(given.empty() ? "" : " and ").append(flag);
+  }
+  if (given.empty()) return false;
+  std::cerr << CommandPath(command) << ": " << given
+            << (given.find(" and ") == std::string::npos ? " is" : " are") << " not used " << when
+            << "\n";
+  return true;
 }
 
 std::string ExplainUnknownArgument(const CLI::App& app) {

@@ -37,6 +37,15 @@ void SetExamples(CLI::App& command, std::initializer_list<std::string_view> exam
 // The known name closest to `word` (by edits), or "" when none is close enough to be meant.
 std::string ClosestName(const std::string& word, const std::vector<std::string>& known);
 
+// The check of a factor or size: a number other than 0, inf or nan.
+CLI::Validator FiniteNonZeroNumber();
+
+// After parsing: true, after saying on stderr that it is not used `when` (e.g. "with one TRC
+// file and no --batch"), when any of `flags` was given to `command`. A flag that a mode of a
+// command does not use is refused rather than ignored in silence.
+bool RefuseUnusedFlags(const CLI::App& command, std::initializer_list<std::string_view> flags,
+                       std::string_view when);
+
 // After `app` failed to parse: a message naming the first argument that no command knows (an
 // unknown flag, or an unknown subcommand where one is expected) with the closest known name,
 // or listing the commands of a group named alone; "" when the failure was something else.

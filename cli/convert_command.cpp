@@ -5,16 +5,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <span>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/interrupt.h"
@@ -123,12 +122,6 @@ bool KeepRange(const ConvertOptions& options, Model& model) {
   return range.has_value();
 }
 
-std::string RateText(double rate) {
-  std::ostringstream text;
-  text << std::setprecision(9) << rate;
-  return text.str();
-}
-
 // HTR to HTR without a frame range keeps all that the HTR model holds (reference lengths, scale
 // factor, the rate as written), as htr convert does, rather than what the skeleton model carries.
 int ConvertHtrToHtr(const ConvertOptions& options) {
@@ -143,9 +136,14 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  std::cout << "wrote " << options.out << " (" << model.NumSegments() << " segments, "
-            << model.NumFrames() << " frames, " << LengthUnitText(model.CalibrationUnits())
-            << ")\n";
+  // Described as its header reads back: frames that no segment holds are not written.
+  HTRFile written;
+  std::cout << "wrote " << options.out;
+  if (written.Read(options.out, false).empty()) {
+    std::cout << " (" << written.NumSegments() << " segments, " << written.NumFrames()
+              << " frames, " << LengthUnitText(written.CalibrationUnits()) << ")";
+  }
+  std::cout << "\n";
   return kExitOk;
 }
 
@@ -188,8 +186,9 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     }
   }
   const std::string_view written_units = WrittenUnits(options, target.extension, skeleton.units);
+  errno = 0;
   if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
@@ -230,8 +229,9 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     set.units = unit;
   }
   const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
+  errno = 0;
   if (const std::string message = target.write(set, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << message << "\n";
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
@@ -414,7 +414,54 @@ int ConvertFiles(const ConvertOptions& common, const ConvertBatch& batch) {
   return failed.empty() ? kExitOk : kExitFileProblem;
 }
 
-int RunConvert(ConvertOptions& options, const ConvertBatch& batch) {
+// True, after saying so, when an output would be written over an input (however either is
+// spelled): a C3D file would lose what only its own format holds, such as analog data.
+bool OutputIsAnInput(const ConvertBatch& batch) {
+  const bool single = batch.outDir.empty();
+  if (single && batch.files.size() != 2) return false;
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> inputs;
+  for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
+    if (const auto identity = FileIdentity(batch.files[i])) inputs.emplace(*identity, batch.files[i]);
+  }
+  for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
+    const std::string out = single ? batch.files[1] : BatchOutput(batch, batch.files[i]);
+    const auto identity = FileIdentity(out);
+    const auto input = identity ? inputs.find(*identity) : inputs.end();
+    if (input != inputs.end()) {
+      std::cerr << "zarfileio: " << out << " is the input " << input->second
+                << "; it would be replaced\n";
+      return true;
+    }
+  }
+  return false;
+}
+
+// True, after saying so, when the command line holds a flag that this run does not use: --jobs
+// without --out-dir, --names without a C3D input, --node without a scene document.
+bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
+  if (batch.outDir.empty() && RefuseUnusedFlags(command, {"--jobs"}, "without --out-dir")) {
+    return true;
+  }
+  const auto inputs_end = batch.outDir.empty() && !batch.files.empty()
+                              ? batch.files.begin() + 1
+                              : batch.files.end();
+  const auto any_input = [&](const auto& is) {
+    return std::any_of(batch.files.begin(), inputs_end, is);
+  };
+  const auto is_c3d = [](const std::string& in) {
+    const MarkerFormat* format = exchange::FindMarkerFormat(in);
+    return format != nullptr && format->extension == ".c3d";
+  };
+  if (!any_input(is_c3d) &&
+      RefuseUnusedFlags(command, {"--names"}, "without a C3D input")) {
+    return true;
+  }
+  return !any_input([](const std::string& in) { return IsSceneDocument(in); }) &&
+         RefuseUnusedFlags(command, {"--node"}, "without a scene document as input");
+}
+
+int RunConvert(const CLI::App& command, ConvertOptions& options, const ConvertBatch& batch) {
+  if (UnusedFlagGiven(command, batch) || OutputIsAnInput(batch)) return kExitUsage;
   if (!batch.outDir.empty()) return ConvertFiles(options, batch);
   if (batch.files.size() != 2) {
     std::cerr << "zarfileio: convert takes IN OUT, or IN... --out-dir DIR --format EXT\n";
@@ -440,7 +487,7 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
   convert.description(convert.get_description() +
                       " With --out-dir, each IN is converted to DIR/<its name>.EXT, one 'wrote' "
                       "line per file in input order, then 'N converted, M failed:' and the "
-                      "failed files.");
+                      "failed files. An output that would be an input is refused.");
   CLI::Option* out_dir =
       convert
           .add_option("--out-dir", batch.outDir, "folder of a batch's outputs (made when missing)")
@@ -451,9 +498,9 @@ void AddConvertBatchOptions(CLI::App& convert, ConvertBatch& batch) {
   out_dir->needs("--format");
   convert
       .add_option("--jobs", batch.jobs,
-                  "processes a batch runs in (default: the number of cores); what is written and "
-                  "printed is that of --jobs 1")
-      ->check(CLI::PositiveNumber);
+                  "processes a batch runs in, 1 to 256 (default: the number of cores); what is "
+                  "written and printed is that of --jobs 1. Only with --out-dir")
+      ->check(JobCountCheck());
 }
 
 }  // namespace
@@ -479,7 +526,7 @@ void AddConvertCommand(CLI::App& app) {
   convert
       ->add_option("--names", options->names,
                    "which C3D text names a marker: its label, or its description where it has "
-                   "one (default labels)")
+                   "one (default labels); only with a C3D input")
       ->check(CLI::IsMember({"labels", "descriptions"}));
   convert->add_option("--from", options->from, "first frame number to write (default: the first)");
   convert->add_option("--to", options->to, "last frame number to write (default: the last)");
@@ -499,7 +546,8 @@ void AddConvertCommand(CLI::App& app) {
           "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
       ->check(CLI::IsMember({"y", "z"}));
   AddConvertBatchOptions(*convert, *batch);
-  convert->callback([options, batch] { FinishCommand(RunConvert(*options, *batch)); });
+  convert->callback(
+      [options, batch, convert] { FinishCommand(RunConvert(*convert, *options, *batch)); });
 }
 
 }  // namespace zar::cli

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "cli/command_line.h"
 #include "frame/resource_ids.h"
 
 namespace zar::cli {
@@ -91,13 +92,15 @@ constexpr std::array kExportHtrFlags = {
                "Write the motion of every frame", 0, 0, true, 1},
     DialogFlag{"parent-transforms", id::kParentTransformsCheck, kCheck, kAlways,
                "Include the transforms of the root bone's parents in its motion", 0, 0, true, 1},
-    DialogFlag{"slider", id::kAllRadio, kRadio, kAlways, "Export the scene's animation range", 2, 0,
-               true, 1},
-    DialogFlag{"range", id::kRangeRadio, kImplied, kAlways, "", 2, 0, true, 0},
+    // The frame choices matter only with animation on (the dialog leaves them enabled; the
+    // command refuses them with --no-animation).
+    DialogFlag{"slider", id::kAllRadio, kRadio, kAnimationOn, "Export the scene's animation range",
+               2, 0, true, 1},
+    DialogFlag{"range", id::kRangeRadio, kImplied, kAnimationOn, "", 2, 0, true, 0},
     DialogFlag{"from", id::kFromEdit, kInteger, kAlways, "First frame to export", 0,
                id::kRangeRadio},
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to export", 0, id::kRangeRadio},
-    DialogFlag{"offset", id::kOffsetEdit, kInteger, kAlways,
+    DialogFlag{"offset", id::kOffsetEdit, kInteger, kAnimationOn,
                "Add this to the frame numbers written", 0, 0, true, 0},
     DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways, "Multiply every length by this", 0,
                0, true, 1},
@@ -179,7 +182,7 @@ void DialogEntries::AddFlags(CLI::App& command) {
       case FlagKind::kNumber:
         on[i] = command.add_option(Dashed(row.name), entry.text, help)
                     ->type_name("NUMBER")
-                    ->check(CLI::TypeValidator<double>(""));
+                    ->check(FiniteNonZeroNumber());
         break;
     }
   }

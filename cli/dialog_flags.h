@@ -32,7 +32,7 @@ enum class FlagKind : std::uint8_t {
              // `implies` (Range, chosen by --from and --to)
   kCheck,    // --NAME ticks the check box, --no-NAME clears it
   kInteger,  // --NAME INT is typed into the edit box
-  kNumber,   // --NAME NUMBER is typed into the edit box
+  kNumber,   // --NAME NUMBER is typed into the edit box (a size or factor: finite, not 0)
 };
 
 struct DialogFlag {

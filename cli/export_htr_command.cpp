@@ -69,6 +69,9 @@ void AddExportHtrCommand(CLI::App& app) {
       ->required()
       ->type_name("NODE");
   flags->entries.AddFlags(*command);
+  // Without animation only the base position is written: no frames to choose or number.
+  for (const char* frames : {"--slider", "--from", "--to", "--offset"})
+    command->get_option(frames)->excludes(command->get_option("--no-animation"));
   command->callback([flags] { FinishCommand(ExportHtr(*flags)); });
 }
 

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iomanip>
+#include <sstream>
+#include <system_error>
 
 #include "filelib/file_messages.h"
 
@@ -66,6 +69,38 @@ std::string WriteProblem(std::string_view message, int error) {
       message == messages::kCannotOpen || message == messages::kCannotWrite;
   if (system_problem && error != 0) text.append(": ").append(std::strerror(error));
   return text;
+}
+
+std::string WriteFailureReason(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EIO:
+    case EROFS:
+    case EACCES:
+    case EPERM:
+      return std::strerror(error);
+    default:
+      return "";
+  }
+}
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentity(const std::string& path) {
+  struct stat info = {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return std::pair<std::uint64_t, std::uint64_t>(info.st_dev, info.st_ino);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto identity = FileIdentity(a);
+  return identity.has_value() && identity == FileIdentity(b);
+}
+
+std::string RateText(double rate) {
+  std::ostringstream text;
+  text << std::setprecision(9) << rate;
+  return text.str();
 }
 
 }  // namespace zar::cli

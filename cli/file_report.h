@@ -5,7 +5,9 @@
 // the operating system's reason when there is one.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "cli/input_file.h"
@@ -33,6 +35,22 @@ std::string OutputProblem(const std::string& path);
 // A writer's `message`, followed by ": <reason>" for the errno value `error` when the file could
 // not be opened or written and `error` is not 0.
 std::string WriteProblem(std::string_view message, int error);
+
+// The system's text for `error` when it is one a failed write reports (a full disk or quota, a
+// file size limit, an input/output error, a read-only file system, a permission refused); ""
+// for others, which work done between the write and the check may have left behind.
+std::string WriteFailureReason(int error);
+
+// What tells one file from every other (its device and inode, links followed); none when
+// `path` does not exist.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentity(const std::string& path);
+
+// True when `a` and `b` name one file, however each is spelled (relative or absolute, through
+// "..", a symbolic or a hard link); false when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
+// A frame rate as a file gives it, without trailing zeros: "119.88", "60".
+std::string RateText(double rate);
 
 }  // namespace zar::cli
 

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/dialog_flags.h"
+#include "cli/file_report.h"
 #include "cli/input_file.h"
 #include "modra/registry.h"
 #include "modra/scene_document.h"
@@ -65,10 +66,14 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options) {
       ->required()
       ->type_name("FILE");
   AddPluginOption(command, options.plugin);
-  command.add_flag("--no-prompts", options.noPrompts,
-                   "Take no option flags: use the built-in options, not the remembered ones");
-  command.add_flag("--defaults", options.defaults,
-                   "Start from the built-in options instead of the remembered ones");
+  CLI::Option* no_prompts = command.add_flag(
+      "--no-prompts", options.noPrompts,
+      "Take no option flags: use the built-in options, not the remembered ones");
+  command
+      .add_flag("--defaults", options.defaults,
+                "Start from the built-in options instead of the remembered ones (not with "
+                "--no-prompts, which always does)")
+      ->excludes(no_prompts);
 }
 
 bool NotARegularFile(const std::string& path) {
@@ -139,7 +144,13 @@ HostSession::~HostSession() {
   // The host goes first, while the plug-in it may still call is loaded.
   host_.reset();
   plugin_.reset();
-  if (options_.storeOnSuccessOnly && !committed_) stored_.Restore();
+  // The host keeps what an options dialog saved on OK even when the import then fails; this
+  // tool stores nothing for a failed run, and says so when that undid anything.
+  if (options_.storeOnSuccessOnly && !committed_ && stored_.Restore()) {
+    std::cerr << "zarfileio: options not stored: the run failed, so the stored options are put "
+                 "back as they were before it (the host would keep what the options dialog "
+                 "saved on OK)\n";
+  }
   const std::string problem = modra::host::RegistryStore::Instance().lastProblem();
   if (!problem.empty()) {
     std::cerr << "zarfileio: warning: the remembered options could not be read or saved ("
@@ -187,14 +198,20 @@ bool HostSession::SelectNode(const std::string& name) {
 int HostSession::RunImport(const std::string& className, const std::string& file) {
   modra::ClassDesc* descriptor = plugin_->Find(className, modra::kSceneImportClass);
   if (descriptor == nullptr) return -1;
-  return host_->RunImport(*descriptor, file, options_.noPrompts);
+  errno = 0;
+  const int result = host_->RunImport(*descriptor, file, options_.noPrompts);
+  translatorError_ = errno;
+  return result;
 }
 
 int HostSession::RunExport(const std::string& className, const std::string& file,
                            std::uint32_t hostOptions) {
   modra::ClassDesc* descriptor = plugin_->Find(className, modra::kSceneExportClass);
   if (descriptor == nullptr) return -1;
-  return host_->RunExport(*descriptor, file, options_.noPrompts, hostOptions);
+  errno = 0;
+  const int result = host_->RunExport(*descriptor, file, options_.noPrompts, hostOptions);
+  translatorError_ = errno;
+  return result;
 }
 
 bool HostSession::DialogRefused() const {
@@ -219,7 +236,11 @@ void HostSession::PrintShown(std::ostream& out) const {
 }
 
 std::string HostSession::SaveScene() {
-  return modra::host::SaveSceneDocument(host_->scene(), options_.scene);
+  errno = 0;
+  std::string problem = modra::host::SaveSceneDocument(host_->scene(), options_.scene);
+  if (const std::string reason = WriteFailureReason(errno); !problem.empty() && !reason.empty())
+    problem.append(": ").append(reason);
+  return problem;
 }
 
 int HostSession::Finish(int translatorResult, const DialogEntries* entries,
@@ -261,8 +282,11 @@ int HostSession::Finish(int translatorResult, const DialogEntries* entries,
       if (const std::string reason = SystemReason(files.read); !reason.empty())
         std::cerr << "zarfileio: " << files.read << ": " << reason << "\n";
     } else if (!files.written.empty()) {
-      if (const std::string reason = WriteReason(files.written); !reason.empty())
-        std::cerr << "zarfileio: " << files.written << ": " << reason << "\n";
+      // What the folder and file allow first; else what the failed write was told (a full
+      // disk, a file size limit).
+      std::string reason = WriteReason(files.written);
+      if (reason.empty()) reason = WriteFailureReason(translatorError_);
+      if (!reason.empty()) std::cerr << "zarfileio: " << files.written << ": " << reason << "\n";
     }
     return kExitFileProblem;
   }

@@ -34,6 +34,14 @@ std::string Summary(const HTRFile& model) {
          std::string(RotationUnitText(model.RotationUnits()));
 }
 
+// " (<summary>)" of the HTR file at `path` as its header reads back: what a file written from a
+// model declares can differ from the model (frames no segment holds are not written); "" when
+// the header cannot be read back.
+std::string WrittenSummary(const std::string& path) {
+  HTRFile written;
+  return written.Read(path, false).empty() ? " (" + Summary(written) + ")" : "";
+}
+
 // What a model the reader accepted lacks of what its header declares: "no segments", or the
 // segments that hold fewer frames than NumFrames; "" when nothing is missing.
 std::string Missing(const HTRFile& model) {
@@ -176,7 +184,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << target << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  std::cout << "wrote " << target << " (" << Summary(model) << ")\n";
+  std::cout << "wrote " << target << WrittenSummary(target) << "\n";
   return kExitOk;
 }
 
@@ -224,8 +232,10 @@ void AddHtrCommands(CLI::App& app) {
       ->add_option("--units", options->units,
                    "convert lengths to this unit: mm, cm, m, in, ft or yd")
       ->check(CLI::IsMember({"mm", "cm", "m", "in", "ft", "yd"}));
-  convert->add_option("--scale", options->scale,
-                      "multiply every length by this factor (after --units)");
+  convert
+      ->add_option("--scale", options->scale,
+                   "multiply every length by this factor (after --units; finite, not 0)")
+      ->check(FiniteNonZeroNumber());
   convert
       ->add_option("--rotation-units", options->rotation_units,
                    "write angles in degrees or radians (the angles keep their meaning)")

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,6 +105,19 @@ bool Start(std::size_t run, std::size_t first, std::size_t count,
 }
 
 }  // namespace
+
+CLI::Validator JobCountCheck() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        int jobs = 0;
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, jobs);
+        if (error == std::errc() && stop == end && jobs >= 1 && jobs <= kMaxJobs) return "";
+        return "takes a whole number of processes from 1 to " + std::to_string(kMaxJobs) +
+               ", not " + text;
+      },
+      "", "jobs");
+}
 
 int DefaultJobCount() {
   const unsigned cores = std::thread::hardware_concurrency();

@@ -16,6 +16,7 @@
 // ended are still reported in order, a run whose child stopped early with fewer statuses than
 // items. When `report` answers false, nothing more is reported either.
 
+#include <CLI/CLI.hpp>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -25,6 +26,12 @@ namespace zar::cli {
 
 // The number of cores this process may use (at least 1): the default of --jobs.
 int DefaultJobCount();
+
+// The most processes --jobs takes.
+inline constexpr int kMaxJobs = 256;
+
+// The check of a --jobs value: a whole number from 1 to kMaxJobs.
+CLI::Validator JobCountCheck();
 
 // What one child did.
 struct RunOutput {

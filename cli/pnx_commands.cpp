@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -315,13 +316,25 @@ bool BatchWorkers::TakeOver(const RunOutput& run) {
   return false;
 }
 
-int PnxConvert(const PnxConvertFlags& flags) {
+int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   const InterruptWatch interrupts;
-  if (!InputsReadable(flags.files)) return kExitFileProblem;
+  const bool batch = flags.batch || flags.files.size() > 1;
+  if (!batch && RefuseUnusedFlags(command, {"--jobs"}, "with one TRC file and no --batch")) {
+    return kExitUsage;
+  }
+  if (flags.askName &&
+      RefuseUnusedFlags(command, {"--jobs"}, "with --ask-name (one process asks for each name)")) {
+    return kExitUsage;
+  }
+  std::vector<std::string> inputs = flags.files;
+  if (!flags.mnm.empty()) inputs.push_back(flags.mnm);
+  if (!InputsReadable(inputs)) return kExitFileProblem;
   if (!flags.out.empty() && !MakeOutputFolder(flags.out)) return kExitFileProblem;
+  // One file alone is written beside it; with --out the panel's target-file dialog is answered
+  // with a file of that folder instead.
+  const bool askName = flags.askName || (!batch && !flags.out.empty());
   std::vector<std::string> files;
   for (const std::string& file : flags.files) files.push_back(Absolute(file));
-  const bool batch = flags.batch || files.size() > 1;
   if (batch) {
     const std::filesystem::path folder = std::filesystem::path(files.front()).parent_path();
     for (const std::string& file : files) {
@@ -368,7 +381,7 @@ int PnxConvert(const PnxConvertFlags& flags) {
   }
   // "Use TRC Filename" can be changed only while "Batch File Conversion" is off.
   user.Tick(id::kBatchCheck, false, kPage);
-  user.Tick(id::kTRCNameCheck, !flags.askName, kPage);
+  user.Tick(id::kTRCNameCheck, !askName, kPage);
   user.Tick(id::kBatchCheck, batch, kPage);
   if (flags.noFilter || flags.filter || !flags.mnm.empty()) {
     user.Tick(id::kFilterCheck, !flags.noFilter, kPage);
@@ -390,7 +403,7 @@ int PnxConvert(const PnxConvertFlags& flags) {
   std::vector<std::string> targets;
   for (const std::string& file : files) {
     const std::filesystem::path source(file);
-    if (flags.askName) {
+    if (askName) {
       const std::filesystem::path folder =
           flags.out.empty() ? source.parent_path() : std::filesystem::path(Absolute(flags.out));
       targets.push_back((folder / source.stem()).string() + ".pnx");
@@ -411,13 +424,16 @@ int PnxConvert(const PnxConvertFlags& flags) {
   CancelOnInterrupt(*session);
   const int jobs = JobsForBatch(flags, files, targets, batch);
   BatchWorkers workers(*session, files, targets, output_folder, flags);
+  int convertError = 0;  // what the system last said in this process's conversion
   if (jobs <= 1 || !workers.Run(jobs)) {
     user.Press(id::kConvertButton, kPage).ChooseFiles(files);
-    if (flags.askName) {
+    if (askName) {
       for (const std::string& target : targets) user.ChooseFile(target);
     }
     if (flags.cancelAfter >= 0) user.Idle(flags.cancelAfter).CancelProgress();
+    errno = 0;
     session->host().ProcessActions();
+    convertError = errno;
   }
   session->PrintShown(std::cerr);
 
@@ -438,8 +454,15 @@ int PnxConvert(const PnxConvertFlags& flags) {
     if (!ec && (old == before.end() || old->second != written)) {
       std::cout << files[i] << " -> " << targets[i] << "\n";
     } else {
-      const std::string problem = LoggedProblem(log, files[i]);
-      failures.push_back(files[i] + ": " + (problem.empty() ? "not converted" : problem));
+      // The reader's problem as the log gives it, else the system's reason when the PNX file
+      // could not be written.
+      std::string problem = LoggedProblem(log, files[i]);
+      if (problem.empty()) {
+        problem = "not converted";
+        if (const std::string reason = WriteFailureReason(convertError); !reason.empty())
+          problem.append(": ").append(reason);
+      }
+      failures.push_back(files[i] + ": " + problem);
       status = kExitFileProblem;
     }
   }
@@ -449,6 +472,12 @@ int PnxConvert(const PnxConvertFlags& flags) {
     for (const std::string& failure : failures) std::cerr << "  " << failure << "\n";
   } else {
     for (const std::string& failure : failures) std::cerr << "zarfileio: " << failure << "\n";
+  }
+  // A target-file dialog answered for --out leaves "Use TRC Filename" ticked, as every run
+  // without --ask-name does.
+  if (askName && !flags.askName) {
+    user.Tick(id::kTRCNameCheck, true, kPage);
+    session->host().ProcessActions();
   }
   session->host().CloseUtility();
   return status;
@@ -465,8 +494,9 @@ void AddPnxCommands(CLI::App& app) {
       "Convert TRC files to PNX files with the plug-in's utilities panel. Several files (or "
       "--batch) make a batch: the PNX files and ConvertPNXLog.txt go to the output folder "
       "(made when missing), and the batch ends with a summary of the files converted and those "
-      "that failed, with the reason. One file alone gets its PNX file beside it. Prints 'TRC -> "
-      "PNX' for each file written. Flags left out keep the panel's remembered settings; the "
+      "that failed, with the reason. One file alone gets its PNX file beside it, or with --out "
+      "in that folder (the panel's target-file dialog is answered with it). Prints 'TRC -> "
+      "PNX' for each file written. A flag the chosen way does not use is refused. Flags left out keep the panel's remembered settings; the "
       "settings are saved when the command ends.");
   SetExamples(*convert, {"zarfileio pnx convert walk.trc --no-filter",
                          "zarfileio pnx convert takes/*.trc --mnm body.mnm --out pnx"});
@@ -480,7 +510,8 @@ void AddPnxCommands(CLI::App& app) {
       convert->add_flag("--filter", flags->filter, "Use MNM Filter File: rename and select");
   convert->add_flag("--no-filter", flags->noFilter, "Keep every marker under its own name")
       ->excludes(filter);
-  convert->add_option("--out", flags->out, "PNX output folder (made when missing)");
+  convert->add_option("--out", flags->out,
+                      "PNX output folder (made when missing); also for one file without --batch");
   convert->add_flag("--batch", flags->batch, "Batch File Conversion, also for a single file");
   CLI::Option* trc_name = convert->add_flag("--trc-name", flags->trcName,
                                             "Name each PNX file after its TRC file (the default)");
@@ -503,11 +534,12 @@ void AddPnxCommands(CLI::App& app) {
       ->add_option("--jobs", flags->jobs,
                    "Processes a batch of files named after their TRC files runs in (default: "
                    "the number of cores); the log, the PNX files and the summary are those of "
-                   "--jobs 1. Ctrl-C stops a batch after the files at hand")
-      ->check(CLI::PositiveNumber);
+                   "--jobs 1. Ctrl-C stops a batch after the files at hand. Not with one file "
+                   "alone or --ask-name")
+      ->check(JobCountCheck());
   // The stand-in user presses the progress display's Cancel after N files (tests).
   convert->add_option("--cancel-after", flags->cancelAfter)->group("");
-  convert->callback([flags] { FinishCommand(PnxConvert(*flags)); });
+  convert->callback([flags, convert] { FinishCommand(PnxConvert(*convert, *flags)); });
 }
 
 }  // namespace zar::cli

@@ -39,19 +39,23 @@ bool SameValue(const modra::RegistryValue& a, const modra::RegistryValue& b) {
   return a.name == b.name && a.type == b.type && a.data == b.data;
 }
 
-// Sets the values of one class key back to `before`.
-void RestoreClass(const std::string& optionClass, const std::vector<modra::RegistryValue>& before) {
+// Sets the values of one class key back to `before`; true when any had changed.
+bool RestoreClass(const std::string& optionClass, const std::vector<modra::RegistryValue>& before) {
   modra::RegistryKey key = 0;
+  bool changed = false;
   if (modra::RegistryCreateKey(modra::kCurrentUserKey, ClassPath(optionClass).c_str(),
                                modra::kRegistryAllAccess, &key, nullptr) != modra::kRegistryOk) {
-    return;
+    return changed;
   }
   std::vector<modra::RegistryValue> now;
   modra::RegistryListValues(key, now);
   for (const modra::RegistryValue& value : now) {
     const bool kept = std::any_of(before.begin(), before.end(),
                                   [&](const auto& old) { return old.name == value.name; });
-    if (!kept) modra::RegistryDeleteValue(key, value.name.c_str());
+    if (!kept) {
+      modra::RegistryDeleteValue(key, value.name.c_str());
+      changed = true;
+    }
   }
   for (const modra::RegistryValue& old : before) {
     const bool same = std::any_of(now.begin(), now.end(),
@@ -59,9 +63,11 @@ void RestoreClass(const std::string& optionClass, const std::vector<modra::Regis
     if (!same) {
       modra::RegistrySetValue(key, old.name.c_str(), old.type, old.data.data(),
                               static_cast<std::uint32_t>(old.data.size()));
+      changed = true;
     }
   }
   modra::RegistryCloseKey(key);
+  return changed;
 }
 
 }  // namespace
@@ -86,23 +92,28 @@ bool StoredOptions::Forget(const std::string& optionClass) {
   return deleted == modra::kRegistryOk || deleted == modra::kRegistryNotFound;
 }
 
-void StoredOptions::Restore() const {
+bool StoredOptions::Restore() const {
   std::vector<std::string> names;
   ListClasses(names);
+  bool changed = false;
   for (const std::string& name : names) {
     if (classes_.count(name) == 0) {
+      // A key the plug-in only opened holds no value: removing it changes no option.
+      std::vector<modra::RegistryValue> values;
+      changed = (ListValues(name, values) && !values.empty()) || changed;
       modra::RegistryDeleteKey(modra::kCurrentUserKey, ClassPath(name).c_str());
     }
   }
   bool anyValue = false;
   for (const auto& [name, values] : classes_) {
-    RestoreClass(name, values);
+    changed = RestoreClass(name, values) || changed;
     anyValue = anyValue || !values.empty();
   }
   if (!fileExisted_ && !anyValue) {
     std::error_code ec;
     std::filesystem::remove(file_, ec);
   }
+  return changed;
 }
 
 }  // namespace zar::cli

@@ -26,8 +26,8 @@ class StoredOptions {
 
   // Puts every class's options back as they were taken: values changed since are set back,
   // values and class keys added since are removed. A registry file that did not exist when they
-  // were taken is removed again when nothing is left in it.
-  void Restore() const;
+  // were taken is removed again when nothing is left in it. True when anything was put back.
+  bool Restore() const;
 
  private:
   bool fileExisted_ = false;

@@ -34,13 +34,13 @@ std::int64_t MissingSamples(const TRCMarker& marker) {
                        [](const TRCSample& sample) { return !sample.present; });
 }
 
-// "59 markers, 788 frames read (788 declared) from 1, 250 frames/s, mm, 0 missing samples"
+// "59 markers, 788 frames read (788 declared) from 1, 119.88 frames/s, mm, 0 missing samples"
 std::string Summary(const TRCFile& model) {
   std::int64_t missing = 0;
   for (std::int32_t i = 0; i < model.NumMarkers(); ++i) missing += MissingSamples(*model.Marker(i));
   return std::to_string(model.NumMarkers()) + " markers, " + std::to_string(FramesRead(model)) +
          " frames read (" + std::to_string(model.NumFrames()) + " declared) from " +
-         std::to_string(model.StartFrame()) + ", " + std::to_string(model.DataRate()) +
+         std::to_string(model.StartFrame()) + ", " + RateText(model.ExactDataRate()) +
          " frames/s, " + std::string(LengthUnitText(model.Units())) + ", " +
          std::to_string(missing) + " missing samples";
 }
@@ -93,8 +93,8 @@ int Info(const TrcOptions& options) {
     return kExitFileProblem;
   }
   std::cout << "file: " << file << "\n"
-            << "data rate: " << model.DataRate() << "\n"
-            << "camera rate: " << model.CameraRate() << "\n"
+            << "data rate: " << RateText(model.ExactDataRate()) << "\n"
+            << "camera rate: " << RateText(model.ExactCameraRate()) << "\n"
             << "frames: " << FramesRead(model) << " read, " << model.NumFrames()
             << " declared, first frame " << model.StartFrame() << "\n"
             << "units: " << LengthUnitText(model.Units()) << "\n"

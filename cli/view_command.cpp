@@ -142,8 +142,7 @@ int View(const ViewOptions& options) {
           ? std::filesystem::path(options.inputs.front()).replace_extension(".html").string()
           : options.out;
   for (const std::string& in : options.inputs) {
-    std::error_code error;
-    if (std::filesystem::equivalent(in, out, error)) {
+    if (SameFile(in, out)) {
       std::cerr << "zarfileio: " << out << " is an input; the page would replace it\n";
       return kExitUsage;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "frame/key_time_range.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/resource_text.h"
@@ -49,8 +50,7 @@ bool KeyTimesFit(const HTRImportJob& job, std::int64_t ticks) {
   const std::int64_t first = std::min<std::int64_t>(c.startFrame, fileStart) + c.offset - 1;
   const std::int64_t last =
       std::max<std::int64_t>(c.startFrame, fileStart) + c.offset + std::max(job.frameCount, 0);
-  return first * ticks >= std::numeric_limits<modra::TickTime>::min() &&
-         last * ticks <= std::numeric_limits<modra::TickTime>::max();
+  return FramesFitTimeLine(first, last, ticks);
 }
 
 // A frame number or count worked out in 64 bits, brought back into the options' 32 bits.

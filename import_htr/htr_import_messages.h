@@ -3,6 +3,8 @@
 
 // Every text the HTR importer shows the user, with the captions it shows them under.
 
+#include "frame/key_time_range.h"
+
 namespace zar::htr_import {
 
 inline constexpr const char* kErrorCaption = "ImportHTR Error";
@@ -33,8 +35,7 @@ inline constexpr const char* kBranchNotInFile =
 inline constexpr const char* kNoRootSegment =
     "The file has no root segment: no segment has \"GLOBAL\" as its parent.";
 // Keys would fall outside the host's time line (a huge offset or frame range).
-inline constexpr const char* kKeysOutOfTime =
-    "The chosen frames and offset place keys outside the scene's time range.";
+inline constexpr const char* kKeysOutOfTime = kKeysOutsideTimeLine;
 
 // Progress display title: this prefix and the class name.
 inline constexpr const char* kProgressTitlePrefix = "Vantrel ";

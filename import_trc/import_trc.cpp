@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "frame/about_box.h"
+#include "frame/key_time_range.h"
 #include "frame/message_reporter.h"
 #include "frame/resource_ids.h"
 #include "frame/translator_identity.h"
@@ -99,6 +100,17 @@ TRCCloudSettings SettingsOf(const ImportTRCOptions& options) {
   return settings;
 }
 
+// True when every key the build would set falls on the host's time line (the animation range
+// it ends with is kept on it by the build).
+bool KeysFitTimeLine(const TRCFile& model, const TRCCloudSettings& settings) {
+  const std::int64_t frames =
+      settings.range ? static_cast<std::int64_t>(settings.end_frame) - settings.start_frame + 1
+                     : model.NumFrames();
+  const std::int64_t first = static_cast<std::int64_t>(settings.start_frame) + settings.offset;
+  return FramesFitTimeLine(first, first + std::max<std::int64_t>(frames, 1) - 1,
+                           modra::GetTicksPerFrame());
+}
+
 }  // namespace
 
 const char* ImportTRC::Extension(int /*index*/) { return "TRC"; }
@@ -141,6 +153,13 @@ int ImportTRC::DoImport(const char* name, modra::ImportContext* /*context*/,
 
   // A dialog that cannot be shown counts as cancelled.
   if (suppress_prompts == 0 && RunImportTRCOptionsDialog(host_->MainWindow(), options) != 1) {
+    Finish();
+    return modra::kTranslatorSucceeded;
+  }
+
+  // Keys that would fall past the host's time line are refused before anything is made.
+  if (!KeysFitTimeLine(model_, SettingsOf(options))) {
+    Report(kKeysOutsideTimeLine);
     Finish();
     return modra::kTranslatorSucceeded;
   }

@@ -6,14 +6,28 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 
 #include "filelib/output_file.h"
 
 namespace modra::host {
 namespace {
 
-int LockWaiting(int fd, int operation) {
+// Takes the lock: tried without blocking, again every few milliseconds while another process
+// holds it; after a second the wait is said on stderr, so that it is not taken for a hang, and
+// the rest of it blocks.
+int LockWaiting(int fd, int operation, const std::string& file) {
+  const auto start = std::chrono::steady_clock::now();
   int rc;
+  for (;;) {
+    rc = ::flock(fd, operation | LOCK_NB);
+    if (rc == 0 || (errno != EWOULDBLOCK && errno != EINTR)) return rc;
+    if (std::chrono::steady_clock::now() - start >= std::chrono::seconds(1)) break;
+    ::usleep(10000);
+  }
+  std::fprintf(stderr, "%s: waiting for %s, locked by another run\n",
+               program_invocation_short_name, file.c_str());
   do {
     rc = ::flock(fd, operation);
   } while (rc != 0 && errno == EINTR);
@@ -38,7 +52,7 @@ FileLock::FileLock(const std::string& file, bool exclusive) {
   for (;;) {
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return;
-    if (LockWaiting(fd, exclusive ? LOCK_EX : LOCK_SH) != 0) {
+    if (LockWaiting(fd, exclusive ? LOCK_EX : LOCK_SH, file) != 0) {
       ::close(fd);
       return;
     }

@@ -248,12 +248,15 @@ std::int32_t RegistryStore::Store(const std::string& file, const KeyNode& root) 
   // Written beside the file (through a symbolic link, into the file it points to) and renamed
   // over it once every byte is on the disk.
   zar::OutputFile out;
+  errno = 0;
   if (out.Open(file)) {
     out.Write(Serialise(root));
     if (out.Commit(true)) return kRegistryOk;
   }
+  const int error = errno;
   std::lock_guard<std::mutex> lock(mutex_);
-  lastProblem_ = "registry file " + file + " cannot be written";
+  lastProblem_ = "registry file " + file + " cannot be written" +
+                 (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
   return kRegistryBadStore;
 }
 

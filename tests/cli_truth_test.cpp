@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -255,6 +256,231 @@ TEST(CliTruth, EveryHelpHasUsageDescriptionExamplesWithinEightyColumns) {
 
 // The block under "A complete example" in README.md, run as written from a folder laid out as
 // a fresh clone after its build (the tool and the bundled samples where the README expects them).
+// A copy of `sample` in `folder` with its text edited: each `from` replaced by its `to`.
+std::string EditedCopy(const ScratchFolder& folder, const std::string& sample,
+                       const std::string& name,
+                       const std::vector<std::pair<std::string, std::string>>& edits) {
+  std::string text = testing::ReadBytes(sample);
+  for (const auto& [from, to] : edits) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+  }
+  return folder.Write(name, text);
+}
+
+// An HTR file whose header declares 5 frames while each segment holds 3.
+std::string ShortHtr(const ScratchFolder& folder) {
+  std::istringstream in(testing::ReadBytes(kWalk));
+  std::string text;
+  std::string line;
+  std::string section;
+  int frames = 0;
+  while (std::getline(in, line)) {
+    if (line.starts_with("[")) {
+      section = line;
+      frames = 0;
+    }
+    const bool frame_line = !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+    const bool segment = section != "[Header]" && section != "[SegmentNames&Hierarchy]" &&
+                         section != "[BasePosition]";
+    if (frame_line && segment && ++frames > 3) continue;
+    text += line.starts_with("NumFrames") ? "NumFrames 5\r" : line;
+    text += "\n";
+  }
+  return folder.Write("short.htr", text);
+}
+
+TEST(CliTruth, WroteLinesAndSummariesDescribeTheFileAsWritten) {
+  ScratchFolder folder;
+  ShortHtr(folder);
+  for (const std::string command : {"$T htr convert short.htr out1.htr", "$T convert short.htr out2.htr"}) {
+    const Outcome run = Shell(folder, command);
+    ASSERT_EQ(0, run.status) << command << "\n" << run.err;
+    EXPECT_TRUE(Has(run.out, "7 segments, 3 frames")) << run.out;
+  }
+  for (const char* written : {"out1.htr", "out2.htr"}) {
+    EXPECT_TRUE(Has(testing::ReadBytes(folder.File(written)), "NumFrames 3")) << written;
+  }
+  // A rate with a fraction is shown as the file gives it.
+  EditedCopy(folder, kMarkers, "ntsc.trc", {{"60.00\t60.00\t20", "119.88\t119.88\t20"}});
+  const Outcome check = Shell(folder, "$T trc check ntsc.trc");
+  EXPECT_TRUE(Has(check.out, ", 119.88 frames/s,")) << check.out;
+  const Outcome info = Shell(folder, "$T trc info ntsc.trc");
+  EXPECT_TRUE(Has(info.out, "data rate: 119.88\ncamera rate: 119.88\n")) << info.out;
+}
+
+// Each flag that a command, or the way it runs, does not use is refused, naming the flag, and
+// nothing is written.
+TEST(CliTruth, FlagsThatARunDoesNotUseAreRefused) {
+  ScratchFolder folder;
+  fs::copy_file(kMarkers, folder.File("m.trc"));
+  fs::copy_file(kWalk, folder.File("w.htr"));
+  const struct {
+    std::string command;
+    std::string refused;
+  } rows[] = {
+      {"$T pnx convert m.trc --no-filter --jobs 2", "--jobs is not used with one TRC file"},
+      {"$T pnx convert m.trc --no-filter --batch --ask-name --out o --jobs 2",
+       "--jobs is not used with --ask-name"},
+      {"$T convert m.trc o.csv --jobs 2", "--jobs is not used without --out-dir"},
+      {"$T convert m.trc o.csv --names descriptions", "--names is not used without a C3D"},
+      {"$T convert m.trc o.csv --node Head", "--node is not used without a scene document"},
+      {"$T convert m.trc --out-dir o --format csv --node Head", "--node is not used"},
+      {"$T import-trc m.trc --scene o.json --create --select Head", "--select excludes --create"},
+      {"$T import-htr w.htr --scene o.json --create --select Pelvis",
+       "--select excludes --create"},
+      {"$T import-htr w.htr --scene o.json --no-prompts --defaults", "--defaults"},
+      {"$T import-trc m.trc --scene o.json --no-prompts --defaults", "--defaults"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-prompts --defaults",
+       "--defaults"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --from 3",
+       "--no-animation excludes --from"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --offset 5",
+       "--no-animation excludes --offset"},
+  };
+  for (const auto& row : rows) {
+    const Outcome run = Shell(folder, row.command);
+    EXPECT_EQ(2, run.status) << row.command << "\n" << run.err;
+    EXPECT_TRUE(Has(run.err, row.refused)) << row.command << "\n" << run.err;
+    for (const char* output : {"o", "o.csv", "o.json", "o.htr", "m.pnx"}) {
+      EXPECT_FALSE(fs::exists(folder.File(output))) << row.command << " wrote " << output;
+    }
+  }
+}
+
+TEST(CliTruth, PnxConvertOfOneFileWritesIntoTheOutFolder) {
+  ScratchFolder folder;
+  fs::copy_file(kMarkers, folder.File("m.trc"));
+  const Outcome single = Shell(folder, "$T pnx convert m.trc --no-filter --out single");
+  ASSERT_EQ(0, single.status) << single.err;
+  EXPECT_TRUE(Has(single.out, "m.trc -> " + folder.File("single/m.pnx"))) << single.out;
+  EXPECT_TRUE(fs::exists(folder.File("single/m.pnx")));
+  EXPECT_FALSE(fs::exists(folder.File("m.pnx")));
+  const Outcome batch = Shell(folder, "$T pnx convert m.trc --no-filter --out batch --batch");
+  ASSERT_EQ(0, batch.status) << batch.err;
+  EXPECT_TRUE(fs::exists(folder.File("batch/m.pnx")));
+  EXPECT_FALSE(fs::exists(folder.File("m.pnx")));
+  // Without --out the file goes beside its TRC file, as before: --out left no trace.
+  const Outcome beside = Shell(folder, "$T pnx convert m.trc --no-filter");
+  ASSERT_EQ(0, beside.status) << beside.err;
+  EXPECT_TRUE(fs::exists(folder.File("m.pnx")));
+}
+
+TEST(CliTruth, ConvertNeverWritesOverItsInput) {
+  ScratchFolder folder;
+  fs::create_directory(folder.File("d"));
+  fs::copy_file(kMarkers, folder.File("d/m.trc"));
+  fs::create_symlink("d/m.trc", folder.File("link.trc"));
+  const std::string before = testing::ReadBytes(folder.File("d/m.trc"));
+  for (const std::string command :
+       {"$T convert d/m.trc d/m.trc", "$T convert d/m.trc ./d/../d/m.trc",
+        "$T convert d/m.trc \"$PWD/d/m.trc\"", "$T convert link.trc d/m.trc",
+        "$T convert d/m.trc --out-dir d --format trc",
+        "$T convert d/m.trc --out-dir ./d/../d/ --format trc"}) {
+    const Outcome run = Shell(folder, command);
+    EXPECT_EQ(2, run.status) << command << "\n" << run.err;
+    EXPECT_TRUE(Has(run.err, "it would be replaced")) << command << "\n" << run.err;
+    EXPECT_EQ("", run.out) << command;
+  }
+  // A batch whose output is another input (here a hard link to it) is refused too.
+  ASSERT_EQ(0, Shell(folder, "$T convert d/m.trc d/m.c3d").status);
+  fs::create_hard_link(folder.File("d/m.trc"), folder.File("h.trc"));
+  const Outcome other = Shell(folder, "$T convert d/m.c3d h.trc --out-dir d --format trc");
+  EXPECT_EQ(2, other.status) << other.err;
+  EXPECT_TRUE(Has(other.err, "d/m.trc is the input h.trc; it would be replaced")) << other.err;
+  EXPECT_EQ(before, testing::ReadBytes(folder.File("d/m.trc")));
+  EXPECT_EQ(0, Shell(folder, "$T convert d/m.trc d/copy.trc").status);
+}
+
+// Keys the offset would push past the host's time line: refused, nothing saved; the last
+// offset that fits keeps every key.
+TEST(CliTruth, ImportTrcRefusesAnOffsetThatPushesKeysOffTheTimeLine) {
+  ScratchFolder folder;
+  // 160 ticks a frame at 30 frames/s: frame 13421772 is the last a 32-bit tick count holds, and
+  // the sample's 20 frames from frame 1 end there with an offset of 13421752.
+  const Outcome past = Shell(folder, "$T import-trc " + Quoted(kMarkers) +
+                                         " --scene past.json --create --offset 13421753");
+  EXPECT_EQ(1, past.status) << past.err;
+  EXPECT_TRUE(Has(past.err, "keys outside the scene's time range")) << past.err;
+  EXPECT_FALSE(fs::exists(folder.File("past.json")));
+  const Outcome last = Shell(folder, "$T import-trc " + Quoted(kMarkers) +
+                                         " --scene last.json --create --offset 13421752");
+  ASSERT_EQ(0, last.status) << last.err;
+  const Outcome keys = Shell(folder, "$T scene keys last.json Head");
+  EXPECT_EQ(20, std::count(keys.out.begin(), keys.out.end(), '\n')) << keys.out;
+}
+
+// A run the importer fails after its options dialog accepted them leaves the stored options as
+// they were, and says so after the failure.
+TEST(CliTruth, AFailedImportSaysTheOptionsWereNotStored) {
+  ScratchFolder folder;
+  const Outcome run =
+      Shell(folder, "$T import-htr " + Quoted(kWalk) + " --scene s.json --apply --scale 2");
+  EXPECT_EQ(1, run.status) << run.err;
+  const std::size_t failure = run.err.find("Please select the root of a skeleton");
+  const std::size_t warning = run.err.find("zarfileio: options not stored: ");
+  ASSERT_NE(std::string::npos, failure) << run.err;
+  ASSERT_NE(std::string::npos, warning) << run.err;
+  EXPECT_LT(failure, warning) << run.err;
+  const Outcome stored = Shell(folder, "$T options show ImportHTR");
+  EXPECT_TRUE(Has(stored.out, "no key")) << stored.out;
+  // A run refused before the dialog saved anything has nothing to say about it.
+  const Outcome missing = Shell(folder, "$T import-htr nosuch.htr --scene s.json --scale 2");
+  EXPECT_EQ(1, missing.status);
+  EXPECT_FALSE(Has(missing.err, "options not stored")) << missing.err;
+}
+
+TEST(CliTruth, MessagesGiveTheReasonAndTheRange) {
+  ScratchFolder folder;
+  fs::copy_file(kMarkers, folder.File("m.trc"));
+  ASSERT_EQ(0, ::mkfifo(folder.File("fifo.mnm").c_str(), 0600));
+  ASSERT_EQ(0, Shell(folder, "$T import-htr " + Quoted(kWalk) + " --scene w.json").status);
+  // Every write beyond 512 bytes fails with "File too large" (the signal it would raise is
+  // ignored).
+  const std::string limited = "trap '' XFSZ; ulimit -f 1; ";
+  const struct {
+    std::string command;
+    int status;
+    std::string message;
+  } rows[] = {
+      {"$T pnx convert m.trc --batch --jobs 0", 2,
+       "--jobs: takes a whole number of processes from 1 to 256, not 0"},
+      {"$T convert m.trc --out-dir o --format csv --jobs 100000", 2, "from 1 to 256"},
+      {"$T import-htr " + Quoted(kWalk) + " --scene s.json --scale inf", 2,
+       "--scale: must be a finite, non-zero number, not inf"},
+      {"$T import-trc m.trc --scene s.json --size nan", 2, "--size: must be a finite, non-zero"},
+      {"$T htr convert " + Quoted(kWalk) + " o.htr --scale inf", 2, "must be a finite, non-zero"},
+      {"$T pnx convert m.trc --mnm fifo.mnm", 1, "fifo.mnm: The file could not be opened: not "
+                                                 "a regular file (a FIFO)"},
+      {limited + "$T convert m.trc o.csv", 1, "o.csv: The file could not be written: File too "
+                                              "large"},
+      {limited + "$T convert " + Quoted(kWalk) + " o.glb", 1, "File too large"},
+      {limited + "$T export-htr o.htr --scene w.json --select Pelvis", 1,
+       "o.htr: File too large"},
+      {limited + "$T import-htr " + Quoted(kWalk) + " --scene s.json", 1,
+       "s.json: cannot be written: File too large"},
+      {limited + "$T pnx convert m.trc --no-filter", 1, "not converted: File too large"},
+  };
+  for (const auto& row : rows) {
+    const Outcome run = Shell(folder, row.command);
+    EXPECT_EQ(row.status, run.status) << row.command << "\n" << run.err;
+    EXPECT_TRUE(Has(run.err, row.message)) << row.command << "\n" << run.err;
+  }
+}
+
+// A second run waiting for a scene document another run holds says so after a second, then
+// goes on once it is free.
+TEST(CliTruth, AWaitForAHeldSceneIsSaid) {
+  ScratchFolder folder;
+  const Outcome run = Shell(
+      folder, "flock s.json.lock sleep 3 & sleep 0.3; $T import-trc " + Quoted(kMarkers) +
+                  " --scene s.json --create; wait");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_TRUE(Has(run.err, "zarfileio: waiting for s.json, locked by another run")) << run.err;
+  EXPECT_TRUE(fs::exists(folder.File("s.json")));
+}
+
 TEST(CliTruth, ReadmeExampleRunsAsWritten) {
   std::ifstream readme(std::string(ZAR_SOURCE_DIR) + "/README.md");
   std::string line;

@@ -137,9 +137,10 @@ TEST_F(ImportHtrTool, ExitStatusAndWhatTheUserWasShown) {
     bool sceneSaved;
   };
   const Case cases[] = {
-      {"--scale 0", 2, "ImportHTR Error: Please choose a non-zero scale factor.", false},
-      {"--scale inf", 2, "ImportHTR Error: Please choose a non-zero scale factor.", false},
-      {"--segment-size nan", 2, "ImportHTR Error: Please choose a non-zero size.", false},
+      // Refused before the dialog (which would call inf and nan zero).
+      {"--scale 0", 2, "--scale: must be a finite, non-zero number, not 0", false},
+      {"--scale inf", 2, "--scale: must be a finite, non-zero number, not inf", false},
+      {"--segment-size nan", 2, "--segment-size: must be a finite, non-zero number", false},
       {"--from 0", 2, "ImportHTR Error: Please choose a start frame equal to or greater than 1.",
        false},
       {"--no-prompts --tcb", 2, "--no-prompts", false},
