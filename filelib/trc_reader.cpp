@@ -129,8 +129,15 @@ std::string TrcReader::Run(std::FILE* file) {
         break;
     }
   }
-  if (batches_ && !batches_->Drain()) return std::string();
+  const bool drained = !batches_ || batches_->Drain();
+  if (lines.TooLong()) {
+    model_.message_line_ = lines.LineNumber();
+    return std::string(messages::kLineTooLong);
+  }
+  if (!drained) return std::string();
   if (lines.Failed()) return std::string(messages::kCannotRead);
+  model_.no_lines_ = lines.LineNumber() == 0;
+  model_.header_read_ = number > 3;
   return std::string();
 }
 
@@ -199,7 +206,10 @@ void TrcReader::MarkerNames(std::string_view line, const LineReader& lines) {
     const std::string_view name = fields.Next();
     if (name.empty()) continue;
     const std::size_t index = column++;
-    if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
+    if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") {
+      ++model_.unnamed_;
+      continue;
+    }
     if (!seen.insert(name).second) continue;  // a repeated name is dropped
     TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
     columns_.push_back({&marker.samples_, index});

@@ -85,7 +85,8 @@ bool MappingList::Load(const std::string& path) {
   LineReader lines(file.get());
   std::string_view line;
   while (lines.Next(line)) LoadLine(line);
-  return true;
+  // A line past the reader's bound is no mapping file (the entries before it stay loaded).
+  return !lines.TooLong();
 }
 
 bool MappingList::Save(const std::string& path) const {
