@@ -57,11 +57,12 @@ std::string Summary(const C3DFile& file) {
 }
 
 // Reads `path` after checking that it is a file that can be read (a FIFO or a device is refused
-// without being opened); "" or the problem, with the system's reason where there is one.
+// without being opened); "" or the problem, with the system's reason where there is one, or
+// what the file lacks (no points or no frames).
 std::string ReadInput(const std::string& path, C3DFile& file) {
   if (std::string problem = InputProblem(path); !problem.empty()) return problem;
   const std::string message = file.Read(path);
-  return message.empty() ? message : ReadProblem(message, path);
+  return message.empty() ? NothingToConvert(file.Contents()) : ReadProblem(message, path);
 }
 
 int Check(const C3DOptions& options) {

@@ -25,6 +25,7 @@
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "exchange/work_progress.h"
+#include "filelib/file_contents.h"
 #include "filelib/htr_file.h"
 
 namespace zar::cli {
@@ -126,10 +127,15 @@ bool KeepRange(const ConvertOptions& options, Model& model) {
 // factor, the rate as written), as htr convert does, rather than what the skeleton model carries.
 int ConvertHtrToHtr(const ConvertOptions& options) {
   HTRFile model;
-  if (const std::string message = model.Read(options.in, true); !message.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << ReadProblem(message, options.in) << "\n";
+  std::string problem = model.Read(options.in, true);
+  if (!problem.empty()) problem = ReadProblem(problem, options.in, model.MessageLine());
+  if (problem.empty()) problem = NothingToConvert(model.Contents());
+  if (!problem.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
     return kExitFileProblem;
   }
+  const FileContents contents = model.Contents();
+  WarnAboutFewerFrames(options.in, contents.frames, contents.declared);
   if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
   errno = 0;
   if (const std::string message = model.Write(options.out); !message.empty()) {
@@ -163,9 +169,23 @@ std::string_view WrittenUnits(const ConvertOptions& options, std::string_view ex
   return "m";
 }
 
+// Nothing to write fails rather than giving an empty file that looks like a conversion ("" when
+// there is something).
+std::string NothingToWrite(std::size_t items, std::string_view kind, std::int64_t frames) {
+  if (items == 0) return "holds no " + std::string(kind) + "; nothing to write";
+  if (frames <= 0) return "holds no frames; nothing to write";
+  return "";
+}
+
 // The frame range, units and writer asked for, applied to a skeleton read from IN.
 int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
                   const SkeletonFormat& target) {
+  if (const std::string nothing =
+          NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
+      !nothing.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
+    return kExitFileProblem;
+  }
   if (!KeepRange(options, skeleton)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
@@ -208,12 +228,18 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
     return kExitFileProblem;
   }
   NoteSourceUp(options, skeleton.up);
+  WarnAboutFewerFrames(options.in, skeleton.NumFrames(), skeleton.declared_frames);
   return WriteSkeleton(options, skeleton, target);
 }
 
 // The frame range, units and writer asked for, applied to a marker set read from IN.
 int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
                  const MarkerFormat& target) {
+  if (const std::string nothing = NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
+      !nothing.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
+    return kExitFileProblem;
+  }
   if (!KeepRange(options, set)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
@@ -333,6 +359,7 @@ int Convert(const ConvertOptions& options) {
     return kExitFileProblem;
   }
   SetMarkerUp(options, set);
+  WarnAboutFewerFrames(options.in, set.NumFrames(), set.declared_frames);
   return WriteMarkers(options, set, *target);
 }
 

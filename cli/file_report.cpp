@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <iomanip>
+#include <iostream>
 #include <sstream>
 #include <system_error>
 
+#include "filelib/file_contents.h"
 #include "filelib/file_messages.h"
 
 namespace zar::cli {
@@ -19,14 +21,27 @@ std::string CannotOpen(const std::string& reason) {
   return std::string(messages::kCannotOpen) + ": " + reason;
 }
 
+// The input the command is reading, for a message about running out of memory on it.
+std::string& InputBeingRead() {
+  static std::string input;
+  return input;
+}
+
 }  // namespace
 
+std::string OutOfMemoryProblem() {
+  const std::string& input = InputBeingRead();
+  return (input.empty() ? std::string("the input") : input) + ": too large to read (out of memory)";
+}
+
 std::string InputProblem(const std::string& path, std::uintmax_t maxBytes) {
+  InputBeingRead() = path;
   const std::string reason = CheckInputFile(path, maxBytes);
   return reason.empty() ? "" : CannotOpen(reason);
 }
 
 std::string InputProblem(const std::string& typed, const std::string& path) {
+  InputBeingRead() = typed;
   std::string reason = CheckInputFile(path);
   if (reason.empty()) return "";
   struct stat info {};
@@ -45,6 +60,14 @@ std::string ReadProblem(std::string_view message, const std::string& path, std::
     if (!reason.empty()) text += ": " + reason;
   }
   return text;
+}
+
+void WarnAboutFewerFrames(const std::string& file, std::int64_t frames, std::int64_t declared) {
+  FileContents contents;
+  contents.frames = frames;
+  contents.declared = declared;
+  const std::string warning = FewerFramesThanDeclared(contents);
+  if (!warning.empty()) std::cerr << "zarfileio: warning: " << file << ": " << warning << "\n";
 }
 
 std::string OutputProblem(const std::string& path) {

@@ -15,7 +15,8 @@
 namespace zar::cli {
 
 // "" when `path` can be read as an input; else "The file could not be opened: <reason>"
-// (a folder, device, FIFO or socket is refused without being opened).
+// (a folder, device, FIFO or socket is refused without being opened). Either way `path` is the
+// input being read from then on, which OutOfMemoryProblem names.
 std::string InputProblem(const std::string& path, std::uintmax_t maxBytes = kAnySize);
 
 // The same for the name a user `typed`, which a reader opens as `path` (the name with the
@@ -23,10 +24,18 @@ std::string InputProblem(const std::string& path, std::uintmax_t maxBytes = kAny
 // which name was read.
 std::string InputProblem(const std::string& typed, const std::string& path);
 
+// What a command that ran out of memory says: "<the input being read>: too large to read (out of
+// memory)", the input being the last one InputProblem checked.
+std::string OutOfMemoryProblem();
+
 // A reader's `message` about `path`, followed by ": <reason>" when the file could not be
 // opened or read and the system can say why, or by " (line N)" when the reader stopped at the
 // file's line `line` (0: no line to name).
 std::string ReadProblem(std::string_view message, const std::string& path, std::int64_t line = 0);
+
+// Says on standard error "zarfileio: warning: FILE: The file holds N of the M frames its header
+// declares" when `declared` is more than `frames`; nothing otherwise.
+void WarnAboutFewerFrames(const std::string& file, std::int64_t frames, std::int64_t declared);
 
 // "" when `path` can take an output file: it is absent or a regular file and its folder
 // exists; else "The file could not be opened: <reason>".

@@ -42,10 +42,16 @@ std::string WrittenSummary(const std::string& path) {
   return written.Read(path, false).empty() ? " (" + Summary(written) + ")" : "";
 }
 
-// What a model the reader accepted lacks of what its header declares: "no segments", or the
-// segments that hold fewer frames than NumFrames; "" when nothing is missing.
+// Reads the HTR file at `path` whole; "" or the problem, which is also that of a file without
+// segments or frames.
+std::string ReadModel(const std::string& path, HTRFile& model) {
+  const std::string message = model.Read(path, true);
+  if (!message.empty()) return ReadProblem(message, path, model.MessageLine());
+  return NothingToConvert(model.Contents());
+}
+
+// The segments of a model that hold fewer frames than its header declares; "" when none do.
 std::string Missing(const HTRFile& model) {
-  if (model.NumSegments() == 0) return "no segments";
   std::int32_t short_count = 0;
   std::string names;
   for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
@@ -69,10 +75,8 @@ bool CheckOne(const std::string& file, std::string& verdict) {
   verdict = InputProblem(file, path);
   if (!verdict.empty()) return false;
   HTRFile model;
-  const std::string message = model.Read(path, true);
-  if (!message.empty()) {
-    verdict = ReadProblem(message, path, model.MessageLine()) +
-              LooksLikeNote(path, MotionFormat::kTrc);
+  if (const std::string problem = ReadModel(path, model); !problem.empty()) {
+    verdict = problem + LooksLikeNote(path, MotionFormat::kTrc);
     return false;
   }
   const std::string missing = Missing(model);
@@ -98,10 +102,7 @@ int Check(const std::vector<std::string>& files) {
 bool ReadInput(const std::string& file, HTRFile& model) {
   const std::string path = WithDefaultExtension(file, ".htr");
   std::string problem = InputProblem(file, path);
-  if (problem.empty()) {
-    const std::string message = model.Read(path, true);
-    if (!message.empty()) problem = ReadProblem(message, path, model.MessageLine());
-  }
+  if (problem.empty()) problem = ReadModel(path, model);
   if (problem.empty()) return true;
   std::cerr << "zarfileio: " << file << ": " << problem << "\n";
   return false;
@@ -198,9 +199,9 @@ void AddHtrCommands(CLI::App& app) {
   CLI::App* check = htr->add_subcommand(
       "check",
       "Read each file and print one line per file: 'FILE: ok (segments, frames from the first "
-      "frame number, frame rate, units)', 'FILE: incomplete: ' and what the file lacks of what "
-      "its header declares (segments holding fewer frames, no segments), or 'FILE: ' and the "
-      "reader's message. A name without a three-letter extension gets \".htr\". Exit status 1 "
+      "frame number, frame rate, units)', 'FILE: incomplete: ' and the segments holding fewer "
+      "frames than its header declares, or 'FILE: ' and the reader's message or what the file "
+      "lacks (it is empty, or has no segments or no frames). A name without a three-letter extension gets \".htr\". Exit status 1 "
       "when any file is not ok.");
   SetExamples(*check, {"zarfileio htr check walk.htr", "zarfileio htr check takes/*.htr"});
   check->add_option("files", *files, "HTR files")->required();

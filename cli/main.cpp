@@ -7,9 +7,11 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <new>
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/file_report.h"
 
 namespace {
 
@@ -31,6 +33,10 @@ int Run(CLI::App& app, int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const zar::cli::CommandExit& exit) {
     return exit.code;
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for what a file asked to hold: a file problem, not a crash.
+    std::cerr << "zarfileio: " << zar::cli::OutOfMemoryProblem() << "\n";
+    return zar::cli::kExitFileProblem;
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {

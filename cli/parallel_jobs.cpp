@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <new>
 #include <thread>
 
+#include "cli/file_report.h"
 #include "cli/interrupt.h"
 
 extern char** environ;
@@ -69,6 +71,9 @@ void FlushEverything() {
       while (::write(child.statuses, &status, 1) < 0 && errno == EINTR) {
       }
     }
+  } catch (const std::bad_alloc&) {
+    std::cerr << "zarfileio: " << OutOfMemoryProblem() << "\n";
+    code = 1;
   } catch (const std::exception& error) {
     std::cerr << "zarfileio: " << error.what() << "\n";
     code = 1;

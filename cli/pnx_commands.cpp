@@ -102,7 +102,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-// The problem the batch log names for `source` ("<source>: <reason>"), or "" when none.
+// The problem the batch log names for `source` ("<source>: <reason>": why it failed, or a
+// warning about a file converted), or "" when none.
 std::string LoggedProblem(const std::vector<std::string>& log, const std::string& source) {
   for (const std::string& line : log) {
     if (line.starts_with(source + ": ")) return line.substr(source.size() + 2);
@@ -291,16 +292,18 @@ bool BatchWorkers::TakeOver(const RunOutput& run) {
     if (at == std::string::npos) break;
     const std::string done = "file: " + files_[i] + " done.\r\n";
     std::size_t end = at;
-    if (log.compare(at, done.size(), done) == 0) {
+    // A line about the file: why it failed, or a warning before its "done" line.
+    if (log.compare(at, files_[i].size() + 2, files_[i] + ": ") == 0 &&
+        log.find("\r\n", at) != std::string::npos) {
+      end = log.find("\r\n", at) + 2;
+    }
+    if (log.compare(end, done.size(), done) == 0) {
       const std::filesystem::path made =
           std::filesystem::path(folder) / std::filesystem::path(targets_[i]).filename();
       // Taken over as the plug-in writes: whole or not at all.
       if (std::rename(made.c_str(), targets_[i].c_str()) != 0) break;
-      end = at + done.size();
-    } else if (log.compare(at, files_[i].size() + 2, files_[i] + ": ") == 0 &&
-               log.find("\r\n", at) != std::string::npos) {
-      end = log.find("\r\n", at) + 2;
-    } else {
+      end += done.size();
+    } else if (end == at) {
       break;
     }
     log_.write(log.data() + at, static_cast<std::streamsize>(end - at));
@@ -440,7 +443,7 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   // A message (not a question such as the confirmation of replacing a file) means a problem.
   int status = kExitOk;
   for (const ShownEvent& e : session->user().MessageBoxes()) {
-    if (e.detail == "ok") status = kExitFileProblem;
+    if (e.detail == "ok" && e.caption != kConvertPNXWarningCaption) status = kExitFileProblem;
   }
   if (session->host().progress().begun == 0) status = kExitFileProblem;
   // The log tells what each file of a batch came to.
@@ -453,6 +456,10 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
     const auto old = before.find(targets[i]);
     if (!ec && (old == before.end() || old->second != written)) {
       std::cout << files[i] << " -> " << targets[i] << "\n";
+      // A batch's log says what a converted file lacked (fewer frames than declared).
+      if (const std::string warning = LoggedProblem(log, files[i]); !warning.empty()) {
+        std::cerr << "zarfileio: warning: " << files[i] << ": " << warning << "\n";
+      }
     } else {
       // The reader's problem as the log gives it, else the system's reason when the PNX file
       // could not be written.

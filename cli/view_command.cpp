@@ -107,12 +107,16 @@ std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& 
   if (const MarkerFormat* format = MarkerReader(path)) {
     exchange::MarkerSet set;
     std::string message = format->read(path, {}, set);
-    if (message.empty()) motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format, set)));
+    if (!message.empty()) return message;
+    WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
+    motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format, set)));
     return message;
   }
   exchange::Skeleton skeleton;
   std::string message = SkeletonReader(path)->read(path, skeleton);
-  if (message.empty()) motions.push_back(viewer::SkeletonMotion(skeleton, file));
+  if (!message.empty()) return message;
+  WarnAboutFewerFrames(path, skeleton.NumFrames(), skeleton.declared_frames);
+  motions.push_back(viewer::SkeletonMotion(skeleton, file));
   return message;
 }
 

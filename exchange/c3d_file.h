@@ -11,6 +11,7 @@
 #include "exchange/c3d_parameters.h"
 #include "exchange/c3d_words.h"
 #include "exchange/marker_set.h"
+#include "filelib/file_contents.h"
 
 namespace zar::exchange {
 
@@ -47,6 +48,9 @@ class C3DFile {
   std::string Read(const std::string& path);
   // The same from a file opened for reading in binary (not closed here), from its start.
   std::string Read(std::FILE* file);
+
+  // What the points hold, for NothingToConvert: their markers and frames.
+  FileContents Contents() const;
 };
 
 // The number a C3D file written from `set` gives its first frame: C3D counts frames from 1, so a

@@ -352,6 +352,8 @@ std::string C3DReader::Points() {
   const std::size_t points = h.points;
   const std::size_t frame_bytes = (points * 4 + h.analog_words) * value_bytes;
   const std::uint64_t room = size_ > data_offset ? size_ - data_offset : 0;
+  // Frames of no values take no room: whatever the header says, the data holds none of them.
+  if (frame_bytes == 0) frames = 0;
   if (frame_bytes > 0 && frames > room / frame_bytes) {
     return std::string(messages::kC3DDataShort) + " (" + std::to_string(room / frame_bytes) +
            " of " + std::to_string(frames) + " frames)";
@@ -428,6 +430,14 @@ const char* C3DProcessorName(C3DProcessor processor) {
       return "MIPS";
   }
   return "unknown";
+}
+
+FileContents C3DFile::Contents() const {
+  FileContents contents;
+  contents.items = FileContents::Items::kMarkers;
+  contents.count = static_cast<std::int64_t>(points.NumMarkers());
+  contents.frames = points.NumFrames();
+  return contents;
 }
 
 std::string C3DFile::Read(std::FILE* file) {

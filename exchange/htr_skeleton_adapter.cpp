@@ -188,10 +188,21 @@ std::string ReadHTR(const std::string& path, Skeleton& skeleton) {
   SkeletonFiller filler(skeleton);
   std::string message = model.Read(path, filler);
   ReportProgress("reading", 1, 1);
-  if (!message.empty() || filler.Finish(model)) return message;
-  // A file laid out unlike any writer lays it out: read again through the whole model.
-  message = model.Read(path, true);
-  if (message.empty()) skeleton = FromHTR(model);
+  if (!message.empty()) return message;
+  if (!filler.Finish(model)) {
+    // A file laid out unlike any writer lays it out: read again through the whole model.
+    message = model.Read(path, true);
+    if (!message.empty()) return message;
+    skeleton = FromHTR(model);
+  }
+  FileContents contents = model.Contents();
+  contents.frames = skeleton.NumFrames();
+  message = NothingToConvert(contents);
+  if (!message.empty()) {
+    skeleton = Skeleton();
+    return message;
+  }
+  if (contents.declared > contents.frames) skeleton.declared_frames = contents.declared;
   return message;
 }
 

@@ -16,7 +16,9 @@ namespace zar::exchange {
 Skeleton FromHTR(const HTRFile& model);
 
 // Reads the HTR file at `path` into `skeleton` as FromHTR gives it after HTRFile::Read, without a
-// model of every frame beside it. Returns the reader's message, empty on success.
+// model of every frame beside it. Returns the reader's message, or NothingToConvert's for a file
+// without segments or frames, empty on success. Where the file holds fewer frames than it
+// declares, the skeleton's declared_frames says how many.
 std::string ReadHTR(const std::string& path, Skeleton& skeleton);
 
 // Fills the empty `model` with `skeleton`: one segment per joint (roots marked), base positions,

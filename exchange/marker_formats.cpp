@@ -17,6 +17,7 @@ namespace {
 std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
   C3DFile file;
   std::string message = file.Read(path);
+  if (message.empty()) message = NothingToConvert(file.Contents());
   if (!message.empty()) return message;
   set = std::move(file.points);
   if (options.names_from_descriptions) set.NameByDescriptions();

@@ -40,6 +40,8 @@ class MarkerSet {
   Axis up = Axis::kY;            // the source's up axis (Y or Z), where a writer needs it
   bool up_known = false;         // whether the source names it (else `up` is a default)
   std::int64_t first_frame = 1;  // the number of frame 0
+  // The frames the source's header declares, where a reader found fewer; below 0 otherwise.
+  std::int64_t declared_frames = -1;
 
   std::size_t NumMarkers() const { return markers.size(); }
   std::int64_t NumFrames() const { return frames_; }

@@ -67,6 +67,8 @@ class Skeleton {
   LengthUnit units = LengthUnit::kMillimetres;
   Axis up = Axis::kY;
   std::int64_t first_frame = 1;  // the number of frame 0
+  // The frames the source's header declares, where a reader found fewer; below 0 otherwise.
+  std::int64_t declared_frames = -1;
 
   std::size_t NumJoints() const { return joints.size(); }
   std::int64_t NumFrames() const { return frames_; }

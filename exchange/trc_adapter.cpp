@@ -62,7 +62,10 @@ std::string ReadTRC(const std::string& path, MarkerSet& set) {
   MarkerSetFiller filler(set);
   std::string message = header.Read(path, false, filler);
   ReportProgress("reading", 1, 1);
-  if (message.empty()) TakeHeader(header, set);
+  if (message.empty()) message = NothingToConvert(header.Contents());
+  if (!message.empty()) return message;
+  TakeHeader(header, set);
+  if (header.NumFrames() > set.NumFrames()) set.declared_frames = header.NumFrames();
   return message;
 }
 

@@ -13,7 +13,8 @@ namespace zar::exchange {
 // Reads a TRC file straight into `set` (no file model of every sample on the way): markers in
 // file order, one frame per data line, the rates as the file writes them. Markers whose names
 // begin with "Unnamed" are left out, as the host's TRC translators do. Returns the reader's
-// message, empty on success.
+// message, or NothingToConvert's for a file without markers or data lines, empty on success.
+// Where the file holds fewer frames than it declares, the set's declared_frames says how many.
 std::string ReadTRC(const std::string& path, MarkerSet& set);
 
 // Markers in file order; as many frames as the longest marker holds (shorter ones end in missing

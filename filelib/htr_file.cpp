@@ -1,5 +1,6 @@
 #include "filelib/htr_file.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace zar {
@@ -16,6 +17,19 @@ void HTRFile::Clear() {
   num_frames_ = 0;
   start_frame_ = 1;
   message_line_ = 0;
+  no_lines_ = false;
+}
+
+FileContents HTRFile::Contents() const {
+  FileContents contents;
+  contents.items = FileContents::Items::kSegments;
+  contents.empty = no_lines_;
+  contents.count = NumSegments();
+  contents.declared = num_frames_;
+  for (const HTRSegment& segment : segments_) {
+    contents.frames = std::max<std::int64_t>(contents.frames, segment.NumStoredFrames());
+  }
+  return contents;
 }
 
 HTRSegment* HTRFile::Segment(std::int32_t index) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "filelib/file_contents.h"
 #include "filelib/htr_segment.h"
 #include "filelib/motion_units.h"
 
@@ -116,6 +117,10 @@ class HTRFile {
   // file's contents; 0 when it read without one or could not open or read the file.
   std::int64_t MessageLine() const { return message_line_; }
 
+  // What the model holds, for NothingToConvert: its segments, and as frames the most any
+  // segment holds (segments holding fewer than others are for the caller to name).
+  FileContents Contents() const;
+
  private:
   friend class HtrReader;
 
@@ -139,6 +144,7 @@ class HTRFile {
   bool normalise_scale_factors_ = false;
   double scale_factor_ = 1.0;
   std::int64_t message_line_ = 0;
+  bool no_lines_ = false;  // the last Read found no line at all
 };
 
 // Whether an HTR file can carry `name` as a segment name and read it back: not empty, no space,

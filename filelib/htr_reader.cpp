@@ -46,6 +46,21 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Whether the whole number `text` starts with (as atoi reads it) fits in 32 bits, so that it is
+// read as written rather than wrapped round to another value.
+bool FitsInt32(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (IsBlank(text[at]) || text[at] == '\r')) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;  // past it, stop counting
+  std::int64_t magnitude = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && magnitude <= kLimit; ++at) {
+    magnitude = magnitude * 10 + (text[at] - '0');
+  }
+  return magnitude < kLimit || (negative && magnitude == kLimit);
+}
+
 // The values after a frame line's frame number, angles turned to radians by `angle_factor`.
 void ReadFrameValues(Tokens& tokens, double angle_factor, HTRFrame& frame) {
   frame.tx = tokens.NextReal();
@@ -210,7 +225,12 @@ std::string HtrReader::ReadLines(std::FILE* file) {
       return message_;
     }
   }
+  if (lines.TooLong()) {
+    model_.message_line_ = lines.LineNumber();
+    return Message(messages::kLineTooLong);
+  }
   if (lines.Failed()) return Message(messages::kCannotRead);
+  model_.no_lines_ = lines.LineNumber() == 0;
   Finish();
   if (!message_.empty()) model_.message_line_ = lines.LineNumber();
   return message_;
@@ -257,6 +277,7 @@ HtrReader::Step HtrReader::HeaderLine(std::string_view line) {
   } else if (keyword == "NumSegments") {
     remaining_segments_ = ParseInt(value);
   } else if (keyword == "NumFrames") {
+    if (!FitsInt32(value)) return Fail(Message(messages::kHtrNumFramesRange));
     model_.num_frames_ = ParseInt(value);
   } else if (keyword == "DataFrameRate") {
     model_.data_frame_rate_ = ParseInt(value);

@@ -1,11 +1,12 @@
 #include "filelib/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zar {
 
-LineReader::LineReader(std::FILE* file, std::size_t block_size)
-    : file_(file), buffer_(new char[block_size]), capacity_(block_size) {
+LineReader::LineReader(std::FILE* file, std::size_t block_size, std::size_t max_line)
+    : file_(file), buffer_(new char[block_size]), capacity_(block_size), max_line_(max_line) {
   // The size is only a hint; streams that cannot seek leave it unknown.
   const long start = std::ftell(file_);
   if (start >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
@@ -25,8 +26,9 @@ bool LineReader::Fill() {
     begin_ = 0;
   }
   if (end_ == capacity_) {
-    // One line fills the whole buffer: make room for the rest of it.
-    const std::size_t bigger = capacity_ * 2;
+    // One line fills the whole buffer: make room for the rest of it, up to the bound and its
+    // line end.
+    const std::size_t bigger = std::min(capacity_ * 2, std::max(capacity_ + 1, max_line_ + 2));
     std::unique_ptr<char[]> grown(new char[bigger]);
     std::memcpy(grown.get(), buffer_.get(), end_);
     buffer_ = std::move(grown);
@@ -52,7 +54,14 @@ bool LineReader::Next(std::string_view& line) {
   return true;
 }
 
+bool LineReader::StopTooLong() {
+  too_long_ = true;
+  ++line_number_;
+  return false;
+}
+
 bool LineReader::TakeLine(std::string_view& line) {
+  if (too_long_) return false;
   std::size_t searched = begin_;  // bytes before this hold no LF
   for (;;) {
     const char* base = buffer_.get();
@@ -61,10 +70,16 @@ bool LineReader::TakeLine(std::string_view& line) {
       const auto newline = static_cast<std::size_t>(static_cast<const char*>(found) - base);
       std::size_t stop = newline;
       if (stop > begin_ && base[stop - 1] == '\r') --stop;
+      if (stop - begin_ > max_line_) return StopTooLong();
       line = std::string_view(base + begin_, stop - begin_);
       consumed_ += static_cast<std::int64_t>(newline + 1 - begin_);
       begin_ = newline + 1;
       return true;
+    }
+    // Bytes without a line feed, less a carriage return that may end the line.
+    if (end_ - begin_ > max_line_ + 1 ||
+        (end_ - begin_ == max_line_ + 1 && base[end_ - 1] != '\r')) {
+      return StopTooLong();
     }
     if (at_end_ || failed_) {
       if (begin_ == end_) return false;

@@ -18,43 +18,57 @@ inline std::string_view WithoutByteOrderMark(std::string_view text) {
   return text;
 }
 
-// Reads the lines of an open file in large blocks. Lines of any length come back whole, without
-// their line end: LF, CR LF, or a lone CR that ends the file. A UTF-8 byte-order mark before the
-// first line is left out. A line stays valid until the next call to Next.
+// Reads the lines of an open file in large blocks. Lines come back whole, without their line
+// end: LF, CR LF, or a lone CR that ends the file. A UTF-8 byte-order mark before the first line
+// is left out. A line stays valid until the next call to Next. A line longer than the bound
+// (64 MiB, which no motion file comes near) ends the reading, so that a file that is not text
+// never makes the reader hold it whole.
 class LineReader {
  public:
-  // Reads from `file` (not closed by the reader), starting at its current position.
-  explicit LineReader(std::FILE* file, std::size_t block_size = kDefaultBlockSize);
+  // Reads from `file` (not closed by the reader), starting at its current position; a line may
+  // hold at most `max_line` bytes, its line end not counted.
+  explicit LineReader(std::FILE* file, std::size_t block_size = kDefaultBlockSize,
+                      std::size_t max_line = kMaxLineBytes);
 
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line; false at the end of the file or when the file could not be read.
+  // The next line; false at the end of the file, when the file could not be read, or at a line
+  // longer than the bound.
   bool Next(std::string_view& line);
 
-  // The number of the line Next gave last, counted from 1 (0 before the first).
+  // The number of the line Next gave last, counted from 1 (0 before the first); after TooLong,
+  // the number of the line that is too long.
   std::int64_t LineNumber() const { return line_number_; }
 
   // Whether reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
+
+  // Whether reading stopped at a line longer than the bound.
+  bool TooLong() const { return too_long_; }
 
   // Bytes of the file not yet handed out as lines, when the file's size is known (a regular
   // file), else -1. Used to keep capacity hints in proportion to what the file can still hold.
   std::int64_t RemainingBytes() const;
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 18;
+  static constexpr std::size_t kMaxLineBytes = std::size_t{64} << 20;
 
  private:
   bool Fill();
   bool TakeLine(std::string_view& line);
+  // Marks the line being taken as too long; false.
+  bool StopTooLong();
 
   std::FILE* file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_;
+  std::size_t max_line_;
   std::size_t begin_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // end of the bytes read into the buffer
   bool at_end_ = false;
   bool failed_ = false;
+  bool too_long_ = false;
   bool first_line_ = true;
   std::int64_t file_size_ = -1;
   std::int64_t consumed_ = 0;  // bytes handed out, line ends included

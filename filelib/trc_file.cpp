@@ -1,5 +1,7 @@
 #include "filelib/trc_file.h"
 
+#include <algorithm>
+
 namespace zar {
 
 void TRCMarker::ReserveSamples(std::int64_t count) {
@@ -25,7 +27,28 @@ void TRCFile::Clear() {
   num_frames_ = 0;
   start_frame_ = 1;
   data_lines_ = -1;
+  no_lines_ = false;
+  header_read_ = true;
+  unnamed_ = 0;
   message_line_ = 0;
+}
+
+FileContents TRCFile::Contents() const {
+  FileContents contents;
+  contents.items = FileContents::Items::kMarkers;
+  contents.empty = no_lines_;
+  contents.header = header_read_;
+  contents.count = NumMarkers();
+  contents.unnamed = unnamed_;
+  contents.declared = num_frames_;
+  if (data_lines_ >= 0) {
+    contents.frames = data_lines_;
+  } else {
+    for (const TRCMarker& marker : markers_) {
+      contents.frames = std::max<std::int64_t>(contents.frames, marker.NumSamples());
+    }
+  }
+  return contents;
 }
 
 TRCMarker* TRCFile::Marker(std::int32_t index) {

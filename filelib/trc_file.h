@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "filelib/file_contents.h"
 #include "filelib/motion_units.h"
 
 namespace zar {
@@ -137,6 +138,11 @@ class TRCFile {
   // file's contents; 0 when it read without one or could not open or read the file.
   std::int64_t MessageLine() const { return message_line_; }
 
+  // What the last Read found, for NothingToConvert and FewerFramesThanDeclared: the frames are
+  // the data lines read. A model that was not read from a file counts as a complete one whose
+  // frames are its longest marker's samples.
+  FileContents Contents() const;
+
  private:
   friend class TrcReader;
 
@@ -149,6 +155,9 @@ class TRCFile {
   std::int32_t num_frames_ = 0;
   std::int32_t start_frame_ = 1;
   std::int32_t data_lines_ = -1;  // data lines Read found; -1 when not read from a file
+  bool no_lines_ = false;         // Read found no line at all
+  bool header_read_ = true;       // Read found every header line up to the marker names
+  std::int32_t unnamed_ = 0;      // markers Read left out for their "Unnamed" names
   std::int64_t message_line_ = 0;
 };
 

@@ -133,11 +133,18 @@ std::string TrcReader::Run(std::FILE* file) {
         break;
     }
   }
-  if (number == 4 && !MarkerNames(std::string_view(), lines)) {
+  if (number == 4 && !lines.TooLong() && !MarkerNames(std::string_view(), lines)) {
     return std::string(messages::kTrcMarkerCount);
   }
-  if (batches_ && !batches_->Drain()) return std::string();
+  const bool drained = !batches_ || batches_->Drain();
+  if (lines.TooLong()) {
+    model_.message_line_ = lines.LineNumber();
+    return std::string(messages::kLineTooLong);
+  }
+  if (!drained) return std::string();
   if (lines.Failed()) return std::string(messages::kCannotRead);
+  model_.no_lines_ = lines.LineNumber() == 0;
+  model_.header_read_ = number > 3;
   return std::string();
 }
 
@@ -245,7 +252,10 @@ bool TrcReader::MarkerNames(std::string_view titles, const LineReader& lines) {
   for (std::size_t n = 0; n < names.size(); ++n) {
     const std::string_view name = names[n].name;
     const std::size_t index = by_place ? names[n].field / 3 : n;
-    if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") continue;
+    if (!with_unnamed_ && name.substr(0, 7) == "Unnamed") {
+      ++model_.unnamed_;
+      continue;
+    }
     if (!seen.insert(name).second) continue;  // a repeated name is dropped
     TRCMarker& marker = model_.markers_.emplace_back(std::string(name));
     columns_.push_back({&marker.samples_, index});

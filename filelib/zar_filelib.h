@@ -4,6 +4,7 @@
 // The motion file library in one include: HTR and TRC models, their readers, the HTR writer,
 // unit keywords and the library's messages.
 
+#include "filelib/file_contents.h"
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
 #include "filelib/htr_segment.h"

@@ -6,6 +6,12 @@ if(TARGET zarfileio AND TARGET zarfileio_plugin)
   zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp LIBS zar::modra)
   add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
 endif()
+# Files with nothing to convert, tiny files declaring huge counts, huge files: through every
+# command.
+if(TARGET zarfileio AND TARGET zarfileio_plugin)
+  zar_add_test(cli_empty_input_test SOURCES cli_empty_input_test.cpp LIBS zar::exchange)
+  add_dependencies(cli_empty_input_test zarfileio zarfileio_plugin)
+endif()
 # Batches on several jobs and the progress bar.
 if(TARGET zarfileio AND TARGET zarfileio_plugin)
   zar_add_test(cli_jobs_test SOURCES cli_jobs_test.cpp LIBS zar::cli_support zar::modra)

@@ -126,8 +126,8 @@ TEST(CliTruth, CheckCallsShortFilesIncompleteAndNamesTheOtherFormat) {
       {"$T htr check t.htr",
        "t.htr: incomplete: 11 of 22 segments hold fewer than the 1141 frames declared"},
       {"$T htr check " + Quoted(testing::SamplePath("trc/Gait.trc")),
-       "incomplete: no segments; it looks like a TRC file"},
-      {"$T trc check " + Quoted(testing::SamplePath("trc/Empty.trc")), "incomplete: no markers"},
+       "The file holds no segments; it looks like a TRC file"},
+      {"$T trc check " + Quoted(testing::SamplePath("trc/Empty.trc")), "The file is empty"},
       {"$T trc check " + Quoted(kFight), "; it looks like an HTR file"},
   };
   for (const auto& row : rows) {

@@ -36,7 +36,7 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
       {{walk, "walk.pnx"}, 2,
        "cannot view walk.pnx; view reads .c3d (C3D), .trc (TRC), .htr (HTR), .bvh (BVH)"},
       {{folder.File("gone.trc")}, 1, "gone.trc: The file could not be opened: No such file"},
-      {{empty}, 1, "empty.htr: incomplete: no joints; nothing to show"},
+      {{empty}, 1, "empty.htr: The file holds no segments"},
       {{walk, "-o", folder.File("no/such/folder.html")}, 1, "The file could not be opened"},
       {{walk, own, "-o", own}, 2, "own.htr is an input; the page would replace it"},
   };

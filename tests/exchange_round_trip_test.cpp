@@ -24,6 +24,8 @@ using testing::ScratchFolder;
 exchange::MarkerSet ReadTrc(const std::string& path, std::string& message) {
   TRCFile trc;
   message = trc.Read(path, false);
+  // What a reader for conversions gives beside the file model's own message.
+  if (message.empty()) message = NothingToConvert(trc.Contents());
   return exchange::FromTRC(trc);
 }
 

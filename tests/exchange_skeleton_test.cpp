@@ -129,7 +129,13 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
   int read = 0;
   for (const std::string& file : files) {
     HTRFile model;
-    const std::string message = model.Read(file, true);
+    std::string message = model.Read(file, true);
+    if (message.empty()) {
+      // What a reader for conversions gives: nothing to convert fails.
+      FileContents contents = model.Contents();
+      contents.frames = exchange::FromHTR(model).NumFrames();
+      message = NothingToConvert(contents);
+    }
     exchange::Skeleton direct;
     ASSERT_EQ(message, exchange::ReadHTR(file, direct)) << file;
     if (!message.empty()) continue;

@@ -308,6 +308,46 @@ TEST(LineReader, SplitsLinesWhateverTheirLengthAndEnds) {
   }
 }
 
+// A line longer than the bound ends the reading at that line, whatever the block size and the
+// line end; lines up to the bound, and a CR LF after one, come back whole.
+TEST(LineReader, StopsAtALineLongerThanItsBound) {
+  constexpr std::size_t kBound = 10;
+  const std::string full(kBound, 'x');
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;  // the lines before the stop
+    bool too_long;
+    std::int64_t line;  // LineNumber when it stops
+  };
+  const std::vector<Case> cases = {
+      {full + "\r\n" + full + "\n" + full, {full, full, full}, false, 3},
+      {full + "\r", {full}, false, 1},
+      {"a\n" + full + "y\nb\n", {"a"}, true, 2},
+      {"a\n" + full + "y", {"a"}, true, 2},
+      {full + "yy\r\n", {}, true, 1},
+      {"a\nb\n" + std::string(1000, 'z'), {"a", "b"}, true, 3},
+  };
+  testing::ScratchFolder folder;
+  for (const Case& c : cases) {
+    for (const std::size_t block : {std::size_t{1}, std::size_t{4}, std::size_t{4096}}) {
+      const std::string file = folder.Write("lines.txt", c.bytes);
+      std::FILE* f = std::fopen(file.c_str(), "rb");
+      ASSERT_NE(nullptr, f);
+      std::vector<std::string> lines;
+      {
+        LineReader reader(f, block, kBound);
+        std::string_view line;
+        while (reader.Next(line)) lines.emplace_back(line);
+        EXPECT_EQ(c.too_long, reader.TooLong()) << c.bytes << " block " << block;
+        EXPECT_EQ(c.line, reader.LineNumber()) << c.bytes << " block " << block;
+        EXPECT_FALSE(reader.Next(line));
+      }
+      std::fclose(f);
+      EXPECT_EQ(c.lines, lines) << c.bytes << " block " << block;
+    }
+  }
+}
+
 // Without a LineParsing, every line is read on the caller's thread as it is taken.
 TEST(LineBatches, GivesEveryLineInOrderOnTheCallersThreadAndPassesOnAFailure) {
   EXPECT_FALSE(testing::CheckLineBatches(nullptr));

@@ -449,6 +449,7 @@ TEST_F(PnxConvertTest, SampleFilesConvertNumberForNumber) {
   user().ChooseFiles(sources);
   PressConvert();
   EXPECT_TRUE(Messages().empty());
+  const std::string log = ReadBytes(Path("out/ConvertPNXLog.txt"));
   for (std::size_t i = 0; i < sources.size(); ++i) {
     SCOPED_TRACE(sources[i]);
     const std::vector<SplitMarker> markers = SplitTrc(sources[i]);
@@ -456,6 +457,14 @@ TEST_F(PnxConvertTest, SampleFilesConvertNumberForNumber) {
     std::vector<const SplitMarker*> all;
     for (const SplitMarker& marker : markers) all.push_back(&marker);
     const std::string stem = std::filesystem::path(sources[i]).stem().string();
+    // A file with nothing to convert gets its reason in the log and no PNX file.
+    EXPECT_EQ(log.find("file: " + sources[i] + " done.") != std::string::npos,
+              facts[i]->Convertible());
+    if (!facts[i]->Convertible()) {
+      EXPECT_NE(log.find(sources[i] + ": The file "), std::string::npos);
+      EXPECT_FALSE(std::filesystem::exists(Path("out/" + stem + ".pnx")));
+      continue;
+    }
     const std::vector<std::string> lines = Lines(ReadBytes(Path("out/" + stem + ".pnx")));
     const auto frames = static_cast<std::size_t>(facts[i]->Frames());
     ASSERT_EQ(lines.size(), 17 + 2 * frames);

@@ -30,6 +30,9 @@ struct TrcSampleFacts {
 
   // Frames the outputs (scene keys, PNX lines) cover: no more than the data lines.
   int Frames() const { return std::min(rows, declared_frames); }
+  // Whether a conversion has anything to take: markers and data lines. Conversions of the
+  // others fail instead of writing an empty file.
+  bool Convertible() const { return markers > 0 && rows > 0; }
 };
 
 // Test names show the file.

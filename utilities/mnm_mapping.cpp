@@ -88,7 +88,8 @@ bool MappingList::Load(const std::string& path) {
   LineReader lines(file.get());
   std::string_view line;
   while (lines.Next(line)) LoadLine(line);
-  return true;
+  // A line past the reader's bound is no mapping file (the entries before it stay loaded).
+  return !lines.TooLong();
 }
 
 std::string MappingList::Text() const {

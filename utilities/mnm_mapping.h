@@ -36,8 +36,9 @@ class MappingList {
   // answers true; otherwise answers false and leaves `name`.
   bool Lookup(std::string& name) const;
 
-  // Appends the entries of an MNM file; false only when the file cannot be opened (the list is
-  // then unchanged). An empty file answers true.
+  // Appends the entries of an MNM file; false when the file cannot be opened (the list is then
+  // unchanged) or holds a line longer than any mapping file's (the entries before it are kept).
+  // An empty file answers true.
   bool Load(const std::string& path);
   // Appends the entries of MNM text (the contents of a file).
   void LoadText(std::string_view text);

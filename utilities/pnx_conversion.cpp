@@ -116,7 +116,10 @@ bool Conversion::ChooseSources() {
 }
 
 bool Conversion::ConvertFile(const std::string& source, bool& failed) {
-  const std::string error = trc_.Read(source, false);
+  std::string error = trc_.Read(source, false);
+  // A file with nothing to convert fails like one that cannot be read, rather than giving an
+  // empty PNX file that looks like a conversion.
+  if (error.empty()) error = NothingToConvert(trc_.Contents());
   if (!error.empty()) {
     // A file that cannot be read gets no PNX file: in a batch the others still follow.
     ShowFailure(ErrorText(source, error));
@@ -135,6 +138,14 @@ bool Conversion::ConvertFile(const std::string& source, bool& failed) {
     return settings_.batch;
   }
   if (!WritePnxForSettings(trc_, settings_, target)) return false;
+  // The frames past the data lines are written as dropouts; the user is told how many are real.
+  if (const std::string fewer = FewerFramesThanDeclared(trc_.Contents()); !fewer.empty()) {
+    if (settings_.batch) {
+      log_.Write(ErrorText(source, fewer) + "\r\n");
+    } else {
+      ReportUtilityMessage(ErrorText(source, fewer), kConvertPNXWarningCaption);
+    }
+  }
   if (settings_.batch) log_.Write("file: " + source + " done.\r\n");
   return true;
 }

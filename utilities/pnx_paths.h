@@ -18,6 +18,9 @@ inline constexpr std::size_t kMaxSourceFiles = 1000;
 inline constexpr std::size_t kSourceDialogBuffer = 260000;
 // Name of the batch log in the output folder.
 inline constexpr const char* kBatchLogName = "ConvertPNXLog.txt";
+// Caption of the message that warns about a file converted in single mode (a file with fewer data
+// lines than it declares); unlike an error, the file was converted.
+inline constexpr const char* kConvertPNXWarningCaption = "ConvertPNX Warning";
 
 // `folder` and `name` joined with the platform's folder separator (none is added when the
 // folder already ends in one).
