@@ -57,7 +57,10 @@ std::string WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& 
 // BVH does not name its length unit: lengths are taken as centimetres, the unit of the large
 // public motion libraries.
 std::string ReadBVHFile(const std::string& path, Skeleton& skeleton) {
-  return ReadBVH(path, skeleton, LengthUnit::kCentimetres);
+  BVHFacts facts;
+  std::string message = ReadBVH(path, skeleton, LengthUnit::kCentimetres, &facts);
+  skeleton.declared_frames = facts.declared_frames;
+  return message;
 }
 
 constexpr SkeletonFormat kFormats[] = {
