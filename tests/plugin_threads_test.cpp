@@ -64,7 +64,7 @@ TEST_F(PluginThreadsTest, PluginCommandsStartNoThread) {
     EXPECT_EQ("", ThreadClones(arguments)) << arguments;
   }
   EXPECT_TRUE(std::filesystem::exists(Folder() / "walk_out.htr"));
-  EXPECT_TRUE(std::filesystem::exists(Folder() / "markers.pnx"));
+  EXPECT_TRUE(std::filesystem::exists(Folder() / "pnx2" / "markers.pnx"));  // --out names its folder
 }
 
 TEST_F(PluginThreadsTest, TheLogShowsTheThreadsOfAConversion) {
