@@ -22,6 +22,7 @@
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
+#include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "exchange/work_progress.h"
@@ -255,6 +256,13 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     set.units = unit;
   }
   const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
+  // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
+  if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
+    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from "
+              << set.first_frame << " are numbered from " << exchange::C3DFirstFrame(set)
+              << " in " << options.out << "\n";
+    set.first_frame = exchange::C3DFirstFrame(set);
+  }
   errno = 0;
   if (const std::string message = target.write(set, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";

@@ -406,6 +406,21 @@ TEST(CliConvert, MarkerFilesAreWrittenInTheUnitAskedFor) {
   }
 }
 
+// A TRC that counts its frames from 0 becomes a C3D counting from 1, and the user is told; the
+// "wrote" line says what the file holds.
+TEST(CliConvert, C3DFramesAreRenumberedFromOneAndSaidSo) {
+  ScratchFolder folder;
+  const testing::RunResult run = Zarfileio(
+      {"convert", testing::SamplePath("trc/temp_trc_file.trc"), folder.File("x.c3d")});
+  ASSERT_EQ(0, run.status) << run.output;
+  EXPECT_TRUE(Has(run, "C3D counts frames from 1; the frames from 0 are numbered from 1"))
+      << run.output;
+  EXPECT_TRUE(Has(run, "806 frames from 1,")) << run.output;
+  exchange::C3DFile file;
+  ASSERT_EQ("", file.Read(folder.File("x.c3d")));
+  EXPECT_EQ(1, file.points.first_frame);
+}
+
 // HTR to HTR is what htr convert writes, byte for byte (the scale factor and reference lengths
 // that the skeleton model does not carry included); a FIFO as the source is refused at once.
 TEST(CliConvert, HtrToHtrIsHtrConvert) {
