@@ -160,7 +160,7 @@ inline std::vector<C3DRawParameter> C3DParameterRecords(const std::string& file)
     if (length == 0 || id == 0) break;
     const std::size_t link = at + 2 + length;
     if (link + 2 > file.size()) break;
-    const std::size_t offset = byte(link) | byte(link + 1) << 8;
+    const std::size_t offset = std::size_t{byte(link)} | std::size_t{byte(link + 1)} << 8;
     if (id > 0) {
       C3DRawParameter record;
       record.group = id;
