@@ -1,5 +1,7 @@
 #include "filelib/number_text.h"
 
+#include <bit>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -187,14 +189,74 @@ void WriteDigits(char* first, std::uint64_t digits, int count) {
   if (count == 1) *first = static_cast<char>('0' + digits);
 }
 
+// Writes `digits` (below 10^8) as eight decimal digits, all at once: two groups of four, each
+// split into two pairs, each pair into two digits, by multiplications in lanes of one 64-bit
+// word (the first digit in its lowest byte, so for little-endian machines only).
+void WriteEightDigits(char* first, std::uint64_t digits) {
+  const std::uint64_t fours = digits / 10000 | (digits % 10000) << 32;
+  const std::uint64_t pairs_high = ((fours * 10486) >> 20) & 0x0000007F0000007FU;  // / 100
+  const std::uint64_t pairs = pairs_high | (fours - pairs_high * 100) << 16;
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FU;  // / 10
+  const std::uint64_t text = (tens | (pairs - tens * 10) << 8) | 0x3030303030303030U;
+  std::memcpy(first, &text, sizeof text);
+}
+
+// Writes an integer's decimal digits; returns the end.
+char* WriteInteger(char* p, std::uint64_t integer) {
+  if (integer < 10) {  // most numbers of motion files: no need to count digits
+    *p = static_cast<char>('0' + integer);
+    return p + 1;
+  }
+  if (integer < 100) {
+    std::memcpy(p, kDigitPairs + 2 * integer, 2);
+    return p + 2;
+  }
+  return std::to_chars(p, p + 20, integer).ptr;
+}
+
+// The usual case, by one rounded multiplication: |value| * 10^precision below 2^40 is within a
+// quarter of its last place (2^-14) of the exact product, so when its fraction is further than
+// 2^-12 from one half, rounding it to the nearest integer rounds the exact product the same way
+// (and no tie is possible). Answers null for the rest: ties, near-ties, large values, NaN.
+char* FormatFixedNearest(char* first, double value, int precision) noexcept {
+  const double scaled = std::fabs(value) * detail::kExactPowersOfTen[precision];
+  if (!(scaled < 0x1p40)) return nullptr;
+  std::uint64_t rounded = static_cast<std::uint64_t>(scaled);
+  const double fraction = scaled - static_cast<double>(rounded);  // exact
+  if (std::fabs(fraction - 0.5) <= 0x1p-12) return nullptr;
+  if (fraction > 0.5) ++rounded;
+  std::uint64_t integer;
+  std::uint64_t digits;
+  if (precision == 6) {  // the motion files' precision: a division by a constant
+    integer = rounded / 1000000;
+    digits = rounded % 1000000;
+  } else {
+    integer = rounded / kPowersOfTen[precision];
+    digits = rounded % kPowersOfTen[precision];
+  }
+  char* p = first;
+  if (std::signbit(value)) *p++ = '-';
+  p = WriteInteger(p, integer);
+  *p++ = '.';
+  if constexpr (std::endian::native == std::endian::little) {
+    if (precision == 6) {
+      WriteEightDigits(p, digits * 100);  // the two zeros past the six are overwritten later
+      return p + 6;
+    }
+  }
+  WriteDigits(p, digits, precision);
+  return p + precision;
+}
+
 }  // namespace
 
 namespace detail {
 
 // The exact decimal value of a double M * 2^E, rounded to `precision` digits with ties to even
 // (as printf rounds), by integer arithmetic: the integer part is M >> -E, the fraction digits
-// are the remaining bits times 10^precision, shifted back.
+// are the remaining bits times 10^precision, shifted back. The usual case takes the short way.
 char* FormatFixedExact(char* first, double value, int precision) noexcept {
+  if (char* end = FormatFixedNearest(first, value, precision)) return end;
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   const bool negative = (bits >> 63) != 0;
@@ -223,14 +285,7 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept {
   }
   char* p = first;
   if (negative) *p++ = '-';
-  if (integer < 10) {  // most numbers of motion files: no need to count digits
-    *p++ = static_cast<char>('0' + integer);
-  } else if (integer < 100) {
-    std::memcpy(p, kDigitPairs + 2 * integer, 2);
-    p += 2;
-  } else {
-    p = std::to_chars(p, p + 20, integer).ptr;
-  }
+  p = WriteInteger(p, integer);
   *p++ = '.';
   WriteDigits(p, digits, precision);
   return p + precision;

@@ -146,7 +146,7 @@ char* FormatFixedExact(char* first, double value, int precision) noexcept;
 
 // Writes `value` with `precision` (0 to kMaxFixedPrecision) digits after the point into a buffer
 // of at least kMaxFixedChars; the text is byte-identical to printf("%.*f") ("nan", "-inf", ...).
-// Returns the end of the text.
+// Returns the end of the text. Bytes of the buffer past the end may be written over.
 inline char* FormatFixed(char* first, double value, int precision) noexcept {
   if (precision >= 1 && precision <= 9) {
     if (char* end = detail::FormatFixedExact(first, value, precision)) return end;

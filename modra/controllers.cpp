@@ -235,6 +235,10 @@ Quat EulerRotationController::Evaluate(TickTime t) const {
   return EulerToQuat(a.data());
 }
 
+Matrix3 EulerRotationController::EvaluateMatrix(TickTime t) const {
+  return EulerMatrix(EvaluateAngles(t).data());
+}
+
 std::vector<std::pair<TickTime, Quat>> EulerRotationController::QuatKeys() const {
   std::vector<std::pair<TickTime, Quat>> out;
   out.reserve(keys_.size());
@@ -347,9 +351,8 @@ void TransformController::RemovePositionController() {
 
 Matrix3 TransformController::Local(TickTime t) const {
   const Point3 s = scale_ ? scale_->Evaluate(t) : Point3(1, 1, 1);
-  const Quat r = rotation_ ? rotation_->Evaluate(t) : Quat();
   const Point3 p = position_ ? position_->Evaluate(t) : Point3();
-  Matrix3 m = RotationMatrix(r);
+  Matrix3 m = rotation_ ? rotation_->EvaluateMatrix(t) : Matrix3::Identity();
   for (int row = 0; row < 3; ++row) {
     const float f = s[row];
     m.SetRow(row, m.GetRow(row) * f);

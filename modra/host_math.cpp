@@ -36,10 +36,11 @@ Matrix3 MatrixOf(const Rows& r) {
 Rows RowsOfQuat(double x, double y, double z, double w) {
   const double n = std::sqrt(x * x + y * y + z * z + w * w);
   if (!(n > 0.0) || !std::isfinite(n)) return Rows{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-  x /= n;
-  y /= n;
-  z /= n;
-  w /= n;
+  const double inverse = 1.0 / n;
+  x *= inverse;
+  y *= inverse;
+  z *= inverse;
+  w *= inverse;
   return Rows{{{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
                {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
                {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}}};
@@ -51,10 +52,11 @@ Quat QuatOfRows(const Rows& m) {
   const double tr = m[0][0] + m[1][1] + m[2][2];
   if (tr > 0.0) {
     const double s = std::sqrt(tr + 1.0) * 2.0;
+    const double inverse = 1.0 / s;
     w = 0.25 * s;
-    x = (m[2][1] - m[1][2]) / s;
-    y = (m[0][2] - m[2][0]) / s;
-    z = (m[1][0] - m[0][1]) / s;
+    x = (m[2][1] - m[1][2]) * inverse;
+    y = (m[0][2] - m[2][0]) * inverse;
+    z = (m[1][0] - m[0][1]) * inverse;
   } else if (m[0][0] > m[1][1] && m[0][0] > m[2][2]) {
     const double s = std::sqrt(1.0 + m[0][0] - m[1][1] - m[2][2]) * 2.0;
     w = (m[2][1] - m[1][2]) / s;
@@ -161,17 +163,18 @@ Matrix3 Inverse(const Matrix3& m) {
   const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
                      a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
                      a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-  if (det == 0.0 || !std::isfinite(det)) return Matrix3::Identity();
+  const double f = 1.0 / det;
+  if (det == 0.0 || !std::isfinite(det) || !std::isfinite(f)) return Matrix3::Identity();
   Rows inv{};
-  inv[0][0] = (a[1][1] * a[2][2] - a[1][2] * a[2][1]) / det;
-  inv[0][1] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) / det;
-  inv[0][2] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) / det;
-  inv[1][0] = (a[1][2] * a[2][0] - a[1][0] * a[2][2]) / det;
-  inv[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) / det;
-  inv[1][2] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) / det;
-  inv[2][0] = (a[1][0] * a[2][1] - a[1][1] * a[2][0]) / det;
-  inv[2][1] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) / det;
-  inv[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) / det;
+  inv[0][0] = (a[1][1] * a[2][2] - a[1][2] * a[2][1]) * f;
+  inv[0][1] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * f;
+  inv[0][2] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * f;
+  inv[1][0] = (a[1][2] * a[2][0] - a[1][0] * a[2][2]) * f;
+  inv[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * f;
+  inv[1][2] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * f;
+  inv[2][0] = (a[1][0] * a[2][1] - a[1][1] * a[2][0]) * f;
+  inv[2][1] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * f;
+  inv[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * f;
   Matrix3 out = MatrixOf(inv);
   // p = (p' − t)·A⁻¹, so the translation row is −t·A⁻¹.
   const Point3& t = m.Translation();
@@ -205,35 +208,33 @@ Quat MatrixToQuat(const Matrix3& m) { return QuatOfRows(RowsOf(m)); }
 
 void DecomposeMatrix(const Matrix3& m, Point3& translation, Quat& rotation, Point3& scale) {
   translation = m.Translation();
-  Rows r = RowsOf(m);
+  const Rows r = RowsOf(m);
   std::array<double, 3> len{};
   for (std::size_t i = 0; i < 3; ++i) len[i] = std::sqrt(Dot(r[i], r[i]));
   const double det = Dot(r[0], Cross(r[1], r[2]));
   const double sign = det < 0.0 ? -1.0 : 1.0;
   // Orthonormalise the rows in order (X kept, Y made perpendicular to it, Z their cross
   // product), so a sheared matrix still gives a proper rotation.
-  Rows u{};
   const Rows identity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j)
-      u[i][j] = len[i] > 0.0 ? sign * r[i][j] / len[i] : identity[i][j];
-  }
-  // Divides v by its length; false (v unchanged) when it is too short to have a direction.
-  auto normalise = [](std::array<double, 3>& v) {
-    const double n = std::sqrt(Dot(v, v));
-    if (!(n > 1e-12 && std::isfinite(n))) return false;
-    for (double& c : v) c /= n;
+  // v * factor / length in `out`; false (out unchanged) when v has no usable direction.
+  auto scaled = [](const std::array<double, 3>& v, double length, double factor,
+                   std::array<double, 3>& out) {
+    if (!(length > 0.0 && std::isfinite(length))) return false;
+    const double by = factor / length;
+    for (std::size_t j = 0; j < 3; ++j) out[j] = std::isfinite(by) ? v[j] * by : v[j] / length;
     return true;
   };
-  if (!normalise(u[0])) u[0] = identity[0];
+  Rows u = identity;
+  scaled(r[0], len[0], sign, u[0]);
+  scaled(r[1], len[1], sign, u[1]);
   const double d = Dot(u[1], u[0]);
   for (std::size_t j = 0; j < 3; ++j) u[1][j] -= d * u[0][j];
-  if (!normalise(u[1])) {
+  if (const double n = std::sqrt(Dot(u[1], u[1])); !(n > 1e-12 && scaled(u[1], n, 1.0, u[1]))) {
     // Y along X: any direction perpendicular to X will do.
     std::array<double, 3> fallback = Cross(u[0], identity[2]);
     if (Dot(fallback, fallback) < 1e-12) fallback = Cross(u[0], identity[1]);
-    if (!normalise(fallback)) fallback = identity[1];
-    u[1] = fallback;
+    u[1] = identity[1];
+    scaled(fallback, std::sqrt(Dot(fallback, fallback)), 1.0, u[1]);
   }
   u[2] = Cross(u[0], u[1]);
   rotation = QuatOfRows(u);
@@ -261,6 +262,10 @@ void QuatToEuler(const Quat& q, float angles[3]) {
 
 Quat EulerToQuat(const float angles[3]) {
   return QuatOfRows(RowsOfEuler(angles[0], angles[1], angles[2]));
+}
+
+Matrix3 EulerMatrix(const float angles[3]) {
+  return MatrixOf(RowsOfEuler(angles[0], angles[1], angles[2]));
 }
 
 }  // namespace modra

@@ -181,6 +181,8 @@ class RotationController : public ControllerBase {
   void CopyController(Controller* from) override;
 
   virtual Quat Evaluate(TickTime t) const = 0;
+  // The rotation matrix of the value at t (translation row zero).
+  virtual Matrix3 EvaluateMatrix(TickTime t) const { return RotationMatrix(Evaluate(t)); }
   // Every key as (time, quaternion), in time order.
   virtual std::vector<std::pair<TickTime, Quat>> QuatKeys() const = 0;
   virtual void SetKey(TickTime t, const Quat& q) = 0;
@@ -200,6 +202,8 @@ class EulerRotationController : public RotationController {
   int KeyCount() override { return static_cast<int>(keys_.size()); }
   TickTime KeyTime(int index) override;
   Quat Evaluate(TickTime t) const override;
+  // Straight from the angles, without the round through a quaternion.
+  Matrix3 EvaluateMatrix(TickTime t) const override;
   std::vector<std::pair<TickTime, Quat>> QuatKeys() const override;
   void SetKey(TickTime t, const Quat& q) override;
   void SetConstant(const Quat& q) override;

@@ -151,6 +151,8 @@ void DecomposeMatrix(const Matrix3& m, Point3& translation, Quat& rotation, Poin
 void QuatToEuler(const Quat& q, float angles[3]);
 // The inverse of QuatToEuler: the host quaternion of the code-0 angles (a, b, c).
 Quat EulerToQuat(const float angles[3]);
+// The rotation matrix R_X(a)·R_Y(b)·R_Z(c) of the code-0 angles (a, b, c), translation zero.
+Matrix3 EulerMatrix(const float angles[3]);
 
 // A class identifier: two 32-bit words, first word first.
 struct ClassId {

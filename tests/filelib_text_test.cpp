@@ -255,6 +255,15 @@ TEST(NumberText, FixedPointIsByteIdenticalToPrintf) {
       ASSERT_EQ(Printf(-value, precision), Format(-value, precision)) << -value;
     }
   }
+  // Values next to a half at the last digit, where one rounded multiplication cannot tell the
+  // side: the few doubles around (n + 1/2) / 10^6.
+  for (int round = 0; round < 20000; ++round) {
+    double value = (static_cast<double>(random() % 2000000000) + 0.5) / 1e6;
+    for (int step = 0; step < 4; ++step) value = std::nextafter(value, 0.0);
+    for (int step = 0; step < 8; ++step, value = std::nextafter(value, 1e300)) {
+      ASSERT_EQ(Printf(value, 6), Format(value, 6)) << value;
+    }
+  }
   // Every bit pattern class: subnormals, powers of two around 2^63, the largest doubles.
   for (int round = 0; round < 100000; ++round) {
     std::uint64_t bits = random();
