@@ -189,16 +189,36 @@ void WriteDigits(char* first, std::uint64_t digits, int count) {
   if (count == 1) *first = static_cast<char>('0' + digits);
 }
 
-// Writes `digits` (below 10^8) as eight decimal digits, all at once: two groups of four, each
-// split into two pairs, each pair into two digits, by multiplications in lanes of one 64-bit
-// word (the first digit in its lowest byte, so for little-endian machines only).
-void WriteEightDigits(char* first, std::uint64_t digits) {
+// The eight decimal digits of `digits` (below 10^8) as one word of digit values, the first digit
+// in its lowest byte (the order of text in memory on a little-endian machine): two groups of
+// four, each split into two pairs, each pair into two digits, by multiplications in lanes.
+std::uint64_t EightDigitValues(std::uint64_t digits) {
   const std::uint64_t fours = digits / 10000 | (digits % 10000) << 32;
   const std::uint64_t pairs_high = ((fours * 10486) >> 20) & 0x0000007F0000007FU;  // / 100
   const std::uint64_t pairs = pairs_high | (fours - pairs_high * 100) << 16;
   const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FU;  // / 10
-  const std::uint64_t text = (tens | (pairs - tens * 10) << 8) | 0x3030303030303030U;
-  std::memcpy(first, &text, sizeof text);
+  return tens | (pairs - tens * 10) << 8;
+}
+
+constexpr std::uint64_t kAsciiZeros = 0x3030303030303030U;
+
+// Writes the sign, then `millionths` (below 10^14) / 10^6 with six decimals, with no branch on
+// the digits (motion files mix every length of number, which defeats branch prediction): the
+// integer part's eight digits lose their leading zeros by a shift. For little-endian machines.
+// Returns the end; up to two bytes past it may be written over.
+char* WriteSixDecimals(char* p, bool negative, std::uint64_t millionths) {
+  const std::uint64_t integer = EightDigitValues(millionths / 1000000);
+  // Leading zero digits, at most seven: the last digit counts as significant.
+  const int zeros = std::countr_zero(integer | std::uint64_t{1} << 56) / 8;
+  const std::uint64_t integer_text = (integer | kAsciiZeros) >> (8 * zeros);
+  const std::uint64_t decimals_text = EightDigitValues(millionths % 1000000 * 100) | kAsciiZeros;
+  *p = '-';
+  p += negative ? 1 : 0;
+  std::memcpy(p, &integer_text, 8);
+  p += 8 - zeros;
+  *p++ = '.';
+  std::memcpy(p, &decimals_text, 8);  // the six decimals and two zeros written over later
+  return p + 6;
 }
 
 // Writes an integer's decimal digits; returns the end.
@@ -225,25 +245,15 @@ char* FormatFixedNearest(char* first, double value, int precision) noexcept {
   const double fraction = scaled - static_cast<double>(rounded);  // exact
   if (std::fabs(fraction - 0.5) <= 0x1p-12) return nullptr;
   if (fraction > 0.5) ++rounded;
-  std::uint64_t integer;
-  std::uint64_t digits;
-  if (precision == 6) {  // the motion files' precision: a division by a constant
-    integer = rounded / 1000000;
-    digits = rounded % 1000000;
-  } else {
-    integer = rounded / kPowersOfTen[precision];
-    digits = rounded % kPowersOfTen[precision];
+  if constexpr (std::endian::native == std::endian::little) {
+    if (precision == 6) return WriteSixDecimals(first, std::signbit(value), rounded);
   }
+  const std::uint64_t integer = rounded / kPowersOfTen[precision];
+  const std::uint64_t digits = rounded % kPowersOfTen[precision];
   char* p = first;
   if (std::signbit(value)) *p++ = '-';
   p = WriteInteger(p, integer);
   *p++ = '.';
-  if constexpr (std::endian::native == std::endian::little) {
-    if (precision == 6) {
-      WriteEightDigits(p, digits * 100);  // the two zeros past the six are overwritten later
-      return p + 6;
-    }
-  }
   WriteDigits(p, digits, precision);
   return p + precision;
 }
