@@ -27,7 +27,6 @@ constexpr int kAboutDialog = 114;
 // The OK button of the translators' option dialogs.
 constexpr int kOkButton = 1097;
 // Why the window manager refuses an entry in a disabled control.
-constexpr const char* kDisabledControl = "the control is disabled";
 
 // Symbolic links followed: a link to a missing file names a file still to be made.
 bool PathExists(const std::string& path) {
@@ -159,8 +158,12 @@ HostSession::~HostSession() {
 }
 
 void HostSession::OnShown(const ShownEvent& event) {
-  if (event.kind == ShownEvent::Kind::kNote && event.detail == kDisabledControl) {
-    refusedControls_.push_back(event.number);
+  if (event.outcome == modra::host::Outcome::kRefused) {
+    if (event.refusal == modra::host::Refusal::kDisabled) {
+      refusedControls_.push_back(event.number);
+    } else {
+      actionUnapplied_ = true;
+    }
     if (host_->windows().InModal()) {
       // The other entries are still made, so that every one the dialog refuses is known, but
       // OK is not pressed: the dialog is cancelled when the entries run out.
@@ -228,8 +231,8 @@ void HostSession::PrintShown(std::ostream& out) const {
   for (const ShownEvent& e : host_->user().shown()) {
     if (e.kind == ShownEvent::Kind::kMessageBox) {
       out << e.caption << ": " << e.text << "\n";
-    } else if (e.kind == ShownEvent::Kind::kNote && e.text.rfind("could not ", 0) == 0 &&
-               e.detail != kDisabledControl) {
+    } else if (e.outcome == modra::host::Outcome::kRefused &&
+               e.refusal != modra::host::Refusal::kDisabled) {
       out << "zarfileio: " << e.text << "\n";
     }
   }
@@ -271,6 +274,10 @@ int HostSession::Finish(int translatorResult, const DialogEntries* entries,
               << (entries != nullptr ? entries->Refusal(refusedControls_)
                                      : "an entry was refused: its control is disabled")
               << "; nothing was done\n";
+    return kExitUsage;
+  }
+  if (actionUnapplied_) {
+    std::cerr << "zarfileio: the dialog did not take an entry (see above); nothing was done\n";
     return kExitUsage;
   }
   if (DialogRefused()) {

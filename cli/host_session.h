@@ -116,6 +116,10 @@ class HostSession {
   // dialog the other entries are still made but OK is not pressed, so the dialog is cancelled;
   // elsewhere the user stops there (nothing more of the script is done).
   const std::vector<int>& refusedControls() const { return refusedControls_; }
+  // Whether a scripted action could not be applied for another reason (no such control, not an
+  // edit box, ...): the tool asked for something the dialog does not offer. The run then stops
+  // as for a disabled control, and fails.
+  bool actionUnapplied() const { return actionUnapplied_; }
   // Called with each event the user is shown, as it happens.
   void Observe(std::function<void(const modra::host::ShownEvent&)> observer) {
     observer_ = std::move(observer);
@@ -139,6 +143,7 @@ class HostSession {
   StoredOptions stored_;
   bool committed_ = false;
   std::vector<int> refusedControls_;
+  bool actionUnapplied_ = false;
   std::function<void(const modra::host::ShownEvent&)> observer_;
   ProgressBar progressBar_;
   std::function<void(const modra::host::Host::Progress&)> progressObserver_;

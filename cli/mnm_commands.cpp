@@ -53,24 +53,23 @@ class CreatorEcho {
   }
 
   void operator()(const ShownEvent& event) {
+    using modra::host::Outcome;
     if (event.kind == ShownEvent::Kind::kPick) {
-      if (event.detail.rfind("right click", 0) == 0) {
+      if (event.outcome == Outcome::kRightClick || event.outcome == Outcome::kRightClickEnded) {
         Echo("asked again");
-      } else if (event.detail == "picked") {
+      } else if (event.outcome == Outcome::kPicked) {
         Echo("picked " + event.text);
       } else {
         Echo("pick \"" + event.text + "\": " + event.detail);
       }
     } else if (event.kind == ShownEvent::Kind::kDialogAction &&
                event.dialog.templateId == id::kMNMCreatorDialog) {
-      Echo(ButtonName(event.detail));
-    } else if (event.kind == ShownEvent::Kind::kNote &&
-               event.text.rfind("nothing left to pick", 0) == 0) {
+      Echo(ButtonName(event));
+    } else if (event.outcome == Outcome::kPicksRanOut) {
       // The user has nothing more to do: the creator must not reach its save dialog.
       if (ranOutAt_.empty()) ranOutAt_ = Current();
       session_.user().ClearQueue();
-    } else if (event.kind == ShownEvent::Kind::kNote && !session_.refusedControls().empty() &&
-               refusedAt_.empty()) {
+    } else if (event.outcome == Outcome::kRefused && refusedAt_.empty()) {
       refusedAt_ = Current();
     }
   }
@@ -79,11 +78,13 @@ class CreatorEcho {
   const std::string& refusedAt() const { return refusedAt_; }
 
  private:
-  static std::string ButtonName(const std::string& action) {
-    if (action.find(std::to_string(id::kSkipButton)) != std::string::npos) return "skip";
-    if (action.find(std::to_string(id::kBackButton)) != std::string::npos) return "back";
-    if (action.find(std::to_string(id::kAbortButton)) != std::string::npos) return "abort";
-    return action;
+  static std::string ButtonName(const ShownEvent& action) {
+    if (action.action == modra::host::UserAction::Kind::kPress) {
+      if (action.number == id::kSkipButton) return "skip";
+      if (action.number == id::kBackButton) return "back";
+      if (action.number == id::kAbortButton) return "abort";
+    }
+    return action.detail;
   }
 
   // "step 9, Left inner elbow marker (LILB)": the marker the creator dialog shows now.
@@ -111,7 +112,7 @@ class CreatorEcho {
 // The written file's path: what the save dialog chose (with the extension it added).
 std::string ChosenFile(const modra::host::ScriptedUser& user) {
   for (const ShownEvent& e : user.shown()) {
-    if (e.kind == ShownEvent::Kind::kFileDialog && e.detail.rfind("cancelled", 0) != 0)
+    if (e.kind == ShownEvent::Kind::kFileDialog && e.outcome == modra::host::Outcome::kChosen)
       return e.detail.substr(0, e.detail.find('|'));
   }
   return "";
@@ -175,6 +176,10 @@ int MnmCreate(MnmCreateFlags& flags) {
   session->PrintShown(std::cerr);
   const std::size_t unused = user.Pending();
   session->host().CloseUtility();
+  if (session->actionUnapplied()) {
+    std::cerr << "zarfileio: the creator did not take a step (see above); nothing was written\n";
+    return kExitUsage;
+  }
   if (!session->refusedControls().empty()) {
     const bool back = session->refusedControls().front() == id::kBackButton;
     std::cerr << "zarfileio: " << (back ? "back" : "skip") << " cannot be used at "

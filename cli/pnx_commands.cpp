@@ -443,7 +443,7 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   // A message (not a question such as the confirmation of replacing a file) means a problem.
   int status = kExitOk;
   for (const ShownEvent& e : session->user().MessageBoxes()) {
-    if (e.detail == "ok" && e.caption != kConvertPNXWarningCaption) status = kExitFileProblem;
+    if (!e.question && e.caption != kConvertPNXWarningCaption) status = kExitFileProblem;
   }
   if (session->host().progress().begun == 0) status = kExitFileProblem;
   // The log tells what each file of a batch came to.

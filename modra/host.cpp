@@ -106,9 +106,10 @@ std::string Host::LoadScene(const std::string& path) {
 
 std::string Host::SaveScene(const std::string& path) { return SaveSceneDocument(*scene_, path); }
 
-void Host::Note(std::string text) {
+void Host::Note(std::string text, Outcome outcome) {
   ShownEvent e;
   e.kind = ShownEvent::Kind::kNote;
+  e.outcome = outcome;
   e.text = std::move(text);
   user_.Record(std::move(e));
 }
@@ -209,6 +210,7 @@ bool Host::TakeHostAction() {
       e.text = action.text;
       PickModeCallback* cb = pick_;
       if (cb == nullptr) {
+        e.outcome = Outcome::kIgnored;
         e.detail = "ignored: no pick mode";
         user_.Record(std::move(e));
         return true;
@@ -216,12 +218,15 @@ bool Host::TakeHostAction() {
       NamedPickView view(*scene_, action.text);
       if (action.kind == UserAction::Kind::kRightClick) {
         const bool ends = cb->RightClick(this, &view);
+        e.outcome = ends ? Outcome::kRightClickEnded : Outcome::kRightClick;
         e.detail = ends ? "right click ended the pick mode" : "right click";
         if (ends && pick_ == cb) StopNodePick();
       } else if (!cb->HitTest(this, windows_.main(), &view, ScreenPoint{}, 0)) {
+        e.outcome = Outcome::kMissed;
         e.detail = "missed";
       } else {
         const bool ends = cb->Pick(this, &view);
+        e.outcome = ends ? Outcome::kPicked : Outcome::kPickedModeGoesOn;
         e.detail = ends ? "picked" : "picked, pick mode goes on";
         if (ends && pick_ == cb) StopNodePick();
       }
@@ -255,7 +260,7 @@ bool Host::TakeHostAction() {
 int Host::PumpHostMessages() {
   const bool took = TakeHostAction();
   if (!took && pick_ != nullptr) {
-    Note("nothing left to pick: the pick mode ends");
+    Note("nothing left to pick: the pick mode ends", Outcome::kPicksRanOut);
     StopNodePick();
   }
   return quitting_ ? 0 : 1;
@@ -313,16 +318,19 @@ void Host::PickFolder(WindowHandle, char* buffer, std::size_t bufferSize, const 
     const std::string path = front->text;
     user_.Pop();
     std::error_code ec;
+    e.outcome = Outcome::kCancelled;
     if (!std::filesystem::is_directory(path, ec)) {
       e.detail = "cancelled: no such folder " + path;
     } else if (buffer == nullptr || path.size() + 1 > bufferSize) {
       e.detail = "cancelled: the path does not fit the buffer";
     } else {
       std::memcpy(buffer, path.c_str(), path.size() + 1);
+      e.outcome = Outcome::kChosen;
       e.detail = path;
     }
   } else {
     if (front != nullptr && front->kind == UserAction::Kind::kCancelFolder) user_.Pop();
+    e.outcome = Outcome::kCancelled;
     e.detail = "cancelled";
   }
   user_.Record(std::move(e));

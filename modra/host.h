@@ -127,7 +127,7 @@ class Host final : public HostInterface, public UtilityPanel {
  private:
   // Takes one action PumpHostMessages handles; false when the front action is not one.
   bool TakeHostAction();
-  void Note(std::string text);
+  void Note(std::string text, Outcome outcome = Outcome::kNone);
 
   Host* previous_ = nullptr;
   std::unique_ptr<Scene> scene_;

@@ -14,6 +14,7 @@ namespace {
 
 using host::Host;
 using host::ShownEvent;
+using host::Outcome;
 using host::UserAction;
 
 host::WindowManager* Windows() {
@@ -56,6 +57,7 @@ bool RunFileDialog(const FileDialogRequest& request, FileDialogResult& result, b
   e.text = request.title;
   e.caption = save ? "save" : "open";
   auto finish = [&](bool chosen, std::string detail) {
+    e.outcome = chosen ? Outcome::kChosen : Outcome::kCancelled;
     e.detail = std::move(detail);
     user.Record(std::move(e));
     return chosen;
@@ -280,6 +282,7 @@ int ShowMessageBox(WindowHandle, const char* text, const char* caption, std::uin
   e.kind = ShownEvent::Kind::kMessageBox;
   e.text = text ? text : "";
   e.caption = caption ? caption : "";
+  e.question = yesNo;
   e.detail = yesNo ? "yesno" : "ok";
   e.number = answer;
   user.Record(std::move(e));

@@ -86,11 +86,41 @@ struct DialogState {
 };
 
 // One thing shown to (or done by) the user.
+// What came of an event, for the code that acts on it. The texts of an event are for people
+// and may be worded differently at any time; nothing should decide anything from them.
+enum class Outcome : std::uint8_t {
+  kNone,
+  kRefused,          // kNote: a scripted dialog action was not applied (`refusal` says why)
+  kChosen,           // kFileDialog, kFolderDialog: answered, detail = what was chosen
+  kCancelled,        // kFileDialog, kFolderDialog: nothing chosen, detail = why
+  kPicked,           // kPick: the node was picked and the pick mode ended
+  kPickedModeGoesOn,  // kPick: the node was picked and the pick mode goes on
+  kMissed,           // kPick: the pick mode did not take the node
+  kRightClick,       // kPick: a right click, the pick mode goes on
+  kRightClickEnded,  // kPick: a right click that ended the pick mode
+  kIgnored,          // kPick: there was no pick mode
+  kPicksRanOut,      // kNote: nothing left to pick, so the host ended the pick mode
+};
+
+// Why a dialog could not apply a scripted action (Outcome::kRefused).
+enum class Refusal : std::uint8_t {
+  kNone,
+  kNoSuchControl,
+  kDisabled,
+  kNotAnEdit,
+  kReadOnly,
+  kNotCheckable,
+  kRadioCleared,  // a radio button is cleared by choosing another
+  kNotAButton,
+  kNotADialogAction,
+};
+
 struct ShownEvent {
   enum class Kind : std::uint8_t {
     kMessageBox,      // text, caption, number = the answer, detail = "ok" or "yesno"
     kDialogOpened,    // dialog = its state after initialisation
-    kDialogAction,    // detail = the action; dialog = the state after it
+    kDialogAction,    // detail = the action, action/number = its kind and control; dialog = the
+                      // state after it
     kDialogClosed,    // number = the result; dialog = the state before destruction
     kProgressBegin,   // text = title
     kProgressUpdate,  // number = percent
@@ -103,6 +133,10 @@ struct ShownEvent {
   };
 
   Kind kind = Kind::kNote;
+  Outcome outcome = Outcome::kNone;
+  Refusal refusal = Refusal::kNone;       // with Outcome::kRefused
+  bool question = false;                  // kMessageBox: yes/no rather than OK alone
+  UserAction::Kind action{};              // kDialogAction and Outcome::kRefused: the action
   std::string text;
   std::string caption;
   std::string detail;

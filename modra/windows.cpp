@@ -160,31 +160,39 @@ bool WindowManager::Click(HostWindow* dialog, HostWindow* control) {
 
 bool WindowManager::Apply(HostWindow* dialog, const UserAction& action) {
   if (Dialog(dialog) == nullptr) return false;
-  auto refuse = [&](const std::string& why) {
+  auto refuse = [&](Refusal refusal, const std::string& why) {
     ShownEvent e;
     e.kind = ShownEvent::Kind::kNote;
+    e.outcome = Outcome::kRefused;
+    e.refusal = refusal;
+    e.action = action.kind;
     e.text = "could not " + action.Describe() + ": " + why;
     e.detail = why;
     e.number = action.control;
     user_.Record(std::move(e));
     return false;
   };
+  auto applied_action = [&] {
+    if (Dialog(dialog) == nullptr) return;
+    Record(ShownEvent::Kind::kDialogAction, dialog, action.Describe(),
+           action.kind == UserAction::Kind::kCloseDialog ? 0 : action.control, action.kind);
+  };
   if (action.kind == UserAction::Kind::kCloseDialog) {
     Send(dialog, kMessageCommand, MakeCommand(kCommandCancel, kButtonClicked), 0);
-    if (Dialog(dialog) != nullptr)
-      Record(ShownEvent::Kind::kDialogAction, dialog, action.Describe(), 0);
+    applied_action();
     return true;
   }
   HostWindow* control = Control(dialog, action.control);
-  if (control == nullptr) return refuse("no such control");
-  if (!control->enabled) return refuse("the control is disabled");
+  if (control == nullptr) return refuse(Refusal::kNoSuchControl, "no such control");
+  if (!control->enabled) return refuse(Refusal::kDisabled, "the control is disabled");
   bool applied = true;
   switch (action.kind) {
     case UserAction::Kind::kFillEdit:
       if (control->controlKind != ControlKind::kEdit &&
           control->controlKind != ControlKind::kCustomEdit)
-        return refuse("not an edit box");
-      if (control->style & kStyleReadOnly) return refuse("the edit box is read-only");
+        return refuse(Refusal::kNotAnEdit, "not an edit box");
+      if (control->style & kStyleReadOnly)
+        return refuse(Refusal::kReadOnly, "the edit box is read-only");
       if (control->text != action.text) {
         control->text = action.text;
         Send(dialog, kMessageCommand, MakeCommand(control->id, kEditChanged),
@@ -194,22 +202,21 @@ bool WindowManager::Apply(HostWindow* dialog, const UserAction& action) {
     case UserAction::Kind::kTick:
       if (control->controlKind != ControlKind::kCheckBox &&
           control->controlKind != ControlKind::kRadioButton)
-        return refuse("not a check box or radio button");
+        return refuse(Refusal::kNotCheckable, "not a check box or radio button");
       if ((control->checked != 0) != action.checked) {
         if (!action.checked && control->controlKind == ControlKind::kRadioButton)
-          return refuse("a radio button is cleared by choosing another");
+          return refuse(Refusal::kRadioCleared, "a radio button is cleared by choosing another");
         applied = Click(dialog, control);
       }
       break;
     case UserAction::Kind::kPress:
       applied = Click(dialog, control);
-      if (!applied) return refuse("not a button");
+      if (!applied) return refuse(Refusal::kNotAButton, "not a button");
       break;
     default:
-      return refuse("not a dialog action");
+      return refuse(Refusal::kNotADialogAction, "not a dialog action");
   }
-  if (Dialog(dialog) != nullptr)
-    Record(ShownEvent::Kind::kDialogAction, dialog, action.Describe(), 0);
+  applied_action();
   return applied;
 }
 
@@ -251,9 +258,10 @@ WindowHandle WindowManager::Active() const {
 }
 
 void WindowManager::Record(ShownEvent::Kind kind, const HostWindow* dialog, std::string detail,
-                           int number) {
+                           int number, UserAction::Kind action) {
   ShownEvent e;
   e.kind = kind;
+  e.action = action;
   e.text = dialog->layout.title;
   e.detail = std::move(detail);
   e.number = number;

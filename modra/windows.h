@@ -87,7 +87,8 @@ class WindowManager {
   const std::vector<std::unique_ptr<HostWindow>>& dialogs() const { return dialogs_; }
 
  private:
-  void Record(ShownEvent::Kind kind, const HostWindow* dialog, std::string detail, int number);
+  void Record(ShownEvent::Kind kind, const HostWindow* dialog, std::string detail, int number,
+              UserAction::Kind action = {});
   bool Click(HostWindow* dialog, HostWindow* control);
 
   ScriptedUser& user_;

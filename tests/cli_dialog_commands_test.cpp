@@ -70,6 +70,16 @@ TEST_F(DialogCommandsTest, AnEntryTheDialogCannotTakeFailsNamingTheFlags) {
     EXPECT_TRUE(Values(ClassKey("ImportTRC")).empty());
     EXPECT_TRUE(Values(ClassKey("ImportHTR")).empty());
   }
+  // A refused entry on an existing scene leaves the scene document as it was, byte for byte:
+  // the refusal is known from the host's typed outcome, whatever words it is shown in.
+  const std::string scene = Path("kept.json");
+  ASSERT_EQ(Tool(htr + " --scene " + Quoted(scene)).status, 0);
+  const std::string before = zar::testing::ReadBytes(scene);
+  const RunResult refused =
+      Tool(htr + " --scene " + Quoted(scene) + " --apply --select Hips --end-effectors");
+  EXPECT_EQ(refused.status, 2) << refused.output;
+  EXPECT_TRUE(Has(refused.output, "--end-effectors")) << refused.output;
+  EXPECT_EQ(zar::testing::ReadBytes(scene), before);
   // Apply mode remembered from an earlier run disables the geometry as well.
   ASSERT_EQ(ImportTrc("").status, 0);
   ASSERT_EQ(ImportTrc("--apply").status, 0);

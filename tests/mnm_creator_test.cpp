@@ -84,7 +84,8 @@ class MnmCreatorTest : public UtilitiesSession {
   std::vector<DialogState> Probes() const {
     std::vector<DialogState> out;
     for (const ShownEvent& e : Shown(ShownEvent::Kind::kDialogAction)) {
-      if (e.dialog.templateId == kCreator && e.detail.rfind("close dialog", 0) == 0) {
+      if (e.dialog.templateId == kCreator &&
+          e.action == modra::host::UserAction::Kind::kCloseDialog) {
         out.push_back(e.dialog);
       }
     }
@@ -179,7 +180,7 @@ TEST_F(MnmCreatorTest, SkipAtStepNineLeavesNoEntryAndSkipIsRefusedAtStepEight) {
   EXPECT_EQ(names[15], "RWRE");
   int refused = 0;
   for (const ShownEvent& e : Shown(ShownEvent::Kind::kNote)) {
-    refused += e.text.find("the control is disabled") != std::string::npos ? 1 : 0;
+    refused += e.refusal == modra::host::Refusal::kDisabled ? 1 : 0;
   }
   EXPECT_EQ(refused, 1);
 }

@@ -217,7 +217,9 @@ TEST_F(DialogTest, ScriptedUserDrivesAModalDialogThroughInitCommandsAndResult) {
 
   const auto notes = host_.user().ShownOfKind(ShownEvent::Kind::kNote);
   ASSERT_EQ(notes.size(), 1u);
-  EXPECT_NE(notes[0].text.find("disabled"), std::string::npos);
+  EXPECT_EQ(notes[0].outcome, modra::host::Outcome::kRefused);
+  EXPECT_EQ(notes[0].refusal, modra::host::Refusal::kDisabled);
+  EXPECT_EQ(notes[0].number, 1112);
 
   const auto closed = host_.user().ShownOfKind(ShownEvent::Kind::kDialogClosed);
   ASSERT_EQ(closed.size(), 1u);
