@@ -54,13 +54,13 @@ void NoteSourceUp(const ConvertOptions& options, Axis up) {
             << " as its up axis; --up " << options.up << " is not used\n";
 }
 
-// TRC files do not say which axis is up: --up tells, else it is Y.
-void SetMarkerUp(const ConvertOptions& options, exchange::MarkerSet& set) {
-  if (set.up_known) {
-    NoteSourceUp(options, set.up);
-    return;
-  }
-  set.up = options.up == "z" ? Axis::kZ : Axis::kY;
+// Where the file does not say which axis is up, --up tells, else the format's default.
+void SetMarkerUp(const ConvertOptions& options, const MarkerFormat& format,
+                 exchange::MarkerSet& set) {
+  if (set.up_known) NoteSourceUp(options, set.up);
+  std::optional<Axis> given;
+  if (!options.up.empty()) given = AxisFromText(options.up);
+  set.up = exchange::SourceUp(format, set, given);
 }
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
@@ -366,7 +366,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
     return kExitFileProblem;
   }
-  SetMarkerUp(options, set);
+  SetMarkerUp(options, *source, set);
   WarnAboutFewerFrames(options.in, set.NumFrames(), set.declared_frames);
   return WriteMarkers(options, set, *target);
 }
@@ -576,9 +576,9 @@ void AddConvertCommand(CLI::App& app) {
   convert
       ->add_option(
           "--up", options->up,
-          "which axis of the source is up, y or z, where the source does not say (a "
-          "TRC file; HTR says it in GlobalAxisofGravity, C3D in POINT:Y_SCREEN); glTF is written Y "
-          "up, as is BVH; TRC, CSV and C3D keep the source's axes (default y)")
+          "which axis of the source is up, y or z, where the source does not say (default y "
+          "for TRC, z for C3D; HTR says it in GlobalAxisofGravity, C3D in POINT:Y_SCREEN); glTF "
+          "is written Y up, as is BVH; TRC, CSV and C3D keep the source's axes")
       ->check(CLI::IsMember({"y", "z"}));
   AddConvertBatchOptions(*convert, *batch);
   convert->callback(

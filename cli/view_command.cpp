@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -28,14 +29,6 @@ struct ViewOptions {
   std::vector<std::string> inputs;
   std::string out;  // empty: the first input's name with ".html"
 };
-
-// What the page takes as the up axis of a marker set: the one its file names (a C3D's
-// POINT:Y_SCREEN), else by format: TRC positions have Y up; C3D captures come from labs that
-// mostly keep Z up.
-Axis MarkerUp(const MarkerFormat& format, const exchange::MarkerSet& set) {
-  if (set.up_known) return set.up;
-  return format.extension == ".c3d" ? Axis::kZ : Axis::kY;
-}
 
 // The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
 std::string Readable() {
@@ -109,7 +102,7 @@ std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& 
     std::string message = format->read(path, {}, set);
     if (!message.empty()) return message;
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
-    motions.push_back(viewer::MarkerMotion(set, file, MarkerUp(*format, set)));
+    motions.push_back(viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, std::nullopt)));
     return message;
   }
   exchange::Skeleton skeleton;

@@ -30,16 +30,21 @@ std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& /*o
 }
 
 constexpr MarkerFormat kFormats[] = {
-    {".c3d", "C3D", ReadC3D, WriteC3D},
-    {".trc", "TRC", ReadTRCMarkers, WriteTRC},
-    {".csv", "CSV", nullptr, WriteCSV},
-    {".glb", "glTF binary", nullptr, WriteGLB},
-    {".gltf", "glTF", nullptr, WriteGLTF},
+    {".c3d", "C3D", ReadC3D, WriteC3D, Axis::kZ},
+    {".trc", "TRC", ReadTRCMarkers, WriteTRC, Axis::kY},
+    {".csv", "CSV", nullptr, WriteCSV, Axis::kY},
+    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY},
+    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY},
 };
 
 }  // namespace
 
 std::span<const MarkerFormat> MarkerFormats() { return kFormats; }
+
+Axis SourceUp(const MarkerFormat& format, const MarkerSet& set, std::optional<Axis> given) {
+  if (set.up_known) return set.up;
+  return given.value_or(format.default_up);
+}
 
 const MarkerFormat* FindMarkerFormat(std::string_view path) {
   const std::string extension = std::filesystem::path(path).extension().string();

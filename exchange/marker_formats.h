@@ -4,6 +4,7 @@
 // The marker formats the exchange library reads and writes, found by a file's extension. A new
 // format is one more row of the table in marker_formats.cpp.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,7 +28,14 @@ struct MarkerFormat {
   // Writes `set` to `path` atomically; returns a message, empty on success. None when the
   // format is not written.
   std::string (*write)(const MarkerSet& set, const std::string& path);
+  // The up axis of a file that does not name its own: TRC positions have Y up; C3D captures come
+  // from labs that mostly keep Z up (a C3D names it in POINT:Y_SCREEN).
+  Axis default_up = Axis::kY;
 };
+
+// The up axis of `set` read from a file of `format`: the one the file names, else `given` (an
+// up axis the user named; none: the format's default).
+Axis SourceUp(const MarkerFormat& format, const MarkerSet& set, std::optional<Axis> given);
 
 std::span<const MarkerFormat> MarkerFormats();
 

@@ -19,8 +19,11 @@
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/htr_skeleton_adapter.h"
+#include "exchange/marker_formats.h"
 #include "filelib/htr_file.h"
+#include "filelib/motion_units.h"
 #include "filelib/trc_file.h"
+#include "c3d_bytes_test_support.h"
 #include "filelib_test_support.h"
 #include "plugin_test_support.h"
 
@@ -423,6 +426,39 @@ TEST(CliConvert, C3DFramesAreRenumberedFromOneAndSaidSo) {
 
 // HTR to HTR is what htr convert writes, byte for byte (the scale factor and reference lengths
 // that the skeleton model does not carry included); a FIFO as the source is refused at once.
+// A marker file that does not name its up axis is taken the same way by view and by convert:
+// the format's default. What convert took is what the C3D it writes says (POINT:Y_SCREEN); what
+// view took is in the page.
+TEST(CliConvert, ViewAndConvertTakeTheSameUpAxis) {
+  ScratchFolder folder;
+  const std::string trc = testing::SamplePath("trc/markers_walk.trc");
+  testing::C3DLayout layout;
+  layout.labels = {"A", "B"};
+  layout.frames = 3;
+  const std::string c3d = folder.Write("no_up.c3d", testing::C3DBytes(layout));
+  int formats = 0;
+  for (const exchange::MarkerFormat& format : exchange::MarkerFormats()) {
+    if (format.read == nullptr) continue;
+    ++formats;
+    SCOPED_TRACE(format.extension);
+    const std::string source = format.extension == ".c3d" ? c3d : trc;
+    ASSERT_EQ(source.substr(source.size() - format.extension.size()), format.extension);
+    const std::string written = folder.File("up" + std::string(format.extension) + ".c3d");
+    ASSERT_EQ(0, Zarfileio({"convert", source, written}).status);
+    exchange::MarkerSet set;
+    ASSERT_EQ("", exchange::FindMarkerFormat(written)->read(written, {}, set));
+    EXPECT_TRUE(set.up_known);
+    EXPECT_EQ(set.up, format.default_up);
+    const std::string page = folder.File("up" + std::string(format.extension) + ".html");
+    ASSERT_EQ(0, Zarfileio({"view", source, "--out", page}).status);
+    const std::string up = "\"up\":\"" + std::string(AxisText(set.up)) + "\"";
+    EXPECT_NE(testing::ReadBytes(page).find(up), std::string::npos) << up;
+  }
+  EXPECT_EQ(formats, 2);  // TRC and C3D: a format read later needs its file here
+  // The C3D default differs from the TRC one, so the test tells a command that ignores it.
+  EXPECT_EQ(exchange::FindMarkerFormat(c3d)->default_up, Axis::kZ);
+}
+
 TEST(CliConvert, HtrToHtrIsHtrConvert) {
   ScratchFolder folder;
   const std::string source = testing::SamplePath("htr/fight_a.htr");
