@@ -27,7 +27,8 @@ constexpr double kMissingShare = 0.02;
 // Smooth motion of single-precision numbers.
 zar::exchange::MarkerSet Generated() {
   zar::exchange::MarkerSet set;
-  for (std::size_t m = 0; m < kMarkers; ++m) set.markers.push_back({std::string("M").append(std::to_string(m)), ""});
+  for (std::size_t m = 0; m < kMarkers; ++m)
+    set.markers.push_back({std::string("M").append(std::to_string(m)), ""});
   set.rate = 200;
   set.SetFrames(kFrames);
   std::mt19937 random(11);

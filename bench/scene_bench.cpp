@@ -10,8 +10,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -69,8 +69,9 @@ int GenerateMarkers(int markers, const std::string& file) {
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (out == nullptr) return Fail(file + ": cannot create");
   std::fprintf(out, "PathFileType\t4\t(X/Y/Z)\tmarkers.trc\r\n");
-  std::fprintf(out, "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
-                    "OrigDataStartFrame\tOrigNumFrames\r\n");
+  std::fprintf(out,
+               "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+               "OrigDataStartFrame\tOrigNumFrames\r\n");
   std::fprintf(out, "100.00\t100.00\t%d\t%d\tmm\t100.00\t1\t%d\r\nFrame#\tTime", kFrames, markers,
                kFrames);
   for (int m = 0; m < markers; ++m) std::fprintf(out, "\tM%d\t\t", m);
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (argc == 3 && command == "scene-bytes") return SceneBytes(argv[2]);
   if (argc == 3 && command == "save-load") return SaveLoad(argv[2]);
-  if (argc == 4 && command == "generate-markers") return GenerateMarkers(std::atoi(argv[2]), argv[3]);
+  if (argc == 4 && command == "generate-markers")
+    return GenerateMarkers(std::atoi(argv[2]), argv[3]);
   if (argc == 4 && command == "generate-chain") return GenerateChain(std::atoi(argv[2]), argv[3]);
   std::cerr << "usage: scene_bench scene-bytes DOC | save-load DOC | generate-markers N FILE | "
                "generate-chain N FILE\n";

@@ -133,8 +133,8 @@ int Info(const C3DOptions& options) {
             << " analog values per frame (" << h.analog_per_frame
             << " samples per channel), frames " << h.first_frame << " to " << h.last_frame
             << ", rate " << Number(h.rate) << ", scale " << Number(h.scale)
-            << ", parameters at block " << h.parameter_block << ", data at block "
-            << h.data_start << "\n"
+            << ", parameters at block " << h.parameter_block << ", data at block " << h.data_start
+            << "\n"
             << "frames: " << set.NumFrames() << ", first frame " << set.first_frame << "\n"
             << "rate: " << Number(set.rate) << "\n"
             << "units: " << LengthUnitText(set.units) << "\n"
@@ -148,8 +148,8 @@ int Info(const C3DOptions& options) {
       for (const int d : parameter.dimensions) {
         dimensions.append(dimensions.empty() ? "" : "x").append(std::to_string(d));
       }
-      std::cout << "    " << parameter.name << "  " << TypeName(parameter.type) << "["
-                << dimensions << "]  " << Values(parameter) << "\n";
+      std::cout << "    " << parameter.name << "  " << TypeName(parameter.type) << "[" << dimensions
+                << "]  " << Values(parameter) << "\n";
     }
   }
   std::cout << "points: " << set.NumMarkers() << "\n";

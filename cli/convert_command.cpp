@@ -258,9 +258,9 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
   // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
   if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
-    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from "
-              << set.first_frame << " are numbered from " << exchange::C3DFirstFrame(set)
-              << " in " << options.out << "\n";
+    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from " << set.first_frame
+              << " are numbered from " << exchange::C3DFirstFrame(set) << " in " << options.out
+              << "\n";
     set.first_frame = exchange::C3DFirstFrame(set);
   }
   errno = 0;
@@ -456,7 +456,8 @@ bool OutputIsAnInput(const ConvertBatch& batch) {
   if (single && batch.files.size() != 2) return false;
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> inputs;
   for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
-    if (const auto identity = FileIdentity(batch.files[i])) inputs.emplace(*identity, batch.files[i]);
+    if (const auto identity = FileIdentity(batch.files[i]))
+      inputs.emplace(*identity, batch.files[i]);
   }
   for (std::size_t i = 0; i < (single ? 1 : batch.files.size()); ++i) {
     const std::string out = single ? batch.files[1] : BatchOutput(batch, batch.files[i]);
@@ -477,9 +478,8 @@ bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
   if (batch.outDir.empty() && RefuseUnusedFlags(command, {"--jobs"}, "without --out-dir")) {
     return true;
   }
-  const auto inputs_end = batch.outDir.empty() && !batch.files.empty()
-                              ? batch.files.begin() + 1
-                              : batch.files.end();
+  const auto inputs_end =
+      batch.outDir.empty() && !batch.files.empty() ? batch.files.begin() + 1 : batch.files.end();
   const auto any_input = [&](const auto& is) {
     return std::any_of(batch.files.begin(), inputs_end, is);
   };
@@ -487,8 +487,7 @@ bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
     const MarkerFormat* format = exchange::FindMarkerFormat(in);
     return format != nullptr && format->extension == ".c3d";
   };
-  if (!any_input(is_c3d) &&
-      RefuseUnusedFlags(command, {"--names"}, "without a C3D input")) {
+  if (!any_input(is_c3d) && RefuseUnusedFlags(command, {"--names"}, "without a C3D input")) {
     return true;
   }
   return !any_input([](const std::string& in) { return IsSceneDocument(in); }) &&

@@ -88,8 +88,7 @@ std::string OutputProblem(const std::string& path) {
 
 std::string WriteProblem(std::string_view message, int error) {
   std::string text(message);
-  const bool system_problem =
-      message == messages::kCannotOpen || message == messages::kCannotWrite;
+  const bool system_problem = message == messages::kCannotOpen || message == messages::kCannotWrite;
   if (system_problem && error != 0) text.append(": ").append(std::strerror(error));
   return text;
 }

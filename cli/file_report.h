@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "cli/input_file.h"
 

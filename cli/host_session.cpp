@@ -65,9 +65,9 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options) {
       ->required()
       ->type_name("FILE");
   AddPluginOption(command, options.plugin);
-  CLI::Option* no_prompts = command.add_flag(
-      "--no-prompts", options.noPrompts,
-      "Take no option flags: use the built-in options, not the remembered ones");
+  CLI::Option* no_prompts =
+      command.add_flag("--no-prompts", options.noPrompts,
+                       "Take no option flags: use the built-in options, not the remembered ones");
   command
       .add_flag("--defaults", options.defaults,
                 "Start from the built-in options instead of the remembered ones (not with "

@@ -148,7 +148,7 @@ class HostSession {
   ProgressBar progressBar_;
   std::function<void(const modra::host::Host::Progress&)> progressObserver_;
   bool newScene_ = false;
-  int translatorError_ = 0;  // errno as the last translator run left it (the system's reason)
+  int translatorError_ = 0;       // errno as the last translator run left it (the system's reason)
   bool selectionChosen_ = false;  // SelectNode has replaced the document's selection
   // The scene document, locked from its load to its save.
   std::unique_ptr<modra::host::FileLock> documentLock_;

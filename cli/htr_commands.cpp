@@ -117,12 +117,12 @@ void PrintTree(const HTRSegment& top, std::unordered_set<const HTRSegment*>& pri
     if (!printed.insert(segment).second) continue;
     const auto base = segment->BaseTranslation();
     const auto& rotation = segment->BaseRotation();
-    std::cout << TreeIndent(depth) << segment->Name()
-              << (segment->IsRoot() ? " (root)" : "") << "  base " << Fixed(base.X(), 6) << ' '
-              << Fixed(base.Y(), 6) << ' ' << Fixed(base.Z(), 6) << "  rotation(rad) "
-              << Fixed(rotation.X(), 6) << ' ' << Fixed(rotation.Y(), 6) << ' '
-              << Fixed(rotation.Z(), 6) << "  length " << Fixed(segment->BoneLength(), 6)
-              << "  frames " << segment->NumStoredFrames() << "\n";
+    std::cout << TreeIndent(depth) << segment->Name() << (segment->IsRoot() ? " (root)" : "")
+              << "  base " << Fixed(base.X(), 6) << ' ' << Fixed(base.Y(), 6) << ' '
+              << Fixed(base.Z(), 6) << "  rotation(rad) " << Fixed(rotation.X(), 6) << ' '
+              << Fixed(rotation.Y(), 6) << ' ' << Fixed(rotation.Z(), 6) << "  length "
+              << Fixed(segment->BoneLength(), 6) << "  frames " << segment->NumStoredFrames()
+              << "\n";
     for (std::int32_t i = segment->NumChildren() - 1; i >= 0; --i) {
       pending.emplace_back(segment->Child(i), depth + 1);
     }
@@ -201,7 +201,8 @@ void AddHtrCommands(CLI::App& app) {
       "Read each file and print one line per file: 'FILE: ok (segments, frames from the first "
       "frame number, frame rate, units)', 'FILE: incomplete: ' and the segments holding fewer "
       "frames than its header declares, or 'FILE: ' and the reader's message or what the file "
-      "lacks (it is empty, or has no segments or no frames). A name without a three-letter extension gets \".htr\". Exit status 1 "
+      "lacks (it is empty, or has no segments or no frames). A name without a three-letter "
+      "extension gets \".htr\". Exit status 1 "
       "when any file is not ok.");
   SetExamples(*check, {"zarfileio htr check walk.htr", "zarfileio htr check takes/*.htr"});
   check->add_option("files", *files, "HTR files")->required();

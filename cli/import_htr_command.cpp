@@ -64,9 +64,10 @@ void AddImportHtrCommand(CLI::App& app) {
   UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "HTR file to import")->required();
   AddSessionOptions(*command, flags->session);
-  CLI::Option* select = command->add_option("--select", flags->select,
-                      "Select this node first (the branch to apply to in apply mode; not with "
-                      "--create)");
+  CLI::Option* select =
+      command->add_option("--select", flags->select,
+                          "Select this node first (the branch to apply to in apply mode; not with "
+                          "--create)");
   flags->entries.AddFlags(*command);
   // Create mode makes new nodes: the selection is not used.
   select->excludes(command->get_option("--create"));

@@ -79,9 +79,10 @@ void AddImportTrcCommand(CLI::App& app) {
   UseOptionFlagsHelp(*command);
   command->add_option("file", flags->file, "TRC file to import")->required();
   AddSessionOptions(*command, flags->session);
-  CLI::Option* select = command->add_option("--select", flags->select,
-                      "Select this node first (repeatable; apply mode searches the selection "
-                      "and the selected nodes' children; not with --create)");
+  CLI::Option* select =
+      command->add_option("--select", flags->select,
+                          "Select this node first (repeatable; apply mode searches the selection "
+                          "and the selected nodes' children; not with --create)");
   flags->entries.AddFlags(*command);
   // Create mode makes new nodes: the selection is not used.
   select->excludes(command->get_option("--create"));

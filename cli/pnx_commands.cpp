@@ -137,24 +137,24 @@ bool MakeOutputFolder(const std::string& folder) {
 
 // An interrupt presses the progress display's Cancel: the conversion stops before its next file.
 void CancelOnInterrupt(HostSession& session) {
-  session.ObserveProgress([&session, pressed = false](const modra::host::Host::Progress& progress)
-                              mutable {
-    if (pressed || !progress.active || !Interrupted()) return;
-    pressed = true;
-    // Ahead of any file choice still queued, so that the next file is not begun.
-    modra::host::ScriptedUser& user = session.user();
-    std::vector<modra::host::UserAction> queued;
-    for (; !user.Empty(); user.Pop()) queued.push_back(*user.Front());
-    user.CancelProgress();
-    for (modra::host::UserAction& action : queued) user.Enqueue(std::move(action));
-  });
+  session.ObserveProgress(
+      [&session, pressed = false](const modra::host::Host::Progress& progress) mutable {
+        if (pressed || !progress.active || !Interrupted()) return;
+        pressed = true;
+        // Ahead of any file choice still queued, so that the next file is not begun.
+        modra::host::ScriptedUser& user = session.user();
+        std::vector<modra::host::UserAction> queued;
+        for (; !user.Empty(); user.Pop()) queued.push_back(*user.Front());
+        user.CancelProgress();
+        for (modra::host::UserAction& action : queued) user.Enqueue(std::move(action));
+      });
 }
 
 // How many processes convert the batch: one for a single file, for PNX files named by hand, and
 // when the order of the files decides what is left (two files make one PNX file, or a PNX file
 // replaces a TRC file of the batch).
 int JobsForBatch(const PnxConvertFlags& flags, const std::vector<std::string>& files,
-              const std::vector<std::string>& targets, bool batch) {
+                 const std::vector<std::string>& targets, bool batch) {
   if (!batch || flags.askName || flags.jobs <= 1 || files.size() < 2) return 1;
   std::set<std::string> paths(files.begin(), files.end());
   std::set<std::pair<dev_t, ino_t>> sources;
@@ -164,7 +164,8 @@ int JobsForBatch(const PnxConvertFlags& flags, const std::vector<std::string>& f
   }
   for (const std::string& target : targets) {
     if (!paths.insert(target).second) return 1;
-    if (::stat(target.c_str(), &status) == 0 && sources.count({status.st_dev, status.st_ino}) != 0) {
+    if (::stat(target.c_str(), &status) == 0 &&
+        sources.count({status.st_dev, status.st_ino}) != 0) {
       return 1;
     }
   }
@@ -180,8 +181,8 @@ int JobsForBatch(const PnxConvertFlags& flags, const std::vector<std::string>& f
 class BatchWorkers {
  public:
   BatchWorkers(HostSession& session, const std::vector<std::string>& files,
-            const std::vector<std::string>& targets, const std::string& outputFolder,
-            const PnxConvertFlags& flags)
+               const std::vector<std::string>& targets, const std::string& outputFolder,
+               const PnxConvertFlags& flags)
       : session_(session),
         files_(files),
         targets_(targets),
@@ -224,8 +225,9 @@ bool BatchWorkers::Run(int jobs) {
   if (program.empty() || !modra::host::RegistryStore::Instance().lastProblem().empty()) {
     return false;
   }
-  folder_ = (std::filesystem::path(outputFolder_) / (".zarfileio-jobs-" + std::to_string(::getpid())))
-                .string();
+  folder_ =
+      (std::filesystem::path(outputFolder_) / (".zarfileio-jobs-" + std::to_string(::getpid())))
+          .string();
   std::error_code error;
   if (!std::filesystem::create_directory(folder_, error)) {
     folder_.clear();
@@ -233,7 +235,8 @@ bool BatchWorkers::Run(int jobs) {
   }
   // The panel starts the batch as the user would and is cancelled at once: it writes the log's
   // header and remembers the batch's settings, which the workers start from.
-  session_.user().Press(resource::kConvertButton, resource::kConvertPanelPage)
+  session_.user()
+      .Press(resource::kConvertButton, resource::kConvertPanelPage)
       .ChooseFiles(files_)
       .CancelProgress();
   session_.host().ProcessActions();
@@ -258,9 +261,9 @@ bool BatchWorkers::Run(int jobs) {
       workers, jobs, 1,
       [&](std::size_t worker) {
         const std::size_t first = worker * perWorker_;
-        std::vector<std::string> arguments = {program, "pnx",  "convert",        "--batch",
-                                              "--quiet", "--jobs", "1", "--out",
-                                              WorkerFolder(first)};
+        std::vector<std::string> arguments = {program,   "pnx",     "convert",
+                                              "--batch", "--quiet", "--jobs",
+                                              "1",       "--out",   WorkerFolder(first)};
         if (!flags_.plugin.empty()) arguments.insert(arguments.end(), {"--plugin", flags_.plugin});
         arguments.push_back("--");
         const std::size_t last = std::min(first + perWorker_, count);
@@ -503,7 +506,8 @@ void AddPnxCommands(CLI::App& app) {
       "(made when missing), and the batch ends with a summary of the files converted and those "
       "that failed, with the reason. One file alone gets its PNX file beside it, or with --out "
       "in that folder (the panel's target-file dialog is answered with it). Prints 'TRC -> "
-      "PNX' for each file written. A flag the chosen way does not use is refused. Flags left out keep the panel's remembered settings; the "
+      "PNX' for each file written. A flag the chosen way does not use is refused. Flags left out "
+      "keep the panel's remembered settings; the "
       "settings are saved when the command ends.");
   SetExamples(*convert, {"zarfileio pnx convert walk.trc --no-filter",
                          "zarfileio pnx convert takes/*.trc --mnm body.mnm --out pnx"});

@@ -28,8 +28,7 @@ void ProgressBar::Show(std::string_view title, int percent) {
   if (drawn_ && percent == shownPercent_ && title == shownTitle_) return;
   const int filled = percent * kBarWidth / 100;
   *out_ << '\r' << title << " [" << std::string(static_cast<std::size_t>(filled), '#')
-        << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent
-        << '%';
+        << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] " << percent << '%';
   out_->flush();
   drawn_ = true;
   shownPercent_ = percent;

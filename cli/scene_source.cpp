@@ -44,7 +44,9 @@ struct Affine {
   Vector3 translation;
 };
 
-Vector3 Plus(const Vector3& a, const Vector3& b) { return Vector3(a.x + b.x, a.y + b.y, a.z + b.z); }
+Vector3 Plus(const Vector3& a, const Vector3& b) {
+  return Vector3(a.x + b.x, a.y + b.y, a.z + b.z);
+}
 Vector3 Minus(const Vector3& a, const Vector3& b) {
   return Vector3(a.x - b.x, a.y - b.y, a.z - b.z);
 }
@@ -107,7 +109,8 @@ Local LocalAt(const Node& node, TickTime t) {
   Local local;
   const modra::host::TransformController* c = node.transform();
   if (c == nullptr) return local;
-  if (const auto* euler = dynamic_cast<const modra::host::EulerRotationController*>(c->rotation())) {
+  if (const auto* euler =
+          dynamic_cast<const modra::host::EulerRotationController*>(c->rotation())) {
     const auto a = euler->EvaluateAngles(t);
     local.rotation = exchange::RotationFromAngles(a[0], a[1], a[2]);
   } else if (c->rotation() != nullptr) {
@@ -193,7 +196,8 @@ void AddKeys(const Node& node, TickSpan& span) {
   if (c == nullptr) return;
   if (c->position() != nullptr) span.AddKeys(c->position()->keys());
   if (c->scale() != nullptr) span.AddKeys(c->scale()->keys());
-  if (const auto* euler = dynamic_cast<const modra::host::EulerRotationController*>(c->rotation())) {
+  if (const auto* euler =
+          dynamic_cast<const modra::host::EulerRotationController*>(c->rotation())) {
     span.AddKeys(euler->keys());
   } else if (const auto* tcb =
                  dynamic_cast<const modra::host::TcbRotationController*>(c->rotation())) {
@@ -205,9 +209,9 @@ void AddKeys(const Node& node, TickSpan& span) {
 // that turns scene units into them).
 LengthUnit UnitOf(const Scene& scene, double& factor) {
   const double mm = scene.millimetresPerUnit();
-  for (const LengthUnit unit : {LengthUnit::kMillimetres, LengthUnit::kCentimetres,
-                                LengthUnit::kMetres, LengthUnit::kInches, LengthUnit::kFeet,
-                                LengthUnit::kYards}) {
+  for (const LengthUnit unit :
+       {LengthUnit::kMillimetres, LengthUnit::kCentimetres, LengthUnit::kMetres,
+        LengthUnit::kInches, LengthUnit::kFeet, LengthUnit::kYards}) {
     if (LengthConversionFactor(unit, LengthUnit::kMillimetres) == mm) {
       factor = 1.0;
       return unit;
@@ -226,8 +230,8 @@ std::string Joined(const std::vector<std::string>& names) {
 // What is below a node, found once.
 struct Found {
   std::vector<Node*> skeleton_roots;
-  std::vector<Node*> cloud_nodes;             // the node each cloud's markers hang under
-  std::vector<std::vector<Node*>> clouds;     // the markers of each cloud
+  std::vector<Node*> cloud_nodes;          // the node each cloud's markers hang under
+  std::vector<std::vector<Node*>> clouds;  // the markers of each cloud
 };
 
 // The top node a command names, or the scene's root when `node` is empty.
@@ -263,9 +267,11 @@ Found FindBelow(Node& top) {
 
 SceneContents ContentsOf(Scene& scene, const Found& found) {
   SceneContents contents;
-  for (const Node* root : found.skeleton_roots) contents.skeletons.push_back(NodePath(scene, *root));
+  for (const Node* root : found.skeleton_roots)
+    contents.skeletons.push_back(NodePath(scene, *root));
   for (const Node* cloud : found.cloud_nodes) {
-    contents.clouds.push_back(cloud->IsRoot() ? std::string(kTopLevelCloud) : NodePath(scene, *cloud));
+    contents.clouds.push_back(cloud->IsRoot() ? std::string(kTopLevelCloud)
+                                              : NodePath(scene, *cloud));
   }
   return contents;
 }
@@ -295,8 +301,8 @@ struct JointPoses {
   std::vector<double> own_scale;    // each joint's own X scale
 };
 
-void PosesAt(const std::vector<Node*>& nodes, const std::vector<std::int32_t>& parents,
-             TickTime t, JointPoses& poses) {
+void PosesAt(const std::vector<Node*>& nodes, const std::vector<std::int32_t>& parents, TickTime t,
+             JointPoses& poses) {
   poses.local.resize(nodes.size());
   poses.world_scale.resize(nodes.size());
   poses.own_scale.resize(nodes.size());
@@ -317,8 +323,7 @@ void PosesAt(const std::vector<Node*>& nodes, const std::vector<std::int32_t>& p
     } else {
       // A child's translation is measured in its parent's scaled axes.
       const double above = poses.world_scale[static_cast<std::size_t>(parents[j])];
-      pose.rotation =
-          exchange::Then(exchange::Then(kJointAxes, local.rotation), kJointAxesBack);
+      pose.rotation = exchange::Then(exchange::Then(kJointAxes, local.rotation), kJointAxesBack);
       pose.translation = exchange::Turned(Times(local.translation, above), kJointAxesBack);
       poses.world_scale[j] = local.scale.x * above;
     }
@@ -460,7 +465,8 @@ std::string BuildMarkers(Scene& scene, const std::vector<Node*>& markers,
     const Node* parent = marker.parent();
     const bool moving_parent = parent != nullptr && !parent->IsRoot() && Animated(*parent);
     Affine parent_world;
-    if (parent != nullptr && !parent->IsRoot() && !moving_parent) parent_world = WorldAt(*parent, 0);
+    if (parent != nullptr && !parent->IsRoot() && !moving_parent)
+      parent_world = WorldAt(*parent, 0);
     for (const auto& key : marker.transform()->position()->keys()) {
       if (key.first % ticks != 0) continue;
       if (moving_parent) parent_world = WorldAt(*parent, key.first);

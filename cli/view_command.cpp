@@ -102,7 +102,8 @@ std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& 
     std::string message = format->read(path, {}, set);
     if (!message.empty()) return message;
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
-    motions.push_back(viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, std::nullopt)));
+    motions.push_back(
+        viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, std::nullopt)));
     return message;
   }
   exchange::Skeleton skeleton;

@@ -59,8 +59,7 @@ Matrix Turn(std::size_t axis, double degrees) {
 }
 
 bool SameWord(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
          });
 }
@@ -204,8 +203,9 @@ std::string BvhReader::Hierarchy() {
       for (int c = 0; c < static_cast<int>(count); ++c) {
         Channel channel;
         if (at >= tokens_.size() || !ChannelFrom(tokens_[at++], channel)) {
-          return Fault("a channel that is not Xposition, Yposition, Zposition, Xrotation, "
-                       "Yrotation or Zrotation, or fewer channels than counted");
+          return Fault(
+              "a channel that is not Xposition, Yposition, Zposition, Xrotation, "
+              "Yrotation or Zrotation, or fewer channels than counted");
         }
         list.push_back(channel);
       }
@@ -261,13 +261,11 @@ std::string BvhReader::Motion(BVHFacts& facts) {
   // A frame time rounded to its last digit from a whole rate gives that rate.
   const std::string_view text = tokens_.back();
   const std::size_t point = text.find('.');
-  if (point != std::string_view::npos &&
-      text.find_first_of("eE") == std::string_view::npos) {
+  if (point != std::string_view::npos && text.find_first_of("eE") == std::string_view::npos) {
     const auto decimals = static_cast<int>(text.size() - point - 1);
     const double whole = std::round(skeleton_.rate);
     const double step = std::pow(10.0, decimals);
-    if (whole > 0 && decimals <= 15 &&
-        std::round(step / whole) == std::round(frame_time * step)) {
+    if (whole > 0 && decimals <= 15 && std::round(step / whole) == std::round(frame_time * step)) {
       skeleton_.rate = whole;
     }
   }
@@ -278,7 +276,8 @@ std::string BvhReader::Motion(BVHFacts& facts) {
   std::int64_t room = facts.declared_frames;
   if (remaining >= 0) {
     room = std::min<std::int64_t>(
-        room, remaining / static_cast<std::int64_t>(2 * std::max<std::size_t>(total_channels_, 1)) + 1);
+        room,
+        remaining / static_cast<std::int64_t>(2 * std::max<std::size_t>(total_channels_, 1)) + 1);
   }
   skeleton_.ReserveFrames(room);
   values_.resize(total_channels_);

@@ -18,14 +18,15 @@ struct BVHFacts {
 // Reads a BVH file into `skeleton`: every ROOT and JOINT becomes a joint (parents first, in file
 // order), named as the file names it; its OFFSET is the base translation and its base rotation
 // is none. Each frame's channels become the joint's motion: position channels move the joint
-// from its OFFSET (they add to it, as the widely used readers take them), rotation channels in any order and any subset are composed in the order listed, as BVH
-// readers do (the first listed is outermost), and kept as the skeleton's static X Y Z angles.
-// An End Site's distance from its joint is that joint's bone length. The file is Y up; lengths
-// are taken to be in `units` (BVH does not say). The rate is 1 / Frame Time, or the whole
-// number whose frame time the file's rounded value is (".0083333" is 120 frames/s). Frames
-// after the declared count are not read; a file with fewer frame lines than it declares reads
-// the lines it has (`facts` tells both counts). LF, CR LF, tabs, blanks and blank lines are
-// accepted anywhere. Returns a message naming the line of the fault, empty on success.
+// from its OFFSET (they add to it, as the widely used readers take them), rotation channels in any
+// order and any subset are composed in the order listed, as BVH readers do (the first listed is
+// outermost), and kept as the skeleton's static X Y Z angles. An End Site's distance from its joint
+// is that joint's bone length. The file is Y up; lengths are taken to be in `units` (BVH does not
+// say). The rate is 1 / Frame Time, or the whole number whose frame time the file's rounded value
+// is (".0083333" is 120 frames/s). Frames after the declared count are not read; a file with fewer
+// frame lines than it declares reads the lines it has (`facts` tells both counts). LF, CR LF, tabs,
+// blanks and blank lines are accepted anywhere. Returns a message naming the line of the fault,
+// empty on success.
 std::string ReadBVH(std::FILE* file, Skeleton& skeleton, LengthUnit units,
                     BVHFacts* facts = nullptr);
 std::string ReadBVH(const std::string& path, Skeleton& skeleton, LengthUnit units,

@@ -78,8 +78,7 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text
     const std::string inner = Indent(open.size());
     if (layout.children[joint].empty()) {
       text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " +
-              Triple(Vector3(0.0, skeleton.joints[joint].bone_length, 0.0)) + "\n" + inner +
-              "}\n";
+              Triple(Vector3(0.0, skeleton.joints[joint].bone_length, 0.0)) + "\n" + inner + "}\n";
     }
     text += indent + "}\n";
     open.pop_back();
@@ -96,8 +95,8 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text
     // channels in its place then agree.
     const Vector3 offset = layout.moves[joint] ? Vector3() : j.base_translation;
     text += inner + "OFFSET " + Triple(offset) + "\n";
-    text += inner +
-            (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
+    text +=
+        inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
     text += "Zrotation Yrotation Xrotation\n";
     open.push_back(joint);
   }

@@ -91,8 +91,8 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
   const std::size_t frame_bytes = point_bytes + words * value_bytes;
   const auto frames = static_cast<std::uint64_t>(file.points.NumFrames());
   const std::uint64_t data_offset = (std::uint64_t{file.data_start} - 1) * kBlock;
-  if (frames > 0 && (file.file_size < data_offset ||
-                     (file.file_size - data_offset) / frame_bytes < frames)) {
+  if (frames > 0 &&
+      (file.file_size < data_offset || (file.file_size - data_offset) / frame_bytes < frames)) {
     return std::string(messages::kC3DDataShort);
   }
   const std::size_t count = analog.channels.size();

@@ -24,11 +24,11 @@ struct C3DAnalogChannel {
 class C3DAnalog {
  public:
   std::vector<C3DAnalogChannel> channels;
-  double gen_scale = 1.0;         // ANALOG:GEN_SCALE, common to every channel
-  double rate = 0.0;              // samples per second
-  std::size_t per_frame = 1;      // samples of each channel per point frame
-  bool unsigned_data = false;     // ANALOG:FORMAT "UNSIGNED": integers are 0 to 65535
-  std::int64_t first_frame = 1;   // the point frame of the first sample
+  double gen_scale = 1.0;        // ANALOG:GEN_SCALE, common to every channel
+  double rate = 0.0;             // samples per second
+  std::size_t per_frame = 1;     // samples of each channel per point frame
+  bool unsigned_data = false;    // ANALOG:FORMAT "UNSIGNED": integers are 0 to 65535
+  std::int64_t first_frame = 1;  // the point frame of the first sample
 
   std::size_t NumChannels() const { return channels.size(); }
   std::int64_t NumSamples() const {

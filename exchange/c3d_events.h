@@ -15,7 +15,7 @@ struct C3DEvent {
   std::string context;  // "Left", "Right", "General", ...
   std::string label;
   std::string description;
-  double time = 0.0;    // seconds from the start of the capture, as the file gives it
+  double time = 0.0;  // seconds from the start of the capture, as the file gives it
 };
 
 // EVENT:USED events (at most as many as EVENT:TIMES holds), with EVENT:CONTEXTS, LABELS and

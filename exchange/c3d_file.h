@@ -17,16 +17,16 @@ namespace zar::exchange {
 
 // The first 512-byte block, as stored (counts are the unsigned words of the file).
 struct C3DHeader {
-  int parameter_block = 0;        // where the parameter section starts, from 1
-  std::uint32_t points = 0;       // 3D points per frame
-  std::uint32_t analog_words = 0; // analog values per frame (channels x samples per frame)
+  int parameter_block = 0;         // where the parameter section starts, from 1
+  std::uint32_t points = 0;        // 3D points per frame
+  std::uint32_t analog_words = 0;  // analog values per frame (channels x samples per frame)
   std::uint32_t first_frame = 0;
   std::uint32_t last_frame = 0;
-  std::uint32_t max_gap = 0;      // the largest gap the capture system filled
-  double scale = 0.0;             // negative: reals are stored; positive: 16-bit integers times it
-  std::uint32_t data_start = 0;   // the block where the point data starts, from 1
+  std::uint32_t max_gap = 0;     // the largest gap the capture system filled
+  double scale = 0.0;            // negative: reals are stored; positive: 16-bit integers times it
+  std::uint32_t data_start = 0;  // the block where the point data starts, from 1
   std::uint32_t analog_per_frame = 0;  // analog samples per channel per frame
-  double rate = 0.0;              // frames per second
+  double rate = 0.0;                   // frames per second
 };
 
 class C3DFile {
@@ -36,8 +36,8 @@ class C3DFile {
   C3DParameters parameters;
   // What the point data holds, as the reader understood it.
   bool float_storage = false;
-  double scale = 0.0;             // POINT:SCALE where present, else the header's
-  std::uint32_t data_start = 0;   // the block the point data was read from
+  double scale = 0.0;            // POINT:SCALE where present, else the header's
+  std::uint32_t data_start = 0;  // the block the point data was read from
   std::uint64_t file_size = 0;
   // Labels as names, descriptions as descriptions, POINT:RATE and POINT:UNITS; a sample is
   // missing where its residual word is negative.

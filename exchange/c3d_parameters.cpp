@@ -52,8 +52,7 @@ const C3DGroup* C3DParameters::FindGroup(std::string_view group) const {
   return nullptr;
 }
 
-const C3DParameter* C3DParameters::Find(std::string_view group,
-                                        std::string_view parameter) const {
+const C3DParameter* C3DParameters::Find(std::string_view group, std::string_view parameter) const {
   const C3DGroup* g = FindGroup(group);
   return g != nullptr ? g->Find(parameter) : nullptr;
 }

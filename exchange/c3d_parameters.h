@@ -27,8 +27,8 @@ struct C3DParameter {
   bool locked = false;
   C3DType type = C3DType::kInteger;
   std::vector<int> dimensions;  // none for a single value; for text the first is the length
-  std::string text;              // the characters of a kChar parameter
-  std::vector<double> numbers;   // the values of the other types, in file order
+  std::string text;             // the characters of a kChar parameter
+  std::vector<double> numbers;  // the values of the other types, in file order
 
   // Text split into strings of the first dimension's length, trailing blanks and NULs removed
   // (one string when there is at most one dimension).

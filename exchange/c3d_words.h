@@ -35,9 +35,7 @@ class C3DWords {
     return processor_ == C3DProcessor::kMips ? static_cast<std::uint16_t>(p[0] << 8 | p[1])
                                              : static_cast<std::uint16_t>(p[1] << 8 | p[0]);
   }
-  std::int16_t Integer(const unsigned char* p) const {
-    return static_cast<std::int16_t>(Word(p));
-  }
+  std::int16_t Integer(const unsigned char* p) const { return static_cast<std::int16_t>(Word(p)); }
 
   // A 32-bit real, exactly (DEC reals below the IEEE single range are kept, not flushed).
   double Real(const unsigned char* p) const {

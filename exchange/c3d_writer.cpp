@@ -161,7 +161,9 @@ void ContinuedStrings(SectionBuilder& section, int group, std::string_view name,
 
 }  // namespace
 
-std::int64_t C3DFirstFrame(const MarkerSet& set) { return std::max<std::int64_t>(set.first_frame, 1); }
+std::int64_t C3DFirstFrame(const MarkerSet& set) {
+  return std::max<std::int64_t>(set.first_frame, 1);
+}
 
 std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   const std::size_t points = set.NumMarkers();

@@ -11,8 +11,10 @@ namespace zar::exchange::messages {
 // C3D reader.
 inline constexpr std::string_view kC3DEmpty = "The file is empty";
 inline constexpr std::string_view kC3DShortHeader = "The file is too short for a C3D header";
-inline constexpr std::string_view kC3DKey = "The file is not a C3D file (its second byte is not 80)";
-inline constexpr std::string_view kC3DParameterStart = "The parameter section starts outside the file";
+inline constexpr std::string_view kC3DKey =
+    "The file is not a C3D file (its second byte is not 80)";
+inline constexpr std::string_view kC3DParameterStart =
+    "The parameter section starts outside the file";
 inline constexpr std::string_view kC3DProcessor =
     "The parameter section names no known processor type (84 Intel, 85 DEC, 86 MIPS)";
 inline constexpr std::string_view kC3DParameterOverrun =
@@ -41,7 +43,8 @@ inline constexpr std::string_view kC3DFrameNumbers =
     "C3D frame numbers run from 0 to 4294967295; this range cannot be stored";
 
 // BVH reader; the malformed message is followed by what was found and the line.
-inline constexpr std::string_view kBVHHierarchy = "The file is not a BVH file (it does not start with HIERARCHY)";
+inline constexpr std::string_view kBVHHierarchy =
+    "The file is not a BVH file (it does not start with HIERARCHY)";
 inline constexpr std::string_view kBVHMalformed = "The BVH file is malformed: ";
 
 // BVH writer.

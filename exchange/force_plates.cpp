@@ -17,7 +17,9 @@ Vector3 Cross(const Vector3& a, const Vector3& b) {
   return Vector3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
 }
 
-Vector3 Minus(const Vector3& a, const Vector3& b) { return Vector3(a.x - b.x, a.y - b.y, a.z - b.z); }
+Vector3 Minus(const Vector3& a, const Vector3& b) {
+  return Vector3(a.x - b.x, a.y - b.y, a.z - b.z);
+}
 
 Vector3 Unit(const Vector3& v) {
   const double length = std::hypot(v.x, v.y, v.z);
@@ -78,8 +80,8 @@ void Load(const PlateSetup& plate, const double* v, Vector3& force, Vector3& mom
       for (int c = 0; c < 6; ++c) u[r] += plate.calibration[r][c] * v[c];
     }
     force = Vector3(u[0], u[1], u[2]);
-    at_origin = Vector3(u[3] * plate.moment_factor, u[4] * plate.moment_factor,
-                        u[5] * plate.moment_factor);
+    at_origin =
+        Vector3(u[3] * plate.moment_factor, u[4] * plate.moment_factor, u[5] * plate.moment_factor);
   }
   // The moment about the centre: M_centre = M_origin + (origin - centre) x F. A type 3 plate's
   // origin is under its centre, at the sensors' depth.
@@ -105,8 +107,9 @@ std::string C3DForcePlates(const C3DFile& file, const C3DAnalog& analog,
   const C3DParameter* channel_parameter = parameters.Find("FORCE_PLATFORM", "CHANNEL");
   if (channel_parameter == nullptr) return std::string(messages::kPlateChannels) + " (no CHANNEL)";
   const std::vector<double>& channel_numbers = channel_parameter->numbers;
-  const std::size_t rows =
-      channel_parameter->dimensions.empty() ? 6 : static_cast<std::size_t>(channel_parameter->dimensions[0]);
+  const std::size_t rows = channel_parameter->dimensions.empty()
+                               ? 6
+                               : static_cast<std::size_t>(channel_parameter->dimensions[0]);
 
   // The baseline's analog samples: those of point frames ZERO[0] to ZERO[1], counted from 1.
   std::int64_t zero_from = 0;
@@ -138,7 +141,8 @@ std::string C3DForcePlates(const C3DFile& file, const C3DAnalog& analog,
       }
       setup.channels.push_back(static_cast<std::size_t>(number) - 1);
     }
-    if (corners.size() < (p + 1) * 12) return std::string(messages::kPlateCorners) + " (" + which + ")";
+    if (corners.size() < (p + 1) * 12)
+      return std::string(messages::kPlateCorners) + " (" + which + ")";
     ForcePlate plate;
     plate.type = setup.type;
     for (std::size_t c = 0; c < 4; ++c) {
@@ -170,7 +174,8 @@ std::string C3DForcePlates(const C3DFile& file, const C3DAnalog& analog,
         return std::string(messages::kPlateCalibration) + " (" + which + ")";
       }
       for (std::size_t r = 0; r < 6; ++r) {
-        for (std::size_t c = 0; c < 6; ++c) setup.calibration[r][c] = calibration[p * 36 + c * 6 + r];
+        for (std::size_t c = 0; c < 6; ++c)
+          setup.calibration[r][c] = calibration[p * 36 + c * 6 + r];
       }
     }
     if (setup.type == 2 || setup.type == 4 || setup.type == 1) {

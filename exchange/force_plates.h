@@ -50,9 +50,9 @@ struct PlateSample {
 
 struct ForcePlate {
   int type = 0;
-  std::array<Vector3, 4> corners;  // lab coordinates
-  Vector3 centre;                  // of the top surface, lab coordinates
-  Rotation axes;                   // rows: the plate's x, y and z axes in lab axes
+  std::array<Vector3, 4> corners;    // lab coordinates
+  Vector3 centre;                    // of the top surface, lab coordinates
+  Rotation axes;                     // rows: the plate's x, y and z axes in lab axes
   std::vector<PlateSample> samples;  // one per analog sample
 };
 

@@ -45,9 +45,9 @@ std::vector<std::array<Vector3, 4>> OctahedronFaces() {
   for (const int sx : {1, -1}) {
     for (const int sy : {1, -1}) {
       for (const int sz : {1, -1}) {
-        std::array<Vector3, 4> face = {
-            Vector3(sx, sy, sz), Vector3(sx * kPointRadius, 0, 0), Vector3(0, sy * kPointRadius, 0),
-            Vector3(0, 0, sz * kPointRadius)};
+        std::array<Vector3, 4> face = {Vector3(sx, sy, sz), Vector3(sx * kPointRadius, 0, 0),
+                                       Vector3(0, sy * kPointRadius, 0),
+                                       Vector3(0, 0, sz * kPointRadius)};
         if (sx * sy * sz < 0) std::swap(face[2], face[3]);
         const double length = std::sqrt(3.0);
         face[0] = Vector3(face[0].x / length, face[0].y / length, face[0].z / length);
@@ -76,8 +76,10 @@ int AddPointMesh(GltfDocument& document, int material) {
   std::vector<float> normals;
   for (const std::array<Vector3, 4>& face : OctahedronFaces()) {
     for (std::size_t c = 1; c <= 3; ++c) {
-      for (const double v : {face[c].x, face[c].y, face[c].z}) corners.push_back(static_cast<float>(v));
-      for (const double v : {face[0].x, face[0].y, face[0].z}) normals.push_back(static_cast<float>(v));
+      for (const double v : {face[c].x, face[c].y, face[c].z})
+        corners.push_back(static_cast<float>(v));
+      for (const double v : {face[0].x, face[0].y, face[0].z})
+        normals.push_back(static_cast<float>(v));
     }
   }
   const int positions = document.AddFloats(std::move(corners), 3, 34962);
@@ -97,7 +99,8 @@ struct Placement {
 
   std::array<double, 3> Apply(const Vector3& v) const {
     std::array<double, 3> out = at;
-    for (std::size_t r = 0; r < 3; ++r) out[r] += turn[r][0] * v.x + turn[r][1] * v.y + turn[r][2] * v.z;
+    for (std::size_t r = 0; r < 3; ++r)
+      out[r] += turn[r][0] * v.x + turn[r][1] * v.y + turn[r][2] * v.z;
     return out;
   }
 };
@@ -385,9 +388,9 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
   GltfDocument document;
   // One root and joints that 16-bit indices can name make an armature: the joints are bones of a
   // skin whose mesh carries every joint's glyph. Otherwise each joint node carries its own.
-  const std::size_t roots_count = static_cast<std::size_t>(
-      std::count_if(skeleton.joints.begin(), skeleton.joints.end(),
-                    [](const SkeletonJoint& j) { return j.parent < 0; }));
+  const std::size_t roots_count =
+      static_cast<std::size_t>(std::count_if(skeleton.joints.begin(), skeleton.joints.end(),
+                                             [](const SkeletonJoint& j) { return j.parent < 0; }));
   const bool skinned = joints > 0 && roots_count == 1 && joints <= 65535;
   const int material = joints > 0 ? AddMaterial(document, "joint", {1.0, 0.55, 0.1}) : -1;
   const int mesh = joints > 0 && !skinned ? AddPointMesh(document, material) : -1;
@@ -413,7 +416,8 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
                  {"rotation", FirstKey(rotations, 4)}};
     if (!skinned) node["mesh"] = mesh;
     nodes.push_back(std::move(node));
-    bind_translations.insert(bind_translations.end(), translations.begin(), translations.begin() + 3);
+    bind_translations.insert(bind_translations.end(), translations.begin(),
+                             translations.begin() + 3);
     bind_rotations.insert(bind_rotations.end(), rotations.begin(), rotations.begin() + 4);
     if (joint.parent < 0) {
       roots.push_back(i);
@@ -433,7 +437,8 @@ std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, boo
       AddChannel(animation, times_accessor, output, node_index, "rotation", "LINEAR");
     }
   }
-  if (skinned) AddSkin(document, skeleton, bind_translations, bind_rotations, material, nodes, roots);
+  if (skinned)
+    AddSkin(document, skeleton, bind_translations, bind_rotations, material, nodes, roots);
   if (!nodes.empty()) document.Top()["nodes"] = std::move(nodes);
   return Finish(document, std::move(animation), std::move(roots),
                 SceneExtras(skeleton.rate, skeleton.first_frame, skeleton.NumFrames()), path,

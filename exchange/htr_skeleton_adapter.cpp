@@ -15,8 +15,7 @@ namespace {
 
 // Adds `top` and every segment under it to the skeleton, depth first with children in order,
 // parents before their children.
-void AddSubtree(const HTRSegment& top, Skeleton& skeleton,
-                std::vector<const HTRSegment*>& order) {
+void AddSubtree(const HTRSegment& top, Skeleton& skeleton, std::vector<const HTRSegment*>& order) {
   std::vector<std::pair<const HTRSegment*, std::int32_t>> pending{{&top, -1}};
   while (!pending.empty()) {
     const auto [segment, parent] = pending.back();

@@ -30,9 +30,9 @@ class ThreadedLineParsing final : public LineParsing {
 
   Lines read_;
   std::size_t count_ = 0;
-  std::size_t share_ = 1;               // lines taken at a time by whichever thread reads
-  std::atomic<std::size_t> next_{0};    // the first line not yet taken
-  std::future<void> helper_;            // the second thread's part of the batch
+  std::size_t share_ = 1;             // lines taken at a time by whichever thread reads
+  std::atomic<std::size_t> next_{0};  // the first line not yet taken
+  std::future<void> helper_;          // the second thread's part of the batch
 };
 
 }  // namespace zar::exchange

@@ -22,8 +22,9 @@ std::string WriteTRC(const MarkerSet& set, const std::string& path) {
 
   std::string head = "PathFileType\t4\t(X/Y/Z)\t";
   head += std::filesystem::path(path).filename().string();
-  head += "\r\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
-          "OrigDataStartFrame\tOrigNumFrames\r\n";
+  head +=
+      "\r\nDataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+      "OrigDataStartFrame\tOrigNumFrames\r\n";
   head += rate + '\t' + camera_rate + '\t' + frames + '\t' + std::to_string(names.size()) + '\t';
   head += LengthUnitText(set.units);
   head += '\t' + rate + '\t' + std::to_string(set.first_frame) + '\t' + frames + "\r\n";

@@ -83,8 +83,7 @@ HTRHierarchyWalk::Pose HTRHierarchyWalk::PoseAt(modra::SceneNode* node, bool roo
 }
 
 ZARVector3<double> HTRHierarchyWalk::HTRTranslation(const modra::Point3& translation, bool root) {
-  return UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z),
-                             root);
+  return UnmapHTRTranslation(ZARVector3<double>(translation.x, translation.y, translation.z), root);
 }
 
 ZARRotationMatrix3<double> HTRHierarchyWalk::HTRRotation(const modra::Quat& rotation, bool root) {

@@ -87,11 +87,11 @@ class HTRHierarchyWalk {
   struct Exported {
     modra::SceneNode* node = nullptr;
     HTRSegment* segment = nullptr;
-    std::int64_t parent = -1;  // index of the parent's entry; -1 for the root segment
-    std::size_t subtreeEnd = 0;                 // one past the last entry of its subtree
-    std::size_t depth = 0;                      // its segment ancestors
-    ZARVector3<double> base;                    // the base translation as Walk found it
-    ZARRotationMatrix3<double> undoBase;        // the inverse of the base rotation
+    std::int64_t parent = -1;             // index of the parent's entry; -1 for the root segment
+    std::size_t subtreeEnd = 0;           // one past the last entry of its subtree
+    std::size_t depth = 0;                // its segment ancestors
+    ZARVector3<double> base;              // the base translation as Walk found it
+    ZARRotationMatrix3<double> undoBase;  // the inverse of the base rotation
   };
 
   // The pose at `time`; `parentWorld` is the parent node's world transform then, or null to

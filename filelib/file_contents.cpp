@@ -11,8 +11,7 @@ std::string NothingToConvert(const FileContents& contents) {
     if (contents.items == FileContents::Items::kSegments) {
       return std::string(messages::kNoSegments);
     }
-    return std::string(contents.unnamed > 0 ? messages::kOnlyUnnamedMarkers
-                                            : messages::kNoMarkers);
+    return std::string(contents.unnamed > 0 ? messages::kOnlyUnnamedMarkers : messages::kNoMarkers);
   }
   if (contents.frames <= 0) return std::string(messages::kNoFrames);
   return std::string();

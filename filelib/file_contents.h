@@ -15,12 +15,12 @@ namespace zar {
 struct FileContents {
   enum class Items { kMarkers, kSegments };
   Items items = Items::kMarkers;
-  bool empty = false;             // the file holds no line at all
-  bool header = true;             // false when the file ends before its header is complete
-  std::int64_t count = 0;         // markers or segments kept
-  std::int64_t unnamed = 0;       // markers left out because their names begin with "Unnamed"
-  std::int64_t frames = 0;        // frames the data holds
-  std::int64_t declared = -1;     // frames the header declares; below 0 when it declares none
+  bool empty = false;          // the file holds no line at all
+  bool header = true;          // false when the file ends before its header is complete
+  std::int64_t count = 0;      // markers or segments kept
+  std::int64_t unnamed = 0;    // markers left out because their names begin with "Unnamed"
+  std::int64_t frames = 0;     // frames the data holds
+  std::int64_t declared = -1;  // frames the header declares; below 0 when it declares none
 };
 
 // The message for a file that holds nothing to convert: no lines, a header cut short, no markers

@@ -126,7 +126,8 @@ std::string HTRStreamWriter::Begin(const HTRFile& model, const std::string& file
   }
   // What the reader could not take back: a name it would split or lose, a looping hierarchy.
   for (std::int32_t i = 0; i < model.NumSegments(); ++i) {
-    if (!IsWritableSegmentName(model.Segment(i)->Name())) return std::string(messages::kCannotWrite);
+    if (!IsWritableSegmentName(model.Segment(i)->Name()))
+      return std::string(messages::kCannotWrite);
   }
   if (HasParentLoop(model)) return std::string(messages::kCannotWrite);
 

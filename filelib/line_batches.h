@@ -151,8 +151,8 @@ class LineBatches {
   const std::size_t batch_lines_;
   LineParsing* const parsing_;
   bool stopped_ = false;
-  bool begun_ = false;        // parsed_ is with the LineParsing
-  std::vector<Value> line_;   // without a LineParsing, the values of the line being given
+  bool begun_ = false;       // parsed_ is with the LineParsing
+  std::vector<Value> line_;  // without a LineParsing, the values of the line being given
   Batch filling_;
   Batch parsed_;
 };

@@ -240,11 +240,11 @@ bool TrcReader::MarkerNames(std::string_view titles, const LineReader& lines) {
   // the names one or two fields apart: there the n-th name owns the n-th three columns. Names
   // three apart with a gap could be either; the coordinate titles tell, when they name exactly
   // as many columns as there are names, that no column is without one.
-  const bool placed = std::all_of(names.begin(), names.end(),
-                                  [](const PlacedName& n) { return n.field % 3 == 0; });
+  const bool placed =
+      std::all_of(names.begin(), names.end(), [](const PlacedName& n) { return n.field % 3 == 0; });
   const std::size_t placed_columns = names.empty() ? 0 : names.back().field / 3 + 1;
-  const bool by_place = placed && !(placed_columns != names.size() &&
-                                    TitledColumns(titles) == names.size());
+  const bool by_place =
+      placed && !(placed_columns != names.size() && TitledColumns(titles) == names.size());
   const std::size_t blank_columns = by_place ? placed_columns - names.size() : 0;
 
   std::unordered_set<std::string_view> seen;  // views into the names line

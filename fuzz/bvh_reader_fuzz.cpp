@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
     for (std::size_t j = 0; j < skeleton.NumJoints(); ++j) {
       const zar::exchange::JointMotion& m = skeleton.At(k, j);
-      if (!std::isfinite(m.translation.x + m.translation.y + m.translation.z + m.rx + m.ry + m.rz)) {
+      if (!std::isfinite(m.translation.x + m.translation.y + m.translation.z + m.rx + m.ry +
+                         m.rz)) {
         std::abort();
       }
     }

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < scene.nodes().size(); ++i) {
     modra::host::Node* before = scene.nodes()[i];
     modra::host::Node* after = again.nodes()[i];
-    if (before->name() != after->name() || again.FindByName(after->name()) == nullptr)
-      std::abort();
+    if (before->name() != after->name() || again.FindByName(after->name()) == nullptr) std::abort();
     modra::host::TransformController* t = after->transform();
     if ((t == nullptr) != (before->transform() == nullptr)) std::abort();
     if (t != nullptr && t->position() != nullptr &&

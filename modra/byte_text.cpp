@@ -29,8 +29,8 @@ constexpr std::array<std::uint32_t, 256> PlacedTable(int position) {
   }
   return table;
 }
-constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlaced = {
-    PlacedTable(0), PlacedTable(1), PlacedTable(2), PlacedTable(3)};
+constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlaced = {PlacedTable(0), PlacedTable(1),
+                                                                   PlacedTable(2), PlacedTable(3)};
 
 // Two base64 characters for each 12 bits.
 constexpr std::array<std::array<char, 2>, 4096> PairTable() {
@@ -49,7 +49,8 @@ void AppendBase64(std::string_view bytes, std::string& out) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3, o += 4) {
-    const std::uint32_t v = (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
+    const std::uint32_t v =
+        (std::uint32_t{in[i]} << 16) | (std::uint32_t{in[i + 1]} << 8) | in[i + 2];
     const auto& high = kPairs[v >> 12];
     const auto& low = kPairs[v & 4095];
     o[0] = high[0];
@@ -78,8 +79,8 @@ bool DecodeBase64(std::string_view text, std::string& bytes) {
   const std::size_t full = padding == 0 ? text.size() : text.size() - 4;
   std::size_t o = 0;
   for (std::size_t i = 0; i < full; i += 4) {
-    const std::uint32_t v = kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] | kPlaced[2][in[i + 2]] |
-                            kPlaced[3][in[i + 3]];
+    const std::uint32_t v =
+        kPlaced[0][in[i]] | kPlaced[1][in[i + 1]] | kPlaced[2][in[i + 2]] | kPlaced[3][in[i + 3]];
     if ((v & kBad) != 0) return false;
     out[o++] = static_cast<unsigned char>(v >> 16);
     out[o++] = static_cast<unsigned char>(v >> 8);

@@ -26,8 +26,8 @@ int LockWaiting(int fd, int operation, const std::string& file) {
     if (std::chrono::steady_clock::now() - start >= std::chrono::seconds(1)) break;
     ::usleep(10000);
   }
-  std::fprintf(stderr, "%s: waiting for %s, locked by another run\n",
-               program_invocation_short_name, file.c_str());
+  std::fprintf(stderr, "%s: waiting for %s, locked by another run\n", program_invocation_short_name,
+               file.c_str());
   do {
     rc = ::flock(fd, operation);
   } while (rc != 0 && errno == EINTR);

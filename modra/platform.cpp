@@ -13,8 +13,8 @@ namespace modra {
 namespace {
 
 using host::Host;
-using host::ShownEvent;
 using host::Outcome;
+using host::ShownEvent;
 using host::UserAction;
 
 host::WindowManager* Windows() {

@@ -1,5 +1,7 @@
 #include "modra/scene_document.h"
 
+#include <simdjson.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -11,7 +13,6 @@
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
-#include <simdjson.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -270,8 +271,9 @@ bool NeedsBinaryVersion(Node& n) {
     if (!IsValidUtf8(k)) return true;
   TransformController* t = n.transform();
   if (t == nullptr) return false;
-  for (Controller* c : {static_cast<Controller*>(t->position()),
-                        static_cast<Controller*>(t->rotation()), static_cast<Controller*>(t->scale())})
+  for (Controller* c :
+       {static_cast<Controller*>(t->position()), static_cast<Controller*>(t->rotation()),
+        static_cast<Controller*>(t->scale())})
     if (c != nullptr && static_cast<std::size_t>(c->KeyCount()) > kMostTextKeys) return true;
   return false;
 }
@@ -422,8 +424,7 @@ void ReadNode(Scene& scene, Node& node, const Json& j, bool& binaryForm, const s
                    ReadTime(Field(j, "boneModeTime", at), at + " boneModeTime"));
   const Json& props = Array(Field(j, "userProperties", at), at + " userProperties");
   for (const Json& p : props) {
-    if (!p.is_array() || p.size() != 2)
-      Fail(at + " has a user property that is not [key, number]");
+    if (!p.is_array() || p.size() != 2) Fail(at + " has a user property that is not [key, number]");
     const std::string key = ReadByteText(p[0], at + " user property key", binaryForm);
     const float value = ReadFloat(p[1], at + " user property " + key);
     node.SetUserFloatProperty(key.c_str(), value);
@@ -470,8 +471,9 @@ void ReadNode(Scene& scene, Node& node, const Json& j, bool& binaryForm, const s
     return;
   }
   const std::string what = at + " transform";
-  auto* position = ReadPointController(scene, Field(t, "position", what),
-                                       ControllerValueKind::kPosition, binaryForm, what + " position");
+  auto* position =
+      ReadPointController(scene, Field(t, "position", what), ControllerValueKind::kPosition,
+                          binaryForm, what + " position");
   auto* rotation =
       ReadRotationController(scene, Field(t, "rotation", what), binaryForm, what + " rotation");
   auto* scale = ReadPointController(scene, Field(t, "scale", what), ControllerValueKind::kScale,
@@ -583,8 +585,8 @@ void ReadTree(Scene& scene, const Json& rootChildren,
     top.push_back(static_cast<std::uint32_t>(ReadInteger(h, "rootChildren", 1, 0xFFFFFFFE)));
   scene.SetChildren(&scene.root(), resolve(top, "rootChildren"));
   for (const auto& [node, handles] : childrenOf)
-    scene.SetChildren(node, resolve(handles, "children of node " +
-                                                 std::to_string(node->NodeHandle())));
+    scene.SetChildren(node,
+                      resolve(handles, "children of node " + std::to_string(node->NodeHandle())));
   std::size_t reached = 0;
   std::vector<Node*> stack{&scene.root()};
   std::unordered_set<Node*> visited{&scene.root()};
@@ -718,9 +720,8 @@ void AppendJson(const Json& j, std::string& out) {
     out += j.empty() ? "[]" : "]";
   } else if (j.is_string() && j.get_ref<const std::string&>().size() > 64 &&
              std::all_of(j.get_ref<const std::string&>().begin(),
-                         j.get_ref<const std::string&>().end(), [](char c) {
-                           return c >= ' ' && c <= '~' && c != '"' && c != '\\';
-                         })) {
+                         j.get_ref<const std::string&>().end(),
+                         [](char c) { return c >= ' ' && c <= '~' && c != '"' && c != '\\'; })) {
     out += '"';
     out += j.get_ref<const std::string&>();
     out += '"';

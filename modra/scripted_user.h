@@ -90,16 +90,16 @@ struct DialogState {
 // and may be worded differently at any time; nothing should decide anything from them.
 enum class Outcome : std::uint8_t {
   kNone,
-  kRefused,          // kNote: a scripted dialog action was not applied (`refusal` says why)
-  kChosen,           // kFileDialog, kFolderDialog: answered, detail = what was chosen
-  kCancelled,        // kFileDialog, kFolderDialog: nothing chosen, detail = why
-  kPicked,           // kPick: the node was picked and the pick mode ended
+  kRefused,           // kNote: a scripted dialog action was not applied (`refusal` says why)
+  kChosen,            // kFileDialog, kFolderDialog: answered, detail = what was chosen
+  kCancelled,         // kFileDialog, kFolderDialog: nothing chosen, detail = why
+  kPicked,            // kPick: the node was picked and the pick mode ended
   kPickedModeGoesOn,  // kPick: the node was picked and the pick mode goes on
-  kMissed,           // kPick: the pick mode did not take the node
-  kRightClick,       // kPick: a right click, the pick mode goes on
-  kRightClickEnded,  // kPick: a right click that ended the pick mode
-  kIgnored,          // kPick: there was no pick mode
-  kPicksRanOut,      // kNote: nothing left to pick, so the host ended the pick mode
+  kMissed,            // kPick: the pick mode did not take the node
+  kRightClick,        // kPick: a right click, the pick mode goes on
+  kRightClickEnded,   // kPick: a right click that ended the pick mode
+  kIgnored,           // kPick: there was no pick mode
+  kPicksRanOut,       // kNote: nothing left to pick, so the host ended the pick mode
 };
 
 // Why a dialog could not apply a scripted action (Outcome::kRefused).
@@ -134,9 +134,9 @@ struct ShownEvent {
 
   Kind kind = Kind::kNote;
   Outcome outcome = Outcome::kNone;
-  Refusal refusal = Refusal::kNone;       // with Outcome::kRefused
-  bool question = false;                  // kMessageBox: yes/no rather than OK alone
-  UserAction::Kind action{};              // kDialogAction and Outcome::kRefused: the action
+  Refusal refusal = Refusal::kNone;  // with Outcome::kRefused
+  bool question = false;             // kMessageBox: yes/no rather than OK alone
+  UserAction::Kind action{};         // kDialogAction and Outcome::kRefused: the action
   std::string text;
   std::string caption;
   std::string detail;

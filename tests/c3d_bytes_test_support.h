@@ -98,7 +98,8 @@ inline std::string C3DBytes(const C3DLayout& layout) {
   Put16(used, 0, points);
   AppendParameter(parameters, 1, "USED", 2, {}, used);
   std::string labels;
-  for (const std::string& label : layout.labels) labels += label + std::string(4 - label.size(), ' ');
+  for (const std::string& label : layout.labels)
+    labels += label + std::string(4 - label.size(), ' ');
   AppendParameter(parameters, 1, "LABELS", -1, {4, static_cast<std::uint8_t>(points)}, labels);
   group(2, "ANALOG");
   std::string channels(2, '\0');

@@ -264,8 +264,8 @@ std::uint64_t Digest(const std::string& bytes) {
 // only: within 3e-4 of the units and 2e-5 degrees, and no further from the file imported).
 TEST_F(DialogCommandsTest, ExportsOfARealCaptureKeepEveryByte) {
   const std::string scene = Path("fight.json");
-  ASSERT_EQ(Tool("import-htr " + Quoted(zar::testing::SamplePath("htr/fight_a.htr")) +
-                 " --scene " + Quoted(scene))
+  ASSERT_EQ(Tool("import-htr " + Quoted(zar::testing::SamplePath("htr/fight_a.htr")) + " --scene " +
+                 Quoted(scene))
                 .status,
             0);
   struct Case {

@@ -139,8 +139,9 @@ TEST(CliEmptyInput, ABatchOnSeveralProcessesCountsTheFailedFiles) {
   folder.Write("in/c.trc", Trc({"A"}, 3, 3));
   folder.Write("in/d.trc", Trc({"Unnamed7"}, 3, 3));
   const testing::RunResult run =
-      Tool(folder, "pnx convert in/a.trc in/b.trc in/c.trc in/d.trc --no-filter --quiet --jobs 2 "
-                   "--out pnx");
+      Tool(folder,
+           "pnx convert in/a.trc in/b.trc in/c.trc in/d.trc --no-filter --quiet --jobs 2 "
+           "--out pnx");
   EXPECT_EQ(1, run.status) << run.output;
   EXPECT_TRUE(Has(run.output, "2 converted, 2 failed:")) << run.output;
   EXPECT_TRUE(Has(run.output, "a.trc: The file is empty")) << run.output;
@@ -158,7 +159,8 @@ TEST(CliEmptyInput, ABatchOnSeveralProcessesCountsTheFailedFiles) {
 std::string C3DWithEndField(const ScratchFolder& folder, const std::string& name,
                             std::size_t markers, std::uint32_t end_field) {
   exchange::MarkerSet set;
-  for (std::size_t m = 0; m < markers; ++m) set.markers.push_back({std::string("M").append(std::to_string(m)), ""});
+  for (std::size_t m = 0; m < markers; ++m)
+    set.markers.push_back({std::string("M").append(std::to_string(m)), ""});
   set.SetFrames(70000);
   const std::string path = folder.File(name);
   EXPECT_EQ("", exchange::WriteC3D(set, path));
@@ -255,8 +257,8 @@ TEST(CliEmptyInput, RunningOutOfMemoryIsAFileProblem) {
   for (const char* command : {"c3d check big.c3d", "convert big.c3d out.trc"}) {
     const testing::RunResult run = Tool(folder, command, 2L << 20);
     EXPECT_EQ(1, run.status) << command << "\n" << run.output;
-    EXPECT_TRUE(Has(run.output, "big.c3d: too large to read (out of memory)"))
-        << command << "\n" << run.output;
+    EXPECT_TRUE(Has(run.output, "big.c3d: too large to read (out of memory)")) << command << "\n"
+                                                                               << run.output;
   }
 }
 

@@ -16,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "c3d_bytes_test_support.h"
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/htr_skeleton_adapter.h"
@@ -23,7 +24,6 @@
 #include "filelib/htr_file.h"
 #include "filelib/motion_units.h"
 #include "filelib/trc_file.h"
-#include "c3d_bytes_test_support.h"
 #include "filelib_test_support.h"
 #include "plugin_test_support.h"
 
@@ -391,7 +391,8 @@ TEST(CliConvert, MarkerFilesAreWrittenInTheUnitAskedFor) {
   };
   for (const Case& c : {Case{"m", 1e-3, "m.csv", ',', 1}, Case{"cm", 0.1, "cm.trc", '\t', 5},
                         Case{"in", 1 / 25.4, "in.csv", ',', 1}}) {
-    const testing::RunResult run = Zarfileio({"convert", source, folder.File(c.file), "--units", c.unit});
+    const testing::RunResult run =
+        Zarfileio({"convert", source, folder.File(c.file), "--units", c.unit});
     ASSERT_EQ(0, run.status) << run.output;
     const auto written = MarkerRows(folder.File(c.file), c.separator, c.skip);
     ASSERT_EQ(original.size(), written.size()) << c.file;
@@ -413,8 +414,8 @@ TEST(CliConvert, MarkerFilesAreWrittenInTheUnitAskedFor) {
 // "wrote" line says what the file holds.
 TEST(CliConvert, C3DFramesAreRenumberedFromOneAndSaidSo) {
   ScratchFolder folder;
-  const testing::RunResult run = Zarfileio(
-      {"convert", testing::SamplePath("trc/temp_trc_file.trc"), folder.File("x.c3d")});
+  const testing::RunResult run =
+      Zarfileio({"convert", testing::SamplePath("trc/temp_trc_file.trc"), folder.File("x.c3d")});
   ASSERT_EQ(0, run.status) << run.output;
   EXPECT_TRUE(Has(run, "C3D counts frames from 1; the frames from 0 are numbered from 1"))
       << run.output;
@@ -604,7 +605,8 @@ TEST(CliSceneSource, HelpAndRefusalListTheSceneRows) {
   std::string flat = help.output;
   std::replace(flat.begin(), flat.end(), '\n', ' ');
   EXPECT_NE(std::string::npos, flat.find(".htr -> .htr .bvh .csv .glb .gltf; "
-                                         ".bvh -> .htr .bvh .csv .glb .gltf; " + rows))
+                                         ".bvh -> .htr .bvh .csv .glb .gltf; " +
+                                         rows))
       << help.output;
   EXPECT_NE(std::string::npos, flat.find("--node")) << help.output;
   std::ofstream(folder.File("s.json")) << "{}";

@@ -23,8 +23,8 @@ std::string Record(const ScratchFolder& folder, const std::vector<std::string>& 
   for (const std::string& argument : arguments) command.append(" ").append(Quoted(argument));
   command.append(" 2>").append(Quoted(folder.File("stderr")));
   RunResult run = Run(command);
-  std::string record = std::to_string(run.status) + "\n" + run.output + "--\n" +
-                       ReadBytes(folder.File("stderr"));
+  std::string record =
+      std::to_string(run.status) + "\n" + run.output + "--\n" + ReadBytes(folder.File("stderr"));
   const std::string name = folder.File("");
   for (std::size_t at = record.find(name); at != std::string::npos; at = record.find(name, at)) {
     record.replace(at, name.size(), "");
@@ -38,12 +38,13 @@ TEST(CliJobs, ConvertBatchOnTwoJobsWritesAndPrintsWhatOneJobDoes) {
   for (int i = 0; i < 11; ++i) {
     const std::string value = std::to_string(i);
     files.push_back(folder.Write(
-        "f" + value + ".trc", i == 6 ? "PathFileType\t4\t(X-Y-Z)\r\n"
-                                     : TrcText(30, 0, 2, 1, {{"M" + value, {value + "\t2\t3", ""}}})));
+        "f" + value + ".trc", i == 6
+                                  ? "PathFileType\t4\t(X-Y-Z)\r\n"
+                                  : TrcText(30, 0, 2, 1, {{"M" + value, {value + "\t2\t3", ""}}})));
   }
   std::string record[2];
   for (int jobs = 1; jobs <= 2; ++jobs) {
-    std::vector<std::string> arguments = {"convert", "--out-dir", folder.File("out"), "--format",
+    std::vector<std::string> arguments = {"convert", "--out-dir", folder.File("out"),  "--format",
                                           "csv",     "--jobs",    std::to_string(jobs)};
     arguments.insert(arguments.end(), files.begin(), files.end());
     record[jobs - 1] = Record(folder, arguments);
@@ -80,8 +81,8 @@ TEST(CliJobs, ProgressBarOnlyOnATerminalAndOnlyForLongWork) {
       {false, std::chrono::milliseconds(0), ""},
       {true, std::chrono::hours(1), ""},
       {true, std::chrono::milliseconds(0),
-       "\rwork [" + std::string(40, ' ') + "] 0%\rwork [" + half + "] 50%\r\033[K\rwork [" +
-           half + "] 50%\rwork [" + std::string(40, '#') + "] 100%\n"},
+       "\rwork [" + std::string(40, ' ') + "] 0%\rwork [" + half + "] 50%\r\033[K\rwork [" + half +
+           "] 50%\rwork [" + std::string(40, '#') + "] 100%\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream out;

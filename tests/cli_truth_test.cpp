@@ -98,15 +98,15 @@ TEST(CliTruth, FormatErrorsNameTheirLine) {
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::size_t end = text.find("[EndOfFile]");
   ASSERT_NE(std::string::npos, end);
-  const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 1;
+  const auto line =
+      std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), '\n') + 1;
   // The frame line under an unknown segment's section is where the reader stops.
-  folder.Write("bad.htr",
-               text.substr(0, end) + "[Nope]\r\n1 0 0 0 0 0 0 1\r\n" + text.substr(end));
+  folder.Write("bad.htr", text.substr(0, end) + "[Nope]\r\n1 0 0 0 0 0 0 1\r\n" + text.substr(end));
   folder.Write("bad.trc", "PathFileType\t4\tbad.trc\r\n");
   const Outcome htr = Shell(folder, "$T htr check bad.htr");
   EXPECT_EQ(1, htr.status);
-  EXPECT_TRUE(Has(htr.out, "bad.htr: Segment name not found: Nope (line " + std::to_string(line + 1) +
-                               ")"))
+  EXPECT_TRUE(
+      Has(htr.out, "bad.htr: Segment name not found: Nope (line " + std::to_string(line + 1) + ")"))
       << htr.out;
   const Outcome trc = Shell(folder, "$T trc info bad.trc");
   EXPECT_EQ(1, trc.status);
@@ -294,7 +294,8 @@ std::string ShortHtr(const ScratchFolder& folder) {
 TEST(CliTruth, WroteLinesAndSummariesDescribeTheFileAsWritten) {
   ScratchFolder folder;
   ShortHtr(folder);
-  for (const std::string command : {"$T htr convert short.htr out1.htr", "$T convert short.htr out2.htr"}) {
+  for (const std::string command :
+       {"$T htr convert short.htr out1.htr", "$T convert short.htr out2.htr"}) {
     const Outcome run = Shell(folder, command);
     ASSERT_EQ(0, run.status) << command << "\n" << run.err;
     EXPECT_TRUE(Has(run.out, "7 segments, 3 frames")) << run.out;
@@ -328,12 +329,10 @@ TEST(CliTruth, FlagsThatARunDoesNotUseAreRefused) {
       {"$T convert m.trc o.csv --node Head", "--node is not used without a scene document"},
       {"$T convert m.trc --out-dir o --format csv --node Head", "--node is not used"},
       {"$T import-trc m.trc --scene o.json --create --select Head", "--select excludes --create"},
-      {"$T import-htr w.htr --scene o.json --create --select Pelvis",
-       "--select excludes --create"},
+      {"$T import-htr w.htr --scene o.json --create --select Pelvis", "--select excludes --create"},
       {"$T import-htr w.htr --scene o.json --no-prompts --defaults", "--defaults"},
       {"$T import-trc m.trc --scene o.json --no-prompts --defaults", "--defaults"},
-      {"$T export-htr o.htr --scene o.json --select Pelvis --no-prompts --defaults",
-       "--defaults"},
+      {"$T export-htr o.htr --scene o.json --select Pelvis --no-prompts --defaults", "--defaults"},
       {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --from 3",
        "--no-animation excludes --from"},
       {"$T export-htr o.htr --scene o.json --select Pelvis --no-animation --offset 5",
@@ -451,13 +450,14 @@ TEST(CliTruth, MessagesGiveTheReasonAndTheRange) {
        "--scale: must be a finite, non-zero number, not inf"},
       {"$T import-trc m.trc --scene s.json --size nan", 2, "--size: must be a finite, non-zero"},
       {"$T htr convert " + Quoted(kWalk) + " o.htr --scale inf", 2, "must be a finite, non-zero"},
-      {"$T pnx convert m.trc --mnm fifo.mnm", 1, "fifo.mnm: The file could not be opened: not "
-                                                 "a regular file (a FIFO)"},
-      {limited + "$T convert m.trc o.csv", 1, "o.csv: The file could not be written: File too "
-                                              "large"},
+      {"$T pnx convert m.trc --mnm fifo.mnm", 1,
+       "fifo.mnm: The file could not be opened: not "
+       "a regular file (a FIFO)"},
+      {limited + "$T convert m.trc o.csv", 1,
+       "o.csv: The file could not be written: File too "
+       "large"},
       {limited + "$T convert " + Quoted(kWalk) + " o.glb", 1, "File too large"},
-      {limited + "$T export-htr o.htr --scene w.json --select Pelvis", 1,
-       "o.htr: File too large"},
+      {limited + "$T export-htr o.htr --scene w.json --select Pelvis", 1, "o.htr: File too large"},
       {limited + "$T import-htr " + Quoted(kWalk) + " --scene s.json", 1,
        "s.json: cannot be written: File too large"},
       {limited + "$T pnx convert m.trc --no-filter", 1, "not converted: File too large"},
@@ -473,9 +473,8 @@ TEST(CliTruth, MessagesGiveTheReasonAndTheRange) {
 // goes on once it is free.
 TEST(CliTruth, AWaitForAHeldSceneIsSaid) {
   ScratchFolder folder;
-  const Outcome run = Shell(
-      folder, "flock s.json.lock sleep 3 & sleep 0.3; $T import-trc " + Quoted(kMarkers) +
-                  " --scene s.json --create; wait");
+  const Outcome run = Shell(folder, "flock s.json.lock sleep 3 & sleep 0.3; $T import-trc " +
+                                        Quoted(kMarkers) + " --scene s.json --create; wait");
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_TRUE(Has(run.err, "zarfileio: waiting for s.json, locked by another run")) << run.err;
   EXPECT_TRUE(fs::exists(folder.File("s.json")));

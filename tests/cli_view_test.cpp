@@ -33,7 +33,8 @@ TEST(CliView, RefusesWhatItCannotShowAndKeepsAnEarlierPage) {
     int status;
     std::string said;
   } cases[] = {
-      {{walk, "walk.pnx"}, 2,
+      {{walk, "walk.pnx"},
+       2,
        "cannot view walk.pnx; view reads .c3d (C3D), .trc (TRC), .htr (HTR), .bvh (BVH)"},
       {{folder.File("gone.trc")}, 1, "gone.trc: The file could not be opened: No such file"},
       {{empty}, 1, "empty.htr: The file holds no segments"},
@@ -63,9 +64,8 @@ TEST(CliView, WritesThePageBesideTheFirstInput) {
       Zarfileio({"view", markers, testing::BundledSamplePath("walk.htr")});
   ASSERT_EQ(0, run.status) << run.output;
   const std::string written = folder.File("markers.html");
-  EXPECT_EQ(std::string("wrote ")
-                .append(written)
-                .append(" (markers.trc: 4 markers, 20 frames; walk.htr: 7 joints, 12 frames)\n"),
+  EXPECT_EQ(std::string("wrote ").append(written).append(
+                " (markers.trc: 4 markers, 20 frames; walk.htr: 7 joints, 12 frames)\n"),
             run.output);
   const std::string html = testing::ReadBytes(written);
   EXPECT_TRUE(html.starts_with("<!doctype html>"));
@@ -80,9 +80,11 @@ TEST(CliView, ShowsEverySkeletonAndCloudOfASceneDocument) {
   ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
   const std::string scene = folder.File("take.json");
   ASSERT_EQ(0, Zarfileio({"import-htr", testing::BundledSamplePath("walk.htr"), "--scene", scene,
-                          "--create", "--all", "--set-frame-rate"}).status);
-  ASSERT_EQ(0, Zarfileio({"import-trc", testing::BundledSamplePath("markers.trc"), "--scene",
-                          scene, "--root-node", "--all"}).status);
+                          "--create", "--all", "--set-frame-rate"})
+                   .status);
+  ASSERT_EQ(0, Zarfileio({"import-trc", testing::BundledSamplePath("markers.trc"), "--scene", scene,
+                          "--root-node", "--all"})
+                   .status);
   const testing::RunResult run = Zarfileio({"view", scene, "-o", folder.File("take.html")});
   ASSERT_EQ(0, run.status) << run.output;
   EXPECT_NE(std::string::npos, run.output.find("(take.json walk/Pelvis: 7 joints, ")) << run.output;

@@ -36,8 +36,7 @@ TEST(BvhReader, WhatOurWriterWritesComesBackInPlace) {
     ASSERT_EQ("", exchange::WriteBVH(original, folder.File("x.bvh"))) << source;
     Skeleton read;
     exchange::BVHFacts facts;
-    ASSERT_EQ("", exchange::ReadBVH(folder.File("x.bvh"), read, original.units, &facts))
-        << source;
+    ASSERT_EQ("", exchange::ReadBVH(folder.File("x.bvh"), read, original.units, &facts)) << source;
     ASSERT_EQ(original.NumJoints(), read.NumJoints()) << source;
     ASSERT_EQ(original.NumFrames(), read.NumFrames()) << source;
     EXPECT_EQ(original.NumFrames(), facts.declared_frames) << source;
@@ -79,8 +78,8 @@ TEST(BvhReader, OtherRotationOrdersAndChannelSets) {
   ScratchFolder folder;
   Skeleton skeleton;
   exchange::BVHFacts facts;
-  ASSERT_EQ("", exchange::ReadBVH(folder.Write("x.bvh", text), skeleton,
-                                  LengthUnit::kCentimetres, &facts));
+  ASSERT_EQ("", exchange::ReadBVH(folder.Write("x.bvh", text), skeleton, LengthUnit::kCentimetres,
+                                  &facts));
   ASSERT_EQ(3U, skeleton.NumJoints());
   EXPECT_EQ("Upper Arm", skeleton.joints[1].name);
   EXPECT_EQ(0, skeleton.joints[1].parent);
@@ -114,8 +113,8 @@ TEST(BvhReader, SharedSamplesRead) {
     if (entry.path().extension() != ".bvh") continue;
     Skeleton skeleton;
     exchange::BVHFacts facts;
-    ASSERT_EQ("", exchange::ReadBVH(entry.path().string(), skeleton, LengthUnit::kCentimetres,
-                                    &facts))
+    ASSERT_EQ("",
+              exchange::ReadBVH(entry.path().string(), skeleton, LengthUnit::kCentimetres, &facts))
         << entry.path();
     EXPECT_GT(skeleton.NumJoints(), 5U) << entry.path();
     EXPECT_EQ(facts.declared_frames, skeleton.NumFrames()) << entry.path();
@@ -128,7 +127,8 @@ TEST(BvhReader, SharedSamplesRead) {
 // Each malformed file gets its own message, naming the line; a file with fewer frame lines than
 // it declares reads the lines it has.
 TEST(BvhReader, MalformedFilesNameTheFaultAndTheLine) {
-  const std::string head = "HIERARCHY\nROOT A\n{\nOFFSET 0 0 0\nCHANNELS 3 Xrotation Yrotation Zrotation\n";
+  const std::string head =
+      "HIERARCHY\nROOT A\n{\nOFFSET 0 0 0\nCHANNELS 3 Xrotation Yrotation Zrotation\n";
   const std::string tail = "}\nMOTION\nFrames: 1\nFrame Time: 0.01\n";
   struct Case {
     std::string text;
@@ -156,7 +156,8 @@ TEST(BvhReader, MalformedFilesNameTheFaultAndTheLine) {
       {head + "}\nMOTION\nFrames: -1\n", m + "expected \"Frames: <count>\" after MOTION (line 8)"},
       {head + "}\nMOTION\nFrames: 1\nFrame Time: 0\n",
        m + "expected \"Frame Time: <seconds above 0>\" after the frame count (line 9)"},
-      {head + tail + "1 2\n", m + "frame 1 has 2 values where the hierarchy has 3 channels (line 10)"},
+      {head + tail + "1 2\n",
+       m + "frame 1 has 2 values where the hierarchy has 3 channels (line 10)"},
       {head + tail + "1 2 3 4\n",
        m + "frame 1 has 4 values where the hierarchy has 3 channels (line 10)"},
       {head + tail + "1 2 nan\n", m + "frame 1 holds \"nan\", which is not a number (line 10)"},

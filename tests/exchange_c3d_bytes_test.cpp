@@ -57,8 +57,7 @@ TEST(C3DBytes, TextParametersArePaddedWithBlanks) {
   const std::string path = folder.File("written.c3d");
   ASSERT_EQ("", exchange::WriteC3D(set, path));
   int texts = 0;
-  for (const testing::C3DRawParameter& p :
-       testing::C3DParameterRecords(testing::ReadBytes(path))) {
+  for (const testing::C3DRawParameter& p : testing::C3DParameterRecords(testing::ReadBytes(path))) {
     if (p.type != -1) continue;
     ++texts;
     EXPECT_EQ(std::string::npos, p.data.find('\0')) << p.group << ":" << p.name;
@@ -75,8 +74,8 @@ TEST(C3DBytes, TextParametersArePaddedWithBlanks) {
 // and frames count from 1 (a set starting at frame 0 is renumbered).
 TEST(C3DBytes, OurHeaderAgreesWithOurParameters) {
   testing::ScratchFolder folder;
-  for (const auto& [first, frames] : {std::pair<std::int64_t, std::int64_t>{0, 40}, {1, 3},
-                                      {5, 100}, {-3, 10}}) {
+  for (const auto& [first, frames] :
+       {std::pair<std::int64_t, std::int64_t>{0, 40}, {1, 3}, {5, 100}, {-3, 10}}) {
     exchange::MarkerSet set;
     set.markers = {{"A", ""}, {"B", ""}};
     set.rate = 119.88;

@@ -23,7 +23,9 @@ using exchange::C3DFile;
 using exchange::MarkerSet;
 using testing::ScratchFolder;
 
-std::string C3DSample(const std::string& name) { return testing::SamplePath(std::string("c3d/").append(name)); }
+std::string C3DSample(const std::string& name) {
+  return testing::SamplePath(std::string("c3d/").append(name));
+}
 
 // One trial stored by three processor formats, as integers and as reals: the same labels, rate,
 // frames and missing samples, and coordinates within half the integer scale factor of the reals
@@ -146,7 +148,7 @@ TEST(C3DReader, DamagedFilesGetAMessage) {
       {9, 0x7F, exchange::messages::kC3DDataShort},   // more frames than the file holds
       {used + 6, 3, exchange::messages::kC3DParameterType},
       {labels + 10, 255, exchange::messages::kC3DParameterOverrun},  // label length
-      {labels + 6, 6, exchange::messages::kC3DParameterOverlap},  // link into the values
+      {labels + 6, 6, exchange::messages::kC3DParameterOverlap},     // link into the values
   };
   for (const Change& change : changes) {
     std::string changed = bytes;
@@ -214,8 +216,9 @@ TEST(C3DSamples, EventsOfAClinicalFile) {
 MarkerSet Generated(std::size_t markers, std::int64_t frames, std::int64_t first) {
   MarkerSet set;
   for (std::size_t m = 0; m < markers; ++m) {
-    set.markers.push_back({std::string("M").append(std::to_string(m)),
-                           m % 2 == 0 ? std::string("Marker number ").append(std::to_string(m)) : ""});
+    set.markers.push_back(
+        {std::string("M").append(std::to_string(m)),
+         m % 2 == 0 ? std::string("Marker number ").append(std::to_string(m)) : ""});
   }
   set.rate = 119.88;
   set.units = LengthUnit::kMetres;
@@ -236,8 +239,10 @@ MarkerSet Generated(std::size_t markers, std::int64_t frames, std::int64_t first
 TEST(C3DWriter, WritesWhatTheReaderReadsBack) {
   ScratchFolder folder;
   for (const auto& [markers, frames, first] :
-       {std::tuple<std::size_t, std::int64_t, std::int64_t>{300, 40, 5}, {2, 70000, 1},
-        {1, 3, 70000}, {3, 0, 1}}) {
+       {std::tuple<std::size_t, std::int64_t, std::int64_t>{300, 40, 5},
+        {2, 70000, 1},
+        {1, 3, 70000},
+        {3, 0, 1}}) {
     const MarkerSet written = Generated(markers, frames, first);
     const std::string path = folder.File("written.c3d");
     ASSERT_EQ("", exchange::WriteC3D(written, path));

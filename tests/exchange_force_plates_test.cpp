@@ -34,7 +34,7 @@ exchange::C3DParameter Reals(const std::string& name, std::vector<double> values
 
 // A plate lying as the first plate of a common gait file does: its x along the lab's -Y, its y
 // along -X, its z down; 914 x 610 mm, centred at (150.8, -315.9, 0).
-const std::vector<double> kCorners = {-306.4, -620.7, 0, -306.4, -11.1, 0,
+const std::vector<double> kCorners = {-306.4, -620.7, 0, -306.4, -11.1,  0,
                                       608.0,  -11.1,  0, 608.0,  -620.7, 0};
 const Vector3 kCentre(150.8, -315.9, 0.0);
 const Vector3 kX(0, -1, 0), kY(-1, 0, 0), kZ(0, 0, -1);
@@ -70,7 +70,7 @@ std::vector<double> ChannelsFor(int type, const Vector3& origin) {
       // solved with the extra condition fz1 + fz3 = fz2 + fz4.
       const double a = 200.0, b = 300.0;
       const double s = f.z, x = mo.x / b, y = mo.y / a;
-      return {(f.x - (mo.z / b)) / 2, (f.x + (mo.z / b)) / 2, f.y / 2, f.y / 2,
+      return {(f.x - (mo.z / b)) / 2, (f.x + (mo.z / b)) / 2, f.y / 2,         f.y / 2,
               (s + x - y) / 4,        (s + x + y) / 4,        (s - x + y) / 4, (s - x - y) / 4};
     }
   }

@@ -471,8 +471,8 @@ TEST(HTRReader, EmptyLinesInsideSectionsAreSkipped) {
 }
 
 TEST(HTRReader, DeclaredFrameCountIsOnlyAHint) {
-  for (const char* declared : {"NumFrames -5", "NumFrames 2147483647", "NumFrames -2147483648",
-                               "NumFrames 0"}) {
+  for (const char* declared :
+       {"NumFrames -5", "NumFrames 2147483647", "NumFrames -2147483648", "NumFrames 0"}) {
     HTRFile model;
     ASSERT_EQ("", ReadText(model, SmallWith(5, declared))) << declared;
     EXPECT_EQ(2, model.FindSegment("Root")->NumStoredFrames()) << declared;
@@ -483,9 +483,9 @@ TEST(HTRReader, DeclaredFrameCountIsOnlyAHint) {
 // A count past 32 bits would wrap round to another one (2^31 to a negative count, 2^32 + 5 to
 // 5): it is refused instead.
 TEST(HTRReader, DeclaredFrameCountBeyond32BitsIsRefused) {
-  for (const char* declared : {"NumFrames 2147483648", "NumFrames 4294967295",
-                               "NumFrames 4294967301", "NumFrames 99999999999999999999",
-                               "NumFrames -2147483649"}) {
+  for (const char* declared :
+       {"NumFrames 2147483648", "NumFrames 4294967295", "NumFrames 4294967301",
+        "NumFrames 99999999999999999999", "NumFrames -2147483649"}) {
     HTRFile model;
     EXPECT_EQ(messages::kHtrNumFramesRange, ReadText(model, SmallWith(5, declared))) << declared;
   }

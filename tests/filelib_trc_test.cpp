@@ -244,8 +244,8 @@ TEST(TRCReader, ReadsByLinePosition) {
        }},
       // Coordinate titles for only as many columns as there are names: no column is left
       // without a name, and the names are spaced oddly.
-      {"titles for two columns", with({{3, "Frame#\tTime\tA\t\t\t\t\t\tC"},
-                                       {4, "\t\tX1\tY1\tZ1\tX2\tY2\tZ2"}}),
+      {"titles for two columns",
+       with({{3, "Frame#\tTime\tA\t\t\t\t\t\tC"}, {4, "\t\tX1\tY1\tZ1\tX2\tY2\tZ2"}}),
        [](const TRCFile& m) {
          ASSERT_EQ(2, m.NumMarkers());
          EXPECT_EQ("4 5 6", SampleText(m, "C", 0));

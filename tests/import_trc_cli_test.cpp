@@ -205,8 +205,7 @@ TEST_F(ImportTrcToolTest, ApplyKeysTheSelectedNodes) {
   EXPECT_EQ(KeysOf(scene, "C7"),
             "P 160 0.000000 95.500000 1400.000000\n"
             "P 320 1.000000 94.500000 1401.000000\n");
-  EXPECT_EQ(KeysOf(scene, "LFHD"),
-            "P 160 10.000000 -30.000000 20.000000\n");
+  EXPECT_EQ(KeysOf(scene, "LFHD"), "P 160 10.000000 -30.000000 20.000000\n");
 }
 
 // A marker name left blank in its place (A, blank, C) leaves C its own columns in every command
@@ -239,17 +238,18 @@ TEST_F(ImportTrcToolTest, ABlankMarkerNameLeavesTheNextMarkerItsOwnColumns) {
   EXPECT_EQ(keys, "P 160 7.000000 -9.000000 8.000000\nP 320 17.000000 -19.000000 18.000000\n");
   EXPECT_EQ(keys, keys_of_c(named, "named.json"));
 
-  const zar::testing::RunResult pnx = Tool("pnx convert " + Quoted(blank) + " --no-filter --batch"
-                                           " --out " + Quoted(Scene("pnx")));
+  const zar::testing::RunResult pnx = Tool("pnx convert " + Quoted(blank) +
+                                           " --no-filter --batch"
+                                           " --out " +
+                                           Quoted(Scene("pnx")));
   ASSERT_EQ(pnx.status, 0) << pnx.output;
   std::ifstream pnx_file(Scene("pnx/blank.pnx"), std::ios::binary);
   const std::string pnx_text((std::istreambuf_iterator<char>(pnx_file)),
                              std::istreambuf_iterator<char>());
   EXPECT_NE(pnx_text.find("\nA C \r\n"), std::string::npos) << pnx_text;
   // In the scene's axes, as the panel converts by default: (x, -z, y).
-  EXPECT_NE(
-      pnx_text.find("\n1\t1.000000\t-3.000000\t2.000000\t7.000000\t-9.000000\t8.000000\t\r"),
-      std::string::npos)
+  EXPECT_NE(pnx_text.find("\n1\t1.000000\t-3.000000\t2.000000\t7.000000\t-9.000000\t8.000000\t\r"),
+            std::string::npos)
       << pnx_text;
 
   // The last three fields of the first frame's line of a CSV file: C's.

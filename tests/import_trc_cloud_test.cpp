@@ -37,9 +37,7 @@ constexpr int kTicks = 160;  // ticks per frame at the stand-in's 30 frames per 
 // One sample of a test marker: a position, or nothing (occluded).
 using Sample = std::optional<Point3>;
 
-const auto& PositionKeys(Node* node) {
-  return node->transform()->position()->keys();
-}
+const auto& PositionKeys(Node* node) { return node->transform()->position()->keys(); }
 
 std::vector<TickTime> KeyTimes(Node* node) {
   std::vector<TickTime> times;

@@ -26,7 +26,9 @@ using modra::host::Scene;
 using Json = nlohmann::json;
 
 constexpr int kKeys = 70000;  // binary arrays longer than one read block of a document
-const std::string kLatin1 = "Gr\xfc\xdf" "e";
+const std::string kLatin1 =
+    "Gr\xfc\xdf"
+    "e";
 
 // A scene whose nodes hold more keys than text keeps, with odd floats and non-UTF-8 names.
 void BuildLargeScene(Scene& scene) {
@@ -37,8 +39,8 @@ void BuildLargeScene(Scene& scene) {
   auto& position = hips->transform()->position()->mutable_keys();
   for (int k = 0; k < kKeys; ++k)
     position[k * 40 - 4000] = Point3(static_cast<float>(k) / 3.0f, -1e-40f, 1e30f);
-  position[40] = Point3(std::bit_cast<float>(0x7FC12345u), std::numeric_limits<float>::infinity(),
-                        -0.0f);
+  position[40] =
+      Point3(std::bit_cast<float>(0x7FC12345u), std::numeric_limits<float>::infinity(), -0.0f);
   auto* tcb = static_cast<modra::host::TcbRotationController*>(
       scene.MakeEntity(modra::kRotationControllerClass, modra::kTcbRotationClassId));
   for (int k = 0; k < 20; ++k) tcb->SetKey(k * 160, Quat(0.1f * static_cast<float>(k), 0, 0, 1));
@@ -65,7 +67,8 @@ TEST_F(DocumentFormatTest, LargeScenesAndByteNamesComeBackBitForBit) {
   for (auto a = keys.begin(), b = original.begin(); a != keys.end(); ++a, ++b) {
     ASSERT_EQ(a->first, b->first);
     for (int i = 0; i < 3; ++i)
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(a->second[i]), std::bit_cast<std::uint32_t>(b->second[i]));
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(a->second[i]),
+                std::bit_cast<std::uint32_t>(b->second[i]));
   }
   float value = 1.0f;
   EXPECT_TRUE(hips->UserFloatProperty("\xe9t\xe9", value));
@@ -89,8 +92,7 @@ TEST_F(DocumentFormatTest, FaultsOfTheBinaryFormNameTheProblem) {
   };
   const Case cases[] = {
       {"times not base64", [&](Json& d) { position(d)["times"] = "AAA*"; }, "times is not base64"},
-      {"values short",
-       [&](Json& d) { position(d)["values"] = "AAAA"; },
+      {"values short", [&](Json& d) { position(d)["values"] = "AAAA"; },
        "do not hold the same number of keys"},
       {"tick repeated",
        [&](Json& d) {
@@ -98,9 +100,15 @@ TEST_F(DocumentFormatTest, FaultsOfTheBinaryFormNameTheProblem) {
          position(d)["values"] = std::string(32, 'A');
        },
        "key 1 tick 1 does not come after the tick before it"},
-      {"name not base64", [](Json& d) { d["nodes"][0]["name"] = {{"base64", "%%"}}; },
+      {"name not base64",
+       [](Json& d) {
+         d["nodes"][0]["name"] = {{"base64", "%%"}};
+       },
        "name is not base64"},
-      {"name of another kind", [](Json& d) { d["nodes"][0]["name"] = {{"utf16", "AA=="}}; },
+      {"name of another kind",
+       [](Json& d) {
+         d["nodes"][0]["name"] = {{"utf16", "AA=="}};
+       },
        "name is not a text"},
       {"binary in version 1", [](Json& d) { d["version"] = 1; }, "version is 1, but"},
       {"members in any order", [](Json&) {}, ""},
@@ -114,7 +122,8 @@ TEST_F(DocumentFormatTest, FaultsOfTheBinaryFormNameTheProblem) {
     if (*c.problem == '\0') {
       EXPECT_EQ(problem, "") << c.what;
     } else {
-      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.what << ": got \"" << problem << "\"";
+      EXPECT_NE(problem.find(c.problem), std::string::npos)
+          << c.what << ": got \"" << problem << "\"";
     }
   }
 }
@@ -164,7 +173,9 @@ TEST_F(DocumentFormatTest, NamesAndWorldTransformsStayCurrentThroughEdits) {
   a->LinkChild(b, 0);
   b->LinkChild(c, 0);
   const auto x = [&](Node* n) { return n->NodeTransform(80).Translation().x; };
-  const auto move = [](Node* n, float to) { n->transform()->position()->set_constant(Point3(to, 0, 0)); };
+  const auto move = [](Node* n, float to) {
+    n->transform()->position()->set_constant(Point3(to, 0, 0));
+  };
   move(a, 1);
   move(b, 10);
   move(c, 100);
@@ -189,14 +200,15 @@ TEST_F(DocumentFormatTest, NamesAndWorldTransformsStayCurrentThroughEdits) {
 TEST_F(DocumentFormatTest, ConcurrentImportsBothTakeEffect) {
   // Long enough that the imports overlap.
   constexpr int kFrames = 20000;
-  std::string trc = "PathFileType\t4\t(X/Y/Z)\tlatin1.trc\n"
-                    "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
-                    "OrigDataStartFrame\tOrigNumFrames\n60.00\t60.00\t" + std::to_string(kFrames) +
-                    "\t3\tmm\t60.00\t1\t" + std::to_string(kFrames) +
-                    "\nFrame#\tTime\t" + kLatin1 + "\t\t\tRFHD\t\t\tC7\t\t\t\n"
-                    "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n";
-  for (int f = 1; f <= kFrames; ++f)
-    trc += std::to_string(f) + "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
+  std::string trc =
+      "PathFileType\t4\t(X/Y/Z)\tlatin1.trc\n"
+      "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
+      "OrigDataStartFrame\tOrigNumFrames\n60.00\t60.00\t" +
+      std::to_string(kFrames) + "\t3\tmm\t60.00\t1\t" + std::to_string(kFrames) +
+      "\nFrame#\tTime\t" + kLatin1 +
+      "\t\t\tRFHD\t\t\tC7\t\t\t\n"
+      "\t\tX1\tY1\tZ1\tX2\tY2\tZ2\tX3\tY3\tZ3\n\n";
+  for (int f = 1; f <= kFrames; ++f) trc += std::to_string(f) + "\t0\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
   const std::string file = Path("latin1.trc");
   std::ofstream(file, std::ios::binary) << trc;
   const std::string tool = zar::testing::Quoted(ZAR_TOOL_FILE);

@@ -2,7 +2,6 @@
 // files, and two processes writing at once.
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 

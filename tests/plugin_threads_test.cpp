@@ -32,8 +32,8 @@ class PluginThreadsTest : public zar::testing::RegistryTest {
                                 // The leak checker of a sanitizer build cannot run under
                                 // a tracer.
                                 " && ASAN_OPTIONS=detect_leaks=0 strace -f -qq -e"
-                                " trace=clone,clone3 -o " + Quoted(log) +
-                                " " + Quoted(kTool) + " " + arguments + " 2>&1";
+                                " trace=clone,clone3 -o " +
+                                Quoted(log) + " " + Quoted(kTool) + " " + arguments + " 2>&1";
     const zar::testing::RunResult result = zar::testing::Run(command);
     EXPECT_EQ(0, result.status) << arguments << "\n" << result.output;
     std::ifstream in(log);
@@ -67,7 +67,8 @@ TEST_F(PluginThreadsTest, PluginCommandsStartNoThread) {
     EXPECT_EQ("", ThreadClones(arguments)) << arguments;
   }
   EXPECT_TRUE(std::filesystem::exists(Folder() / "walk_out.htr"));
-  EXPECT_TRUE(std::filesystem::exists(Folder() / "pnx2" / "markers.pnx"));  // --out names its folder
+  EXPECT_TRUE(
+      std::filesystem::exists(Folder() / "pnx2" / "markers.pnx"));  // --out names its folder
 }
 
 TEST_F(PluginThreadsTest, TheLogShowsTheThreadsOfAConversion) {

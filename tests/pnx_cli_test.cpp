@@ -273,7 +273,8 @@ std::string BatchRecord(const Outcome& run, const std::string& out) {
     const std::vector<std::string> lines = PnxLines(out + "/" + name);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       // The log's second line and a PNX file's $DateTime line hold the time of the run.
-      const bool time = (name == "ConvertPNXLog.txt" && i == 1) || lines[i].starts_with("$DateTime");
+      const bool time =
+          (name == "ConvertPNXLog.txt" && i == 1) || lines[i].starts_with("$DateTime");
       if (!time) record.append(lines[i]).append("\n");
     }
   }
@@ -285,8 +286,9 @@ TEST_F(PnxCliTest, BatchOnTwoJobsLeavesAndPrintsWhatOneJobDoes) {
   std::vector<std::string> files;
   for (int i = 0; i < 13; ++i) {
     const std::string value = std::to_string(i);
-    const std::string text = i % 4 == 0 && i > 0 ? "PathFileType\t4\t(X-Y-Z)\r\n"
-                                        : TrcText(30, 0, 2, 1, {{"M" + value, {value + "\t2\t3", ""}}});
+    const std::string text = i % 4 == 0 && i > 0
+                                 ? "PathFileType\t4\t(X-Y-Z)\r\n"
+                                 : TrcText(30, 0, 2, 1, {{"M" + value, {value + "\t2\t3", ""}}});
     files.push_back(Write("in/f" + std::to_string(10 + i) + ".trc", text));
   }
   // All of it, and a batch the user cancels after eight files.
@@ -295,16 +297,16 @@ TEST_F(PnxCliTest, BatchOnTwoJobsLeavesAndPrintsWhatOneJobDoes) {
     std::string record[2];
     for (int jobs = 1; jobs <= 2; ++jobs) {
       const std::string out = Path("out" + cancel + "_" + std::to_string(jobs));
-      std::vector<std::string> arguments = {"pnx", "convert", "--out", out, "--no-filter",
-                                            "--jobs", std::to_string(jobs)};
+      std::vector<std::string> arguments = {
+          "pnx", "convert", "--out", out, "--no-filter", "--jobs", std::to_string(jobs)};
       if (!cancel.empty()) arguments.insert(arguments.end(), {"--cancel-after", cancel});
       arguments.insert(arguments.end(), files.begin(), files.end());
       record[jobs - 1] = BatchRecord(Zarfileio(arguments), out);
     }
     EXPECT_EQ(record[0], record[1]);
     const std::string summary =
-        (cancel.empty() ? "10 converted, 3 failed:\n  " : "7 converted, 6 failed:\n  ") +
-        files[4] + ": The file is does not have";
+        (cancel.empty() ? "10 converted, 3 failed:\n  " : "7 converted, 6 failed:\n  ") + files[4] +
+        ": The file is does not have";
     EXPECT_TRUE(record[1].starts_with("1\n")) << record[1];
     EXPECT_NE(record[1].find(summary), std::string::npos) << record[1];
     EXPECT_NE(record[1].find("  " + files[12] + (cancel.empty() ? ": The" : ": not converted")),

@@ -76,9 +76,9 @@ PageMotion SkeletonMotion(const exchange::Skeleton& skeleton, std::string file) 
     for (const std::size_t j : ends) {
       const double length = skeleton.joints[j].bone_length * skeleton.At(k, j).scale;
       const exchange::Vector3 along = exchange::Turned({0.0, length, 0.0}, world[j].rotation);
-      AddPoint(motion.positions, {world[j].translation.x + along.x,
-                                  world[j].translation.y + along.y,
-                                  world[j].translation.z + along.z});
+      AddPoint(motion.positions,
+               {world[j].translation.x + along.x, world[j].translation.y + along.y,
+                world[j].translation.z + along.z});
     }
   }
   return motion;
