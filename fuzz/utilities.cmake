@@ -1,4 +1,4 @@
-# MNM mapping files. Seeds: fuzz/mnm_corpus.
+# MNM mapping files. Seeds: fuzz/corpus/mnm.
 if(TARGET zar::utilities_files)
   zar_add_fuzzer(mnm_mapping_fuzz SOURCES mnm_mapping_fuzz.cpp LIBS zar::utilities_files)
 endif()

@@ -4,7 +4,8 @@
 # headless browser for the checks) when js/node_modules is missing or older than the lock file.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          nlohmann-json3-dev libsimdjson-dev ccache nodejs chromium python3 strace "$@")
+          nlohmann-json3-dev libsimdjson-dev ccache nodejs chromium python3 strace clang-format
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
