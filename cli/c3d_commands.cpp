@@ -72,6 +72,7 @@ int Check(const C3DOptions& options) {
     const std::string message = ReadInput(path, file);
     if (message.empty()) {
       std::cout << path << ": ok (" << Summary(file) << ")\n";
+      WarnAbout(path, file.warnings);
     } else {
       std::cout << path << ": " << message << "\n";
       status = kExitFileProblem;
@@ -123,6 +124,7 @@ int Info(const C3DOptions& options) {
     std::cerr << "zarfileio: " << path << ": " << message << "\n";
     return kExitFileProblem;
   }
+  WarnAbout(path, file.warnings);
   const exchange::C3DHeader& h = file.header;
   const MarkerSet& set = file.points;
   std::cout << "file: " << path << "\n"

@@ -367,6 +367,7 @@ int Convert(const ConvertOptions& options) {
     return kExitFileProblem;
   }
   SetMarkerUp(options, *source, set);
+  WarnAbout(options.in, set.warnings);
   WarnAboutFewerFrames(options.in, set.NumFrames(), set.declared_frames);
   return WriteMarkers(options, set, *target);
 }

@@ -70,6 +70,12 @@ void WarnAboutFewerFrames(const std::string& file, std::int64_t frames, std::int
   if (!warning.empty()) std::cerr << "zarfileio: warning: " << file << ": " << warning << "\n";
 }
 
+void WarnAbout(const std::string& file, const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) {
+    std::cerr << "zarfileio: warning: " << file << ": " << warning << "\n";
+  }
+}
+
 std::string OutputProblem(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {

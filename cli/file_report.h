@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 #include <utility>
 
@@ -36,6 +37,10 @@ std::string ReadProblem(std::string_view message, const std::string& path, std::
 // Says on standard error "zarfileio: warning: FILE: The file holds N of the M frames its header
 // declares" when `declared` is more than `frames`; nothing otherwise.
 void WarnAboutFewerFrames(const std::string& file, std::int64_t frames, std::int64_t declared);
+
+// Says each of a reader's `warnings` about `file` on standard error, as
+// "zarfileio: warning: FILE: WARNING".
+void WarnAbout(const std::string& file, const std::vector<std::string>& warnings);
 
 // "" when `path` can take an output file: it is absent or a regular file and its folder
 // exists; else "The file could not be opened: <reason>".

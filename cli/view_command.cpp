@@ -101,6 +101,7 @@ std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& 
     exchange::MarkerSet set;
     std::string message = format->read(path, {}, set);
     if (!message.empty()) return message;
+    WarnAbout(path, set.warnings);
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
     motions.push_back(
         viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, std::nullopt)));

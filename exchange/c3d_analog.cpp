@@ -31,7 +31,7 @@ std::vector<double> Numbers(const C3DParameters& parameters, const char* name) {
 std::string C3DAnalogChannels(const C3DFile& file, C3DAnalog& analog) {
   analog = C3DAnalog();
   const C3DParameters& parameters = file.parameters;
-  const std::uint32_t words = file.header.analog_words;
+  const std::uint32_t words = file.frame_analog_words;
   std::size_t count = 0;
   if (const C3DParameter* used = parameters.Find("ANALOG", "USED"); used != nullptr) {
     count = used->Word().value_or(0);
@@ -86,8 +86,8 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
   if (!stream) return std::string(zar::messages::kCannotOpen);
 
   const std::size_t value_bytes = file.float_storage ? 4 : 2;
-  const std::size_t point_bytes = std::size_t{file.header.points} * 4 * value_bytes;
-  const std::size_t words = file.header.analog_words;
+  const std::size_t point_bytes = std::size_t{file.frame_points} * 4 * value_bytes;
+  const std::size_t words = file.frame_analog_words;
   const std::size_t frame_bytes = point_bytes + words * value_bytes;
   const auto frames = static_cast<std::uint64_t>(file.points.NumFrames());
   const std::uint64_t data_offset = (std::uint64_t{file.data_start} - 1) * kBlock;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "exchange/c3d_parameters.h"
 #include "exchange/c3d_words.h"
@@ -39,6 +40,13 @@ class C3DFile {
   double scale = 0.0;            // POINT:SCALE where present, else the header's
   std::uint32_t data_start = 0;  // the block the point data was read from
   std::uint64_t file_size = 0;
+  // What one frame of the data holds, as read: the header's counts (words 2 and 3), or where
+  // the parameters say otherwise (POINT:USED; ANALOG:USED times ANALOG:RATE / POINT:RATE), the
+  // counts the file's size confirms.
+  std::uint32_t frame_points = 0;
+  std::uint32_t frame_analog_words = 0;
+  // What the reader found wrong and read past, for the user (the data is read as said there).
+  std::vector<std::string> warnings;
   // Labels as names, descriptions as descriptions, POINT:RATE and POINT:UNITS; a sample is
   // missing where its residual word is negative.
   MarkerSet points;

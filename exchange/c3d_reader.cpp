@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -119,6 +120,7 @@ class C3DReader {
   std::string Header();
   std::string ParameterSection(std::uint64_t begin, std::uint64_t end);
   std::string Points();
+  std::string FrameLayout(std::uint64_t frames, std::size_t value_bytes, std::uint64_t room);
   std::string ParameterName(int group, const std::string& name) const;
 
   std::FILE* file_;
@@ -349,9 +351,12 @@ std::string C3DReader::Points() {
   }
 
   const std::size_t value_bytes = model_.float_storage ? 4 : 2;
-  const std::size_t points = h.points;
-  const std::size_t frame_bytes = (points * 4 + h.analog_words) * value_bytes;
   const std::uint64_t room = size_ > data_offset ? size_ - data_offset : 0;
+  if (std::string message = FrameLayout(frames, value_bytes, room); !message.empty()) {
+    return message;
+  }
+  const std::size_t points = model_.frame_points;
+  const std::size_t frame_bytes = (points * 4 + model_.frame_analog_words) * value_bytes;
   // Frames of no values take no room: whatever the header says, the data holds none of them.
   if (frame_bytes == 0) frames = 0;
   if (frame_bytes > 0 && frames > room / frame_bytes) {
@@ -415,6 +420,85 @@ std::string C3DReader::Points() {
            set.Frame(static_cast<std::int64_t>(done)));
     done += now;
   }
+  return std::string();
+}
+
+// One frame's counts: 3D points and analog values.
+struct Counts {
+  std::uint64_t points = 0;
+  std::uint64_t analog_words = 0;
+  bool operator==(const Counts&) const = default;
+};
+
+std::string CountsText(const Counts& c) {
+  return std::to_string(c.points) + " points and " + std::to_string(c.analog_words) +
+         " analog values";
+}
+
+// The header's counts (words 2 and 3) unless the parameters say otherwise, in which case the
+// counts whose frames fill the data to the file's last block win, with a warning; when neither
+// does, the file cannot be read without a guess.
+std::string C3DReader::FrameLayout(std::uint64_t frames, std::size_t value_bytes,
+                                   std::uint64_t room) {
+  const C3DHeader& h = model_.header;
+  const C3DParameters& parameters = model_.parameters;
+  const Counts header{h.points, h.analog_words};
+  Counts stated = header;
+  std::string how;  // where the parameters' analog count comes from
+  if (const C3DParameter* used = parameters.Find("POINT", "USED"); used && used->Word()) {
+    stated.points = *used->Word();
+  }
+  const C3DParameter* channels = parameters.Find("ANALOG", "USED");
+  const C3DParameter* analog_rate = parameters.Find("ANALOG", "RATE");
+  const C3DParameter* point_rate = parameters.Find("POINT", "RATE");
+  if (channels != nullptr && channels->Word() && *channels->Word() == 0) {
+    stated.analog_words = 0;
+    how = "ANALOG:USED 0";
+  } else if (channels != nullptr && channels->Word() && analog_rate != nullptr &&
+             analog_rate->Number()) {
+    const double rate = point_rate != nullptr && point_rate->Number() ? *point_rate->Number()
+                                                                       : h.rate;
+    const double samples = *analog_rate->Number() / rate;
+    const double whole = std::round(samples);
+    // A rate that is not a whole multiple of the point rate says nothing of the layout.
+    if (std::isfinite(samples) && whole >= 1.0 && whole <= 65535.0 &&
+        std::abs(samples - whole) <= 1e-3 * whole) {
+      stated.analog_words = *channels->Word() * static_cast<std::uint64_t>(whole);
+      std::ostringstream text;
+      text << "ANALOG:USED " << *channels->Word() << " x ANALOG:RATE " << *analog_rate->Number()
+           << " / POINT:RATE " << rate;
+      how = text.str();
+    }
+  }
+  const auto use = [this](const Counts& c) {
+    model_.frame_points = static_cast<std::uint32_t>(c.points);
+    model_.frame_analog_words = static_cast<std::uint32_t>(c.analog_words);
+  };
+  // Without frames nothing is read from the data, and nothing can be misread.
+  if (stated == header || frames == 0) {
+    use(header);
+    return std::string();
+  }
+  // The data of `frames` frames of these counts ends in the file's last block.
+  const auto fits = [&](const Counts& c) {
+    const std::uint64_t bytes = frames * (c.points * 4 + c.analog_words) * value_bytes;
+    return bytes <= room && room - bytes < kBlock;
+  };
+  const bool header_fits = fits(header);
+  const bool stated_fits = fits(stated);
+  const std::string both = "the header gives " + CountsText(header) + " per frame, the parameters " +
+                           CountsText(stated) + (how.empty() ? "" : " (" + how + ")");
+  if (!header_fits && !stated_fits) {
+    return std::string(messages::kC3DFrameLayout) + " (" + both + "; " +
+           std::to_string(frames) + " frames)";
+  }
+  const bool parameters_win = stated_fits;
+  use(parameters_win ? stated : header);
+  model_.warnings.push_back(
+      both + "; the file's size fits " +
+      (header_fits && stated_fits ? "both, and the parameters are taken"
+                                  : parameters_win ? "the parameters', which are taken"
+                                                   : "the header's, which is taken"));
   return std::string();
 }
 

@@ -20,6 +20,7 @@ std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, M
   if (message.empty()) message = NothingToConvert(file.Contents());
   if (!message.empty()) return message;
   set = std::move(file.points);
+  set.warnings = std::move(file.warnings);
   if (options.names_from_descriptions) set.NameByDescriptions();
   return message;
 }

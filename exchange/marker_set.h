@@ -42,6 +42,8 @@ class MarkerSet {
   std::int64_t first_frame = 1;  // the number of frame 0
   // The frames the source's header declares, where a reader found fewer; below 0 otherwise.
   std::int64_t declared_frames = -1;
+  // What the reader found wrong in the file and how it read past it, for the user.
+  std::vector<std::string> warnings;
 
   std::size_t NumMarkers() const { return markers.size(); }
   std::int64_t NumFrames() const { return frames_; }

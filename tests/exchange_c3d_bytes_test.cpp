@@ -13,6 +13,7 @@
 #include "c3d_bytes_test_support.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_file.h"
+#include "exchange/exchange_messages.h"
 #include "exchange_test_support.h"
 #include "filelib_test_support.h"
 
@@ -148,6 +149,56 @@ TEST(C3DBytes, AnalogSamplesInOrderAndInPhysicalUnits) {
       }
     }
   }
+}
+
+// A header whose analog count (word 3) is the channels alone, where the parameters say 16
+// channels at 7 samples per point frame (as a real lab file has it): the file's size confirms
+// the parameters, so every frame is read from its place, and a warning says so. With data that
+// fits neither reading, the file is refused rather than read by a guess.
+TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
+  testing::ScratchFolder folder;
+  C3DLayout layout{{"A", "B", "C"}, 16, 7, 9, 140.0F};
+  std::string bytes = testing::C3DBytes(layout);
+  testing::c3d_bytes::Put16(bytes, 4, 16);  // header word 3: 16 analog values per frame
+  const std::string path = folder.Write("word3.c3d", bytes);
+  exchange::C3DFile file;
+  ASSERT_EQ("", file.Read(path));
+  EXPECT_EQ(112U, file.frame_analog_words);
+  ASSERT_EQ(1U, file.warnings.size());
+  EXPECT_NE(std::string::npos, file.warnings[0].find("16 analog values")) << file.warnings[0];
+  EXPECT_NE(std::string::npos, file.warnings[0].find("112 analog values")) << file.warnings[0];
+  ASSERT_EQ(9, file.points.NumFrames());
+  for (int k = 0; k < 9; ++k) {
+    for (int m = 0; m < 3; ++m) {
+      const exchange::MarkerSample& s = file.points.At(k, static_cast<std::size_t>(m));
+      ASSERT_EQ(C3DPoint(k, m, 0), s.x) << "frame " << k << " point " << m;
+      ASSERT_EQ(C3DPoint(k, m, 2), s.z) << "frame " << k << " point " << m;
+    }
+  }
+  exchange::C3DAnalog analog;
+  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+  ASSERT_EQ(9 * 7, analog.NumSamples());
+  EXPECT_EQ(double{testing::C3DAnalog(8, 111)}, analog.At(8 * 7 + 6, 15));
+
+  // The parameters wrong instead (ANALOG:RATE at the point rate) and the header right: the
+  // header is taken.
+  std::string header_right = testing::C3DBytes(layout);
+  const std::size_t rate_at = header_right.find("RATE", 512);  // ANALOG:RATE, the only one
+  ASSERT_NE(std::string::npos, rate_at);
+  testing::c3d_bytes::PutFloat(header_right, rate_at + 8, 140.0F);  // past link, type, rank
+  exchange::C3DFile taken;
+  ASSERT_EQ("", taken.Read(folder.Write("rate.c3d", header_right)));
+  EXPECT_EQ(112U, taken.frame_analog_words);
+  ASSERT_EQ(1U, taken.warnings.size());
+  EXPECT_NE(std::string::npos, taken.warnings[0].find("the header's, which is taken"));
+  EXPECT_EQ(C3DPoint(8, 2, 1), taken.points.At(8, 2).y);
+
+  // Data that fits neither reading: refused, naming both.
+  bytes.append(1024, '\0');
+  exchange::C3DFile refused;
+  const std::string message = refused.Read(folder.Write("neither.c3d", bytes));
+  EXPECT_EQ(0U, message.find(exchange::messages::kC3DFrameLayout)) << message;
+  EXPECT_NE(std::string::npos, message.find("112 analog values")) << message;
 }
 
 }  // namespace
