@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "cli/input_file.h"
 

@@ -456,8 +456,8 @@ std::string C3DReader::FrameLayout(std::uint64_t frames, std::size_t value_bytes
     how = "ANALOG:USED 0";
   } else if (channels != nullptr && channels->Word() && analog_rate != nullptr &&
              analog_rate->Number()) {
-    const double rate = point_rate != nullptr && point_rate->Number() ? *point_rate->Number()
-                                                                       : h.rate;
+    const double rate =
+        point_rate != nullptr && point_rate->Number() ? *point_rate->Number() : h.rate;
     const double samples = *analog_rate->Number() / rate;
     const double whole = std::round(samples);
     // A rate that is not a whole multiple of the point rate says nothing of the layout.
@@ -486,19 +486,19 @@ std::string C3DReader::FrameLayout(std::uint64_t frames, std::size_t value_bytes
   };
   const bool header_fits = fits(header);
   const bool stated_fits = fits(stated);
-  const std::string both = "the header gives " + CountsText(header) + " per frame, the parameters " +
-                           CountsText(stated) + (how.empty() ? "" : " (" + how + ")");
+  const std::string both = "the header gives " + CountsText(header) +
+                           " per frame, the parameters " + CountsText(stated) +
+                           (how.empty() ? "" : " (" + how + ")");
   if (!header_fits && !stated_fits) {
-    return std::string(messages::kC3DFrameLayout) + " (" + both + "; " +
-           std::to_string(frames) + " frames)";
+    return std::string(messages::kC3DFrameLayout) + " (" + both + "; " + std::to_string(frames) +
+           " frames)";
   }
   const bool parameters_win = stated_fits;
   use(parameters_win ? stated : header);
-  model_.warnings.push_back(
-      both + "; the file's size fits " +
-      (header_fits && stated_fits ? "both, and the parameters are taken"
-                                  : parameters_win ? "the parameters', which are taken"
-                                                   : "the header's, which is taken"));
+  model_.warnings.push_back(both + "; the file's size fits " +
+                            (header_fits && stated_fits ? "both, and the parameters are taken"
+                             : parameters_win           ? "the parameters', which are taken"
+                                                        : "the header's, which is taken"));
   return std::string();
 }
 
