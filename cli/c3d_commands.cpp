@@ -154,7 +154,9 @@ int Info(const C3DOptions& options) {
                 << "]  " << Values(parameter) << "\n";
     }
   }
-  std::cout << "points: " << set.NumMarkers() << "\n";
+  std::cout << "points: " << set.NumMarkers();
+  if (set.NumMarkers() > 0) std::cout << " (" << set.KindCounts() << ")";
+  std::cout << "\n";
   for (std::size_t m = 0; m < set.NumMarkers(); ++m) {
     std::cout << "  '" << set.markers[m].name << "'";
     if (!set.markers[m].description.empty()) std::cout << " '" << set.markers[m].description << "'";

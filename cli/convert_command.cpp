@@ -18,6 +18,7 @@
 #include "cli/file_report.h"
 #include "cli/interrupt.h"
 #include "cli/parallel_jobs.h"
+#include "cli/point_kinds_option.h"
 #include "cli/progress_bar.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
@@ -44,6 +45,7 @@ struct ConvertOptions {
   std::string units;  // empty: the source's
   std::string node;   // a scene document's node whose subtree is converted; empty: the whole scene
   std::string up;     // "y" or "z"; empty: as the source says, else Y
+  std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
 };
 
 // Where the source says which axis is up (HTR's GlobalAxisofGravity, a C3D's POINT:Y_SCREEN),
@@ -233,6 +235,21 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
   return WriteSkeleton(options, skeleton, target);
 }
 
+// How many of the set's points are of `kind`.
+std::size_t CountOf(const exchange::MarkerSet& set, exchange::PointKind kind) {
+  return static_cast<std::size_t>(
+      std::count_if(set.markers.begin(), set.markers.end(),
+                    [kind](const exchange::MarkerName& m) { return m.kind == kind; }));
+}
+
+// "61 markers", or with model outputs among them "22 points (12 angles, 10 forces)".
+std::string PointsText(const exchange::MarkerSet& set) {
+  if (CountOf(set, exchange::PointKind::kMarker) == set.NumMarkers()) {
+    return std::to_string(set.NumMarkers()) + " markers";
+  }
+  return std::to_string(set.NumMarkers()) + " points (" + set.KindCounts() + ")";
+}
+
 // The frame range, units and writer asked for, applied to a marker set read from IN.
 int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
                  const MarkerFormat& target) {
@@ -248,6 +265,8 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
       exchange::MarkerSample* sample = set.Frame(k);
       for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
+        // Model outputs (angles, forces, ...) are not lengths: their values stay as they are.
+        if (set.markers[m].kind != exchange::PointKind::kMarker) continue;
         sample->x *= factor;
         sample->y *= factor;
         sample->z *= factor;
@@ -268,9 +287,11 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  std::cout << "wrote " << options.out << " (" << set.NumMarkers() << " markers, "
-            << set.NumFrames() << " frames from " << set.first_frame << ", " << RateText(set.rate)
-            << " frames/s, " << written_units << ")\n";
+  std::cout << "wrote " << options.out << " (" << PointsText(set) << ", " << set.NumFrames()
+            << " frames from " << set.first_frame << ", " << RateText(set.rate) << " frames/s";
+  // The length unit is that of the markers; model outputs keep the units the source gave them.
+  if (CountOf(set, exchange::PointKind::kMarker) > 0) std::cout << ", " << written_units;
+  std::cout << ")\n";
   return kExitOk;
 }
 
@@ -361,6 +382,7 @@ int Convert(const ConvertOptions& options) {
   }
   exchange::MarkerReadOptions read_options;
   read_options.names_from_descriptions = options.names == "descriptions";
+  read_options.point_kinds = PointKindsFrom(options.points);
   exchange::MarkerSet set;
   if (const std::string message = source->read(options.in, read_options, set); !message.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
@@ -580,6 +602,7 @@ void AddConvertCommand(CLI::App& app) {
           "for TRC, z for C3D; HTR says it in GlobalAxisofGravity, C3D in POINT:Y_SCREEN); glTF "
           "is written Y up, as is BVH; TRC, CSV and C3D keep the source's axes")
       ->check(CLI::IsMember({"y", "z"}));
+  AddPointsOption(*convert, options->points);
   AddConvertBatchOptions(*convert, *batch);
   convert->callback(
       [options, batch, convert] { FinishCommand(RunConvert(*convert, *options, *batch)); });

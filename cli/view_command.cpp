@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/point_kinds_option.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
 #include "exchange/marker_formats.h"
@@ -27,7 +28,8 @@ using exchange::SkeletonFormat;
 
 struct ViewOptions {
   std::vector<std::string> inputs;
-  std::string out;  // empty: the first input's name with ".html"
+  std::string out;                  // empty: the first input's name with ".html"
+  std::vector<std::string> points;  // --points: the kinds of point to show (default markers)
 };
 
 // The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
@@ -94,12 +96,15 @@ std::string ReadScene(const std::string& path, const std::string& file,
 // Reads the input at `path` (of a viewable kind) and adds what it shows to `motions`: one
 // motion for a file, one per skeleton and marker cloud for a scene document. A message, empty
 // on success.
-std::string ReadInput(const std::string& path, std::vector<viewer::PageMotion>& motions) {
+std::string ReadInput(const std::string& path, const ViewOptions& options,
+                      std::vector<viewer::PageMotion>& motions) {
   const std::string file = std::filesystem::path(path).filename().string();
   if (IsSceneDocument(path)) return ReadScene(path, file, motions);
   if (const MarkerFormat* format = MarkerReader(path)) {
     exchange::MarkerSet set;
-    std::string message = format->read(path, {}, set);
+    exchange::MarkerReadOptions read_options;
+    read_options.point_kinds = PointKindsFrom(options.points);
+    std::string message = format->read(path, read_options, set);
     if (!message.empty()) return message;
     WarnAbout(path, set.warnings);
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
@@ -159,7 +164,7 @@ int View(const ViewOptions& options) {
       return kExitFileProblem;
     }
     const std::size_t first = motions.size();
-    if (const std::string message = ReadInput(in, motions); !message.empty()) {
+    if (const std::string message = ReadInput(in, options, motions); !message.empty()) {
       std::cerr << "zarfileio: " << in << ": " << message << "\n";
       return kExitFileProblem;
     }
@@ -197,6 +202,7 @@ void AddViewCommand(CLI::App& app) {
   view->add_option("-o,--out", options->out,
                    "page to write (replaced only once complete; default: the first input's name "
                    "with .html)");
+  AddPointsOption(*view, options->points);
   view->callback([options] { FinishCommand(View(*options)); });
 }
 

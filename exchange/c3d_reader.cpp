@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "exchange/c3d_file.h"
@@ -372,6 +374,22 @@ std::string C3DReader::Points() {
   for (std::size_t i = 0; i < points; ++i) {
     if (i < labels.size()) set.markers[i].name = labels[i];
     if (i < descriptions.size()) set.markers[i].description = descriptions[i];
+  }
+  // Model outputs are listed by label in a POINT parameter of their kind; the rest are markers.
+  constexpr std::pair<std::string_view, PointKind> kKindLists[] = {
+      {"ANGLES", PointKind::kAngle},   {"FORCES", PointKind::kForce},
+      {"MOMENTS", PointKind::kMoment}, {"POWERS", PointKind::kPower},
+      {"SCALARS", PointKind::kScalar}, {"REACTIONS", PointKind::kReaction}};
+  std::unordered_map<std::string, PointKind> kinds;
+  for (const auto& [list, kind] : kKindLists) {
+    for (std::string& label : parameters.ContinuedStrings("POINT", list)) {
+      if (!label.empty()) kinds.emplace(std::move(label), kind);
+    }
+  }
+  for (MarkerName& marker : set.markers) {
+    if (const auto found = kinds.find(marker.name); found != kinds.end()) {
+      marker.kind = found->second;
+    }
   }
   set.rate = h.rate;
   if (const C3DParameter* rate = parameters.Find("POINT", "RATE");

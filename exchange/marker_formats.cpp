@@ -6,6 +6,7 @@
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_parameters.h"
 #include "exchange/csv_writer.h"
+#include "exchange/exchange_messages.h"
 #include "exchange/gltf_writer.h"
 #include "exchange/trc_adapter.h"
 #include "exchange/trc_writer.h"
@@ -13,6 +14,27 @@
 namespace zar::exchange {
 
 namespace {
+
+// Leaves out the points of other kinds than `options` keeps; a message when none is left.
+std::string KeepPointKinds(const MarkerReadOptions& options, MarkerSet& set) {
+  std::vector<bool> keep(set.NumMarkers());
+  bool any = false;
+  for (std::size_t m = 0; m < keep.size(); ++m) {
+    keep[m] = std::find(options.point_kinds.begin(), options.point_kinds.end(),
+                        set.markers[m].kind) != options.point_kinds.end();
+    any = any || keep[m];
+  }
+  if (!any) {
+    std::string asked;
+    for (const PointKind kind : options.point_kinds) {
+      asked.append(asked.empty() ? "" : ", ").append(PointKindsText(kind));
+    }
+    return std::string(messages::kNoPointsOfKinds) + " (" + asked + "); the file has " +
+           set.KindCounts();
+  }
+  if (std::find(keep.begin(), keep.end(), false) != keep.end()) set.KeepMarkers(keep);
+  return std::string();
+}
 
 std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
   C3DFile file;
@@ -22,12 +44,13 @@ std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, M
   set = std::move(file.points);
   set.warnings = std::move(file.warnings);
   if (options.names_from_descriptions) set.NameByDescriptions();
-  return message;
+  return KeepPointKinds(options, set);
 }
 
-std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& /*options*/,
+std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& options,
                            MarkerSet& set) {
-  return ReadTRC(path, set);
+  const std::string message = ReadTRC(path, set);
+  return message.empty() ? KeepPointKinds(options, set) : message;
 }
 
 constexpr MarkerFormat kFormats[] = {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/marker_set.h"
 
@@ -17,6 +18,9 @@ namespace zar::exchange {
 struct MarkerReadOptions {
   // Where the format keeps a longer name beside the label (C3D's POINT:DESCRIPTIONS), use it.
   bool names_from_descriptions = false;
+  // The kinds of point to keep (a C3D lists model outputs beside its markers); the others are
+  // left out of the set. Reading fails when none of the file's points is of these kinds.
+  std::vector<PointKind> point_kinds = {PointKind::kMarker};
 };
 
 struct MarkerFormat {

@@ -37,6 +37,59 @@ void MarkerSet::NameByDescriptions() {
   }
 }
 
+void MarkerSet::KeepMarkers(const std::vector<bool>& keep) {
+  const std::size_t before = markers.size();
+  std::size_t kept = 0;
+  // Frame by frame, each kept sample moves to its place in the narrower frames (never ahead of
+  // where it was, so nothing is overwritten before it is moved).
+  for (std::int64_t k = 0; k < frames_; ++k) {
+    const std::size_t from = static_cast<std::size_t>(k) * before;
+    for (std::size_t m = 0; m < before; ++m) {
+      if (keep[m]) samples_[kept++] = samples_[from + m];
+    }
+  }
+  samples_.resize(kept);
+  std::size_t next = 0;
+  for (std::size_t m = 0; m < before; ++m) {
+    if (!keep[m]) continue;
+    if (next != m) markers[next] = std::move(markers[m]);
+    ++next;
+  }
+  markers.resize(next);
+}
+
+std::string MarkerSet::KindCounts() const {
+  std::string text;
+  for (const PointKind kind : kPointKinds) {
+    const auto count = std::count_if(markers.begin(), markers.end(),
+                                     [kind](const MarkerName& m) { return m.kind == kind; });
+    if (count == 0) continue;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(count) + " " + std::string(PointKindsText(kind));
+  }
+  return text;
+}
+
+std::string_view PointKindsText(PointKind kind) {
+  switch (kind) {
+    case PointKind::kMarker:
+      return "markers";
+    case PointKind::kAngle:
+      return "angles";
+    case PointKind::kForce:
+      return "forces";
+    case PointKind::kMoment:
+      return "moments";
+    case PointKind::kPower:
+      return "powers";
+    case PointKind::kScalar:
+      return "scalars";
+    case PointKind::kReaction:
+      return "reactions";
+  }
+  return "points";
+}
+
 std::vector<std::string> UniqueMarkerNames(const MarkerSet& set) {
   std::vector<std::string> names;
   names.reserve(set.NumMarkers());

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "filelib/motion_units.h"
@@ -22,10 +23,30 @@ struct MarkerSample {
   bool present = false;  // false when the marker was not seen in that frame
 };
 
+// What a point of a marker file stands for: a marker position (a length in the set's units),
+// or one of the model outputs a C3D file lists as points (POINT:ANGLES, FORCES, MOMENTS, POWERS,
+// SCALARS, REACTIONS), whose three values are in their own units.
+enum class PointKind : std::uint8_t {
+  kMarker,
+  kAngle,
+  kForce,
+  kMoment,
+  kPower,
+  kScalar,
+  kReaction
+};
+
+// Every kind, in the order above, and the plural word for each ("markers", "angles", ...).
+inline constexpr PointKind kPointKinds[] = {
+    PointKind::kMarker, PointKind::kAngle,  PointKind::kForce,   PointKind::kMoment,
+    PointKind::kPower,  PointKind::kScalar, PointKind::kReaction};
+std::string_view PointKindsText(PointKind kind);
+
 // What a marker is called.
 struct MarkerName {
   std::string name;         // the label (may be empty or repeated in what a reader gives)
   std::string description;  // a longer name where the format has one, else empty
+  PointKind kind = PointKind::kMarker;
 };
 
 // A set of markers over a run of frames. Samples are stored frame by frame: the samples of frame
@@ -66,6 +87,13 @@ class MarkerSet {
 
   // Every marker's description becomes its name, where it has one.
   void NameByDescriptions();
+
+  // Keeps the markers whose entry in `keep` (one per marker) is true, in their order.
+  void KeepMarkers(const std::vector<bool>& keep);
+
+  // "61 markers, 12 angles, 10 forces": how many points of each kind there are, kinds in the
+  // order of kPointKinds, those with none left out.
+  std::string KindCounts() const;
 
  private:
   std::size_t Offset(std::int64_t k) const { return static_cast<std::size_t>(k) * markers.size(); }

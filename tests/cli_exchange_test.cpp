@@ -58,7 +58,7 @@ TEST(CliC3D, CheckAndInfo) {
   const testing::RunResult info = Zarfileio({"c3d", "info", testing::SamplePath("c3d/Gait.c3d")});
   ASSERT_EQ(0, info.status) << info.output;
   for (const char* expected :
-       {"processor: DEC\n", "  POINT (", "    LABELS  char[", "points: 33\n"}) {
+       {"processor: DEC\n", "  POINT (", "    LABELS  char[", "points: 33 (33 markers)\n"}) {
     EXPECT_TRUE(Has(info, expected)) << expected << "\n" << info.output;
   }
   EXPECT_EQ(1, Zarfileio({"c3d", "info", empty}).status);
@@ -427,6 +427,44 @@ TEST(CliConvert, C3DFramesAreRenumberedFromOneAndSaidSo) {
 
 // HTR to HTR is what htr convert writes, byte for byte (the scale factor and reference lengths
 // that the skeleton model does not carry included); a FIFO as the source is refused at once.
+// A clinical file lists model outputs (joint angles, forces, moments, powers) as points: they
+// are left out of what convert writes unless --points asks for them, and then keep their values
+// (no length unit applies to them).
+TEST(CliConvert, ModelOutputsAreNotMarkers) {
+  ScratchFolder folder;
+  const std::string pig = testing::SamplePath("c3d/PiG_Motion3_FF.c3d");
+  const auto header = [](const std::string& csv) {
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    return line;
+  };
+  for (const char* target : {"pig.csv", "pig.trc", "pig.glb"}) {
+    const testing::RunResult run = Zarfileio({"convert", pig, folder.File(target)});
+    ASSERT_EQ(0, run.status) << run.output;
+    EXPECT_TRUE(Has(run, "(61 markers, 293 frames")) << run.output;
+  }
+  EXPECT_EQ(std::string::npos, header(folder.File("pig.csv")).find("Angles"));
+  EXPECT_NE(std::string::npos, header(folder.File("pig.csv")).find("LASI_x"));
+  const testing::RunResult angles =
+      Zarfileio({"convert", pig, folder.File("angles.csv"), "--points", "angles", "--units", "m"});
+  ASSERT_EQ(0, angles.status) << angles.output;
+  EXPECT_TRUE(Has(angles, "(12 points (12 angles), 293 frames from 725, 100 frames/s)\n"))
+      << angles.output;
+  const std::string columns = header(folder.File("angles.csv"));
+  EXPECT_EQ(0U, columns.find("frame,time,LHipAnglesV_x,")) << columns;
+  EXPECT_EQ(2 + 12 * 3, std::count(columns.begin(), columns.end(), ',') + 1) << columns;
+  // The angles are the file's own numbers, in degrees: the same with and without --units.
+  ASSERT_EQ(0, Zarfileio({"convert", pig, folder.File("deg.csv"), "--points", "angles"}).status);
+  EXPECT_EQ(testing::ReadBytes(folder.File("deg.csv")),
+            testing::ReadBytes(folder.File("angles.csv")));
+  const testing::RunResult none = Zarfileio(
+      {"convert", testing::SamplePath("trc/Gait.trc"), folder.File("x.csv"), "--points", "powers"});
+  EXPECT_EQ(1, none.status);
+  EXPECT_TRUE(Has(none, "(powers); the file has 33 markers")) << none.output;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("x.csv")));
+}
+
 // A marker file that does not name its up axis is taken the same way by view and by convert:
 // the format's default. What convert took is what the C3D it writes says (POINT:Y_SCREEN); what
 // view took is in the page.

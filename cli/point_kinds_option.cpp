@@ -1,0 +1,35 @@
+#include "cli/point_kinds_option.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace zar::cli {
+
+void AddPointsOption(CLI::App& command, std::vector<std::string>& points) {
+  std::vector<std::string> names = {"all"};
+  for (const exchange::PointKind kind : exchange::kPointKinds) {
+    names.emplace_back(exchange::PointKindsText(kind));
+  }
+  command
+      .add_option("--points", points,
+                  "which kinds of point to keep, one per --points: markers (the default), all, "
+                  "angles, forces, moments, powers, scalars or reactions (the model outputs a C3D "
+                  "file lists beside its markers, each in its own units)")
+      ->check(CLI::IsMember(names))
+      ->type_name("KIND");
+}
+
+std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& points) {
+  std::vector<exchange::PointKind> kinds;
+  for (const exchange::PointKind kind : exchange::kPointKinds) {
+    const std::string_view name = exchange::PointKindsText(kind);
+    const bool asked = std::any_of(points.begin(), points.end(), [name](const std::string& p) {
+      return p == "all" || p == name;
+    });
+    if (asked) kinds.push_back(kind);
+  }
+  if (kinds.empty()) kinds.push_back(exchange::PointKind::kMarker);
+  return kinds;
+}
+
+}  // namespace zar::cli
