@@ -10,7 +10,10 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
+#include "exchange/decimal_text.h"
 
 namespace zar::cli {
 namespace {
@@ -116,6 +119,34 @@ std::string TypeName(exchange::C3DType type) {
   return "?";
 }
 
+// The analog channels (label, description, units, scale, offset) and the events of `file`.
+void PrintAnalogAndEvents(const C3DFile& file) {
+  exchange::C3DAnalog analog;
+  if (const std::string problem = exchange::C3DAnalogChannels(file, analog); !problem.empty()) {
+    std::cout << "analog: " << problem << "\n";
+  } else {
+    std::cout << "analog: " << analog.NumChannels() << " channels";
+    if (analog.NumChannels() > 0) {
+      std::cout << " at " << Number(analog.rate) << " samples/s (" << analog.per_frame
+                << " per frame), general scale " << Number(analog.gen_scale)
+                << (analog.unsigned_data ? ", unsigned" : "");
+    }
+    std::cout << "\n";
+    for (const exchange::C3DAnalogChannel& channel : analog.channels) {
+      std::cout << "  '" << channel.label << "' '" << channel.description << "' '" << channel.units
+                << "'  scale " << Number(channel.scale) << ", offset " << Number(channel.offset)
+                << "\n";
+    }
+  }
+  const std::vector<exchange::C3DEvent> events = exchange::C3DEvents(file.parameters);
+  std::cout << "events: " << events.size() << "\n";
+  for (const exchange::C3DEvent& event : events) {
+    std::cout << "  '" << event.context << "' '" << event.label << "' at "
+              << exchange::ShortestText(event.time) << " s, frame "
+              << exchange::C3DEventFrame(event.time, file.points.rate) << "\n";
+  }
+}
+
 int Info(const C3DOptions& options) {
   const std::string& path = options.files.front();
   C3DFile file;
@@ -160,8 +191,14 @@ int Info(const C3DOptions& options) {
   for (std::size_t m = 0; m < set.NumMarkers(); ++m) {
     std::cout << "  '" << set.markers[m].name << "'";
     if (!set.markers[m].description.empty()) std::cout << " '" << set.markers[m].description << "'";
+    if (set.markers[m].kind != exchange::PointKind::kMarker) {
+      std::string kind(exchange::PointKindsText(set.markers[m].kind));
+      kind.pop_back();  // "angles" -> "angle"
+      std::cout << "  " << kind;
+    }
     std::cout << "  " << MissingSamples(set, m) << " missing\n";
   }
+  PrintAnalogAndEvents(file);
   return kExitOk;
 }
 

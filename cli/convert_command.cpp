@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/c3d_tables_command.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
@@ -46,6 +47,7 @@ struct ConvertOptions {
   std::string node;   // a scene document's node whose subtree is converted; empty: the whole scene
   std::string up;     // "y" or "z"; empty: as the source says, else Y
   std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
+  C3DTableOptions table;            // --analog, --forces, --events: a C3D's table instead
 };
 
 // Where the source says which axis is up (HTR's GlobalAxisofGravity, a C3D's POINT:Y_SCREEN),
@@ -365,6 +367,7 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
     return kExitUsage;
   }
+  if (options.table.Asked()) return ConvertC3DTable(options.table, options.in, options.out);
   if (IsSceneDocument(options.in)) return ConvertScene(options);
   const MarkerFormat* source = exchange::FindMarkerFormat(options.in);
   const MarkerFormat* target = exchange::FindMarkerFormat(options.out);
@@ -497,7 +500,9 @@ bool OutputIsAnInput(const ConvertBatch& batch) {
 
 // True, after saying so, when the command line holds a flag that this run does not use: --jobs
 // without --out-dir, --names without a C3D input, --node without a scene document.
-bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
+bool UnusedFlagGiven(const CLI::App& command, const ConvertOptions& options,
+                     const ConvertBatch& batch) {
+  if (C3DTableFlagsUnused(command, options.table)) return true;
   if (batch.outDir.empty() && RefuseUnusedFlags(command, {"--jobs"}, "without --out-dir")) {
     return true;
   }
@@ -518,7 +523,7 @@ bool UnusedFlagGiven(const CLI::App& command, const ConvertBatch& batch) {
 }
 
 int RunConvert(const CLI::App& command, ConvertOptions& options, const ConvertBatch& batch) {
-  if (UnusedFlagGiven(command, batch) || OutputIsAnInput(batch)) return kExitUsage;
+  if (UnusedFlagGiven(command, options, batch) || OutputIsAnInput(batch)) return kExitUsage;
   if (!batch.outDir.empty()) return ConvertFiles(options, batch);
   if (batch.files.size() != 2) {
     std::cerr << "zarfileio: convert takes IN OUT, or IN... --out-dir DIR --format EXT\n";
@@ -603,6 +608,7 @@ void AddConvertCommand(CLI::App& app) {
           "is written Y up, as is BVH; TRC, CSV and C3D keep the source's axes")
       ->check(CLI::IsMember({"y", "z"}));
   AddPointsOption(*convert, options->points);
+  AddC3DTableOptions(*convert, options->table);
   AddConvertBatchOptions(*convert, *batch);
   convert->callback(
       [options, batch, convert] { FinishCommand(RunConvert(*convert, *options, *batch)); });

@@ -7,16 +7,6 @@ namespace zar::exchange {
 
 namespace {
 
-std::string Cell(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 // The header row, then the frame rows that `rows` writes.
 template <typename Rows>
 std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Rows& rows) {
@@ -24,7 +14,7 @@ std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Ro
   if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
   std::string head = "frame,time";
   for (const std::string& name : UniqueMarkerNames(set)) {
-    for (const char* axis : {"_x", "_y", "_z"}) head += ',' + Cell(name + axis);
+    for (const char* axis : {"_x", "_y", "_z"}) head += ',' + CSVCell(name + axis);
   }
   head += '\n';
   out.Write(head);
@@ -35,6 +25,16 @@ std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Ro
 }
 
 }  // namespace
+
+std::string CSVCell(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
 
 std::string WriteCSV(const MarkerSet& set, const std::string& path) {
   return WriteCSVWith(set, path, [&](OutputFile& out) { WriteMarkerRows(set, ',', "\n", out); });

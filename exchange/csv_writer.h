@@ -9,6 +9,10 @@
 
 namespace zar::exchange {
 
+// A CSV cell: the text as it is, or quoted (its quotes doubled) where it holds a comma, a quote
+// or a line end.
+std::string CSVCell(const std::string& text);
+
 // Writes `set` as comma-separated values for analysis: a header row `frame,time,<name>_x,
 // <name>_y,<name>_z,...` with names made unique and non-empty (UniqueMarkerNames), then one row
 // per frame: the frame number, the time in seconds from the exact rate (counted as the TRC

@@ -465,6 +465,62 @@ TEST(CliConvert, ModelOutputsAreNotMarkers) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("x.csv")));
 }
 
+// What a C3D holds beside its points, as CSV tables: analog channels in their units, force
+// plates sample by sample, events; and the flags that only go with them.
+TEST(CliConvert, AnalogForcesAndEventsAsTables) {
+  ScratchFolder folder;
+  const std::string eb = testing::SamplePath("c3d/Eb015pi.c3d");
+  const auto lines = [](const std::string& csv) {
+    std::vector<std::string> out;
+    std::ifstream in(csv);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  };
+  const testing::RunResult analog =
+      Zarfileio({"convert", eb, folder.File("a.csv"), "--analog", "--channels", "f?1"});
+  ASSERT_EQ(0, analog.status) << analog.output;
+  EXPECT_TRUE(Has(analog, "(3 channels, 1800 samples, 200 samples/s)")) << analog.output;
+  const std::vector<std::string> a = lines(folder.File("a.csv"));
+  ASSERT_EQ(1801U, a.size());
+  EXPECT_EQ("sample,time,FX1,FY1,FZ1", a[0]);
+  EXPECT_EQ(0U, a[2].find("1,0.005,")) << a[2];
+
+  const testing::RunResult forces = Zarfileio({"convert", eb, folder.File("f.csv"), "--forces"});
+  ASSERT_EQ(0, forces.status) << forces.output;
+  const std::vector<std::string> f = lines(folder.File("f.csv"));
+  ASSERT_EQ(1 + 2 * 1800U, f.size());  // a row per plate per sample
+  EXPECT_EQ("sample,time,plate,Fx,Fy,Fz,Mx,My,Mz,COPx,COPy,COPz,Tz", f[0]);
+  EXPECT_EQ(0U, f[2].find("0,0,2,")) << f[2];
+
+  const std::string pig = testing::SamplePath("c3d/PiG_Motion3_FF.c3d");
+  ASSERT_EQ(0, Zarfileio({"convert", pig, folder.File("e.csv"), "--events"}).status);
+  const std::vector<std::string> e = lines(folder.File("e.csv"));
+  ASSERT_EQ(13U, e.size());
+  EXPECT_EQ("Left,Foot Strike,7.85,786", e[1]);
+
+  struct Refused {
+    std::vector<std::string> arguments;
+    int status;
+    std::string says;
+  };
+  for (const Refused& r : {
+           Refused{{"convert", eb, folder.File("x.csv"), "--forces", "--from", "3"},
+                   2,
+                   "--from is not used with --analog, --forces or --events"},
+           Refused{{"convert", eb, folder.File("x.trc"), "--analog"}, 2, "write a CSV file"},
+           Refused{{"convert", eb, folder.File("x.csv"), "--channels", "F*"},
+                   2,
+                   "--channels is not used without --analog"},
+           Refused{{"convert", eb, folder.File("x.csv"), "--analog", "--events"}, 2, "excludes"},
+           Refused{{"convert", eb, folder.File("x.csv"), "--events"}, 1, "has no events"},
+       }) {
+    const testing::RunResult run = Zarfileio(r.arguments);
+    EXPECT_EQ(r.status, run.status) << run.output;
+    EXPECT_TRUE(Has(run, r.says)) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("x.csv")));
+  }
+}
+
 // A marker file that does not name its up axis is taken the same way by view and by convert:
 // the format's default. What convert took is what the C3D it writes says (POINT:Y_SCREEN); what
 // view took is in the page.
