@@ -1,15 +1,51 @@
 // Fuzz entry point for the C3D reader: any bytes as a file. A file that reads must keep the
 // model's promises: present samples have finite coordinates, missing ones are at 0, parameter
-// strings carry no trailing blanks, and every marker gets a unique non-empty name.
+// strings carry no trailing blanks, and every marker gets a unique non-empty name. Its analog
+// channels, force plates and events are read too (from a copy of the bytes in a file, as the
+// analog reader reads the file again), and keep theirs: one value per channel per sample, one
+// plate sample per analog sample.
+
+#include <unistd.h>
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <vector>
 
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
+#include "exchange/force_plates.h"
+
+namespace {
+
+// The analog channels, plates and events of the file `model` was read from, whose bytes are
+// `data`.
+void ReadTheRest(const std::uint8_t* data, std::size_t size, const zar::exchange::C3DFile& model) {
+  static const std::string path = "/tmp/c3d_reader_fuzz." + std::to_string(::getpid()) + ".c3d";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  zar::exchange::C3DAnalog analog;
+  const std::string message = zar::exchange::ReadC3DAnalog(path, model, analog);
+  std::remove(path.c_str());
+  zar::exchange::C3DEvents(model.parameters);
+  if (!message.empty()) return;
+  if (analog.Values().size() !=
+      static_cast<std::size_t>(analog.NumSamples()) * analog.NumChannels()) {
+    std::abort();
+  }
+  std::vector<zar::exchange::ForcePlate> plates;
+  if (!zar::exchange::C3DForcePlates(model, analog, {}, plates).empty()) return;
+  for (const zar::exchange::ForcePlate& plate : plates) {
+    if (plate.samples.size() != static_cast<std::size_t>(analog.NumSamples())) std::abort();
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::FILE* file = size == 0 ? std::fopen("/dev/null", "rb")
@@ -35,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (s.present ? !finite : !zero) std::abort();
     }
   }
+  ReadTheRest(data, size, model);
   model.points.NameByDescriptions();
   for (const std::string& name : zar::exchange::UniqueMarkerNames(model.points)) {
     if (name.empty()) std::abort();
