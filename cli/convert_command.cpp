@@ -289,6 +289,10 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
+  if (const std::string renamed = exchange::RenamedMarkers(target, set); !renamed.empty()) {
+    std::cerr << "zarfileio: warning: " << options.out << ": " << target.title
+              << " renames markers whose names it cannot hold: " << renamed << "\n";
+  }
   std::cout << "wrote " << options.out << " (" << PointsText(set) << ", " << set.NumFrames()
             << " frames from " << set.first_frame << ", " << RateText(set.rate) << " frames/s";
   // The length unit is that of the markers; model outputs keep the units the source gave them.

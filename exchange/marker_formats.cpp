@@ -53,17 +53,42 @@ std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& opt
   return message.empty() ? KeepPointKinds(options, set) : message;
 }
 
+// A C3D label holds at most 255 characters, padded with blanks, so trailing blanks do not come
+// back; repeated and empty labels are kept as they are.
+std::vector<std::string> C3DWrittenNames(const MarkerSet& set) {
+  std::vector<std::string> names;
+  names.reserve(set.NumMarkers());
+  for (const MarkerName& marker : set.markers) {
+    std::string name = marker.name.substr(0, 255);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
 constexpr MarkerFormat kFormats[] = {
-    {".c3d", "C3D", ReadC3D, WriteC3D, Axis::kZ},
-    {".trc", "TRC", ReadTRCMarkers, WriteTRC, Axis::kY},
-    {".csv", "CSV", nullptr, WriteCSV, Axis::kY},
-    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY},
-    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY},
+    {".c3d", "C3D", ReadC3D, WriteC3D, Axis::kZ, C3DWrittenNames},
+    {".trc", "TRC", ReadTRCMarkers, WriteTRC, Axis::kY, UniqueMarkerNames},
+    {".csv", "CSV", nullptr, WriteCSV, Axis::kY, UniqueMarkerNames},
+    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY, UniqueMarkerNames},
+    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY, UniqueMarkerNames},
 };
 
 }  // namespace
 
 std::span<const MarkerFormat> MarkerFormats() { return kFormats; }
+
+std::string RenamedMarkers(const MarkerFormat& format, const MarkerSet& set) {
+  if (format.written_names == nullptr) return std::string();
+  const std::vector<std::string> written = format.written_names(set);
+  std::string text;
+  for (std::size_t m = 0; m < written.size(); ++m) {
+    if (written[m] == set.markers[m].name) continue;
+    if (!text.empty()) text += ", ";
+    text += "'" + set.markers[m].name + "' as " + written[m];
+  }
+  return text;
+}
 
 Axis SourceUp(const MarkerFormat& format, const MarkerSet& set, std::optional<Axis> given) {
   if (set.up_known) return set.up;

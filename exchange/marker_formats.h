@@ -35,7 +35,14 @@ struct MarkerFormat {
   // The up axis of a file that does not name its own: TRC positions have Y up; C3D captures come
   // from labs that mostly keep Z up (a C3D names it in POINT:Y_SCREEN).
   Axis default_up = Axis::kY;
+  // The markers' names as the writer writes them (each format renames what it cannot hold: a
+  // repeated or empty name, a trailing blank, ...); none when the format is not written.
+  std::vector<std::string> (*written_names)(const MarkerSet& set) = nullptr;
 };
+
+// "'' as Marker3, 'LASI' as LASI_2": each marker whose name a writer of `format` changes, with
+// the name it writes; empty when none changes.
+std::string RenamedMarkers(const MarkerFormat& format, const MarkerSet& set);
 
 // The up axis of `set` read from a file of `format`: the one the file names, else `given` (an
 // up axis the user named; none: the format's default).

@@ -521,6 +521,25 @@ TEST(CliConvert, AnalogForcesAndEventsAsTables) {
   }
 }
 
+// A name a format cannot hold is changed as it is written, and the user is told which.
+TEST(CliConvert, EveryRenameIsReported) {
+  ScratchFolder folder;
+  testing::C3DLayout layout;
+  layout.labels = {"A", "A", "", "B"};
+  layout.frames = 2;
+  const std::string c3d = folder.Write("names.c3d", testing::C3DBytes(layout));
+  const testing::RunResult csv = Zarfileio({"convert", c3d, folder.File("n.csv")});
+  ASSERT_EQ(0, csv.status) << csv.output;
+  EXPECT_TRUE(Has(csv, "warning: " + folder.File("n.csv") +
+                           ": CSV renames markers whose names it cannot hold: 'A' as A_2, '' as "
+                           "Marker3\n"))
+      << csv.output;
+  // C3D holds repeated and empty labels: nothing to report.
+  const testing::RunResult same = Zarfileio({"convert", c3d, folder.File("n.c3d")});
+  ASSERT_EQ(0, same.status) << same.output;
+  EXPECT_FALSE(Has(same, "renames")) << same.output;
+}
+
 // A marker file that does not name its up axis is taken the same way by view and by convert:
 // the format's default. What convert took is what the C3D it writes says (POINT:Y_SCREEN); what
 // view took is in the page.
