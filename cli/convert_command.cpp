@@ -48,6 +48,7 @@ struct ConvertOptions {
   std::string up;     // "y" or "z"; empty: as the source says, else Y
   std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
   C3DTableOptions table;            // --analog, --forces, --events: a C3D's table instead
+  bool keep_time = false;           // --keep-time: a cut keeps the source's frame numbers and clock
 };
 
 // Where the source says which axis is up (HTR's GlobalAxisofGravity, a C3D's POINT:Y_SCREEN),
@@ -119,13 +120,16 @@ std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOpt
 }
 
 // Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
-// why) when none of them are there.
+// why) when none of them are there. The cut starts a clip of its own: its frames are numbered
+// from 1 and its clock starts at 0 s, unless --keep-time keeps the source's.
 template <typename Model>
 bool KeepRange(const ConvertOptions& options, Model& model) {
   if (!options.from && !options.to) return true;
   const auto range = FrameRange(options, model.first_frame, model.NumFrames());
-  if (range) model.KeepFrames(range->first, range->second);
-  return range.has_value();
+  if (!range) return false;
+  model.KeepFrames(range->first, range->second);
+  if (!options.keep_time) model.first_frame = 1;
+  return true;
 }
 
 // HTR to HTR without a frame range keeps all that the HTR model holds (reference lengths, scale
@@ -507,6 +511,10 @@ bool OutputIsAnInput(const ConvertBatch& batch) {
 bool UnusedFlagGiven(const CLI::App& command, const ConvertOptions& options,
                      const ConvertBatch& batch) {
   if (C3DTableFlagsUnused(command, options.table)) return true;
+  if (!options.from && !options.to &&
+      RefuseUnusedFlags(command, {"--keep-time"}, "without --from or --to")) {
+    return true;
+  }
   if (batch.outDir.empty() && RefuseUnusedFlags(command, {"--jobs"}, "without --out-dir")) {
     return true;
   }
@@ -596,6 +604,9 @@ void AddConvertCommand(CLI::App& app) {
       ->check(CLI::IsMember({"labels", "descriptions"}));
   convert->add_option("--from", options->from, "first frame number to write (default: the first)");
   convert->add_option("--to", options->to, "last frame number to write (default: the last)");
+  convert->add_flag("--keep-time", options->keep_time,
+                    "after --from/--to, keep the source's frame numbers and clock (default: the "
+                    "frames kept are numbered from 1 and start at 0 s)");
   convert
       ->add_option("--units", options->units,
                    "length unit to write: mm, cm, m or in (default: the source's)")

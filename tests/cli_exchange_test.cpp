@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -117,13 +118,14 @@ TEST(CliConvert, BoneScaleFactorsLeftOutAreNamed) {
   EXPECT_FALSE(Has(Zarfileio({"convert", scaled, folder.File("scaled.csv")}), "warning"));
 }
 
-// C3D to TRC (names from the descriptions, a frame range) and back to C3D, through the tool.
+// C3D to TRC (names from the descriptions, a frame range keeping the source's numbers) and back
+// to C3D, through the tool.
 TEST(CliConvert, C3DToTrcAndBack) {
   ScratchFolder folder;
   const std::string source = testing::SamplePath("c3d/Gait.c3d");
   const std::string trc = folder.File("gait.trc");
-  const testing::RunResult to_trc =
-      Zarfileio({"convert", source, trc, "--names", "descriptions", "--from", "11", "--to", "60"});
+  const testing::RunResult to_trc = Zarfileio({"convert", source, trc, "--names", "descriptions",
+                                               "--from", "11", "--to", "60", "--keep-time"});
   ASSERT_EQ(0, to_trc.status) << to_trc.output;
   EXPECT_EQ("wrote " + trc + " (33 markers, 50 frames from 11, 100 frames/s, mm)\n", to_trc.output);
   exchange::C3DFile original;
@@ -341,8 +343,8 @@ TEST(CliConvert, HtrToCsvHoldsJointWorldPositionsInTheUnitAskedFor) {
   std::vector<double> values;
   for (std::string cell; std::getline(cells, cell, ',');) values.push_back(std::stod(cell));
   ASSERT_EQ(values.size(), 2 + 3 * world.size());
-  EXPECT_EQ(values[0], 12);
-  EXPECT_NEAR(values[1], 11.0 / 30.0, 1e-12);
+  EXPECT_EQ(values[0], 1);  // a cut starts a clip of its own: frame 1, 0 s
+  EXPECT_EQ(values[1], 0.0);
   for (std::size_t j = 0; j < world.size(); ++j) {
     const exchange::Vector3& p = world[j].translation;  // centimetres
     EXPECT_NEAR(values[2 + 3 * j] * 100, p.x, 1e-9);
@@ -538,6 +540,67 @@ TEST(CliConvert, EveryRenameIsReported) {
   const testing::RunResult same = Zarfileio({"convert", c3d, folder.File("n.c3d")});
   ASSERT_EQ(0, same.status) << same.output;
   EXPECT_FALSE(Has(same, "renames")) << same.output;
+}
+
+// A cut (--from/--to) starts a clip of its own in every format: frames numbered from 1, the clock
+// at 0 s; --keep-time keeps the source's numbers and clock (frame 100 of a 60 frames/s capture
+// numbered from 1 is at 1.65 s).
+TEST(CliConvert, ACutStartsAtZeroUnlessTheSourceClockIsKept) {
+  ScratchFolder folder;
+  // The first frame's number and time as each output says them.
+  const auto start = [&folder](const std::string& file) -> std::pair<std::int64_t, double> {
+    const std::string path = folder.File(file);
+    const std::string extension = file.substr(file.rfind('.'));
+    if (extension == ".csv") {
+      std::ifstream in(path);
+      std::string head, row;
+      std::getline(in, head);
+      std::getline(in, row);
+      return {std::stoll(row), std::stod(row.substr(row.find(',') + 1))};
+    }
+    if (extension == ".gltf") {
+      const auto gltf = nlohmann::json::parse(testing::ReadBytes(path));
+      const auto input = gltf["animations"][0]["samplers"][0]["input"].get<std::size_t>();
+      return {gltf["scenes"][0]["extras"]["firstFrame"].get<std::int64_t>(),
+              gltf["accessors"][input]["min"][0].get<double>()};
+    }
+    if (extension == ".htr") {
+      HTRFile htr;
+      EXPECT_EQ("", htr.Read(path, true));
+      return {htr.StartFrame(), std::nan("")};
+    }
+    exchange::MarkerSet set;  // .trc and .c3d
+    EXPECT_EQ("", exchange::FindMarkerFormat(path)->read(path, {}, set));
+    return {set.first_frame, std::nan("")};
+  };
+  struct Source {
+    std::string file;
+    std::vector<std::string> targets;
+  };
+  for (const Source& source :
+       {Source{testing::SamplePath("htr/fight_a.htr"), {"s.csv", "s.gltf", "s.htr"}},
+        Source{testing::SamplePath("trc/markers_walk.trc"),
+               {"m.csv", "m.gltf", "m.trc", "m.c3d"}}}) {
+    for (const std::string& target : source.targets) {
+      SCOPED_TRACE(target);
+      ASSERT_EQ(0, Zarfileio({"convert", source.file, folder.File(target), "--from", "100", "--to",
+                              "160"})
+                       .status);
+      const auto [frame, time] = start(target);
+      EXPECT_EQ(1, frame);
+      if (!std::isnan(time)) {
+        EXPECT_EQ(0.0, time);
+      }
+      ASSERT_EQ(0, Zarfileio({"convert", source.file, folder.File(target), "--from", "100", "--to",
+                              "160", "--keep-time"})
+                       .status);
+      const auto [kept_frame, kept_time] = start(target);
+      EXPECT_EQ(100, kept_frame);
+      if (!std::isnan(kept_time) && source.file.ends_with(".htr")) {
+        EXPECT_NEAR(1.65, kept_time, 1e-6);
+      }
+    }
+  }
 }
 
 // A marker file that does not name its up axis is taken the same way by view and by convert:
