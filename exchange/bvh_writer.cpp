@@ -44,7 +44,22 @@ struct Layout {
   std::vector<std::vector<std::size_t>> children;
   std::vector<bool> moves;         // gets position channels
   std::vector<std::size_t> order;  // joints in the order their channels are written
+  // Each joint's base-pose rotation in the file's (Y-up) world: a BVH joint at rest is turned as
+  // the world is, so its channels hold its rotation relative to this.
+  std::vector<Rotation> rest;
+  Rotation turn;  // the skeleton's world to the file's: a Z-up world is turned to Y up
 };
+
+// Each joint's rotation in the file's world in the base pose: its base rotation followed by its
+// parent's (the root's followed by the turn of the world).
+std::vector<Rotation> RestRotations(const Skeleton& skeleton, const Rotation& turn) {
+  std::vector<Rotation> rest(skeleton.NumJoints());
+  for (std::size_t i = 0; i < skeleton.NumJoints(); ++i) {
+    const SkeletonJoint& j = skeleton.joints[i];
+    rest[i] = Then(j.base_rotation, j.parent < 0 ? turn : rest[static_cast<std::size_t>(j.parent)]);
+  }
+  return rest;
+}
 
 // The joints under `root` (itself first), depth first with children in order: the order of the
 // joints in the hierarchy and of their channels.
@@ -77,8 +92,11 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text
     const std::string indent = Indent(open.size() - 1);
     const std::string inner = Indent(open.size());
     if (layout.children[joint].empty()) {
-      text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " +
-              Triple(Vector3(0.0, skeleton.joints[joint].bone_length, 0.0)) + "\n" + inner + "}\n";
+      // The bone's end along the joint's Y, in the file's world at rest.
+      const Vector3 end =
+          Turned(Vector3(0.0, skeleton.joints[joint].bone_length, 0.0), layout.rest[joint]);
+      text += inner + "End Site\n" + inner + "{\n" + inner + "  OFFSET " + Triple(end) + "\n" +
+              inner + "}\n";
     }
     text += indent + "}\n";
     open.pop_back();
@@ -92,8 +110,12 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text
     text += indent + (root ? "ROOT " : "JOINT ") + j.name + "\n" + indent + "{\n";
     // A joint with position channels (every root) has a zero OFFSET and its whole translation in
     // the channels: readers that add the OFFSET to the channels and readers that take the
-    // channels in its place then agree.
-    const Vector3 offset = layout.moves[joint] ? Vector3() : j.base_translation;
+    // channels in its place then agree. Any other joint's OFFSET is its bone from the parent in
+    // the file's world at rest.
+    const Vector3 offset =
+        layout.moves[joint]
+            ? Vector3()
+            : Turned(j.base_translation, layout.rest[static_cast<std::size_t>(j.parent)]);
     text += inner + "OFFSET " + Triple(offset) + "\n";
     text +=
         inner + (layout.moves[joint] ? "CHANNELS 6 Xposition Yposition Zposition " : "CHANNELS 3 ");
@@ -104,17 +126,21 @@ void Hierarchy(const Skeleton& skeleton, const Layout& layout, std::string& text
 }
 
 // The motion lines of frames [from, to): per joint in channel order, its positions (where it
-// moves) and its Z, Y, X angles in degrees.
-void FrameLines(const Skeleton& skeleton, const Layout& layout, bool turn_root, std::int64_t from,
-                std::int64_t to, TextBlock& out) {
+// moves) and its Z, Y, X angles in degrees. With R the joint's rest rotation in the file's world,
+// P its parent's (the root's: the turn of the world, T) and L its local rotation, the channels
+// hold R⁻¹ L P (the rotation from rest, in the parent's rest axes), and a translation t becomes
+// t P; so every joint is where the skeleton puts it, and zero channels give the base pose.
+void FrameLines(const Skeleton& skeleton, const Layout& layout, std::int64_t from, std::int64_t to,
+                TextBlock& out) {
   for (std::int64_t k = from; k < to; ++k) {
     for (std::size_t n = 0; n < layout.order.size(); ++n) {
       const std::size_t i = layout.order[n];
+      const std::int32_t parent = skeleton.joints[i].parent;
+      const Rotation& above =
+          parent < 0 ? layout.turn : layout.rest[static_cast<std::size_t>(parent)];
       Pose pose = LocalPose(skeleton, k, i);
-      if (turn_root && n == 0) {
-        pose.translation = Turned(pose.translation, kZUpToYUp);
-        pose.rotation = Then(pose.rotation, kZUpToYUp);
-      }
+      pose.translation = Turned(pose.translation, above);
+      pose.rotation = Then(Then(layout.rest[i].Transposed(), pose.rotation), above);
       char* p = out.Reserve(6 * kNumberRoom);
       if (n != 0) *p++ = ' ';
       if (layout.moves[i]) {
@@ -167,6 +193,8 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
     }
   }
   layout.order = DepthFirst(layout, roots.front());
+  if (skeleton.up == Axis::kZ) layout.turn = kZUpToYUp;
+  layout.rest = RestRotations(skeleton, layout.turn);
 
   OutputFile out;
   if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
@@ -180,10 +208,9 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
           "\nFrame Time: " + std::string(time, Fixed(time, frame_time, decimals)) + "\n";
   out.Write(head);
 
-  const bool turn_root = skeleton.up == Axis::kZ;
   WriteInOrder(out, skeleton.NumFrames(), kFramesPerBlock,
                [&](std::int64_t from, std::int64_t to, TextBlock& text) {
-                 FrameLines(skeleton, layout, turn_root, from, to, text);
+                 FrameLines(skeleton, layout, from, to, text);
                });
   if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
   return std::string();

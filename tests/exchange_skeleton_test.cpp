@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/bvh_reader.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/htr_skeleton_adapter.h"
 #include "exchange/skeleton.h"
@@ -179,6 +180,68 @@ TEST(BvhWriter, FrameTimeComesFromTheExactRate) {
     ASSERT_NE(std::string::npos, at);
     const double frame_time = std::strtod(text.c_str() + at + 12, nullptr);
     EXPECT_NEAR(1.0, frame_time * rate, 1e-11) << rate;
+  }
+}
+
+// The BVH's rest pose is the HTR's base pose: with every channel of a frame set to zero (the
+// root's position too), each joint stands where the base pose puts it relative to the root, in
+// the file's Y-up world. (That every frame's joints are where the forward kinematics puts them
+// is the three.js peer check's.)
+TEST(BvhWriter, ZeroChannelsStandInTheBasePose) {
+  ScratchFolder folder;
+  const exchange::Rotation z_up_to_y_up(exchange::Vector3(1, 0, 0), exchange::Vector3(0, 0, -1),
+                                        exchange::Vector3(0, 1, 0));
+  for (const auto& [file, z_up] : {std::pair{testing::SamplePath("htr/fight_a.htr"), false},
+                                   {BundledSamplePath("walk.htr"), false},
+                                   {BundledSamplePath("walk.htr"), true}}) {
+    SCOPED_TRACE(file + (z_up ? " as Z up" : ""));
+    HTRFile model;
+    ASSERT_EQ("", model.Read(file, true));
+    exchange::Skeleton skeleton = exchange::FromHTR(model);
+    if (z_up) skeleton.up = Axis::kZ;  // the writer turns the world to Y up
+    const std::string bvh = folder.File("rest.bvh");
+    ASSERT_EQ("", exchange::WriteBVH(skeleton, bvh));
+    // Every number of the first motion line becomes 0.
+    std::string text = testing::ReadBytes(bvh);
+    const std::size_t line = text.find('\n', text.find("Frame Time:")) + 1;
+    const std::size_t end = text.find('\n', line);
+    std::string zeros;
+    for (std::size_t at = line; at < end; at = text.find_first_of(" \n", at) + 1) {
+      zeros += zeros.empty() ? "0" : " 0";
+      if (text.find_first_of(" \n", at) >= end) break;
+    }
+    text.replace(line, end - line, zeros);
+    const std::string edited = folder.Write("zero.bvh", text);
+    exchange::Skeleton back;
+    ASSERT_EQ("", exchange::ReadBVH(edited, back, skeleton.units));
+    std::vector<exchange::Pose> zeroed;
+    exchange::WorldPoses(back, 0, zeroed);
+
+    exchange::Skeleton rest = skeleton;
+    rest.SetFrames(1);  // every joint at its base pose
+    std::vector<exchange::Pose> base;
+    exchange::WorldPoses(rest, 0, base);
+    const exchange::Rotation turn =
+        skeleton.up == Axis::kZ ? z_up_to_y_up : exchange::RotationFromAngles(0, 0, 0);
+    int compared = 0;
+    for (std::size_t j = 0; j < skeleton.NumJoints(); ++j) {
+      const auto found = std::find_if(
+          back.joints.begin(), back.joints.end(),
+          [&](const exchange::SkeletonJoint& b) { return b.name == skeleton.joints[j].name; });
+      ASSERT_NE(found, back.joints.end()) << skeleton.joints[j].name;
+      const exchange::Vector3 from_root =
+          exchange::Turned(exchange::Vector3(base[j].translation.x - base[0].translation.x,
+                                             base[j].translation.y - base[0].translation.y,
+                                             base[j].translation.z - base[0].translation.z),
+                           turn);
+      const exchange::Vector3& got =
+          zeroed[static_cast<std::size_t>(found - back.joints.begin())].translation;
+      EXPECT_NEAR(from_root.x, got.x, 1e-6) << skeleton.joints[j].name;
+      EXPECT_NEAR(from_root.y, got.y, 1e-6) << skeleton.joints[j].name;
+      EXPECT_NEAR(from_root.z, got.z, 1e-6) << skeleton.joints[j].name;
+      ++compared;
+    }
+    EXPECT_GE(compared, 7);
   }
 }
 
