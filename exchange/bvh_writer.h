@@ -17,9 +17,9 @@ namespace zar::exchange {
 // channels holding the whole translation (the root's in the world), and an OFFSET of 0 (readers
 // differ on whether the channels add to the OFFSET or replace it). A joint without children ends
 // in an End Site at its bone length along its Y, in the same world axes. Every joint of every
-// frame is where the skeleton's forward kinematics puts it. `Frames:` is the number of frame lines; `Frame Time` has
-// 12 significant digits. Bone scale factors are not written (see ScaledJoints). Written
-// completely or not at all. Returns a message, empty on success.
+// frame is where the skeleton's forward kinematics puts it. `Frames:` is the number of frame lines;
+// `Frame Time` has 12 significant digits. Bone scale factors are not written (see ScaledJoints).
+// Written completely or not at all. Returns a message, empty on success.
 std::string WriteBVH(const Skeleton& skeleton, const std::string& path);
 
 }  // namespace zar::exchange
