@@ -83,10 +83,10 @@ void AddC3DTableOptions(CLI::App& convert, C3DTableOptions& options) {
 }
 
 bool C3DTableFlagsUnused(const CLI::App& convert, const C3DTableOptions& options) {
-  if (options.Asked() &&
-      RefuseUnusedFlags(convert,
-                        {"--from", "--to", "--units", "--up", "--points", "--names", "--node"},
-                        "with --analog, --forces or --events")) {
+  if (options.Asked() && RefuseUnusedFlags(convert,
+                                           {"--from", "--to", "--units", "--up", "--up-out",
+                                            "--points", "--names", "--node", "--keep-time"},
+                                           "with --analog, --forces or --events")) {
     return true;
   }
   if (!options.analog && RefuseUnusedFlags(convert, {"--channels"}, "without --analog")) {

@@ -27,6 +27,7 @@
 #include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
+#include "exchange/up_axis.h"
 #include "exchange/work_progress.h"
 #include "filelib/file_contents.h"
 #include "filelib/htr_file.h"
@@ -49,7 +50,23 @@ struct ConvertOptions {
   std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
   C3DTableOptions table;            // --analog, --forces, --events: a C3D's table instead
   bool keep_time = false;           // --keep-time: a cut keeps the source's frame numbers and clock
+  std::string up_out;  // --up-out: "y" or "z", the up axis to write in; empty: the source's
 };
+
+// Turns `model` to the up axis --up-out asks for; false (after saying why) when the target's
+// writer writes in the other one only.
+template <typename Model, typename Format>
+bool TurnAsAsked(const ConvertOptions& options, const Format& target, Model& model) {
+  if (options.up_out.empty()) return true;
+  const Axis asked = AxisFromText(options.up_out);
+  if (target.written_up && *target.written_up != asked) {
+    std::cerr << "zarfileio: " << target.title << " is written " << AxisText(*target.written_up)
+              << " up; --up-out " << options.up_out << " cannot be done\n";
+    return false;
+  }
+  exchange::TurnUp(model, asked);
+  return true;
+}
 
 // Where the source says which axis is up (HTR's GlobalAxisofGravity, a C3D's POINT:Y_SCREEN),
 // an --up that differs is not used, and the user is told.
@@ -195,7 +212,7 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
-  if (!KeepRange(options, skeleton)) return kExitUsage;
+  if (!KeepRange(options, skeleton) || !TurnAsAsked(options, target, skeleton)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
     skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
@@ -264,7 +281,7 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
-  if (!KeepRange(options, set)) return kExitUsage;
+  if (!KeepRange(options, set) || !TurnAsAsked(options, target, set)) return kExitUsage;
   if (!options.units.empty()) {
     const LengthUnit unit = LengthUnitFromText(options.units);
     const double factor = LengthConversionFactor(set.units, unit);
@@ -604,6 +621,11 @@ void AddConvertCommand(CLI::App& app) {
       ->check(CLI::IsMember({"labels", "descriptions"}));
   convert->add_option("--from", options->from, "first frame number to write (default: the first)");
   convert->add_option("--to", options->to, "last frame number to write (default: the last)");
+  convert
+      ->add_option("--up-out", options->up_out,
+                   "the up axis to write in, y or z (default: the source's); the capture is turned "
+                   "a quarter turn about X. BVH, glTF and HTR are written Y up whatever the source")
+      ->check(CLI::IsMember({"y", "z"}));
   convert->add_flag("--keep-time", options->keep_time,
                     "after --from/--to, keep the source's frame numbers and clock (default: the "
                     "frames kept are numbered from 1 and start at 0 s)");

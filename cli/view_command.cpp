@@ -30,6 +30,7 @@ struct ViewOptions {
   std::vector<std::string> inputs;
   std::string out;                  // empty: the first input's name with ".html"
   std::vector<std::string> points;  // --points: the kinds of point to show (default markers)
+  std::string up;                   // --up: "y" or "z", the up axis of marker files that do not say
 };
 
 // The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
@@ -108,8 +109,11 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     if (!message.empty()) return message;
     WarnAbout(path, set.warnings);
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
-    motions.push_back(
-        viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, std::nullopt)));
+    motions.push_back(viewer::MarkerMotion(
+        set, file,
+        exchange::SourceUp(
+            *format, set,
+            options.up.empty() ? std::nullopt : std::optional<Axis>(AxisFromText(options.up)))));
     return message;
   }
   exchange::Skeleton skeleton;
@@ -203,6 +207,10 @@ void AddViewCommand(CLI::App& app) {
                    "page to write (replaced only once complete; default: the first input's name "
                    "with .html)");
   AddPointsOption(*view, options->points);
+  view->add_option("--up", options->up,
+                   "which axis of a marker file is up, y or z, where the file does not say "
+                   "(default y for TRC, z for C3D; a C3D says it in POINT:Y_SCREEN)")
+      ->check(CLI::IsMember({"y", "z"}));
   view->callback([options] { FinishCommand(View(*options)); });
 }
 

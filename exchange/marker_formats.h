@@ -38,6 +38,8 @@ struct MarkerFormat {
   // The markers' names as the writer writes them (each format renames what it cannot hold: a
   // repeated or empty name, a trailing blank, ...); none when the format is not written.
   std::vector<std::string> (*written_names)(const MarkerSet& set) = nullptr;
+  // The one up axis the writer writes in (turning a set that has the other), where it has one.
+  std::optional<Axis> written_up = std::nullopt;
 };
 
 // "'' as Marker3, 'LASI' as LASI_2": each marker whose name a writer of `format` changes, with

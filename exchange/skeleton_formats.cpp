@@ -9,15 +9,23 @@
 #include "exchange/csv_writer.h"
 #include "exchange/gltf_writer.h"
 #include "exchange/htr_skeleton_adapter.h"
+#include "exchange/up_axis.h"
 #include "filelib/htr_file.h"
 
 namespace zar::exchange {
 
 namespace {
 
+// The HTR files we write say Y up (GlobalAxisofGravity Y): a Z-up skeleton is turned first.
 std::string WriteHTR(const Skeleton& skeleton, const std::string& path) {
   HTRFile model;
-  ToHTR(skeleton, model);
+  if (skeleton.up != Axis::kY) {
+    Skeleton turned = skeleton;
+    TurnUp(turned, Axis::kY);
+    ToHTR(turned, model);
+  } else {
+    ToHTR(skeleton, model);
+  }
   return model.Write(path);
 }
 
@@ -64,11 +72,11 @@ std::string ReadBVHFile(const std::string& path, Skeleton& skeleton) {
 }
 
 constexpr SkeletonFormat kFormats[] = {
-    {".htr", "HTR", ReadHTR, WriteHTR},
-    {".bvh", "BVH", ReadBVHFile, WriteBVH},
+    {".htr", "HTR", ReadHTR, WriteHTR, Axis::kY},
+    {".bvh", "BVH", ReadBVHFile, WriteBVH, Axis::kY},
     {".csv", "CSV (joint world positions)", nullptr, WriteJointPositionsCSV},
-    {".glb", "glTF binary", nullptr, WriteGLB},
-    {".gltf", "glTF", nullptr, WriteGLTF},
+    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY},
+    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY},
 };
 
 }  // namespace

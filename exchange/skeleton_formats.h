@@ -4,6 +4,7 @@
 // The skeleton formats the exchange library reads and writes, found by a file's extension. A new
 // format is one more row of the table in skeleton_formats.cpp.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ struct SkeletonFormat {
   // Writes `skeleton` to `path` atomically; returns a message, empty on success. None when the
   // format is not written.
   std::string (*write)(const Skeleton& skeleton, const std::string& path);
+  // The one up axis the writer writes in (turning a skeleton that has the other), where it has
+  // one.
+  std::optional<Axis> written_up = std::nullopt;
 };
 
 std::span<const SkeletonFormat> SkeletonFormats();

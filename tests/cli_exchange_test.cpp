@@ -22,6 +22,7 @@
 #include "exchange/exchange_messages.h"
 #include "exchange/htr_skeleton_adapter.h"
 #include "exchange/marker_formats.h"
+#include "exchange/skeleton_formats.h"
 #include "filelib/htr_file.h"
 #include "filelib/motion_units.h"
 #include "filelib/trc_file.h"
@@ -601,6 +602,70 @@ TEST(CliConvert, ACutStartsAtZeroUnlessTheSourceClockIsKept) {
       }
     }
   }
+}
+
+// A Z-up capture written --up-out y stands upright where it is read next: its heights are in Y,
+// a C3D says so, and view takes a TRC (which does not say) as Y up by the formats table. A writer
+// that has one axis only refuses the other.
+TEST(CliConvert, WrittenInTheUpAxisAsked) {
+  ScratchFolder folder;
+  const std::string gait = testing::SamplePath("c3d/Gait.c3d");
+  exchange::MarkerSet original;
+  ASSERT_EQ("", exchange::FindMarkerFormat(gait)->read(gait, {}, original));
+  ASSERT_EQ(Axis::kZ, original.up);
+  for (const char* target : {"up.trc", "up.c3d"}) {
+    SCOPED_TRACE(target);
+    const std::string out = folder.File(target);
+    ASSERT_EQ(0, Zarfileio({"convert", gait, out, "--up-out", "y"}).status);
+    const exchange::MarkerFormat& format = *exchange::FindMarkerFormat(out);
+    exchange::MarkerSet back;
+    ASSERT_EQ("", format.read(out, {}, back));
+    EXPECT_EQ(Axis::kY, exchange::SourceUp(format, back, std::nullopt));
+    int compared = 0;
+    for (std::int64_t k = 0; k < original.NumFrames(); ++k) {
+      for (std::size_t m = 0; m < original.NumMarkers(); ++m) {
+        const exchange::MarkerSample& before = original.At(k, m);
+        const exchange::MarkerSample& after = back.At(k, m);
+        ASSERT_EQ(before.present, after.present);
+        if (!before.present) continue;
+        ASSERT_NEAR(before.x, after.x, 1e-3);
+        ASSERT_NEAR(before.z, after.y, 1e-3);  // the height
+        ASSERT_NEAR(-before.y, after.z, 1e-3);
+        ++compared;
+      }
+    }
+    EXPECT_GT(compared, 1000);
+    const std::string page = folder.File(std::string(target) + ".html");
+    ASSERT_EQ(0, Zarfileio({"view", out, "--out", page}).status);
+    EXPECT_NE(std::string::npos, testing::ReadBytes(page).find("\"up\":\"Y\""));
+  }
+  // An HTR says Y up when written: a Z-up skeleton is turned at its root, every joint with it.
+  std::string walk = testing::ReadBytes(testing::BundledSamplePath("walk.htr"));
+  const std::size_t axis = walk.find("GlobalAxisofGravity Y");
+  ASSERT_NE(std::string::npos, axis);
+  walk[axis + 20] = 'Z';
+  const std::string z_up = folder.Write("z_up.htr", walk);
+  ASSERT_EQ(0, Zarfileio({"convert", z_up, folder.File("y_up.htr"), "--from", "1"}).status);
+  const exchange::SkeletonFormat& htr = *exchange::FindSkeletonFormat(z_up);
+  exchange::Skeleton source;
+  exchange::Skeleton written;
+  ASSERT_EQ("", htr.read(z_up, source));
+  ASSERT_EQ("", htr.read(folder.File("y_up.htr"), written));
+  EXPECT_EQ(Axis::kZ, source.up);
+  EXPECT_EQ(Axis::kY, written.up);
+  std::vector<exchange::Pose> before;
+  std::vector<exchange::Pose> after;
+  exchange::WorldPoses(source, 3, before);
+  exchange::WorldPoses(written, 3, after);
+  ASSERT_EQ(before.size(), after.size());
+  for (std::size_t j = 0; j < before.size(); ++j) {
+    EXPECT_NEAR(before[j].translation.z, after[j].translation.y, 1e-4);
+    EXPECT_NEAR(-before[j].translation.y, after[j].translation.z, 1e-4);
+  }
+  const testing::RunResult glb =
+      Zarfileio({"convert", gait, folder.File("z.glb"), "--up-out", "z"});
+  EXPECT_EQ(2, glb.status);
+  EXPECT_TRUE(Has(glb, "glTF binary is written Y up; --up-out z cannot be done")) << glb.output;
 }
 
 // A marker file that does not name its up axis is taken the same way by view and by convert:
