@@ -14,6 +14,7 @@
 #include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
 #include "exchange/decimal_text.h"
+#include "exchange/exchange_messages.h"
 
 namespace zar::cli {
 namespace {
@@ -24,6 +25,7 @@ using exchange::MarkerSet;
 
 struct C3DOptions {
   std::vector<std::string> files;
+  bool lenient = false;
 };
 
 // The frames in which marker `m` is missing.
@@ -62,9 +64,10 @@ std::string Summary(const C3DFile& file) {
 // Reads `path` after checking that it is a file that can be read (a FIFO or a device is refused
 // without being opened); "" or the problem, with the system's reason where there is one, or
 // what the file lacks (no points or no frames).
-std::string ReadInput(const std::string& path, C3DFile& file) {
+std::string ReadInput(const std::string& path, bool lenient, C3DFile& file) {
   if (std::string problem = InputProblem(path); !problem.empty()) return problem;
-  const std::string message = file.Read(path);
+  std::string message = file.Read(path, exchange::C3DReadOptions{lenient});
+  if (!message.empty() && file.lenient_would_read) message += exchange::messages::kLenientHint;
   return message.empty() ? NothingToConvert(file.Contents()) : ReadProblem(message, path);
 }
 
@@ -72,7 +75,7 @@ int Check(const C3DOptions& options) {
   int status = kExitOk;
   for (const std::string& path : options.files) {
     C3DFile file;
-    const std::string message = ReadInput(path, file);
+    const std::string message = ReadInput(path, options.lenient, file);
     if (message.empty()) {
       std::cout << path << ": ok (" << Summary(file) << ")\n";
       WarnAbout(path, file.warnings);
@@ -150,7 +153,7 @@ void PrintAnalogAndEvents(const C3DFile& file) {
 int Info(const C3DOptions& options) {
   const std::string& path = options.files.front();
   C3DFile file;
-  const std::string message = ReadInput(path, file);
+  const std::string message = ReadInput(path, options.lenient, file);
   if (!message.empty()) {
     std::cerr << "zarfileio: " << path << ": " << message << "\n";
     return kExitFileProblem;
@@ -216,6 +219,10 @@ void AddC3DCommands(CLI::App& app) {
       "and what is wrong with it. Exit status 1 when any file fails.");
   SetExamples(*check, {"zarfileio c3d check trial.c3d", "zarfileio c3d check session/*.c3d"});
   check->add_option("files", check_options->files, "C3D files")->required();
+  check->add_flag(
+      "--lenient", check_options->lenient,
+      "read what can be read of a damaged parameter section (a description that runs into the next "
+      "record, a record past the section's end), with a warning naming what was cut or skipped");
   check->callback([check_options] { FinishCommand(Check(*check_options)); });
 
   auto info_options = std::make_shared<C3DOptions>();
@@ -226,6 +233,10 @@ void AddC3DCommands(CLI::App& app) {
       "its samples are missing.");
   SetExamples(*info, {"zarfileio c3d info trial.c3d"});
   info->add_option("file", info_options->files, "C3D file")->required()->expected(1);
+  info->add_flag(
+      "--lenient", info_options->lenient,
+      "read what can be read of a damaged parameter section (a description that runs into the next "
+      "record, a record past the section's end), with a warning naming what was cut or skipped");
   info->callback([info_options] { FinishCommand(Info(*info_options)); });
 }
 

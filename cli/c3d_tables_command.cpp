@@ -12,6 +12,7 @@
 #include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_tables.h"
+#include "exchange/exchange_messages.h"
 #include "exchange/force_plates.h"
 #include "exchange/marker_formats.h"
 
@@ -96,14 +97,16 @@ bool C3DTableFlagsUnused(const CLI::App& convert, const C3DTableOptions& options
          RefuseUnusedFlags(convert, {"--no-zero", "--cop-threshold"}, "without --forces");
 }
 
-int ConvertC3DTable(const C3DTableOptions& options, const std::string& in, const std::string& out) {
+int ConvertC3DTable(const C3DTableOptions& options, bool lenient, const std::string& in,
+                    const std::string& out) {
   if (!HasExtension(in, ".c3d") || !HasExtension(out, ".csv")) {
     std::cerr << "zarfileio: --analog, --forces and --events read a C3D file and write a CSV "
                  "file\n";
     return kExitUsage;
   }
   exchange::C3DFile file;
-  if (const std::string message = file.Read(in); !message.empty()) {
+  if (std::string message = file.Read(in, exchange::C3DReadOptions{lenient}); !message.empty()) {
+    if (file.lenient_would_read) message += exchange::messages::kLenientHint;
     return Fail(in, ReadProblem(message, in));
   }
   WarnAbout(in, file.warnings);

@@ -30,7 +30,8 @@ bool C3DTableFlagsUnused(const CLI::App& convert, const C3DTableOptions& options
 
 // Writes the table `options` asks for from the C3D file `in` to the CSV file `out`; the exit
 // status, after printing the 'wrote' line or the problem.
-int ConvertC3DTable(const C3DTableOptions& options, const std::string& in, const std::string& out);
+int ConvertC3DTable(const C3DTableOptions& options, bool lenient, const std::string& in,
+                    const std::string& out);
 
 }  // namespace zar::cli
 

@@ -50,7 +50,8 @@ struct ConvertOptions {
   std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
   C3DTableOptions table;            // --analog, --forces, --events: a C3D's table instead
   bool keep_time = false;           // --keep-time: a cut keeps the source's frame numbers and clock
-  std::string up_out;  // --up-out: "y" or "z", the up axis to write in; empty: the source's
+  std::string up_out;    // --up-out: "y" or "z", the up axis to write in; empty: the source's
+  bool lenient = false;  // --lenient: read past a C3D's damaged parameter section
 };
 
 // Turns `model` to the up axis --up-out asks for; false (after saying why) when the target's
@@ -392,7 +393,9 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: --from " << *options.from << " is after --to " << *options.to << "\n";
     return kExitUsage;
   }
-  if (options.table.Asked()) return ConvertC3DTable(options.table, options.in, options.out);
+  if (options.table.Asked()) {
+    return ConvertC3DTable(options.table, options.lenient, options.in, options.out);
+  }
   if (IsSceneDocument(options.in)) return ConvertScene(options);
   const MarkerFormat* source = exchange::FindMarkerFormat(options.in);
   const MarkerFormat* target = exchange::FindMarkerFormat(options.out);
@@ -411,6 +414,7 @@ int Convert(const ConvertOptions& options) {
   exchange::MarkerReadOptions read_options;
   read_options.names_from_descriptions = options.names == "descriptions";
   read_options.point_kinds = PointKindsFrom(options.points);
+  read_options.lenient = options.lenient;
   exchange::MarkerSet set;
   if (const std::string message = source->read(options.in, read_options, set); !message.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
@@ -544,7 +548,8 @@ bool UnusedFlagGiven(const CLI::App& command, const ConvertOptions& options,
     const MarkerFormat* format = exchange::FindMarkerFormat(in);
     return format != nullptr && format->extension == ".c3d";
   };
-  if (!any_input(is_c3d) && RefuseUnusedFlags(command, {"--names"}, "without a C3D input")) {
+  if (!any_input(is_c3d) &&
+      RefuseUnusedFlags(command, {"--names", "--lenient"}, "without a C3D input")) {
     return true;
   }
   return !any_input([](const std::string& in) { return IsSceneDocument(in); }) &&
@@ -626,6 +631,10 @@ void AddConvertCommand(CLI::App& app) {
                    "the up axis to write in, y or z (default: the source's); the capture is turned "
                    "a quarter turn about X. BVH, glTF and HTR are written Y up whatever the source")
       ->check(CLI::IsMember({"y", "z"}));
+  convert->add_flag("--lenient", options->lenient,
+                    "read what can be read of a damaged C3D parameter section (a description that "
+                    "runs into the next record, a record past the section's end), with a warning "
+                    "naming what was cut or skipped");
   convert->add_flag("--keep-time", options->keep_time,
                     "after --from/--to, keep the source's frame numbers and clock (default: the "
                     "frames kept are numbered from 1 and start at 0 s)");

@@ -31,6 +31,7 @@ struct ViewOptions {
   std::string out;                  // empty: the first input's name with ".html"
   std::vector<std::string> points;  // --points: the kinds of point to show (default markers)
   std::string up;                   // --up: "y" or "z", the up axis of marker files that do not say
+  bool lenient = false;             // --lenient: read past a C3D's damaged parameter section
 };
 
 // The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
@@ -105,6 +106,7 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     exchange::MarkerSet set;
     exchange::MarkerReadOptions read_options;
     read_options.point_kinds = PointKindsFrom(options.points);
+    read_options.lenient = options.lenient;
     std::string message = format->read(path, read_options, set);
     if (!message.empty()) return message;
     WarnAbout(path, set.warnings);
@@ -207,6 +209,10 @@ void AddViewCommand(CLI::App& app) {
                    "page to write (replaced only once complete; default: the first input's name "
                    "with .html)");
   AddPointsOption(*view, options->points);
+  view->add_flag("--lenient", options->lenient,
+                 "read what can be read of a damaged C3D parameter section (a description that "
+                 "runs into the next record, a record past the section's end), with a warning "
+                 "naming what was cut or skipped");
   view->add_option("--up", options->up,
                    "which axis of a marker file is up, y or z, where the file does not say "
                    "(default y for TRC, z for C3D; a C3D says it in POINT:Y_SCREEN)")

@@ -30,6 +30,12 @@ struct C3DHeader {
   double rate = 0.0;                   // frames per second
 };
 
+struct C3DReadOptions {
+  // Read what can be read of a damaged parameter section (a description that runs into the next
+  // record, a record past the section's end), with a warning naming what was cut or skipped.
+  bool lenient = false;
+};
+
 class C3DFile {
  public:
   C3DProcessor processor = C3DProcessor::kIntel;
@@ -47,15 +53,18 @@ class C3DFile {
   std::uint32_t frame_analog_words = 0;
   // What the reader found wrong and read past, for the user (the data is read as said there).
   std::vector<std::string> warnings;
+  // Whether the read met a fault that a lenient read would read past (it was refused for it
+  // unless lenient).
+  bool lenient_would_read = false;
   // Labels as names, descriptions as descriptions, POINT:RATE and POINT:UNITS; a sample is
   // missing where its residual word is negative.
   MarkerSet points;
 
   // Reads a C3D file. Returns a message naming what is wrong, empty on success; never throws
   // for a malformed file, and holds at most a few times the file's size in memory.
-  std::string Read(const std::string& path);
+  std::string Read(const std::string& path, const C3DReadOptions& options = {});
   // The same from a file opened for reading in binary (not closed here), from its start.
-  std::string Read(std::FILE* file);
+  std::string Read(std::FILE* file, const C3DReadOptions& options = {});
 
   // What the points hold, for NothingToConvert: their markers and frames.
   FileContents Contents() const;

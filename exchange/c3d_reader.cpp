@@ -114,7 +114,8 @@ Decoder DecoderFor(C3DProcessor processor, bool real) {
 
 class C3DReader {
  public:
-  C3DReader(std::FILE* file, C3DFile& model) : file_(file), model_(model) {}
+  C3DReader(std::FILE* file, C3DFile& model, bool lenient)
+      : file_(file), model_(model), lenient_(lenient) {}
 
   std::string Run();
 
@@ -127,6 +128,7 @@ class C3DReader {
 
   std::FILE* file_;
   C3DFile& model_;
+  bool lenient_ = false;  // read past the faults of a parameter section that can be read past
   std::uint64_t size_ = 0;
   unsigned char header_[kBlock] = {};
   std::vector<C3DParameter> loose_;  // parameters read before their group
@@ -211,12 +213,26 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
                      std::min(length, limit - std::min(limit, at + 2)));
     const std::string who = id < 0 ? name + " (group)" : ParameterName(id, name);
     const std::size_t link = at + 2 + length;  // the offset word
-    const auto overrun = [&] { return std::string(messages::kC3DParameterOverrun) + who; };
-    if (link + 2 > limit) return overrun();
+    // A record past the section's end: refused, or read leniently by ending the section before
+    // it (what came before is kept).
+    const auto overrun = [&] {
+      model_.lenient_would_read = true;
+      if (!lenient_) return std::string(messages::kC3DParameterOverrun) + who;
+      model_.warnings.push_back(std::string(messages::kC3DParameterOverrun) + who +
+                                "; it and any record after it were not read");
+      return std::string();
+    };
+    if (link + 2 > limit) {
+      if (std::string refused = overrun(); !refused.empty()) return refused;
+      break;
+    }
     const std::uint16_t offset = words.Word(bytes.data() + link);
     std::size_t p = link + 2;
     if (id < 0) {
-      if (p + 1 > limit || p + 1 + bytes[p] > limit) return overrun();
+      if (p + 1 > limit || p + 1 + bytes[p] > limit) {
+        if (std::string refused = overrun(); !refused.empty()) return refused;
+        break;
+      }
       C3DGroup group;
       group.name = std::move(name);
       group.locked = name_length < 0;
@@ -229,7 +245,10 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
                       [&](const C3DGroup& g) { return g.id == group.id; });
       if (!known) model_.parameters.groups.push_back(std::move(group));
     } else {
-      if (p + 2 > limit) return overrun();
+      if (p + 2 > limit) {
+        if (std::string refused = overrun(); !refused.empty()) return refused;
+        break;
+      }
       C3DParameter parameter;
       parameter.name = std::move(name);
       parameter.locked = name_length < 0;
@@ -240,7 +259,10 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       parameter.type = static_cast<C3DType>(type);
       const std::size_t count_dimensions = bytes[p + 1];
       p += 2;
-      if (p + count_dimensions > limit) return overrun();
+      if (p + count_dimensions > limit) {
+        if (std::string refused = overrun(); !refused.empty()) return refused;
+        break;
+      }
       std::uint64_t values = 1;
       for (std::size_t d = 0; d < count_dimensions; ++d) {
         parameter.dimensions.push_back(bytes[p + d]);
@@ -249,7 +271,10 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
       }
       p += count_dimensions;
       const std::size_t size = static_cast<std::size_t>(std::abs(type));
-      if (values > (limit - p) / size) return overrun();
+      if (values > (limit - p) / size) {
+        if (std::string refused = overrun(); !refused.empty()) return refused;
+        break;
+      }
       const auto count = static_cast<std::size_t>(values);
       const unsigned char* data = bytes.data() + p;
       switch (parameter.type) {
@@ -273,9 +298,33 @@ std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) 
           break;
       }
       p += count * size;
-      if (p + 1 > limit || p + 1 + bytes[p] > limit) return overrun();
+      if (p + 1 > limit || p + 1 + bytes[p] > limit) {
+        if (std::string refused = overrun(); !refused.empty()) return refused;
+        break;
+      }
+      const std::size_t values_end = p;
       parameter.description.assign(reinterpret_cast<const char*>(bytes.data() + p + 1), bytes[p]);
       p += 1U + bytes[p];
+      // A record that runs into the next (some writers link to the end of the values, leaving
+      // the description out, or short of them): leniently, the description is cut where the
+      // next record starts, or a parameter whose values the next record cuts is left out.
+      const std::size_t next = link + offset;
+      if (offset != 0 && next < p && next > link) {
+        model_.lenient_would_read = true;
+        if (!lenient_) return std::string(messages::kC3DParameterOverlap) + who;
+        if (next >= values_end) {
+          parameter.description.resize(next > values_end ? next - values_end - 1 : 0);
+          parameters.emplace_back(id, std::move(parameter));
+          model_.warnings.push_back(who +
+                                    ": its description runs into the next record; it was cut "
+                                    "where that record starts");
+        } else {
+          model_.warnings.push_back(std::string(messages::kC3DParameterOverlap) + who +
+                                    "; it was left out");
+        }
+        at = next;
+        continue;
+      }
       parameters.emplace_back(id, std::move(parameter));
     }
     if (offset == 0) break;
@@ -542,18 +591,18 @@ FileContents C3DFile::Contents() const {
   return contents;
 }
 
-std::string C3DFile::Read(std::FILE* file) {
+std::string C3DFile::Read(std::FILE* file, const C3DReadOptions& options) {
   *this = C3DFile();
-  C3DReader reader(file, *this);
+  C3DReader reader(file, *this, options.lenient);
   return reader.Run();
 }
 
-std::string C3DFile::Read(const std::string& path) {
+std::string C3DFile::Read(const std::string& path, const C3DReadOptions& options) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return std::string(zar::messages::kCannotOpen);
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return std::string(zar::messages::kCannotOpen);
-  return Read(file.get());
+  return Read(file.get(), options);
 }
 
 }  // namespace zar::exchange

@@ -25,6 +25,9 @@ inline constexpr std::string_view kC3DParameterType = "A parameter has an unknow
 inline constexpr std::string_view kC3DDataStart = "The point data starts outside the file";
 inline constexpr std::string_view kC3DFrameRange = "The header's frame range is reversed";
 inline constexpr std::string_view kC3DDataShort = "The point data ends before the last frame";
+// Appended to a refusal that a lenient read would read past.
+inline constexpr std::string_view kLenientHint =
+    " (a lenient read takes what can be read: --lenient)";
 inline constexpr std::string_view kNoPointsOfKinds =
     "The file has no points of the kinds asked for";
 inline constexpr std::string_view kC3DFrameLayout =

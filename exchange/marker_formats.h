@@ -21,6 +21,8 @@ struct MarkerReadOptions {
   // The kinds of point to keep (a C3D lists model outputs beside its markers); the others are
   // left out of the set. Reading fails when none of the file's points is of these kinds.
   std::vector<PointKind> point_kinds = {PointKind::kMarker};
+  // Read what can be read of a damaged file (C3D: its parameter section), with warnings.
+  bool lenient = false;
 };
 
 struct MarkerFormat {

@@ -668,6 +668,34 @@ TEST(CliConvert, WrittenInTheUpAxisAsked) {
   EXPECT_TRUE(Has(glb, "glTF binary is written Y up; --up-out z cannot be done")) << glb.output;
 }
 
+// Two damaged files from the outside world: refused, naming --lenient; read with it, with a
+// warning for each thing cut or left out, and every point label intact.
+TEST(CliC3D, LenientReadsWhatCanBeRead) {
+  const std::string offsets = testing::SamplePath("c3d/badParameterOffset.c3d");
+  const std::string section = testing::SamplePath("c3d/bad_parameter_section.c3d");
+  const testing::RunResult strict = Zarfileio({"c3d", "check", offsets, section});
+  EXPECT_EQ(1, strict.status);
+  EXPECT_EQ(2U,
+            static_cast<std::size_t>(std::count(strict.output.begin(), strict.output.end(), '\n')));
+  EXPECT_TRUE(Has(strict, "POINT:LABELS (a lenient read takes what can be read: --lenient)\n"))
+      << strict.output;
+  const testing::RunResult lenient = Zarfileio({"c3d", "check", "--lenient", offsets, section});
+  EXPECT_EQ(0, lenient.status) << lenient.output;
+  EXPECT_TRUE(Has(lenient, offsets + ": ok (41 points, 111 frames")) << lenient.output;
+  EXPECT_TRUE(Has(lenient, "POINT:LABELS: its description runs into the next record; it was cut"))
+      << lenient.output;
+  EXPECT_TRUE(Has(lenient, "ANALOG:UNITS; it was left out")) << lenient.output;
+  EXPECT_TRUE(Has(lenient, "EVENT:LABELS; it and any record after it were not read"))
+      << lenient.output;
+  exchange::C3DFile file;
+  ASSERT_EQ("", file.Read(offsets, exchange::C3DReadOptions{true}));
+  ASSERT_EQ(41U, file.points.NumMarkers());
+  for (std::size_t m = 0; m < 41; ++m) {
+    EXPECT_EQ(file.points.markers[m].name,
+              "Point" + std::string(m < 9 ? "    " : "   ") + std::to_string(m + 1));
+  }
+}
+
 // A marker file that does not name its up axis is taken the same way by view and by convert:
 // the format's default. What convert took is what the C3D it writes says (POINT:Y_SCREEN); what
 // view took is in the page.
