@@ -10,6 +10,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/marker_read_flags.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
@@ -219,10 +220,7 @@ void AddC3DCommands(CLI::App& app) {
       "and what is wrong with it. Exit status 1 when any file fails.");
   SetExamples(*check, {"zarfileio c3d check trial.c3d", "zarfileio c3d check session/*.c3d"});
   check->add_option("files", check_options->files, "C3D files")->required();
-  check->add_flag(
-      "--lenient", check_options->lenient,
-      "read what can be read of a damaged parameter section (a description that runs into the next "
-      "record, a record past the section's end), with a warning naming what was cut or skipped");
+  AddLenientFlag(*check, check_options->lenient);
   check->callback([check_options] { FinishCommand(Check(*check_options)); });
 
   auto info_options = std::make_shared<C3DOptions>();
@@ -233,10 +231,7 @@ void AddC3DCommands(CLI::App& app) {
       "its samples are missing.");
   SetExamples(*info, {"zarfileio c3d info trial.c3d"});
   info->add_option("file", info_options->files, "C3D file")->required()->expected(1);
-  info->add_flag(
-      "--lenient", info_options->lenient,
-      "read what can be read of a damaged parameter section (a description that runs into the next "
-      "record, a record past the section's end), with a warning naming what was cut or skipped");
+  AddLenientFlag(*info, info_options->lenient);
   info->callback([info_options] { FinishCommand(Info(*info_options)); });
 }
 

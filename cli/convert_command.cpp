@@ -18,8 +18,8 @@
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/interrupt.h"
+#include "cli/marker_read_flags.h"
 #include "cli/parallel_jobs.h"
-#include "cli/point_kinds_option.h"
 #include "cli/progress_bar.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
@@ -631,10 +631,7 @@ void AddConvertCommand(CLI::App& app) {
                    "the up axis to write in, y or z (default: the source's); the capture is turned "
                    "a quarter turn about X. BVH, glTF and HTR are written Y up whatever the source")
       ->check(CLI::IsMember({"y", "z"}));
-  convert->add_flag("--lenient", options->lenient,
-                    "read what can be read of a damaged C3D parameter section (a description that "
-                    "runs into the next record, a record past the section's end), with a warning "
-                    "naming what was cut or skipped");
+  AddLenientFlag(*convert, options->lenient);
   convert->add_flag("--keep-time", options->keep_time,
                     "after --from/--to, keep the source's frame numbers and clock (default: the "
                     "frames kept are numbered from 1 and start at 0 s)");

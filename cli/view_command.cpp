@@ -12,7 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
-#include "cli/point_kinds_option.h"
+#include "cli/marker_read_flags.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
 #include "exchange/marker_formats.h"
@@ -209,10 +209,7 @@ void AddViewCommand(CLI::App& app) {
                    "page to write (replaced only once complete; default: the first input's name "
                    "with .html)");
   AddPointsOption(*view, options->points);
-  view->add_flag("--lenient", options->lenient,
-                 "read what can be read of a damaged C3D parameter section (a description that "
-                 "runs into the next record, a record past the section's end), with a warning "
-                 "naming what was cut or skipped");
+  AddLenientFlag(*view, options->lenient);
   view->add_option("--up", options->up,
                    "which axis of a marker file is up, y or z, where the file does not say "
                    "(default y for TRC, z for C3D; a C3D says it in POINT:Y_SCREEN)")

@@ -1,4 +1,4 @@
-#include "cli/point_kinds_option.h"
+#include "cli/marker_read_flags.h"
 
 #include <algorithm>
 #include <string_view>
@@ -30,6 +30,13 @@ std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& 
   }
   if (kinds.empty()) kinds.push_back(exchange::PointKind::kMarker);
   return kinds;
+}
+
+void AddLenientFlag(CLI::App& command, bool& lenient) {
+  command.add_flag("--lenient", lenient,
+                   "read what can be read of a damaged C3D parameter section (a description that "
+                   "runs into the next record, a record past the section's end), with a warning "
+                   "naming what was cut or left out");
 }
 
 }  // namespace zar::cli

@@ -1,8 +1,9 @@
-#ifndef ZAR_CLI_POINT_KINDS_OPTION_H_
-#define ZAR_CLI_POINT_KINDS_OPTION_H_
+#ifndef ZAR_CLI_MARKER_READ_FLAGS_H_
+#define ZAR_CLI_MARKER_READ_FLAGS_H_
 
-// --points, for the commands that read marker files: which kinds of point to keep (a C3D file
-// lists model outputs such as joint angles and forces beside its markers).
+// The flags of the commands that read marker files: --points, which kinds of point to keep (a
+// C3D file lists model outputs such as joint angles and forces beside its markers), and
+// --lenient, for C3D files whose parameter section is damaged.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -19,6 +20,9 @@ void AddPointsOption(CLI::App& command, std::vector<std::string>& points);
 // The kinds the --points values name; markers alone when there are none.
 std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& points);
 
+// Adds --lenient to `command`: read what can be read of a damaged C3D parameter section.
+void AddLenientFlag(CLI::App& command, bool& lenient);
+
 }  // namespace zar::cli
 
-#endif  // ZAR_CLI_POINT_KINDS_OPTION_H_
+#endif  // ZAR_CLI_MARKER_READ_FLAGS_H_
