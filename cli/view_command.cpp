@@ -15,6 +15,7 @@
 #include "cli/marker_read_flags.h"
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
+#include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
 #include "viewer/page_motion.h"
@@ -116,6 +117,17 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
         exchange::SourceUp(
             *format, set,
             options.up.empty() ? std::nullopt : std::optional<Axis>(AxisFromText(options.up)))));
+    // A C3D's force plates and events are drawn with its points.
+    if (format->extension == ".c3d") {
+      exchange::C3DFile c3d;
+      if (c3d.Read(path, exchange::C3DReadOptions{options.lenient}).empty()) {
+        if (const std::string plates = viewer::AddPlatesAndEvents(path, c3d, motions.back());
+            !plates.empty()) {
+          std::cerr << "zarfileio: warning: " << path << ": force plates not shown: " << plates
+                    << "\n";
+        }
+      }
+    }
     return message;
   }
   exchange::Skeleton skeleton;

@@ -48,6 +48,18 @@ if(TARGET zarfileio)
              "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
   endif()
   set_tests_properties(viewer.subject PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+  # A C3D's force plates and events drawn, against the tool's forces CSV.
+  if(ZAR_NODE AND ZAR_CHROMIUM)
+    add_test(NAME viewer.plates
+             COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/plates_events.mjs"
+                     --tool "$<TARGET_FILE:zarfileio>" --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/plates"
+                     --samples "${ZAR_SHARED_SAMPLES}/c3d")
+    set_tests_properties(viewer.plates PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
+  else()
+    add_test(NAME viewer.plates COMMAND sh -c
+             "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
+  endif()
+  set_tests_properties(viewer.plates PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
 
 # The page's gap runs against runs counted by hand (Node only, no browser).

@@ -1,7 +1,12 @@
 #include "viewer/page_motion.h"
 
+#include <cmath>
 #include <limits>
 #include <utility>
+
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_events.h"
+#include "exchange/force_plates.h"
 
 namespace zar::viewer {
 
@@ -14,6 +19,39 @@ void AddPoint(std::vector<float>& positions, const exchange::Vector3& p) {
 }
 
 }  // namespace
+
+std::string AddPlatesAndEvents(const std::string& path, const exchange::C3DFile& file,
+                               PageMotion& motion) {
+  for (const exchange::C3DEvent& event : exchange::C3DEvents(file.parameters)) {
+    const std::int64_t k = exchange::C3DEventFrame(event.time, motion.rate) - motion.first_frame;
+    if (k >= 0 && k < motion.frames) motion.events.push_back({event.context, event.label, k});
+  }
+  exchange::C3DAnalog analog;
+  if (std::string message = exchange::ReadC3DAnalog(path, file, analog); !message.empty()) {
+    return message;
+  }
+  if (analog.NumChannels() == 0) return std::string();
+  std::vector<exchange::ForcePlate> plates;
+  if (std::string message = exchange::C3DForcePlates(file, analog, {}, plates); !message.empty()) {
+    return message;
+  }
+  constexpr float kMissing = std::numeric_limits<float>::quiet_NaN();
+  for (const exchange::ForcePlate& plate : plates) {
+    PageMotion::Plate& drawn = motion.plates.emplace_back();
+    for (const exchange::Vector3& corner : plate.corners) AddPoint(drawn.corners, corner);
+    drawn.arrows.reserve(static_cast<std::size_t>(motion.frames) * 6);
+    for (std::int64_t k = 0; k < motion.frames; ++k) {
+      const auto s = static_cast<std::size_t>(k) * analog.per_frame;
+      if (s >= plate.samples.size() || !std::isfinite(plate.samples[s].cop.X())) {
+        drawn.arrows.insert(drawn.arrows.end(), 6, kMissing);
+        continue;
+      }
+      AddPoint(drawn.arrows, plate.samples[s].cop);
+      AddPoint(drawn.arrows, plate.samples[s].force);
+    }
+  }
+  return std::string();
+}
 
 PageMotion MarkerMotion(const exchange::MarkerSet& set, std::string file, Axis up) {
   PageMotion motion;

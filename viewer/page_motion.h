@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/c3d_file.h"
 #include "exchange/marker_set.h"
 #include "exchange/skeleton.h"
 #include "filelib/motion_units.h"
@@ -31,6 +32,22 @@ struct PageMotion {
   // x, y, z of every point in every frame (frame by frame, points in order); NaN where a marker
   // is missing.
   std::vector<float> positions;
+
+  // A C3D's force plates: the corners of each (x, y, z of four corners, the points' axes and
+  // units) and, per frame, the ground reaction at the frame's first analog sample: the centre of
+  // pressure, then the force in newtons (NaN where there is no centre of pressure).
+  struct Plate {
+    std::vector<float> corners;
+    std::vector<float> arrows;
+  };
+  std::vector<Plate> plates;
+  // A C3D's events, at the point frame index (from 0) where each falls.
+  struct Event {
+    std::string context;
+    std::string label;
+    std::int64_t frame = 0;
+  };
+  std::vector<Event> events;
 };
 
 // The markers of `set`, named as the text formats name them (blank and repeated names made
@@ -40,6 +57,12 @@ PageMotion MarkerMotion(const exchange::MarkerSet& set, std::string file, Axis u
 // The joints' world positions, then the far end of every leaf bone that has a length (named
 // "<joint> (end)"), so that the sticks reach the hands, feet and head.
 PageMotion SkeletonMotion(const exchange::Skeleton& skeleton, std::string file);
+
+// Adds the force plates and events of the C3D file at `path` (read into `file`) to `motion`, the
+// page motion of its points. Returns a message about the plates when they cannot be worked out
+// (the points and events are shown all the same), empty otherwise.
+std::string AddPlatesAndEvents(const std::string& path, const exchange::C3DFile& file,
+                               PageMotion& motion);
 
 }  // namespace zar::viewer
 

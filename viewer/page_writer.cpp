@@ -42,6 +42,20 @@ void AppendNumber(std::string& json, Number value) {
   json.append(text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr);
 }
 
+// [a,b,...] of floats in their shortest text; null for NaN (JSON has no NaN).
+void AppendNumbers(std::string& json, const std::vector<float>& values) {
+  json += '[';
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i != 0) json += ',';
+    if (std::isfinite(values[i])) {
+      AppendNumber(json, values[i]);
+    } else {
+      json += "null";
+    }
+  }
+  json += ']';
+}
+
 // The inputs without their positions. The rate is written in the shortest text that reads back
 // as the same double, so the page plays at the exact rate.
 std::string Header(std::span<const PageMotion> motions) {
@@ -74,7 +88,27 @@ std::string Header(std::span<const PageMotion> motions) {
     AppendJsonString(json, LengthUnitText(motion.units));
     json += ",\"up\":";
     AppendJsonString(json, AxisText(motion.up));
-    json += '}';
+    json += ",\"plates\":[";
+    for (const PageMotion::Plate& plate : motion.plates) {
+      if (&plate != motion.plates.data()) json += ',';
+      json += "{\"corners\":";
+      AppendNumbers(json, plate.corners);
+      json += ",\"arrows\":";
+      AppendNumbers(json, plate.arrows);
+      json += '}';
+    }
+    json += "],\"events\":[";
+    for (const PageMotion::Event& event : motion.events) {
+      if (&event != motion.events.data()) json += ',';
+      json += "{\"context\":";
+      AppendJsonString(json, event.context);
+      json += ",\"label\":";
+      AppendJsonString(json, event.label);
+      json += ",\"frame\":";
+      AppendNumber(json, event.frame);
+      json += '}';
+    }
+    json += "]}";
   }
   json += "]}";
   return json;

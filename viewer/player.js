@@ -74,14 +74,47 @@ const shows = inputs.map((input, i) => {
   }
   // Where each bone end is drawn: the first vertex of the stick that ends there.
   const endVertex = new Map(sticks.map(([child], j) => [child, 2 * j]));
-  return { input, color, group, drawn, spheres, sticks, lines, endVertex, frame: -1,
-           radius: radius / unitScale(input) };
+  // A C3D's force plates: each outline, and the ground reaction as a line from the centre of
+  // pressure, a body weight (800 N) drawn half as long as the subject is tall.
+  const newtons = extents[1] > 0 ? extents[1] * 0.5 / 800 / unitScale(input) : 1;
+  const plates = (input.plates ?? []).map((plate) => {
+    const outline = new THREE.LineLoop(
+      new THREE.BufferGeometry().setAttribute(
+        'position', new THREE.BufferAttribute(Float32Array.from(plate.corners), 3)),
+      new THREE.LineBasicMaterial({ color: '#8a919c' }));
+    const arrow = new THREE.LineSegments(
+      new THREE.BufferGeometry().setAttribute(
+        'position', new THREE.BufferAttribute(new Float32Array(6), 3)),
+      new THREE.LineBasicMaterial({ color: '#ffe14d' }));
+    arrow.frustumCulled = false;
+    group.add(outline, arrow);
+    return { arrows: plate.arrows, arrow };
+  });
+  return { input, color, group, drawn, spheres, sticks, lines, endVertex, plates, newtons,
+           frame: -1, radius: radius / unitScale(input) };
 });
+
+// The ground reaction of each plate at frame k: from the centre of pressure along the force;
+// nothing where the plate has no centre of pressure.
+function showPlates(show, k) {
+  for (const { arrows, arrow } of show.plates) {
+    const a = arrows.slice(k * 6, k * 6 + 6);
+    const to = arrow.geometry.attributes.position.array;
+    const seen = a.length === 6 && a.every((v) => v !== null);
+    for (let c = 0; c < 3; ++c) {
+      to[c] = seen ? a[c] : 0;
+      to[3 + c] = seen ? a[c] + a[3 + c] * show.newtons : 0;
+    }
+    arrow.visible = seen;
+    arrow.geometry.attributes.position.needsUpdate = true;
+  }
+}
 
 function showFrame(show, k) {
   const { input, spheres, sticks, lines, radius } = show;
   show.frame = k;
   if (input.frames === 0) return;
+  showPlates(show, k);
   const base = k * input.points * 3;
   const p = input.positions;
   const matrix = new THREE.Matrix4();
@@ -487,7 +520,25 @@ window.zarViewer = {
     if (k !== undefined) this.setFrame(k);
     return drawnPositions();
   },
+  // Each input's force plates at the frame shown: the outline's corners and the reaction line
+  // (null where there is none), in the input's units and axes.
+  plates: () => shows.map((show) => show.plates.map(({ arrow }) => ({
+    line: arrow.visible ? Array.from(arrow.geometry.attributes.position.array) : null }))),
+  // The marks of the first input's events on the timeline: their titles and frames.
+  events: () => Array.from(document.querySelectorAll('#events .event'))
+    .map((mark) => ({ title: mark.title, frame: Number(mark.dataset.frame) })),
 };
+
+// The first input's events as marks over the timeline (hover for the label); a click goes there.
+for (const event of primary?.events ?? []) {
+  const mark = document.createElement('span');
+  mark.className = 'event';
+  mark.title = `${event.context} ${event.label}, frame ${primary.firstFrame + event.frame}`;
+  mark.dataset.frame = String(event.frame);
+  mark.style.left = `${frameCount > 1 ? event.frame / (frameCount - 1) * 100 : 0}%`;
+  mark.addEventListener('click', () => window.zarViewer.setFrame(event.frame));
+  $('events').appendChild(mark);
+}
 
 setUp(primary ? primary.up : 'Y');
 resize();
