@@ -141,6 +141,43 @@ function variants(source) {
   return list;
 }
 
+// The BVH written from an HTR with its first frame's channels all set to 0, as three reads it,
+// against the HTR's base pose (the tool's joint positions of a copy of the HTR whose frames are
+// all 0, that is at the base pose), both from the root: the rest pose is the base pose.
+function checkRestPose(source, bvh, zUp, what) {
+  const text = readFileSync(bvh, 'utf8');
+  const from = text.indexOf('\n', text.indexOf('Frame Time:')) + 1;
+  const to = text.indexOf('\n', from);
+  const zeros = text.slice(from, to).split(' ').map(() => '0').join(' ');
+  const zeroBvh = join(folder, 'zero.bvh');
+  writeFileSync(zeroBvh, text.slice(0, from) + zeros + text.slice(to));
+  // Frame lines ("<frame> <seven numbers>") become the base pose; the base position lines start
+  // with a segment's name and stay.
+  const htr = readFileSync(source, 'latin1').replace(
+    /^(\s*-?\d+)(\s+\S+){7}\s*$/gm, (line, frame) => `${frame}\t0\t0\t0\t0\t0\t0\t1`);
+  const zeroHtr = join(folder, `zero_${nameOf(source)}`);
+  writeFileSync(zeroHtr, htr, 'latin1');
+  const csv = join(folder, 'zero.csv');
+  const run = convert(tool, zeroHtr, csv, '--units', 'mm');
+  if (run.status !== 0) return failures.add(what, run.output);
+  const base = readPositions(csv);
+  const { root, objects } = loadBvh(zeroBvh, base.names);
+  root.updateMatrixWorld(true);
+  const origin = base.rows[0].points[0];
+  let worst = 0;
+  base.names.forEach((name, m) => {
+    const p = base.rows[0].points[m].map((v, a) => v - origin[a]);
+    const want = zUp ? [p[0], p[2], -p[1]] : p;
+    const got = new THREE.Vector3().setFromMatrixPosition(objects[m].matrixWorld);
+    const error = Math.max(...[got.x, got.y, got.z].map((g, a) => Math.abs(g - want[a])));
+    worst = Math.max(worst, error);
+    if (!(error <= kToleranceMm)) {
+      failures.add(what, `${name} at rest: three (${got.toArray()}) vs the base pose (${want}) mm`);
+    }
+  });
+  return worst;
+}
+
 let checked = 0;
 let worst = 0;
 for (const original of sampleFiles(args)) {
@@ -178,6 +215,10 @@ for (const original of sampleFiles(args)) {
       if (extension !== 'bvh' && /\.(htr|bvh)$/i.test(source)) checkArmature(loaded, expected.names.length, what);
       worst = Math.max(worst, compare(loaded, expected, ks, zUp, what));
       ++checked;
+      if (extension === 'bvh' && /\.htr$/i.test(source)) {
+        worst = Math.max(worst, checkRestPose(source, target, zUp, `${what} with zero channels`) ?? 0);
+        ++checked;
+      }
     }
   }
 }
