@@ -792,6 +792,50 @@ TEST(CliSceneSource, ImportedHtrComesBackAsBvhWithTheSameJointPositions) {
   }
 }
 
+// A BVH from another system reaches the host: made an HTR, imported onto a bone skeleton, and
+// taken back from the scene, its joints are where the BVH puts them.
+TEST(CliSceneSource, ABvhReachesTheHostThroughHtr) {
+  ScratchFolder folder;
+  ::setenv("ZARFILEIO_REGISTRY", folder.File("registry.json").c_str(), 1);
+  const std::string bvh = testing::SamplePath("bvh/cmu_12_01_walk.bvh");
+  ASSERT_EQ(0, Zarfileio({"convert", bvh, folder.File("walk.htr")}).status);
+  const std::string scene = folder.File("walk.json");
+  ASSERT_EQ(0, Zarfileio({"import-htr", folder.File("walk.htr"), "--scene", scene, "--create",
+                          "--all", "--set-frame-rate"})
+                   .status);
+  ASSERT_EQ(0, Zarfileio({"convert", bvh, folder.File("bvh.csv"), "--units", "mm"}).status);
+  ASSERT_EQ(0, Zarfileio({"convert", scene, folder.File("scene.csv"), "--units", "mm"}).status);
+  const auto table = [](const std::string& path) {
+    std::map<std::string, std::vector<double>> columns;  // name_x, ... -> values by frame
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    std::vector<std::string> names;
+    for (std::istringstream cells(line); std::getline(cells, line, ',');) names.push_back(line);
+    while (std::getline(in, line)) {
+      std::size_t c = 0;
+      for (std::istringstream cells(line); std::getline(cells, line, ','); ++c) {
+        columns[names[c]].push_back(line.empty() ? NAN : std::stod(line));
+      }
+    }
+    return columns;
+  };
+  const auto from_bvh = table(folder.File("bvh.csv"));
+  const auto from_scene = table(folder.File("scene.csv"));
+  int compared = 0;
+  for (const auto& [name, values] : from_bvh) {
+    if (name == "frame" || name == "time") continue;
+    const auto found = from_scene.find(name);
+    ASSERT_NE(found, from_scene.end()) << name;
+    ASSERT_EQ(values.size(), found->second.size()) << name;
+    for (std::size_t k = 0; k < values.size(); k += 37) {
+      EXPECT_NEAR(values[k], found->second[k], 0.05) << name << " frame " << k;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 1000);
+}
+
 // TRC files imported as marker clouds come back from the scene as TRC with their markers, values
 // and gaps (frames before the first and after the last sample of any marker are not in the
 // scene). A scene with two clouds, or with the wrong kind for the output, is refused with what it
