@@ -53,7 +53,8 @@ HTRHierarchyWalk::HTRHierarchyWalk(modra::HostInterface& host, HTRFile& model,
 HTRHierarchyWalk::Pose HTRHierarchyWalk::PoseAt(modra::SceneNode* node, bool root,
                                                 modra::TickTime time,
                                                 const modra::Matrix3* parentWorld,
-                                                bool withParentScale) const {
+                                                bool withParentScale,
+                                                const modra::Matrix3* parentInverse) const {
   Pose pose;
   pose.nodeWorld = node->NodeTransform(time);
   if (parentWorld != nullptr) {
@@ -66,7 +67,9 @@ HTRHierarchyWalk::Pose HTRHierarchyWalk::PoseAt(modra::SceneNode* node, bool roo
   // parents do, their scale included, is in it already.
   const bool world = root && choices_.parentTransforms;
   const modra::Matrix3 local =
-      world ? pose.nodeWorld : pose.nodeWorld * modra::Inverse(pose.parentWorld);
+      world ? pose.nodeWorld
+            : pose.nodeWorld *
+                  (parentInverse != nullptr ? *parentInverse : modra::Inverse(pose.parentWorld));
   modra::Point3 scale;
   modra::DecomposeMatrix(local, pose.translation, pose.rotation, scale);
   pose.scale = scale.x;
@@ -140,8 +143,11 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
   for (std::size_t i = first; i < end; ++i) {
     if (exported_[i].subtreeEnd > i + 1) factors_[i].resize(count);
   }
-  // The world transform of each node of the block at the time being sampled.
+  // The world transform of each node of the block at the time being sampled, and its inverse
+  // once a child has asked for it (the children of one parent share it).
   std::vector<modra::Matrix3> worlds(end - first);
+  std::vector<modra::Matrix3> inverses(end - first);
+  std::vector<std::size_t> invertedAt(end - first, count);  // the k of each inverse held
   for (std::size_t k = 0; k < count; ++k) {
     const std::int64_t c = choices_.first + static_cast<std::int64_t>(k);
     const auto time = static_cast<modra::TickTime>(c * ticksPerFrame);
@@ -153,8 +159,17 @@ void HTRHierarchyWalk::SampleBlock(std::size_t first, std::size_t end, std::size
       // root's scene parent and a parent of an earlier block are asked of the host (which has
       // just worked it out for the node's own).
       const bool parentHere = !root && parent >= first;
-      const Pose pose =
-          PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr, root);
+      const modra::Matrix3* parentInverse = nullptr;
+      if (parentHere) {
+        const std::size_t p = parent - first;
+        if (invertedAt[p] != k) {
+          inverses[p] = modra::Inverse(worlds[p]);
+          invertedAt[p] = k;
+        }
+        parentInverse = &inverses[p];
+      }
+      const Pose pose = PoseAt(e.node, root, time, parentHere ? &worlds[parent - first] : nullptr,
+                               root, parentInverse);
       worlds[i - first] = pose.nodeWorld;
 
       // A child's translation is measured in its parent's scaled axes, so it takes the parent's

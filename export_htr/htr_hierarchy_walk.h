@@ -95,9 +95,11 @@ class HTRHierarchyWalk {
   };
 
   // The pose at `time`; `parentWorld` is the parent node's world transform then, or null to
-  // ask the host. `parentScale` is filled only when `withParentScale` is set.
+  // ask the host, and `parentInverse` its inverse where already worked out. `parentScale` is
+  // filled only when `withParentScale` is set.
   Pose PoseAt(modra::SceneNode* node, bool root, modra::TickTime time,
-              const modra::Matrix3* parentWorld, bool withParentScale) const;
+              const modra::Matrix3* parentWorld, bool withParentScale,
+              const modra::Matrix3* parentInverse = nullptr) const;
   // A pose's translation and rotation matrix in HTR axes.
   static ZARVector3<double> HTRTranslation(const modra::Point3& translation, bool root);
   static ZARRotationMatrix3<double> HTRRotation(const modra::Quat& rotation, bool root);

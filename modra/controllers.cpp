@@ -353,9 +353,10 @@ Matrix3 TransformController::Local(TickTime t) const {
   const Point3 s = scale_ ? scale_->Evaluate(t) : Point3(1, 1, 1);
   const Point3 p = position_ ? position_->Evaluate(t) : Point3();
   Matrix3 m = rotation_ ? rotation_->EvaluateMatrix(t) : Matrix3::Identity();
+  // A scale of 1 (the usual case) leaves the rows as they are.
   for (int row = 0; row < 3; ++row) {
     const float f = s[row];
-    m.SetRow(row, m.GetRow(row) * f);
+    if (f != 1.0f) m.SetRow(row, m.GetRow(row) * f);
   }
   m.SetTranslation(p);
   return m;
