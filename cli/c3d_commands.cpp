@@ -67,8 +67,7 @@ std::string Summary(const C3DFile& file) {
 // what the file lacks (no points or no frames).
 std::string ReadInput(const std::string& path, bool lenient, C3DFile& file) {
   if (std::string problem = InputProblem(path); !problem.empty()) return problem;
-  std::string message = file.Read(path, exchange::C3DReadOptions{lenient});
-  if (!message.empty() && file.lenient_would_read) message += exchange::messages::kLenientHint;
+  const std::string message = file.Read(path, exchange::C3DReadOptions{lenient});
   return message.empty() ? NothingToConvert(file.Contents()) : ReadProblem(message, path);
 }
 

@@ -105,8 +105,8 @@ int ConvertC3DTable(const C3DTableOptions& options, bool lenient, const std::str
     return kExitUsage;
   }
   exchange::C3DFile file;
-  if (std::string message = file.Read(in, exchange::C3DReadOptions{lenient}); !message.empty()) {
-    if (file.lenient_would_read) message += exchange::messages::kLenientHint;
+  if (const std::string message = file.Read(in, exchange::C3DReadOptions{lenient});
+      !message.empty()) {
     return Fail(in, ReadProblem(message, in));
   }
   WarnAbout(in, file.warnings);

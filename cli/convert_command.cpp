@@ -81,9 +81,7 @@ void NoteSourceUp(const ConvertOptions& options, Axis up) {
 void SetMarkerUp(const ConvertOptions& options, const MarkerFormat& format,
                  exchange::MarkerSet& set) {
   if (set.up_known) NoteSourceUp(options, set.up);
-  std::optional<Axis> given;
-  if (!options.up.empty()) given = AxisFromText(options.up);
-  set.up = exchange::SourceUp(format, set, given);
+  set.up = exchange::SourceUp(format, set, UpAxisFlag(options.up));
 }
 
 // Every source extension with the targets it converts to: ".c3d -> .c3d .trc .csv; ...".
@@ -259,16 +257,9 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
   return WriteSkeleton(options, skeleton, target);
 }
 
-// How many of the set's points are of `kind`.
-std::size_t CountOf(const exchange::MarkerSet& set, exchange::PointKind kind) {
-  return static_cast<std::size_t>(
-      std::count_if(set.markers.begin(), set.markers.end(),
-                    [kind](const exchange::MarkerName& m) { return m.kind == kind; }));
-}
-
 // "61 markers", or with model outputs among them "22 points (12 angles, 10 forces)".
 std::string PointsText(const exchange::MarkerSet& set) {
-  if (CountOf(set, exchange::PointKind::kMarker) == set.NumMarkers()) {
+  if (set.CountOf(exchange::PointKind::kMarker) == set.NumMarkers()) {
     return std::to_string(set.NumMarkers()) + " markers";
   }
   return std::to_string(set.NumMarkers()) + " points (" + set.KindCounts() + ")";
@@ -318,7 +309,7 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   std::cout << "wrote " << options.out << " (" << PointsText(set) << ", " << set.NumFrames()
             << " frames from " << set.first_frame << ", " << RateText(set.rate) << " frames/s";
   // The length unit is that of the markers; model outputs keep the units the source gave them.
-  if (CountOf(set, exchange::PointKind::kMarker) > 0) std::cout << ", " << written_units;
+  if (set.CountOf(exchange::PointKind::kMarker) > 0) std::cout << ", " << written_units;
   std::cout << ")\n";
   return kExitOk;
 }

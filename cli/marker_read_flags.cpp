@@ -32,6 +32,11 @@ std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& 
   return kinds;
 }
 
+std::optional<Axis> UpAxisFlag(const std::string& up) {
+  if (up.empty()) return std::nullopt;
+  return AxisFromText(up);
+}
+
 void AddLenientFlag(CLI::App& command, bool& lenient) {
   command.add_flag("--lenient", lenient,
                    "read what can be read of a damaged C3D parameter section (a description that "

@@ -6,10 +6,12 @@
 // --lenient, for C3D files whose parameter section is damaged.
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "exchange/marker_set.h"
+#include "filelib/motion_units.h"
 
 namespace zar::cli {
 
@@ -19,6 +21,9 @@ void AddPointsOption(CLI::App& command, std::vector<std::string>& points);
 
 // The kinds the --points values name; markers alone when there are none.
 std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& points);
+
+// The axis an --up flag names ("y" or "z"); none when it was not given (empty).
+std::optional<Axis> UpAxisFlag(const std::string& up);
 
 // Adds --lenient to `command`: read what can be read of a damaged C3D parameter section.
 void AddLenientFlag(CLI::App& command, bool& lenient);

@@ -112,11 +112,8 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     if (!message.empty()) return message;
     WarnAbout(path, set.warnings);
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
-    motions.push_back(viewer::MarkerMotion(
-        set, file,
-        exchange::SourceUp(
-            *format, set,
-            options.up.empty() ? std::nullopt : std::optional<Axis>(AxisFromText(options.up)))));
+    motions.push_back(
+        viewer::MarkerMotion(set, file, exchange::SourceUp(*format, set, UpAxisFlag(options.up))));
     // A C3D's force plates and events are drawn with its points.
     if (format->extension == ".c3d") {
       exchange::C3DFile c3d;

@@ -8,6 +8,7 @@
 #include "exchange/decimal_text.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/ordered_blocks.h"
+#include "exchange/up_axis.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
 
@@ -20,9 +21,6 @@ constexpr int kAngleDecimals = 7;
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 // Frames per block of motion lines made on one thread: about half a megabyte for 60 joints.
 constexpr std::int64_t kFramesPerBlock = 256;
-
-// Turns a Z-up world into a Y-up one: (x, y, z) becomes (x, z, -y).
-const Rotation kZUpToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
 
 char* Fixed(char* p, double value, int decimals) {
   if (!std::isfinite(value)) value = 0.0;
@@ -193,7 +191,7 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
     }
   }
   layout.order = DepthFirst(layout, roots.front());
-  if (skeleton.up == Axis::kZ) layout.turn = kZUpToYUp;
+  if (skeleton.up == Axis::kZ) layout.turn = ZUpToYUp();
   layout.rest = RestRotations(skeleton, layout.turn);
 
   OutputFile out;

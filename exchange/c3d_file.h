@@ -60,8 +60,9 @@ class C3DFile {
   // missing where its residual word is negative.
   MarkerSet points;
 
-  // Reads a C3D file. Returns a message naming what is wrong, empty on success; never throws
-  // for a malformed file, and holds at most a few times the file's size in memory.
+  // Reads a C3D file. Returns a message naming what is wrong (ending with a word on the lenient
+  // read where that would read past it), empty on success; never throws for a malformed file,
+  // and holds at most a few times the file's size in memory.
   std::string Read(const std::string& path, const C3DReadOptions& options = {});
   // The same from a file opened for reading in binary (not closed here), from its start.
   std::string Read(std::FILE* file, const C3DReadOptions& options = {});

@@ -594,7 +594,9 @@ FileContents C3DFile::Contents() const {
 std::string C3DFile::Read(std::FILE* file, const C3DReadOptions& options) {
   *this = C3DFile();
   C3DReader reader(file, *this, options.lenient);
-  return reader.Run();
+  std::string message = reader.Run();
+  if (!message.empty() && lenient_would_read) message += messages::kLenientHint;
+  return message;
 }
 
 std::string C3DFile::Read(const std::string& path, const C3DReadOptions& options) {

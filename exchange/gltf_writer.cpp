@@ -10,6 +10,7 @@
 #include "exchange/exchange_messages.h"
 #include "exchange/gltf_document.h"
 #include "exchange/parallel_blocks.h"
+#include "exchange/up_axis.h"
 
 namespace zar::exchange {
 
@@ -18,9 +19,6 @@ namespace {
 using Json = GltfDocument::Json;
 
 constexpr double kPointRadius = 0.01;  // metres
-
-// (x, y, z) of a Z-up world becomes (x, z, -y) of a Y-up one.
-const Rotation kZUpToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
 
 // The key time of every frame in seconds, as single-precision floats that must still increase
 // from frame to frame. Frame numbers count from 1 (or from the first frame, when it is lower).
@@ -361,8 +359,8 @@ class JointKeys {
                     ? LocalPose(skeleton_, static_cast<std::int64_t>(k), joint)
                     : Pose{j.base_translation, j.base_rotation};
     if (skeleton_.up == Axis::kZ && j.parent < 0) {
-      pose.translation = Turned(pose.translation, kZUpToYUp);
-      pose.rotation = Then(pose.rotation, kZUpToYUp);
+      pose.translation = Turned(pose.translation, ZUpToYUp());
+      pose.rotation = Then(pose.rotation, ZUpToYUp());
     }
     return pose;
   }
@@ -458,7 +456,7 @@ void MarkerPositions(const MarkerSet& set, std::size_t m, std::size_t seen, std:
     float* q = p.data() + 3 * k;
     if (sample.present) {
       Vector3 v(sample.x * metres, sample.y * metres, sample.z * metres);
-      if (turn) v = Turned(v, kZUpToYUp);
+      if (turn) v = Turned(v, ZUpToYUp());
       q[0] = static_cast<float>(v.x);
       q[1] = static_cast<float>(v.y);
       q[2] = static_cast<float>(v.z);

@@ -39,7 +39,6 @@ std::string KeepPointKinds(const MarkerReadOptions& options, MarkerSet& set) {
 std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
   C3DFile file;
   std::string message = file.Read(path, C3DReadOptions{options.lenient});
-  if (!message.empty() && file.lenient_would_read) message += std::string(messages::kLenientHint);
   if (message.empty()) message = NothingToConvert(file.Contents());
   if (!message.empty()) return message;
   set = std::move(file.points);

@@ -58,11 +58,15 @@ void MarkerSet::KeepMarkers(const std::vector<bool>& keep) {
   markers.resize(next);
 }
 
+std::size_t MarkerSet::CountOf(PointKind kind) const {
+  return static_cast<std::size_t>(std::count_if(
+      markers.begin(), markers.end(), [kind](const MarkerName& m) { return m.kind == kind; }));
+}
+
 std::string MarkerSet::KindCounts() const {
   std::string text;
   for (const PointKind kind : kPointKinds) {
-    const auto count = std::count_if(markers.begin(), markers.end(),
-                                     [kind](const MarkerName& m) { return m.kind == kind; });
+    const std::size_t count = CountOf(kind);
     if (count == 0) continue;
     if (!text.empty()) text += ", ";
     text += std::to_string(count) + " " + std::string(PointKindsText(kind));

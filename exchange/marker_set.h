@@ -91,6 +91,8 @@ class MarkerSet {
   // Keeps the markers whose entry in `keep` (one per marker) is true, in their order.
   void KeepMarkers(const std::vector<bool>& keep);
 
+  // How many of the points are of `kind`.
+  std::size_t CountOf(PointKind kind) const;
   // "61 markers, 12 angles, 10 forces": how many points of each kind there are, kinds in the
   // order of kPointKinds, those with none left out.
   std::string KindCounts() const;

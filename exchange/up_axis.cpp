@@ -2,10 +2,14 @@
 
 namespace zar::exchange {
 
+const Rotation& ZUpToYUp() {
+  static const Rotation turn(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
+  return turn;
+}
+
 Rotation UpTurn(Axis from, Axis to) {
-  const Rotation z_up_to_y_up(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));
   if (from == to) return Rotation();
-  return from == Axis::kZ ? z_up_to_y_up : z_up_to_y_up.Transposed();
+  return from == Axis::kZ ? ZUpToYUp() : ZUpToYUp().Transposed();
 }
 
 void TurnUp(MarkerSet& set, Axis to) {

@@ -10,6 +10,9 @@
 
 namespace zar::exchange {
 
+// The quarter turn about X that takes a Z-up world to a Y-up one.
+const Rotation& ZUpToYUp();
+
 // The turn that takes a world with `from` up to one with `to` up (identity when they are the
 // same); from and to are Y or Z.
 Rotation UpTurn(Axis from, Axis to);

@@ -5,6 +5,26 @@
 if(TARGET zarfileio)
   find_program(ZAR_NODE node)
   find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
+endif()
+
+# zar_add_browser_test(NAME SCRIPT WORK ARGS...): node js/viewer-test/SCRIPT --tool zarfileio
+# --work build/tests/viewer/WORK ARGS..., labelled "browser"; skipped (status 77) without node or
+# chromium, failed then in continuous integration (CI=true).
+function(zar_add_browser_test name script work)
+  if(ZAR_NODE AND ZAR_CHROMIUM)
+    add_test(NAME ${name}
+             COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/${script}"
+                     --tool "$<TARGET_FILE:zarfileio>"
+                     --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/${work}" ${ARGN})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
+  else()
+    add_test(NAME ${name} COMMAND sh -c
+             "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+endfunction()
+
+if(TARGET zarfileio)
   file(GLOB zar_viewer_samples CONFIGURE_DEPENDS
        "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc"
        "${ZAR_SHARED_SAMPLES}/bvh/*.bvh")
@@ -20,46 +40,15 @@ if(TARGET zarfileio)
   foreach(case ${zar_viewer_cases})
     string(REPLACE "|" ";" parts "${case}")
     list(POP_FRONT parts name)
-    set(test viewer.${name})
-    if(ZAR_NODE AND ZAR_CHROMIUM)
-      add_test(NAME ${test}
-               COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/check_page.mjs"
-                       --tool "$<TARGET_FILE:zarfileio>"
-                       --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/${name}" ${parts})
-      set_tests_properties(${test} PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
-    else()
-      # In continuous integration (CI=true) a browser test that cannot run fails.
-      add_test(NAME ${test} COMMAND sh -c
-               "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
-    endif()
-    set_tests_properties(${test} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+    zar_add_browser_test(viewer.${name} check_page.mjs ${name} ${parts})
   endforeach()
 endif()
 
 # The page frames the subject, opens on the first frame with data and plots a clicked marker.
 if(TARGET zarfileio)
-  if(ZAR_NODE AND ZAR_CHROMIUM)
-    add_test(NAME viewer.subject
-             COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/subject_view.mjs"
-                     --tool "$<TARGET_FILE:zarfileio>" --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/subject")
-    set_tests_properties(viewer.subject PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
-  else()
-    add_test(NAME viewer.subject COMMAND sh -c
-             "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
-  endif()
-  set_tests_properties(viewer.subject PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+  zar_add_browser_test(viewer.subject subject_view.mjs subject)
   # A C3D's force plates and events drawn, against the tool's forces CSV.
-  if(ZAR_NODE AND ZAR_CHROMIUM)
-    add_test(NAME viewer.plates
-             COMMAND "${ZAR_NODE}" "${PROJECT_SOURCE_DIR}/js/viewer-test/plates_events.mjs"
-                     --tool "$<TARGET_FILE:zarfileio>" --work "${CMAKE_CURRENT_BINARY_DIR}/viewer/plates"
-                     --samples "${ZAR_SHARED_SAMPLES}/c3d")
-    set_tests_properties(viewer.plates PROPERTIES ENVIRONMENT "ZAR_CHROMIUM=${ZAR_CHROMIUM}")
-  else()
-    add_test(NAME viewer.plates COMMAND sh -c
-             "echo 'skipped: node or chromium is missing'; [ \"$CI\" = true ] && exit 1; exit 77")
-  endif()
-  set_tests_properties(viewer.plates PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
+  zar_add_browser_test(viewer.plates plates_events.mjs plates --samples "${ZAR_SHARED_SAMPLES}/c3d")
 endif()
 
 # The page's gap runs against runs counted by hand (Node only, no browser).

@@ -27,6 +27,32 @@ export async function launchChromium() {
   return { browser };
 }
 
+// The browser; when there is none, says why and exits with the skip status.
+export async function chromiumOrSkip() {
+  const { browser, skipped } = await launchChromium();
+  if (skipped) {
+    console.log(`${kSkip === 77 ? 'skipped' : 'failed (CI=true needs the browser checks)'}: ${skipped}`);
+    process.exit(kSkip);
+  }
+  return browser;
+}
+
+// A list of checks: check(condition, message) notes a failure and answers the condition;
+// finish() prints the failures and exits, 1 when there is any.
+export function checkList() {
+  const failures = [];
+  return {
+    check(condition, message) {
+      if (!condition) failures.push(message);
+      return condition;
+    },
+    finish() {
+      failures.forEach((failure) => console.log(`FAILED: ${failure}`));
+      process.exit(failures.length > 0 ? 1 : 0);
+    },
+  };
+}
+
 // Opens the page at `path` in a new tab of `browser` and waits for the viewer's ready flag;
 // returns the tab and the milliseconds from navigation to ready.
 export async function openViewer(browser, path, prepare = async () => {}) {

@@ -10,15 +10,14 @@
 import { spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
-import { kSkip, launchChromium, openViewer } from './browser.mjs';
+import { checkList, chromiumOrSkip, openViewer } from './browser.mjs';
 
 const args = process.argv.slice(2);
 const option = (name) => args[args.indexOf(name) + 1];
 const [tool, work, samples] = [option('--tool'), option('--work'), option('--samples')];
 mkdirSync(work, { recursive: true });
 
-const failures = [];
-const check = (condition, message) => { if (!condition) failures.push(message); return condition; };
+const { check, finish } = checkList();
 const run = (...command) => spawnSync(tool, command, { encoding: 'utf8' });
 
 const plates = join(samples, 'Eb015pi.c3d');  // two plates, 4 analog samples per frame
@@ -37,11 +36,7 @@ for (const line of readFileSync(join(work, 'forces.csv'), 'utf8').trim().split('
     cells.slice(3).map((cell) => (cell === '' ? NaN : Number(cell)));
 }
 
-const { browser, skipped } = await launchChromium();
-if (skipped) {
-  console.log(`${kSkip === 77 ? 'skipped' : 'failed (CI=true needs the browser checks)'}: ${skipped}`);
-  process.exit(kSkip);
-}
+const browser = await chromiumOrSkip();
 try {
   const { tab } = await openViewer(browser, resolve(join(work, 'plates.html')));
   const frames = await tab.evaluate(() => window.zarViewer.frameCount);
@@ -84,8 +79,3 @@ try {
   await browser.close();
 }
 finish();
-
-function finish() {
-  failures.forEach((failure) => console.log(`FAILED: ${failure}`));
-  process.exit(failures.length > 0 ? 1 : 0);
-}

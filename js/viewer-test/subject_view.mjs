@@ -10,15 +10,14 @@
 import { spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
-import { kSkip, launchChromium, openViewer } from './browser.mjs';
+import { checkList, chromiumOrSkip, openViewer } from './browser.mjs';
 
 const args = process.argv.slice(2);
 const tool = args[args.indexOf('--tool') + 1];
 const work = args[args.indexOf('--work') + 1];
 mkdirSync(work, { recursive: true });
 
-const failures = [];
-const check = (condition, message) => { if (!condition) failures.push(message); return condition; };
+const { check, finish } = checkList();
 
 // A figure 1.7 m tall swaying a little, Y up, in millimetres; frames 1 to 5 hold nothing, and
 // "Stray" is seen once, at frame 31, 50 m away.
@@ -50,11 +49,7 @@ check(converted.status === 0, `convert failed: ${converted.stdout}${converted.st
 const csv = readFileSync(join(work, 'subject.csv'), 'utf8').trim().split('\n').slice(1)
   .map((line) => line.split(',').slice(2).map((cell) => (cell === '' ? NaN : Number(cell))));
 
-const { browser, skipped } = await launchChromium();
-if (skipped) {
-  console.log(`${kSkip === 77 ? 'skipped' : 'failed (CI=true needs the browser checks)'}: ${skipped}`);
-  process.exit(kSkip);
-}
+const browser = await chromiumOrSkip();
 try {
   const { tab } = await openViewer(browser, resolve(page));
   check(await tab.evaluate(() => window.zarViewer.frame()) === 5,
@@ -105,8 +100,3 @@ try {
   await browser.close();
 }
 finish();
-
-function finish() {
-  failures.forEach((failure) => console.log(`FAILED: ${failure}`));
-  process.exit(failures.length > 0 ? 1 : 0);
-}
