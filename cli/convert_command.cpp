@@ -24,6 +24,8 @@
 #include "cli/scene_nodes.h"
 #include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_copy.h"
 #include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
@@ -314,6 +316,65 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   return kExitOk;
 }
 
+// The options that change the points themselves; C3D to C3D without them copies the whole file.
+std::vector<std::string> PointChanges(const ConvertOptions& options) {
+  std::vector<std::string> flags;
+  if (options.names == "descriptions") flags.emplace_back("--names descriptions");
+  if (!options.units.empty()) flags.emplace_back("--units");
+  if (!options.up_out.empty()) flags.emplace_back("--up-out");
+  if (!options.points.empty()) flags.emplace_back("--points");
+  return flags;
+}
+
+// C3D to C3D: every group and parameter, the points of every kind with their residuals, the
+// analog samples and the events, cut to --from/--to with the parameters that count frames.
+int CopyC3D(const ConvertOptions& options, const MarkerFormat& c3d) {
+  exchange::C3DFile file;
+  std::string message = file.Read(options.in, exchange::C3DReadOptions{options.lenient});
+  if (message.empty()) message = NothingToConvert(file.Contents());
+  if (!message.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+    return kExitFileProblem;
+  }
+  WarnAbout(options.in, file.warnings);
+  const exchange::MarkerSet& points = file.points;
+  if (points.up_known) NoteSourceUp(options, points.up);
+  exchange::C3DCopyOptions cut;
+  cut.count = points.NumFrames();
+  cut.first_frame = points.first_frame;
+  if (options.from || options.to) {
+    const auto range = FrameRange(options, points.first_frame, points.NumFrames());
+    if (!range) return kExitUsage;
+    cut.from = range->first;
+    cut.count = range->second;
+    cut.first_frame = options.keep_time ? points.first_frame + cut.from : 1;
+  }
+  if (cut.first_frame < 1) {
+    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from " << cut.first_frame
+              << " are numbered from 1 in " << options.out << "\n";
+    cut.first_frame = 1;
+  }
+  cut.up = exchange::SourceUp(c3d, points, UpAxisFlag(options.up));
+  exchange::C3DCopyReport report;
+  errno = 0;
+  if (message = exchange::CopyC3DFrames(options.in, file, cut, options.out, report);
+      !message.empty()) {
+    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
+    return kExitFileProblem;
+  }
+  WarnAbout(options.out, report.warnings);
+  std::cout << "wrote " << options.out << " (" << PointsText(points) << ", " << cut.count
+            << " frames from " << cut.first_frame << ", " << RateText(points.rate)
+            << " frames/s, " << LengthUnitText(points.units);
+  exchange::C3DAnalog analog;
+  if (exchange::C3DAnalogChannels(file, analog).empty() && analog.NumChannels() > 0) {
+    std::cout << ", " << analog.NumChannels() << " analog channels at " << RateText(analog.rate)
+              << " samples/s";
+  }
+  std::cout << ", " << report.events << " events, every group kept)\n";
+  return kExitOk;
+}
+
 // A scene document's skeleton or marker cloud (the one below --node, or the scene's only one),
 // whichever OUT's format takes; where that is not one thing, status 2 and what the scene holds.
 int ConvertScene(const ConvertOptions& options) {
@@ -401,6 +462,15 @@ int Convert(const ConvertOptions& options) {
     std::cerr << "zarfileio: cannot convert " << options.in << " to " << options.out
               << "; convert can do: " << Pairs() << "\n";
     return kExitUsage;
+  }
+  if (source->extension == ".c3d" && target->extension == ".c3d") {
+    const std::vector<std::string> changes = PointChanges(options);
+    if (changes.empty()) return CopyC3D(options, *source);
+    std::cerr << "zarfileio: warning: with";
+    for (const std::string& flag : changes) std::cerr << " " << flag;
+    std::cerr << ", " << options.out << " holds the points only: the analog samples, events and "
+              << "other groups of " << options.in << " are not carried (without "
+              << (changes.size() == 1 ? "it" : "them") << ", C3D to C3D keeps the whole file)\n";
   }
   exchange::MarkerReadOptions read_options;
   read_options.names_from_descriptions = options.names == "descriptions";
@@ -602,7 +672,9 @@ void AddConvertCommand(CLI::App& app) {
                   "skeleton or marker "
                   "cloud is written Y up (its Z-up world turned back), at the scene's frame rate, "
                   "over the frames its keys span; a marker without a key at a frame is missing "
-                  "there. Prints 'wrote OUT (markers "
+                  "there. C3D to C3D keeps the whole file (every group, the analog samples, the "
+                  "events) cut to --from/--to, unless an option changes the points. Prints "
+                  "'wrote OUT (markers "
                   "or joints, frames and the first frame number, frame rate, units)'."));
   auto batch = std::make_shared<ConvertBatch>();
   convert

@@ -5,7 +5,6 @@
 // is present and -1 (with coordinates 0) for one that is missing.
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "exchange/c3d_file.h"
+#include "exchange/c3d_section_builder.h"
 #include "exchange/exchange_messages.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
@@ -23,141 +23,6 @@ namespace {
 
 constexpr std::size_t kBlock = 512;
 constexpr std::uint64_t kWordMax = 65535;
-
-void PutWord(unsigned char* p, std::uint32_t value) {
-  p[0] = static_cast<unsigned char>(value & 0xFFU);
-  p[1] = static_cast<unsigned char>((value >> 8) & 0xFFU);
-}
-
-void PutReal(unsigned char* p, float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  PutWord(p, bits & 0xFFFFU);
-  PutWord(p + 2, bits >> 16);
-}
-
-// Builds the parameter section: groups and parameters, each record linked to the next.
-class SectionBuilder {
- public:
-  SectionBuilder() : bytes_{1, 0x50, 0, static_cast<unsigned char>(C3DProcessor::kIntel)} {}
-
-  void Group(int id, std::string_view name, std::string_view description) {
-    Record(-id, name);
-    Text(description);
-  }
-
-  // A parameter of 16-bit words; returns where its values are, for patching.
-  std::size_t Words(int group, std::string_view name, const std::vector<std::uint32_t>& values,
-                    std::string_view description) {
-    Record(group, name);
-    bytes_.push_back(static_cast<unsigned char>(C3DType::kInteger));
-    Dimensions(values.size());
-    const std::size_t at = bytes_.size();
-    for (const std::uint32_t value : values) {
-      bytes_.resize(bytes_.size() + 2);
-      PutWord(bytes_.data() + bytes_.size() - 2, value);
-    }
-    Text(description);
-    return at;
-  }
-
-  void Real(int group, std::string_view name, float value, std::string_view description) {
-    Record(group, name);
-    bytes_.push_back(static_cast<unsigned char>(C3DType::kFloat));
-    bytes_.push_back(0);
-    bytes_.resize(bytes_.size() + 4);
-    PutReal(bytes_.data() + bytes_.size() - 4, value);
-    Text(description);
-  }
-
-  // Strings of one common length (at most 255) as a two-dimensional text parameter.
-  void Strings(int group, std::string_view name, const std::vector<std::string>& strings,
-               std::size_t length, std::string_view description) {
-    Record(group, name);
-    bytes_.push_back(static_cast<unsigned char>(static_cast<std::int8_t>(C3DType::kChar)));
-    bytes_.push_back(2);
-    bytes_.push_back(static_cast<unsigned char>(length));
-    bytes_.push_back(static_cast<unsigned char>(strings.size()));
-    for (const std::string& text : strings) {
-      std::string padded = text.substr(0, length);
-      padded.resize(length, ' ');
-      bytes_.insert(bytes_.end(), padded.begin(), padded.end());
-    }
-    Text(description);
-  }
-
-  void Text1(int group, std::string_view name, std::string_view text,
-             std::string_view description) {
-    Record(group, name);
-    bytes_.push_back(static_cast<unsigned char>(static_cast<std::int8_t>(C3DType::kChar)));
-    bytes_.push_back(1);
-    bytes_.push_back(static_cast<unsigned char>(text.size()));
-    bytes_.insert(bytes_.end(), text.begin(), text.end());
-    Text(description);
-  }
-
-  // Ends the section: the last record links to nothing; padded to whole blocks.
-  std::vector<unsigned char> Finish() {
-    if (link_ != 0) PutWord(bytes_.data() + link_, 0);
-    const std::size_t blocks = (bytes_.size() + kBlock - 1) / kBlock;
-    bytes_.resize(blocks * kBlock, 0);
-    bytes_[2] = static_cast<unsigned char>(std::min<std::size_t>(blocks, 255));
-    return std::move(bytes_);
-  }
-
-  unsigned char* At(std::size_t offset) { return bytes_.data() + offset; }
-
- private:
-  void Record(int id, std::string_view name) {
-    Link();
-    bytes_.push_back(static_cast<unsigned char>(name.size()));
-    bytes_.push_back(static_cast<unsigned char>(static_cast<std::int8_t>(id)));
-    bytes_.insert(bytes_.end(), name.begin(), name.end());
-    link_ = bytes_.size();
-    bytes_.resize(bytes_.size() + 2);
-  }
-  // The previous record links to the one that starts now.
-  void Link() {
-    if (link_ != 0)
-      PutWord(bytes_.data() + link_, static_cast<std::uint32_t>(bytes_.size() - link_));
-  }
-  void Dimensions(std::size_t count) {
-    if (count == 1) {
-      bytes_.push_back(0);
-    } else {
-      bytes_.push_back(1);
-      bytes_.push_back(static_cast<unsigned char>(count));
-    }
-  }
-  void Text(std::string_view text) {
-    text = text.substr(0, 255);
-    bytes_.push_back(static_cast<unsigned char>(text.size()));
-    bytes_.insert(bytes_.end(), text.begin(), text.end());
-  }
-
-  std::vector<unsigned char> bytes_;
-  std::size_t link_ = 0;
-};
-
-// LABELS, LABELS2, ...: as many strings per parameter as keep it within 255 entries and the
-// 16-bit record link.
-void ContinuedStrings(SectionBuilder& section, int group, std::string_view name,
-                      const std::vector<std::string>& strings, std::string_view description) {
-  std::size_t length = 1;
-  for (const std::string& text : strings) length = std::max(length, text.size());
-  length = std::min<std::size_t>(length, 255);
-  const std::size_t per_part = std::min<std::size_t>(255, 32000 / length);
-  std::size_t part = 1;
-  for (std::size_t from = 0; from < strings.size() || part == 1; from += per_part, ++part) {
-    const std::size_t to = std::min(strings.size(), from + per_part);
-    std::string part_name(name);
-    if (part > 1) part_name += std::to_string(part);
-    section.Strings(group, part_name,
-                    std::vector<std::string>(strings.begin() + static_cast<std::ptrdiff_t>(from),
-                                             strings.begin() + static_cast<std::ptrdiff_t>(to)),
-                    length, description);
-    if (to == strings.size()) break;
-  }
-}
 
 }  // namespace
 
@@ -180,7 +45,7 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   constexpr int kPoint = 1;
   constexpr int kAnalog = 2;
   constexpr int kTrial = 3;
-  SectionBuilder section;
+  C3DSectionBuilder section;
   section.Group(kPoint, "POINT", "3-D point parameters");
   section.Words(kPoint, "USED", {static_cast<std::uint32_t>(points)}, "Number of points");
   section.Real(kPoint, "SCALE", scale, "Negative: point data stored as reals");
@@ -198,8 +63,8 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
     labels.push_back(marker.name);
     descriptions.push_back(marker.description);
   }
-  ContinuedStrings(section, kPoint, "LABELS", labels, "Point labels");
-  ContinuedStrings(section, kPoint, "DESCRIPTIONS", descriptions, "Point descriptions");
+  ContinuedC3DStrings(section, kPoint, "LABELS", labels, "Point labels");
+  ContinuedC3DStrings(section, kPoint, "DESCRIPTIONS", descriptions, "Point descriptions");
   if (long_frames) section.Real(kPoint, "LONG_FRAMES", static_cast<float>(frames), "Frames");
   section.Group(kAnalog, "ANALOG", "Analog data parameters");
   section.Words(kAnalog, "USED", {0}, "Number of analog channels");
@@ -221,23 +86,23 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   std::vector<unsigned char> parameters = section.Finish();
   const std::size_t data_start = 2 + parameters.size() / kBlock;
   if (data_start > kWordMax) return std::string(messages::kC3DTooManyPoints);
-  PutWord(parameters.data() + data_start_in_section, static_cast<std::uint32_t>(data_start));
+  PutC3DWord(parameters.data() + data_start_in_section, static_cast<std::uint32_t>(data_start));
 
   unsigned char header[kBlock] = {};
   header[0] = 2;
   header[1] = 0x50;
   const auto word = [&](int n, std::uint64_t value) {
-    PutWord(header + 2 * (n - 1), static_cast<std::uint32_t>(value));
+    PutC3DWord(header + 2 * (n - 1), static_cast<std::uint32_t>(value));
   };
   word(2, points);
   word(3, 0);  // no analog channels, one analog sample per frame (ANALOG:RATE is the rate)
   word(4, std::min<std::uint64_t>(static_cast<std::uint64_t>(first), kWordMax));
   word(5, long_frames ? kWordMax : static_cast<std::uint64_t>(last));
   word(6, 0);
-  PutReal(header + 12, scale);
+  PutC3DReal(header + 12, scale);
   word(9, data_start);
   word(10, 1);
-  PutReal(header + 20, rate);
+  PutC3DReal(header + 20, rate);
 
   OutputFile out;
   if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
@@ -249,15 +114,15 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
     const MarkerSample* sample = set.Frame(k);
     for (std::size_t m = 0; m < points; ++m, ++sample, p += 16) {
       if (sample->present) {
-        PutReal(p, static_cast<float>(sample->x));
-        PutReal(p + 4, static_cast<float>(sample->y));
-        PutReal(p + 8, static_cast<float>(sample->z));
-        PutReal(p + 12, 0.0F);
+        PutC3DReal(p, static_cast<float>(sample->x));
+        PutC3DReal(p + 4, static_cast<float>(sample->y));
+        PutC3DReal(p + 8, static_cast<float>(sample->z));
+        PutC3DReal(p + 12, 0.0F);
       } else {
-        PutReal(p, 0.0F);
-        PutReal(p + 4, 0.0F);
-        PutReal(p + 8, 0.0F);
-        PutReal(p + 12, -1.0F);
+        PutC3DReal(p, 0.0F);
+        PutC3DReal(p + 4, 0.0F);
+        PutC3DReal(p + 8, 0.0F);
+        PutC3DReal(p + 12, -1.0F);
       }
     }
     out.Advance(reinterpret_cast<char*>(p));

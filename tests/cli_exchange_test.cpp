@@ -18,8 +18,11 @@
 #include <vector>
 
 #include "c3d_bytes_test_support.h"
+#include "exchange/c3d_analog.h"
+#include "exchange/c3d_events.h"
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
+#include "exchange/force_plates.h"
 #include "exchange/htr_skeleton_adapter.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
@@ -541,6 +544,121 @@ TEST(CliConvert, EveryRenameIsReported) {
   const testing::RunResult same = Zarfileio({"convert", c3d, folder.File("n.c3d")});
   ASSERT_EQ(0, same.status) << same.output;
   EXPECT_FALSE(Has(same, "renames")) << same.output;
+}
+
+
+// C3D to C3D cut with --from/--to keeps every group and parameter, and the copy reads back as the
+// same frames of the source: points with their missing samples, analog samples, force plates
+// (with their baseline where the cut keeps its frames, else both read without one) and events.
+TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
+  ScratchFolder folder;
+  const std::string out = folder.File("cut.c3d");
+  // Parameters the cut rewrites; every other one is carried as it is.
+  const auto rewritten = [](const std::string& group, const std::string& name) {
+    return group == "EVENT" || (group == "TRIAL" && name.starts_with("ACTUAL_")) ||
+           (group == "FORCE_PLATFORM" && name == "ZERO") || (group == "ANALOG" && name == "RATE") ||
+           (group == "POINT" && (name == "FRAMES" || name == "DATA_START" || name == "SCALE" ||
+                                 name == "USED" || name == "LONG_FRAMES"));
+  };
+  for (const char* name : {"DEC_INT.C3D", "Dec_real.c3d", "Eb015pi.c3d", "Eb015vr.c3d",
+                           "sgi_int.c3d", "sgi_real.c3d", "Gait.c3d", "PiG_Motion3_FF.c3d",
+                           "golfswing.c3d", "sub_labels.c3d"}) {
+    const std::string path = testing::SamplePath(std::string("c3d/") + name);
+    exchange::C3DFile source;
+    ASSERT_EQ("", source.Read(path)) << name;
+    for (const bool from_start : {false, true}) {
+      const std::int64_t first = source.points.first_frame;
+      const std::int64_t frames = source.points.NumFrames();
+      const std::int64_t from = from_start ? first : first + frames / 3;
+      const std::int64_t to = first + 2 * frames / 3;
+      const std::string what = std::string(name) + " " + std::to_string(from) + "-" +
+                               std::to_string(to);
+      const testing::RunResult run =
+          Zarfileio({"convert", path, out, "--from", std::to_string(from), "--to",
+                     std::to_string(to)});
+      ASSERT_EQ(0, run.status) << what << run.output;
+      exchange::C3DFile cut;
+      ASSERT_EQ("", cut.Read(out)) << what;
+
+      for (const exchange::C3DGroup& group : source.parameters.groups) {
+        for (const exchange::C3DParameter& p : group.parameters) {
+          const exchange::C3DParameter* q = cut.parameters.Find(group.name, p.name);
+          ASSERT_NE(nullptr, q) << what << " " << group.name << ":" << p.name;
+          if (rewritten(group.name, p.name)) continue;
+          EXPECT_TRUE(q->type == p.type && q->dimensions == p.dimensions && q->text == p.text &&
+                      q->numbers == p.numbers && q->description == p.description)
+              << what << " " << group.name << ":" << p.name;
+        }
+      }
+
+      const std::int64_t offset = from - first;
+      exchange::MarkerSet expected = source.points;
+      expected.KeepFrames(offset, to - from + 1);
+      expected.first_frame = 1;
+      ASSERT_EQ(expected.NumFrames(), cut.points.NumFrames()) << what;
+      ASSERT_EQ(expected.NumMarkers(), cut.points.NumMarkers()) << what;
+      EXPECT_EQ(1, cut.points.first_frame) << what;
+      for (std::int64_t k = 0; k < expected.NumFrames(); ++k) {
+        for (std::size_t m = 0; m < expected.NumMarkers(); ++m) {
+          const exchange::MarkerSample& a = expected.At(k, m);
+          const exchange::MarkerSample& b = cut.points.At(k, m);
+          ASSERT_TRUE(a.present == b.present && a.x == b.x && a.y == b.y && a.z == b.z)
+              << what << " frame " << k << " point " << m;
+        }
+      }
+
+      exchange::C3DAnalog analog_in;
+      exchange::C3DAnalog analog_out;
+      ASSERT_EQ("", exchange::ReadC3DAnalog(path, source, analog_in)) << what;
+      ASSERT_EQ("", exchange::ReadC3DAnalog(out, cut, analog_out)) << what;
+      ASSERT_EQ(analog_in.NumChannels(), analog_out.NumChannels()) << what;
+      EXPECT_EQ(analog_in.rate, analog_out.rate) << what;
+      const auto per = static_cast<std::int64_t>(analog_in.per_frame);
+      ASSERT_EQ((to - from + 1) * (analog_in.NumChannels() > 0 ? per : 0),
+                analog_out.NumSamples())
+          << what;
+      for (std::int64_t s = 0; s < analog_out.NumSamples(); ++s) {
+        for (std::size_t c = 0; c < analog_out.NumChannels(); ++c) {
+          ASSERT_EQ(analog_in.At(s + offset * per, c), analog_out.At(s, c)) << what << " " << s;
+        }
+      }
+
+      exchange::ForcePlateOptions zero;
+      zero.zero = from_start;  // the samples' baseline is their first ten frames
+      std::vector<exchange::ForcePlate> plates_in;
+      std::vector<exchange::ForcePlate> plates_out;
+      ASSERT_EQ("", exchange::C3DForcePlates(source, analog_in, zero, plates_in)) << what;
+      ASSERT_EQ("", exchange::C3DForcePlates(cut, analog_out, zero, plates_out)) << what;
+      ASSERT_EQ(plates_in.size(), plates_out.size()) << what;
+      for (std::size_t i = 0; i < plates_in.size(); ++i) {
+        const auto& a = plates_in[i].samples;
+        const auto& b = plates_out[i].samples;
+        ASSERT_EQ(static_cast<std::size_t>(analog_out.NumSamples()), b.size()) << what;
+        for (std::size_t s = 0; s < b.size(); ++s) {
+          const exchange::PlateSample& x = a[s + static_cast<std::size_t>(offset * per)];
+          ASSERT_NEAR(x.force.z, b[s].force.z, 1e-9) << what << " plate " << i << " " << s;
+          ASSERT_NEAR(x.moment.x, b[s].moment.x, 1e-9) << what << " plate " << i << " " << s;
+        }
+      }
+
+      std::vector<std::int64_t> frames_in;
+      for (const exchange::C3DEvent& e : exchange::C3DEvents(source.parameters)) {
+        const std::int64_t frame = exchange::C3DEventFrame(e.time, source.points.rate);
+        if (frame >= from && frame <= to) frames_in.push_back(frame - offset - first + 1);
+      }
+      std::vector<std::int64_t> frames_out;
+      for (const exchange::C3DEvent& e : exchange::C3DEvents(cut.parameters)) {
+        frames_out.push_back(exchange::C3DEventFrame(e.time, cut.points.rate));
+      }
+      EXPECT_EQ(frames_in, frames_out) << what;
+    }
+  }
+  // A flag that changes the points takes the marker path, and says what it leaves behind.
+  const testing::RunResult units = Zarfileio(
+      {"convert", testing::SamplePath("c3d/Gait.c3d"), out, "--units", "m"});
+  EXPECT_EQ(0, units.status);
+  EXPECT_TRUE(Has(units, "holds the points only: the analog samples, events and other groups"))
+      << units.output;
 }
 
 // A cut (--from/--to) starts a clip of its own in every format: frames numbered from 1, the clock
