@@ -7,3 +7,7 @@ endif()
 if(TARGET zar::exchange)
   zar_add_benchmark(skeleton_bench SOURCES skeleton_bench.cpp LIBS zar::exchange)
 endif()
+# C3D with analog data: points, analog and force plates against TRC text of the same points.
+if(TARGET zar::exchange)
+  zar_add_benchmark(c3d_analog_bench SOURCES c3d_analog_bench.cpp LIBS zar::exchange zar::filelib)
+endif()

@@ -364,8 +364,8 @@ int CopyC3D(const ConvertOptions& options, const MarkerFormat& c3d) {
   }
   WarnAbout(options.out, report.warnings);
   std::cout << "wrote " << options.out << " (" << PointsText(points) << ", " << cut.count
-            << " frames from " << cut.first_frame << ", " << RateText(points.rate)
-            << " frames/s, " << LengthUnitText(points.units);
+            << " frames from " << cut.first_frame << ", " << RateText(points.rate) << " frames/s, "
+            << LengthUnitText(points.units);
   exchange::C3DAnalog analog;
   if (exchange::C3DAnalogChannels(file, analog).empty() && analog.NumChannels() > 0) {
     std::cout << ", " << analog.NumChannels() << " analog channels at " << RateText(analog.rate)

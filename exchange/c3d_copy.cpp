@@ -160,7 +160,8 @@ void CutHeaderEvents(const unsigned char* in, const C3DWords& words, const Kept&
     const double time = words.Real(in + 304 + 4 * i);
     const std::string label(reinterpret_cast<const char*>(in + 396 + 4 * i), 4);
     if (!kept.Holds(time)) {
-      dropped.push_back(EventText("header", label.substr(0, label.find_last_not_of(' ') + 1), time));
+      dropped.push_back(
+          EventText("header", label.substr(0, label.find_last_not_of(' ') + 1), time));
       continue;
     }
     PutC3DReal(out + 304 + 4 * written, static_cast<float>(time - kept.shift));
@@ -314,11 +315,12 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   if (frame_bytes > 0 && std::fseek(stream.get(), static_cast<long>(offset), SEEK_SET) != 0) {
     return std::string(zar::messages::kCannotRead);
   }
-  const std::size_t chunk = std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(frame_bytes, 1));
+  const std::size_t chunk =
+      std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(frame_bytes, 1));
   std::vector<unsigned char> buffer(chunk * frame_bytes);
   for (std::int64_t done = 0; done < cut.count && frame_bytes > 0;) {
-    const auto now = static_cast<std::size_t>(std::min<std::int64_t>(
-        static_cast<std::int64_t>(chunk), cut.count - done));
+    const auto now = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(chunk), cut.count - done));
     const std::size_t bytes = now * frame_bytes;
     if (std::fread(buffer.data(), 1, bytes, stream.get()) != bytes) {
       return std::string(zar::messages::kCannotRead);

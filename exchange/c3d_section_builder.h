@@ -31,8 +31,7 @@ class C3DSectionBuilder {
   // Strings of one common length (at most 255) as a two-dimensional text parameter.
   void Strings(int group, std::string_view name, const std::vector<std::string>& strings,
                std::size_t length, std::string_view description);
-  void Text1(int group, std::string_view name, std::string_view text,
-             std::string_view description);
+  void Text1(int group, std::string_view name, std::string_view text, std::string_view description);
   // Any parameter as read: its type, dimensions, values, description and lock.
   void Parameter(int group, const C3DParameter& parameter);
 

@@ -546,7 +546,6 @@ TEST(CliConvert, EveryRenameIsReported) {
   EXPECT_FALSE(Has(same, "renames")) << same.output;
 }
 
-
 // C3D to C3D cut with --from/--to keeps every group and parameter, and the copy reads back as the
 // same frames of the source: points with their missing samples, analog samples, force plates
 // (with their baseline where the cut keeps its frames, else both read without one) and events.
@@ -560,9 +559,9 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
            (group == "POINT" && (name == "FRAMES" || name == "DATA_START" || name == "SCALE" ||
                                  name == "USED" || name == "LONG_FRAMES"));
   };
-  for (const char* name : {"DEC_INT.C3D", "Dec_real.c3d", "Eb015pi.c3d", "Eb015vr.c3d",
-                           "sgi_int.c3d", "sgi_real.c3d", "Gait.c3d", "PiG_Motion3_FF.c3d",
-                           "golfswing.c3d", "sub_labels.c3d"}) {
+  for (const char* name :
+       {"DEC_INT.C3D", "Dec_real.c3d", "Eb015pi.c3d", "Eb015vr.c3d", "sgi_int.c3d", "sgi_real.c3d",
+        "Gait.c3d", "PiG_Motion3_FF.c3d", "golfswing.c3d", "sub_labels.c3d"}) {
     const std::string path = testing::SamplePath(std::string("c3d/") + name);
     exchange::C3DFile source;
     ASSERT_EQ("", source.Read(path)) << name;
@@ -571,11 +570,10 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
       const std::int64_t frames = source.points.NumFrames();
       const std::int64_t from = from_start ? first : first + frames / 3;
       const std::int64_t to = first + 2 * frames / 3;
-      const std::string what = std::string(name) + " " + std::to_string(from) + "-" +
-                               std::to_string(to);
-      const testing::RunResult run =
-          Zarfileio({"convert", path, out, "--from", std::to_string(from), "--to",
-                     std::to_string(to)});
+      const std::string what =
+          std::string(name) + " " + std::to_string(from) + "-" + std::to_string(to);
+      const testing::RunResult run = Zarfileio(
+          {"convert", path, out, "--from", std::to_string(from), "--to", std::to_string(to)});
       ASSERT_EQ(0, run.status) << what << run.output;
       exchange::C3DFile cut;
       ASSERT_EQ("", cut.Read(out)) << what;
@@ -614,8 +612,7 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
       ASSERT_EQ(analog_in.NumChannels(), analog_out.NumChannels()) << what;
       EXPECT_EQ(analog_in.rate, analog_out.rate) << what;
       const auto per = static_cast<std::int64_t>(analog_in.per_frame);
-      ASSERT_EQ((to - from + 1) * (analog_in.NumChannels() > 0 ? per : 0),
-                analog_out.NumSamples())
+      ASSERT_EQ((to - from + 1) * (analog_in.NumChannels() > 0 ? per : 0), analog_out.NumSamples())
           << what;
       for (std::int64_t s = 0; s < analog_out.NumSamples(); ++s) {
         for (std::size_t c = 0; c < analog_out.NumChannels(); ++c) {
@@ -654,8 +651,8 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
     }
   }
   // A flag that changes the points takes the marker path, and says what it leaves behind.
-  const testing::RunResult units = Zarfileio(
-      {"convert", testing::SamplePath("c3d/Gait.c3d"), out, "--units", "m"});
+  const testing::RunResult units =
+      Zarfileio({"convert", testing::SamplePath("c3d/Gait.c3d"), out, "--units", "m"});
   EXPECT_EQ(0, units.status);
   EXPECT_TRUE(Has(units, "holds the points only: the analog samples, events and other groups"))
       << units.output;
