@@ -1,6 +1,7 @@
 // Force plates: plates of every type given channel values made here from a known ground reaction
 // (force, centre of pressure, free moment) give that reaction back; the baseline and the
-// threshold; and the plates of real gait files push the walker up from inside their corners.
+// threshold; the plates of real gait files push the walker up from inside their corners and
+// match a hand computation from their channels.
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,106 @@ TEST(ForcePlates, RealPlatesPushUpFromInsideTheirCorners) {
       EXPECT_NEAR(plate.centre.z, top.cop.z, 5.0);
     }
     EXPECT_GE(stepped_on, 1);
+  }
+}
+
+}  // namespace
+}  // namespace zar
+
+namespace zar {
+namespace {
+
+// The plates of a type 2 pair (Eb015pi) and a type 4 pair (Gait) worked out by hand from their
+// analog channels at a few loaded samples, in the textbook form relative to the transducer
+// origin: F and M are the channels less their mean over the ZERO frames (type 4: the calibration
+// matrix, stored column by column, times them); with ORIGIN (a, b, c) the vector from the
+// transducer origin to the surface's centre (c < 0, the plate's z pointing down), the centre of
+// pressure relative to the origin is x = (c Fx - My) / Fz, y = (c Fy + Mx) / Fz, in the lab at
+// centre + R (x - a, y - b, 0); the free moment about the upward normal is -(Mz - x Fy + y Fx);
+// R turns plate axes to lab axes: x along corner 1 - corner 2, z along x times (corner 1 -
+// corner 4), y = z times x; the reaction on the subject is R F.
+TEST(ForcePlates, RealPlatesMatchAHandComputationFromTheirChannels) {
+  for (const std::string name : {"Eb015pi.c3d", "Gait.c3d"}) {
+    SCOPED_TRACE(name);
+    const std::string path = testing::SamplePath("c3d/" + name);
+    exchange::C3DFile file;
+    ASSERT_EQ("", file.Read(path));
+    exchange::C3DAnalog analog;
+    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+    std::vector<exchange::ForcePlate> plates;
+    ASSERT_EQ("", exchange::C3DForcePlates(file, analog, {}, plates));
+    const auto& fp = file.parameters;
+    const std::vector<double>& types = fp.Find("FORCE_PLATFORM", "TYPE")->numbers;
+    const std::vector<double>& corners = fp.Find("FORCE_PLATFORM", "CORNERS")->numbers;
+    const std::vector<double>& origins = fp.Find("FORCE_PLATFORM", "ORIGIN")->numbers;
+    const std::vector<double>& channels = fp.Find("FORCE_PLATFORM", "CHANNEL")->numbers;
+    const exchange::C3DParameter* cal = fp.Find("FORCE_PLATFORM", "CAL_MATRIX");
+    const auto per = static_cast<std::int64_t>(analog.per_frame);
+    int checked = 0;
+    for (std::size_t p = 0; p < plates.size(); ++p) {
+      const double* c = corners.data() + 12 * p;
+      const Vector3 c1(c[0], c[1], c[2]), c2(c[3], c[4], c[5]), c4(c[9], c[10], c[11]);
+      const auto unit = [](Vector3 v) {
+        const double n = std::sqrt(Dot(v, v));
+        return Vector3(v.x / n, v.y / n, v.z / n);
+      };
+      const Vector3 x = unit(Vector3(c1.x - c2.x, c1.y - c2.y, c1.z - c2.z));
+      const Vector3 z = unit(Cross(x, Vector3(c1.x - c4.x, c1.y - c4.y, c1.z - c4.z)));
+      const Vector3 y = Cross(z, x);
+      const auto lab = [&](double u, double v, double w) {
+        return Vector3(u * x.x + v * y.x + w * z.x, u * x.y + v * y.y + w * z.y,
+                       u * x.z + v * y.z + w * z.z);
+      };
+      const Vector3 centre((c[0] + c[3] + c[6] + c[9]) / 4, (c[1] + c[4] + c[7] + c[10]) / 4,
+                           (c[2] + c[5] + c[8] + c[11]) / 4);
+      double a = origins[3 * p], b = origins[3 * p + 1], h = origins[3 * p + 2];
+      if (h > 0) a = -a, b = -b, h = -h;  // the same vector, stored the other way round
+      double raw[6];
+      const auto channel = [&](std::int64_t s, int i) {
+        const auto index =
+            static_cast<std::size_t>(channels[6 * p + static_cast<std::size_t>(i)]) - 1;
+        double baseline = 0;
+        for (std::int64_t k = 0; k < 10 * per; ++k) baseline += analog.At(k, index);
+        return analog.At(s, index) - baseline / static_cast<double>(10 * per);
+      };
+      // The most loaded sample and two on its way up.
+      std::int64_t peak = 0;
+      for (std::int64_t s = 0; s < analog.NumSamples(); ++s) {
+        if (plates[p].samples[static_cast<std::size_t>(s)].force.z >
+            plates[p].samples[static_cast<std::size_t>(peak)].force.z) {
+          peak = s;
+        }
+      }
+      for (const std::int64_t s : {peak, peak - 20, peak - 40}) {
+        for (int i = 0; i < 6; ++i) raw[i] = channel(s, i);
+        double u[6];
+        for (int r = 0; r < 6; ++r) {
+          u[r] = raw[r];
+          if (types[p] != 4) continue;
+          u[r] = 0;
+          for (int k = 0; k < 6; ++k)
+            u[r] += cal->numbers[36 * p + 6 * static_cast<std::size_t>(k) +
+                                 static_cast<std::size_t>(r)] *
+                    raw[k];
+        }
+        const double fx = u[0], fy = u[1], fz = u[2], mx = u[3], my = u[4], mz = u[5];
+        const double cx = (h * fx - my) / fz;
+        const double cy = (h * fy + mx) / fz;
+        const Vector3 force = lab(fx, fy, fz);
+        const Vector3 offset = lab(cx - a, cy - b, 0);
+        const exchange::PlateSample& got = plates[p].samples[static_cast<std::size_t>(s)];
+        const std::string where = "plate " + std::to_string(p + 1) + " sample " + std::to_string(s);
+        EXPECT_NEAR(force.x, got.force.x, 1e-6) << where;
+        EXPECT_NEAR(force.y, got.force.y, 1e-6) << where;
+        EXPECT_NEAR(force.z, got.force.z, 1e-6) << where;
+        EXPECT_NEAR(centre.x + offset.x, got.cop.x, 1e-6) << where;
+        EXPECT_NEAR(centre.y + offset.y, got.cop.y, 1e-6) << where;
+        EXPECT_NEAR(centre.z + offset.z, got.cop.z, 1e-6) << where;
+        EXPECT_NEAR(-(mz - cx * fy + cy * fx), got.free_moment, 1e-5) << where;
+        ++checked;
+      }
+    }
+    EXPECT_EQ(6, checked);
   }
 }
 
