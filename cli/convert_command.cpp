@@ -49,11 +49,13 @@ struct ConvertOptions {
   std::string units;  // empty: the source's
   std::string node;   // a scene document's node whose subtree is converted; empty: the whole scene
   std::string up;     // "y" or "z"; empty: as the source says, else Y
-  std::vector<std::string> points;  // --points: the kinds of point to keep (default markers)
-  C3DTableOptions table;            // --analog, --forces, --events: a C3D's table instead
-  bool keep_time = false;           // --keep-time: a cut keeps the source's frame numbers and clock
-  std::string up_out;    // --up-out: "y" or "z", the up axis to write in; empty: the source's
-  bool lenient = false;  // --lenient: read past a C3D's damaged parameter section
+  std::vector<std::string> points;   // --points: the kinds of point to keep (default markers)
+  std::vector<std::string> markers;  // --markers: patterns of the points to keep by name
+  std::vector<std::string> exclude;  // --exclude: patterns of the points to leave out
+  C3DTableOptions table;             // --analog, --forces, --events: a C3D's table instead
+  bool keep_time = false;  // --keep-time: a cut keeps the source's frame numbers and clock
+  std::string up_out;      // --up-out: "y" or "z", the up axis to write in; empty: the source's
+  bool lenient = false;    // --lenient: read past a C3D's damaged parameter section
 };
 
 // Turns `model` to the up axis --up-out asks for; false (after saying why) when the target's
@@ -323,6 +325,8 @@ std::vector<std::string> PointChanges(const ConvertOptions& options) {
   if (!options.units.empty()) flags.emplace_back("--units");
   if (!options.up_out.empty()) flags.emplace_back("--up-out");
   if (!options.points.empty()) flags.emplace_back("--points");
+  if (!options.markers.empty()) flags.emplace_back("--markers");
+  if (!options.exclude.empty()) flags.emplace_back("--exclude");
   return flags;
 }
 
@@ -476,6 +480,8 @@ int Convert(const ConvertOptions& options) {
   read_options.names_from_descriptions = options.names == "descriptions";
   read_options.point_kinds = PointKindsFrom(options.points);
   read_options.lenient = options.lenient;
+  read_options.markers = options.markers;
+  read_options.exclude = options.exclude;
   exchange::MarkerSet set;
   if (const std::string message = source->read(options.in, read_options, set); !message.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
@@ -613,6 +619,15 @@ bool UnusedFlagGiven(const CLI::App& command, const ConvertOptions& options,
       RefuseUnusedFlags(command, {"--names", "--lenient"}, "without a C3D input")) {
     return true;
   }
+  const auto is_marker_file = [](const std::string& in) {
+    const MarkerFormat* format = exchange::FindMarkerFormat(in);
+    return format != nullptr && format->read != nullptr;
+  };
+  if (!any_input(is_marker_file) &&
+      RefuseUnusedFlags(command, {"--points", "--markers", "--exclude"},
+                        "without a marker file (C3D, TRC) as input")) {
+    return true;
+  }
   return !any_input([](const std::string& in) { return IsSceneDocument(in); }) &&
          RefuseUnusedFlags(command, {"--node"}, "without a scene document as input");
 }
@@ -714,6 +729,7 @@ void AddConvertCommand(CLI::App& app) {
           "is written Y up, as is BVH; TRC, CSV and C3D keep the source's axes")
       ->check(CLI::IsMember({"y", "z"}));
   AddPointsOption(*convert, options->points);
+  AddMarkerNameOptions(*convert, options->markers, options->exclude);
   AddC3DTableOptions(*convert, options->table);
   AddConvertBatchOptions(*convert, *batch);
   convert->callback(

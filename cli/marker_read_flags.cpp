@@ -37,6 +37,22 @@ std::optional<Axis> UpAxisFlag(const std::string& up) {
   return AxisFromText(up);
 }
 
+void AddMarkerNameOptions(CLI::App& command, std::vector<std::string>& names,
+                          std::vector<std::string>& exclude) {
+  command
+      .add_option("--markers", names,
+                  "the points to keep, by name: glob patterns (* ? [...], any letter case), "
+                  "comma-separated or one per --markers (default: every point of the kinds kept)")
+      ->delimiter(',')
+      ->type_name("NAME,...");
+  command
+      .add_option("--exclude", exclude,
+                  "the points to leave out, by name: glob patterns, comma-separated or one per "
+                  "--exclude")
+      ->delimiter(',')
+      ->type_name("NAME,...");
+}
+
 void AddLenientFlag(CLI::App& command, bool& lenient) {
   command.add_flag("--lenient", lenient,
                    "read what can be read of a damaged C3D parameter section (a description that "

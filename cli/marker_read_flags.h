@@ -2,8 +2,9 @@
 #define ZAR_CLI_MARKER_READ_FLAGS_H_
 
 // The flags of the commands that read marker files: --points, which kinds of point to keep (a
-// C3D file lists model outputs such as joint angles and forces beside its markers), and
-// --lenient, for C3D files whose parameter section is damaged.
+// C3D file lists model outputs such as joint angles and forces beside its markers), --markers and
+// --exclude, which points by name, and --lenient, for C3D files whose parameter section is
+// damaged.
 
 #include <CLI/CLI.hpp>
 #include <optional>
@@ -24,6 +25,11 @@ std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& 
 
 // The axis an --up flag names ("y" or "z"); none when it was not given (empty).
 std::optional<Axis> UpAxisFlag(const std::string& up);
+
+// Adds --markers NAME,... and --exclude NAME,...: glob patterns of the points to keep and to leave
+// out by name (repeatable or comma-separated).
+void AddMarkerNameOptions(CLI::App& command, std::vector<std::string>& names,
+                          std::vector<std::string>& exclude);
 
 // Adds --lenient to `command`: read what can be read of a damaged C3D parameter section.
 void AddLenientFlag(CLI::App& command, bool& lenient);

@@ -29,10 +29,12 @@ using exchange::SkeletonFormat;
 
 struct ViewOptions {
   std::vector<std::string> inputs;
-  std::string out;                  // empty: the first input's name with ".html"
-  std::vector<std::string> points;  // --points: the kinds of point to show (default markers)
-  std::string up;                   // --up: "y" or "z", the up axis of marker files that do not say
-  bool lenient = false;             // --lenient: read past a C3D's damaged parameter section
+  std::string out;                   // empty: the first input's name with ".html"
+  std::vector<std::string> points;   // --points: the kinds of point to show (default markers)
+  std::vector<std::string> markers;  // --markers: patterns of the points to show by name
+  std::vector<std::string> exclude;  // --exclude: patterns of the points to leave out
+  std::string up;        // --up: "y" or "z", the up axis of marker files that do not say
+  bool lenient = false;  // --lenient: read past a C3D's damaged parameter section
 };
 
 // The readable extensions with what people call them: ".c3d (C3D), .trc (TRC), .htr (HTR)".
@@ -108,6 +110,8 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     exchange::MarkerReadOptions read_options;
     read_options.point_kinds = PointKindsFrom(options.points);
     read_options.lenient = options.lenient;
+    read_options.markers = options.markers;
+    read_options.exclude = options.exclude;
     std::string message = format->read(path, read_options, set);
     if (!message.empty()) return message;
     WarnAbout(path, set.warnings);
@@ -218,6 +222,7 @@ void AddViewCommand(CLI::App& app) {
                    "page to write (replaced only once complete; default: the first input's name "
                    "with .html)");
   AddPointsOption(*view, options->points);
+  AddMarkerNameOptions(*view, options->markers, options->exclude);
   AddLenientFlag(*view, options->lenient);
   view->add_option("--up", options->up,
                    "which axis of a marker file is up, y or z, where the file does not say "

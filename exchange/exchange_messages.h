@@ -30,6 +30,8 @@ inline constexpr std::string_view kLenientHint =
     " (a lenient read takes what can be read: --lenient)";
 inline constexpr std::string_view kNoPointsOfKinds =
     "The file has no points of the kinds asked for";
+inline constexpr std::string_view kNoPointsNamed =
+    "No point is left once --markers and --exclude have chosen";
 inline constexpr std::string_view kC3DFrameLayout =
     "The header and the parameters disagree on what a frame holds, and the file's size fits "
     "neither";

@@ -1,5 +1,7 @@
 #include "exchange/marker_formats.h"
 
+#include <fnmatch.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -15,16 +17,37 @@ namespace zar::exchange {
 
 namespace {
 
-// Leaves out the points of other kinds than `options` keeps; a message when none is left.
-std::string KeepPointKinds(const MarkerReadOptions& options, MarkerSet& set) {
+bool Matches(const std::vector<std::string>& patterns, const std::string& name) {
+  return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+    return ::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+  });
+}
+
+// Leaves out the points of other kinds than `options` keeps and those its name patterns leave
+// out; a message when none is left, a warning for each pattern that names no point.
+std::string KeepPoints(const MarkerReadOptions& options, MarkerSet& set) {
   std::vector<bool> keep(set.NumMarkers());
+  bool any_of_kinds = false;
   bool any = false;
   for (std::size_t m = 0; m < keep.size(); ++m) {
-    keep[m] = std::find(options.point_kinds.begin(), options.point_kinds.end(),
-                        set.markers[m].kind) != options.point_kinds.end();
+    const MarkerName& point = set.markers[m];
+    keep[m] = std::find(options.point_kinds.begin(), options.point_kinds.end(), point.kind) !=
+              options.point_kinds.end();
+    any_of_kinds = any_of_kinds || keep[m];
+    keep[m] = keep[m] && (options.markers.empty() || Matches(options.markers, point.name)) &&
+              !Matches(options.exclude, point.name);
     any = any || keep[m];
   }
-  if (!any) {
+  for (const auto& [flag, patterns] :
+       {std::pair{"--markers", &options.markers}, std::pair{"--exclude", &options.exclude}}) {
+    for (const std::string& pattern : *patterns) {
+      const bool named =
+          std::any_of(set.markers.begin(), set.markers.end(),
+                      [&](const MarkerName& p) { return Matches({pattern}, p.name); });
+      if (!named) set.warnings.push_back(std::string(flag) + " " + pattern + " names no point");
+    }
+  }
+  if (!any_of_kinds) {
     std::string asked;
     for (const PointKind kind : options.point_kinds) {
       asked.append(asked.empty() ? "" : ", ").append(PointKindsText(kind));
@@ -32,6 +55,7 @@ std::string KeepPointKinds(const MarkerReadOptions& options, MarkerSet& set) {
     return std::string(messages::kNoPointsOfKinds) + " (" + asked + "); the file has " +
            set.KindCounts();
   }
+  if (!any) return std::string(messages::kNoPointsNamed);
   if (std::find(keep.begin(), keep.end(), false) != keep.end()) set.KeepMarkers(keep);
   return std::string();
 }
@@ -44,13 +68,13 @@ std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, M
   set = std::move(file.points);
   set.warnings = std::move(file.warnings);
   if (options.names_from_descriptions) set.NameByDescriptions();
-  return KeepPointKinds(options, set);
+  return KeepPoints(options, set);
 }
 
 std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& options,
                            MarkerSet& set) {
   const std::string message = ReadTRC(path, set);
-  return message.empty() ? KeepPointKinds(options, set) : message;
+  return message.empty() ? KeepPoints(options, set) : message;
 }
 
 // A C3D label holds at most 255 characters, padded with blanks, so trailing blanks do not come

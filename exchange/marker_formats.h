@@ -23,6 +23,10 @@ struct MarkerReadOptions {
   std::vector<PointKind> point_kinds = {PointKind::kMarker};
   // Read what can be read of a damaged file (C3D: its parameter section), with warnings.
   bool lenient = false;
+  // Glob patterns (* ? [..], any letter case) of the points to keep by name, none: every point
+  // of the kinds kept; and of the points to leave out.
+  std::vector<std::string> markers;
+  std::vector<std::string> exclude;
 };
 
 struct MarkerFormat {

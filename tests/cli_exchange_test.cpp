@@ -471,6 +471,38 @@ TEST(CliConvert, ModelOutputsAreNotMarkers) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("x.csv")));
 }
 
+// --markers and --exclude choose points by name (globs, any letter case, comma-separated or
+// repeated) in convert and view; a pattern that names nothing is said, a choice that leaves
+// nothing fails, and a skeleton input refuses them.
+TEST(CliConvert, PointsChosenByName) {
+  ScratchFolder folder;
+  const std::string pig = testing::SamplePath("c3d/PiG_Motion3_FF.c3d");
+  const std::string csv = folder.File("chosen.csv");
+  const testing::RunResult run = Zarfileio(
+      {"convert", pig, csv, "--markers", "lasi,R?SI", "--markers", "*KNE", "--exclude", "RKNE"});
+  ASSERT_EQ(0, run.status) << run.output;
+  std::ifstream in(csv);
+  std::string header;
+  std::getline(in, header);
+  EXPECT_EQ(
+      "frame,time,LASI_x,LASI_y,LASI_z,RASI_x,RASI_y,RASI_z,RPSI_x,RPSI_y,RPSI_z,LKNE_x,LKNE_y,"
+      "LKNE_z",
+      header);
+  const testing::RunResult unknown = Zarfileio({"convert", pig, csv, "--markers", "LASI,Nothing*"});
+  EXPECT_EQ(0, unknown.status);
+  EXPECT_TRUE(Has(unknown, "--markers Nothing* names no point")) << unknown.output;
+  const testing::RunResult empty =
+      Zarfileio({"convert", pig, folder.File("none.csv"), "--exclude", "*"});
+  EXPECT_EQ(1, empty.status);
+  EXPECT_TRUE(Has(empty, std::string(exchange::messages::kNoPointsNamed))) << empty.output;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("none.csv")));
+  const testing::RunResult view =
+      Zarfileio({"view", pig, "--out", folder.File("v.html"), "--markers", "LASI,RASI"});
+  EXPECT_TRUE(Has(view, "2 markers, 293 frames")) << view.output;
+  EXPECT_EQ(
+      2, Zarfileio({"convert", testing::SamplePath("htr/walk.htr"), csv, "--exclude", "A"}).status);
+}
+
 // What a C3D holds beside its points, as CSV tables: analog channels in their units, force
 // plates sample by sample, events; and the flags that only go with them.
 TEST(CliConvert, AnalogForcesAndEventsAsTables) {
