@@ -265,7 +265,9 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   std::vector<std::string> dropped;
   C3DParameters parameters = file.parameters;
   FollowTheCut(file, cut, parameters, kept, report, dropped);
-  // POINT:DATA_START is a word like any other: the section's size does not depend on its value.
+  // POINT:DATA_START is a word like any other: once it is there, the section's size does not
+  // depend on its value.
+  Set(parameters, "POINT", "DATA_START", C3DType::kInteger, {0.0});
   std::vector<unsigned char> section = Section(parameters);
   const std::uint64_t data_start = 2 + section.size() / kBlock;
   if (data_start > static_cast<std::uint64_t>(kWordMax)) {

@@ -12,6 +12,7 @@
 
 #include "c3d_bytes_test_support.h"
 #include "exchange/c3d_analog.h"
+#include "exchange/c3d_copy.h"
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange_test_support.h"
@@ -199,6 +200,33 @@ TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
   const std::string message = refused.Read(folder.Write("neither.c3d", bytes));
   EXPECT_EQ(0U, message.find(exchange::messages::kC3DFrameLayout)) << message;
   EXPECT_NE(std::string::npos, message.find("112 analog values")) << message;
+}
+
+// A copy of a file that lacks POINT:DATA_START (these files do) gains it; wherever that puts the
+// parameter section's end, the data starts past it. More labels grow the section until the
+// copy's takes a second block (the made file holds one block of parameters: as many labels as fit).
+TEST(C3DBytes, ACopyStartsItsDataPastItsParameters) {
+  testing::ScratchFolder folder;
+  bool two_blocks = false;
+  for (int points = 1; points < 256; ++points) {
+    C3DLayout layout;
+    for (int m = 0; m < points; ++m)
+      layout.labels.push_back(std::string("M").append(std::to_string(m)));
+    layout.frames = 2;
+    const std::string path = folder.Write("made.c3d", testing::C3DBytes(layout));
+    exchange::C3DFile file;
+    if (!file.Read(path).empty()) break;  // past what one block holds
+    exchange::C3DCopyOptions cut;
+    cut.count = 2;
+    exchange::C3DCopyReport report;
+    ASSERT_EQ("", exchange::CopyC3DFrames(path, file, cut, folder.File("copy.c3d"), report));
+    exchange::C3DFile copy;
+    ASSERT_EQ("", copy.Read(folder.File("copy.c3d"))) << points << " points";
+    EXPECT_EQ(C3DPoint(1, points - 1, 2),
+              copy.points.At(1, static_cast<std::size_t>(points - 1)).z);
+    two_blocks = two_blocks || copy.data_start > 3;
+  }
+  EXPECT_TRUE(two_blocks);
 }
 
 }  // namespace
