@@ -19,6 +19,7 @@
 #include "cli/plugin_loader.h"
 #include "modra/registry.h"
 #include "sdk/modra_sdk.h"
+#include "text/ascii_case.h"
 
 namespace zar::cli {
 namespace {
@@ -148,21 +149,9 @@ std::vector<std::string> OptionClassNames() {
   return names;
 }
 
-// Registry names compare without regard to ASCII case.
-bool SameName(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 const KnownValue* FindKnown(const OptionClass& option_class, const std::string& name) {
   for (const KnownValue& known : option_class.values)
-    if (SameName(name, known.name)) return &known;
+    if (text::SameIgnoringCase(name, known.name)) return &known;
   return nullptr;
 }
 
@@ -294,7 +283,7 @@ bool RegistryReadable() {
 bool Selected(const std::vector<std::string>& chosen, const OptionClass& option_class) {
   if (chosen.empty()) return true;
   for (const std::string& name : chosen)
-    if (SameName(name, option_class.key)) return true;
+    if (text::SameIgnoringCase(name, option_class.key)) return true;
   return false;
 }
 

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "text/ascii_case.h"
+
 namespace zar::exchange {
 
-bool SameC3DName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-           return upper(x) == upper(y);
-         });
-}
+bool SameC3DName(std::string_view a, std::string_view b) { return text::SameIgnoringCase(a, b); }
 
 std::vector<std::string> C3DParameter::Strings() const {
   std::vector<std::string> strings;

@@ -6,6 +6,7 @@
 
 #include "exchange/c3d_parameters.h"
 #include "exchange/exchange_messages.h"
+#include "text/ascii_case.h"
 
 namespace zar::exchange {
 
@@ -37,7 +38,7 @@ std::vector<double> Numbers(const C3DParameters& parameters, const char* name) {
 double MomentFactor(const C3DAnalogChannel& channel, LengthUnit lengths) {
   std::string units;
   for (const char c : channel.units) {
-    if (c != ' ' && c != '.' && c != '*') units += static_cast<char>(c | 0x20);
+    if (c != ' ' && c != '.' && c != '*') units += text::AsciiLower(c);
   }
   if (units == "nm") return LengthConversionFactor(LengthUnit::kMetres, lengths);
   return 1.0;

@@ -12,6 +12,7 @@
 #include "exchange/work_progress.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
+#include "text/base64.h"
 
 namespace zar::exchange {
 
@@ -50,35 +51,14 @@ class Base64Writer {
   // Writes the bytes still held, padded with '='.
   void Finish() {
     if (held_ == 0) return;
-    unsigned char last[3] = {carry_[0], held_ > 1 ? carry_[1] : std::uint8_t{0}, 0};
-    char* p = out_.Reserve(4);
-    const char* end = Encode(last, 3, p);
-    if (held_ == 1) p[2] = '=';
-    p[3] = '=';
-    out_.Advance(const_cast<char*>(end));
+    out_.Advance(text::EncodeBase64(carry_, held_, out_.Reserve(4)));
     held_ = 0;
   }
 
  private:
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
   // `size` is a multiple of 3.
   void Encode(const unsigned char* data, std::size_t size) {
-    char* p = out_.Reserve(size / 3 * 4);
-    out_.Advance(Encode(data, size, p));
-  }
-
-  static char* Encode(const unsigned char* data, std::size_t size, char* p) {
-    for (std::size_t i = 0; i < size; i += 3) {
-      const std::uint32_t group =
-          (std::uint32_t{data[i]} << 16) | (std::uint32_t{data[i + 1]} << 8) | data[i + 2];
-      *p++ = kDigits[group >> 18];
-      *p++ = kDigits[(group >> 12) & 63];
-      *p++ = kDigits[(group >> 6) & 63];
-      *p++ = kDigits[group & 63];
-    }
-    return p;
+    out_.Advance(text::EncodeBase64(data, size, out_.Reserve(text::Base64Size(size))));
   }
 
   OutputFile& out_;

@@ -14,6 +14,7 @@
 
 #include "filelib/output_file.h"
 #include "modra/file_lock.h"
+#include "text/ascii_case.h"
 
 namespace modra::host {
 namespace {
@@ -22,16 +23,6 @@ using Json = nlohmann::json;
 using KeyNode = RegistryStore::KeyNode;
 
 constexpr const char* kFormat = "zarfileio-registry";
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]);
-    const unsigned char y = static_cast<unsigned char>(b[i]);
-    if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) return false;
-  }
-  return true;
-}
 
 std::vector<std::string> SplitKeyPath(const std::string& text) {
   std::vector<std::string> parts;
@@ -50,7 +41,7 @@ std::vector<std::string> SplitKeyPath(const std::string& text) {
 
 KeyNode* FindChild(KeyNode& node, const std::string& name) {
   for (KeyNode& k : node.keys)
-    if (SameName(k.name, name)) return &k;
+    if (zar::text::SameIgnoringCase(k.name, name)) return &k;
   return nullptr;
 }
 
@@ -65,7 +56,7 @@ KeyNode* Walk(KeyNode& root, const std::vector<std::string>& path) {
 
 RegistryValue* FindValue(KeyNode& node, const std::string& name) {
   for (RegistryValue& v : node.values)
-    if (SameName(v.name, name)) return &v;
+    if (zar::text::SameIgnoringCase(v.name, name)) return &v;
   return nullptr;
 }
 
@@ -279,7 +270,7 @@ bool RegistryStore::Denied(const std::vector<std::string>& path) const {
   if (unavailable_) return true;
   if (denied_.empty() || path.size() < denied_.size()) return false;
   for (std::size_t i = 0; i < denied_.size(); ++i)
-    if (!SameName(path[i], denied_[i])) return false;
+    if (!zar::text::SameIgnoringCase(path[i], denied_[i])) return false;
   return true;
 }
 
@@ -418,7 +409,7 @@ std::int32_t RegistryStore::DeleteValue(RegistryKey key, const char* name) {
   if (node == nullptr) return kRegistryNotFound;
   const std::string valueName = name ? name : "";
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-    if (SameName(it->name, valueName)) {
+    if (zar::text::SameIgnoringCase(it->name, valueName)) {
       node->values.erase(it);
       return Store(file, root);
     }
@@ -441,7 +432,7 @@ std::int32_t RegistryStore::DeleteKey(RegistryKey parent, const char* subKey) {
   KeyNode* node = Walk(root, parentPath);
   if (node == nullptr) return kRegistryNotFound;
   for (auto it = node->keys.begin(); it != node->keys.end(); ++it) {
-    if (SameName(it->name, path.back())) {
+    if (zar::text::SameIgnoringCase(it->name, path.back())) {
       node->keys.erase(it);
       return Store(file, root);
     }

@@ -20,6 +20,7 @@
 #include "filelib/output_file.h"
 #include "modra/byte_text.h"
 #include "modra/json_stream.h"
+#include "text/base64.h"
 
 namespace modra::host {
 namespace {
@@ -63,7 +64,7 @@ Json ClassIdJson(ClassId id) { return Json::array({id.a, id.b}); }
 Json ByteTextJson(const std::string& text) {
   if (IsValidUtf8(text)) return text;
   std::string encoded;
-  AppendBase64(text, encoded);
+  zar::text::AppendBase64(text, encoded);
   return {{"base64", encoded}};
 }
 
@@ -179,7 +180,7 @@ TickTime ReadTime(const Json& j, const std::string& what) {
 
 std::string ReadBase64(const Json& j, const std::string& what) {
   std::string bytes;
-  if (!j.is_string() || !DecodeBase64(j.get_ref<const std::string&>(), bytes))
+  if (!j.is_string() || !zar::text::DecodeBase64(j.get_ref<const std::string&>(), bytes))
     Fail(what + " is not base64 text");
   return bytes;
 }
@@ -696,7 +697,8 @@ void AppendJson(const Json& j, std::string& out) {
   if (j.is_binary()) {
     const auto& bytes = j.get_binary();
     out += '"';
-    AppendBase64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), out);
+    zar::text::AppendBase64(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), out);
     out += '"';
     return;
   }

@@ -9,6 +9,7 @@
 
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
+#include "text/base64.h"
 #include "viewer/page_template.h"
 
 namespace zar::viewer {
@@ -131,28 +132,9 @@ class Base64Floats {
   void Finish() { Flush(); }
 
  private:
+  // Only the last flush holds other than a multiple of 3 bytes.
   void Flush() {
-    static constexpr char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    char* p = out_.Reserve((held_ + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 3 <= held_; i += 3) {
-      const std::uint32_t group =
-          std::uint32_t{bytes_[i]} << 16 | std::uint32_t{bytes_[i + 1]} << 8 | bytes_[i + 2];
-      *p++ = kDigits[group >> 18];
-      *p++ = kDigits[(group >> 12) & 63];
-      *p++ = kDigits[(group >> 6) & 63];
-      *p++ = kDigits[group & 63];
-    }
-    if (i < held_) {  // one or two bytes left: only at the very end, as held_ is a multiple of 3
-      const std::uint32_t group =
-          std::uint32_t{bytes_[i]} << 16 | (i + 1 < held_ ? std::uint32_t{bytes_[i + 1]} << 8 : 0);
-      *p++ = kDigits[group >> 18];
-      *p++ = kDigits[(group >> 12) & 63];
-      *p++ = i + 1 < held_ ? kDigits[(group >> 6) & 63] : '=';
-      *p++ = '=';
-    }
-    out_.Advance(p);
+    out_.Advance(text::EncodeBase64(bytes_.data(), held_, out_.Reserve(text::Base64Size(held_))));
     held_ = 0;
   }
 
