@@ -1,4 +1,2 @@
 # Motion file library: readers and writer against bare parse and format loops.
-if(TARGET zar::filelib)
-  zar_add_benchmark(filelib_bench SOURCES filelib_bench.cpp LIBS zar::filelib)
-endif()
+zar_add_benchmark(filelib_bench SOURCES filelib_bench.cpp LIBS zar::filelib)

@@ -1,4 +1,2 @@
 # TRC to PNX conversion against reading the TRC file and a bare formatting loop.
-if(TARGET zar::utilities_files)
-  zar_add_benchmark(pnx_bench SOURCES pnx_bench.cpp LIBS zar::utilities_files)
-endif()
+zar_add_benchmark(pnx_bench SOURCES pnx_bench.cpp LIBS zar::utilities_files)

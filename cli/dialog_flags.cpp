@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "cli/command_line.h"
-#include "frame/resource_ids.h"
+#include "plugin_services/resource_ids.h"
 
 namespace zar::cli {
 namespace {

@@ -24,7 +24,7 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "cli/host_session.h"
-#include "frame/resource_ids.h"
+#include "plugin_services/resource_ids.h"
 #include "utilities/marker_table.h"
 
 namespace zar::cli {

@@ -30,8 +30,8 @@
 #include "cli/host_session.h"
 #include "cli/interrupt.h"
 #include "cli/parallel_jobs.h"
-#include "frame/resource_ids.h"
 #include "modra/registry.h"
+#include "plugin_services/resource_ids.h"
 #include "utilities/pnx_paths.h"
 
 namespace zar::cli {

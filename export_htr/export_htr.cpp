@@ -7,10 +7,10 @@
 #include "export_htr/htr_export_messages.h"
 #include "export_htr/htr_hierarchy_walk.h"
 #include "filelib/htr_stream_writer.h"
-#include "frame/about_box.h"
-#include "frame/message_reporter.h"
-#include "frame/resource_ids.h"
-#include "frame/translator_identity.h"
+#include "plugin_services/about_box.h"
+#include "plugin_services/message_reporter.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/translator_identity.h"
 #include "sdk/modra_host.h"
 
 namespace zar {

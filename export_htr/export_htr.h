@@ -8,8 +8,8 @@
 #include <string>
 
 #include "filelib/htr_file.h"
-#include "frame/plugin_class_desc.h"
 #include "math/zar_euler_order.h"
+#include "plugin_services/plugin_class_desc.h"
 #include "sdk/modra_plugin.h"
 
 namespace zar {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "export_htr/htr_export_messages.h"
-#include "frame/message_reporter.h"
 #include "import_htr/htr_axes.h"
 #include "import_htr/htr_skeleton.h"
 #include "math/zar_euler_rotation.h"
+#include "plugin_services/message_reporter.h"
 
 namespace zar {
 

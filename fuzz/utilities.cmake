@@ -1,4 +1,2 @@
 # MNM mapping files. Seeds: fuzz/corpus/mnm.
-if(TARGET zar::utilities_files)
-  zar_add_fuzzer(mnm_mapping_fuzz SOURCES mnm_mapping_fuzz.cpp LIBS zar::utilities_files)
-endif()
+zar_add_fuzzer(mnm_mapping_fuzz SOURCES mnm_mapping_fuzz.cpp LIBS zar::utilities_files)

@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <limits>
 
-#include "frame/key_time_range.h"
-#include "frame/message_reporter.h"
-#include "frame/resource_ids.h"
-#include "frame/resource_text.h"
 #include "import_htr/htr_import_messages.h"
 #include "import_htr/htr_keying.h"
 #include "import_htr/htr_options_dialog.h"
 #include "import_htr/htr_skeleton.h"
+#include "plugin_services/key_time_range.h"
+#include "plugin_services/message_reporter.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 #include "sdk/modra_plugin.h"
 

@@ -3,7 +3,7 @@
 
 // Every text the HTR importer shows the user, with the captions it shows them under.
 
-#include "frame/key_time_range.h"
+#include "plugin_services/key_time_range.h"
 
 namespace zar::htr_import {
 

@@ -1,11 +1,11 @@
 #include "import_htr/import_htr.h"
 
-#include "frame/about_box.h"
-#include "frame/message_reporter.h"
-#include "frame/resource_ids.h"
-#include "frame/translator_identity.h"
 #include "import_htr/htr_import.h"
 #include "import_htr/import_htr_options.h"
+#include "plugin_services/about_box.h"
+#include "plugin_services/message_reporter.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/translator_identity.h"
 
 namespace zar {
 const char* ImportHTR::Extension(int /*index*/) { return "HTR"; }

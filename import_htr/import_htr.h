@@ -8,9 +8,9 @@
 #include <string>
 
 #include "filelib/htr_file.h"
-#include "frame/plugin_class_desc.h"
 #include "import_htr/htr_import_job.h"
 #include "math/zar_euler_order.h"
+#include "plugin_services/plugin_class_desc.h"
 #include "sdk/modra_plugin.h"
 
 namespace zar {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "frame/option_store.h"
+#include "plugin_services/option_store.h"
 
 namespace zar {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "filelib/trc_file.h"
-#include "frame/plugin_class_desc.h"
 #include "import_trc/trc_cloud.h"
+#include "plugin_services/plugin_class_desc.h"
 #include "sdk/modra_plugin.h"
 
 namespace zar {

@@ -1,21 +1,13 @@
 # zarfileio's own pieces and the tool as a whole, run the way a person runs it.
-if(TARGET zarfileio)
-  zar_add_test(cli_input_file_test SOURCES cli_input_file_test.cpp LIBS zar::cli_support)
-endif()
-if(TARGET zarfileio AND TARGET zarfileio_plugin)
-  zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp LIBS zar::modra)
-  add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
-endif()
+zar_add_test(cli_input_file_test SOURCES cli_input_file_test.cpp LIBS zar::cli_support)
+zar_add_test(cli_truth_test SOURCES cli_truth_test.cpp LIBS zar::modra)
+add_dependencies(cli_truth_test zarfileio zarfileio_plugin)
 # Files with nothing to convert, tiny files declaring huge counts, huge files: through every
 # command.
-if(TARGET zarfileio AND TARGET zarfileio_plugin)
-  zar_add_test(cli_empty_input_test SOURCES cli_empty_input_test.cpp LIBS zar::exchange)
-  add_dependencies(cli_empty_input_test zarfileio zarfileio_plugin)
-endif()
+zar_add_test(cli_empty_input_test SOURCES cli_empty_input_test.cpp LIBS zar::exchange)
+add_dependencies(cli_empty_input_test zarfileio zarfileio_plugin)
 # Batches on several jobs and the progress bar.
-if(TARGET zarfileio AND TARGET zarfileio_plugin)
-  zar_add_test(cli_jobs_test SOURCES cli_jobs_test.cpp LIBS zar::cli_support zar::modra)
-  add_dependencies(cli_jobs_test zarfileio)
-  target_compile_definitions(cli_jobs_test PRIVATE
-    ZAR_PLUGIN_PATH="$<TARGET_FILE:zarfileio_plugin>")
-endif()
+zar_add_test(cli_jobs_test SOURCES cli_jobs_test.cpp LIBS zar::cli_support zar::modra)
+add_dependencies(cli_jobs_test zarfileio)
+target_compile_definitions(cli_jobs_test PRIVATE
+  ZAR_PLUGIN_PATH="$<TARGET_FILE:zarfileio_plugin>")

@@ -7,16 +7,12 @@ zar_add_test(import_htr_keying_test
           ${PROJECT_SOURCE_DIR}/import_htr/htr_keying.cpp
   LIBS zar::modra zar::filelib zar::math)
 # The importer inside the built plug-in, loaded and driven as the host does.
-if(TARGET zarfileio_plugin)
-  zar_add_test(import_htr_plugin_test SOURCES import_htr_plugin_test.cpp LIBS zar::modra)
-  target_compile_definitions(import_htr_plugin_test PRIVATE
-    ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
-  add_dependencies(import_htr_plugin_test zarfileio_plugin)
-endif()
+zar_add_test(import_htr_plugin_test SOURCES import_htr_plugin_test.cpp LIBS zar::modra)
+target_compile_definitions(import_htr_plugin_test PRIVATE
+  ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
+add_dependencies(import_htr_plugin_test zarfileio_plugin)
 # zarfileio import-htr as a separate process, on the real sample file.
-if(TARGET zarfileio AND TARGET zarfileio_plugin)
-  zar_add_test(import_htr_tool_test SOURCES import_htr_tool_test.cpp
-    LIBS zar::modra zar::filelib zar::math)
-  target_compile_definitions(import_htr_tool_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
-  add_dependencies(import_htr_tool_test zarfileio zarfileio_plugin)
-endif()
+zar_add_test(import_htr_tool_test SOURCES import_htr_tool_test.cpp
+  LIBS zar::modra zar::filelib zar::math)
+target_compile_definitions(import_htr_tool_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+add_dependencies(import_htr_tool_test zarfileio zarfileio_plugin)

@@ -7,18 +7,14 @@ zar_add_test(import_trc_cloud_test
   LIBS zar::modra zar::filelib)
 
 # import_trc_test: the built plug-in's importer run by the stand-in host, dialog included.
-if(TARGET zarfileio_plugin)
-  zar_add_test(import_trc_test SOURCES import_trc_test.cpp LIBS zar::modra)
-  target_include_directories(import_trc_test PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_definitions(import_trc_test PRIVATE
-    ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
-  add_dependencies(import_trc_test zarfileio_plugin)
-endif()
+zar_add_test(import_trc_test SOURCES import_trc_test.cpp LIBS zar::modra)
+target_include_directories(import_trc_test PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(import_trc_test PRIVATE
+  ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>")
+add_dependencies(import_trc_test zarfileio_plugin)
 
 # import_trc_cli_test: zarfileio import-trc on the real samples, read back with scene keys.
-if(TARGET zarfileio)
-  zar_add_test(import_trc_cli_test SOURCES import_trc_cli_test.cpp LIBS zar::filelib zar::modra)
-  target_include_directories(import_trc_cli_test PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_definitions(import_trc_cli_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
-  add_dependencies(import_trc_cli_test zarfileio)
-endif()
+zar_add_test(import_trc_cli_test SOURCES import_trc_cli_test.cpp LIBS zar::filelib zar::modra)
+target_include_directories(import_trc_cli_test PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(import_trc_cli_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+add_dependencies(import_trc_cli_test zarfileio)

@@ -20,10 +20,8 @@ zar_add_test(modra_scene_commands_test
                      ${PROJECT_SOURCE_DIR}/cli/scene_nodes.cpp
              LIBS zar::modra zar::cli_support CLI11::CLI11)
 # Large documents, byte names and concurrent saves, partly through the built tool.
-if(TARGET zarfileio)
-  zar_add_test(modra_document_format_test SOURCES modra_document_format_test.cpp
-               LIBS zar::modra nlohmann_json::nlohmann_json)
-  target_compile_definitions(modra_document_format_test PRIVATE
-    ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
-  add_dependencies(modra_document_format_test zarfileio zarfileio_plugin)
-endif()
+zar_add_test(modra_document_format_test SOURCES modra_document_format_test.cpp
+             LIBS zar::modra nlohmann_json::nlohmann_json)
+target_compile_definitions(modra_document_format_test PRIVATE
+  ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+add_dependencies(modra_document_format_test zarfileio zarfileio_plugin)

@@ -2,10 +2,8 @@
 # (js/viewer-test/check_page.mjs), one test per sample file and one with a skeleton and markers
 # together. Label "browser": run only these with `ctest --preset default -L browser`. Skipped when
 # node, chromium or the JavaScript packages (scripts/deps.sh) are missing, failed then under CI=true.
-if(TARGET zarfileio)
-  find_program(ZAR_NODE node)
-  find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
-endif()
+find_program(ZAR_NODE node)
+find_program(ZAR_CHROMIUM NAMES chromium chromium-browser)
 
 # zar_add_browser_test(NAME SCRIPT WORK ARGS...): node js/viewer-test/SCRIPT --tool zarfileio
 # --work build/tests/viewer/WORK ARGS..., labelled "browser"; skipped (status 77) without node or
@@ -24,32 +22,28 @@ function(zar_add_browser_test name script work)
   set_tests_properties(${name} PROPERTIES LABELS browser SKIP_RETURN_CODE 77 TIMEOUT 180)
 endfunction()
 
-if(TARGET zarfileio)
-  file(GLOB zar_viewer_samples CONFIGURE_DEPENDS
-       "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc"
-       "${ZAR_SHARED_SAMPLES}/bvh/*.bvh")
-  set(zar_viewer_cases
-      "samples.walk|${PROJECT_SOURCE_DIR}/samples/walk.htr"
-      "samples.markers|${PROJECT_SOURCE_DIR}/samples/markers.trc"
-      "samples.together|${PROJECT_SOURCE_DIR}/samples/walk.htr|${PROJECT_SOURCE_DIR}/samples/markers.trc")
-  foreach(sample ${zar_viewer_samples})
-    get_filename_component(name "${sample}" NAME)
-    list(APPEND zar_viewer_cases "shared.${name}|${sample}")
-  endforeach()
+file(GLOB zar_viewer_samples CONFIGURE_DEPENDS
+     "${ZAR_SHARED_SAMPLES}/htr/*.htr" "${ZAR_SHARED_SAMPLES}/trc/*.trc"
+     "${ZAR_SHARED_SAMPLES}/bvh/*.bvh")
+set(zar_viewer_cases
+    "samples.walk|${PROJECT_SOURCE_DIR}/samples/walk.htr"
+    "samples.markers|${PROJECT_SOURCE_DIR}/samples/markers.trc"
+    "samples.together|${PROJECT_SOURCE_DIR}/samples/walk.htr|${PROJECT_SOURCE_DIR}/samples/markers.trc")
+foreach(sample ${zar_viewer_samples})
+  get_filename_component(name "${sample}" NAME)
+  list(APPEND zar_viewer_cases "shared.${name}|${sample}")
+endforeach()
 
-  foreach(case ${zar_viewer_cases})
-    string(REPLACE "|" ";" parts "${case}")
-    list(POP_FRONT parts name)
-    zar_add_browser_test(viewer.${name} check_page.mjs ${name} ${parts})
-  endforeach()
-endif()
+foreach(case ${zar_viewer_cases})
+  string(REPLACE "|" ";" parts "${case}")
+  list(POP_FRONT parts name)
+  zar_add_browser_test(viewer.${name} check_page.mjs ${name} ${parts})
+endforeach()
 
 # The page frames the subject, opens on the first frame with data and plots a clicked marker.
-if(TARGET zarfileio)
-  zar_add_browser_test(viewer.subject subject_view.mjs subject)
-  # A C3D's force plates and events drawn, against the tool's forces CSV.
-  zar_add_browser_test(viewer.plates plates_events.mjs plates --samples "${ZAR_SHARED_SAMPLES}/c3d")
-endif()
+zar_add_browser_test(viewer.subject subject_view.mjs subject)
+# A C3D's force plates and events drawn, against the tool's forces CSV.
+zar_add_browser_test(viewer.plates plates_events.mjs plates --samples "${ZAR_SHARED_SAMPLES}/c3d")
 
 # The page's gap runs against runs counted by hand (Node only, no browser).
 if(ZAR_NODE)
@@ -61,7 +55,5 @@ else()
 endif()
 
 # What view refuses and where it writes, without a browser.
-if(TARGET zarfileio)
-  zar_add_test(cli_view_test SOURCES cli_view_test.cpp LIBS zar::filelib zar::modra)
-  add_dependencies(cli_view_test zarfileio)
-endif()
+zar_add_test(cli_view_test SOURCES cli_view_test.cpp LIBS zar::filelib zar::modra)
+add_dependencies(cli_view_test zarfileio)

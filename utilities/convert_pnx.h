@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "filelib/trc_file.h"
-#include "frame/option_store.h"
+#include "plugin_services/option_store.h"
 #include "sdk/modra_sdk.h"
 #include "utilities/mnm_mapping.h"
 #include "utilities/pnx_conversion.h"

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/message_reporter.h"
-#include "frame/resource_ids.h"
-#include "frame/resource_text.h"
+#include "plugin_services/message_reporter.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/resource_text.h"
 
 namespace zar {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "filelib/number_text.h"
-#include "frame/resource_ids.h"
-#include "frame/resource_text.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/resource_text.h"
 #include "utilities/mnm_creator.h"
 #include "utilities/utility_texts.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "frame/plugin_class_desc.h"
+#include "plugin_services/plugin_class_desc.h"
 #include "sdk/modra_plugin.h"
 #include "utilities/convert_pnx.h"
 

@@ -1,8 +1,8 @@
-// What the plug-in frame costs the host: loading and unloading the plug-in (its statics open
+// What the plug-in costs the host: loading and unloading the plug-in (its statics open
 // three registry keys), and the option store's gets and sets beside the bare registry calls
 // they wrap. The registry is the stand-in's file, re-read on every call, in a scratch folder.
 //
-//   frame_bench [benchmark flags]
+//   plugin_bench [benchmark flags]
 
 #include <benchmark/benchmark.h>
 
@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "frame/option_store.h"
 #include "modra/modules.h"
+#include "plugin_services/option_store.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ namespace {
 class ScratchRegistry {
  public:
   ScratchRegistry() {
-    folder_ = std::filesystem::temp_directory_path() / "zar_frame_bench";
+    folder_ = std::filesystem::temp_directory_path() / "zar_plugin_bench";
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     ::setenv("ZARFILEIO_REGISTRY", (folder_ / "registry.json").c_str(), 1);

@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_RESOURCE_TEXT_H_
-#define ZAR_FRAME_RESOURCE_TEXT_H_
+#ifndef ZAR_PLUGIN_SERVICES_RESOURCE_TEXT_H_
+#define ZAR_PLUGIN_SERVICES_RESOURCE_TEXT_H_
 
 // The module instance handle and the loader of the library's string table.
 
@@ -25,4 +25,4 @@ const char* LoadResourceText(std::uint32_t id);
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_RESOURCE_TEXT_H_
+#endif  // ZAR_PLUGIN_SERVICES_RESOURCE_TEXT_H_

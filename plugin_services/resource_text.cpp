@@ -1,4 +1,4 @@
-#include "frame/resource_text.h"
+#include "plugin_services/resource_text.h"
 
 namespace zar {
 namespace {

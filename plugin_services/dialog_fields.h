@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_DIALOG_FIELDS_H_
-#define ZAR_FRAME_DIALOG_FIELDS_H_
+#ifndef ZAR_PLUGIN_SERVICES_DIALOG_FIELDS_H_
+#define ZAR_PLUGIN_SERVICES_DIALOG_FIELDS_H_
 
 // How the option dialogs read and show their controls: edit texts are read as at most 255
 // characters and converted as the C library's atoi and atof do (text that is not a number reads
@@ -32,4 +32,4 @@ void SetEditReal(modra::WindowHandle dialog, int control, double value);
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_DIALOG_FIELDS_H_
+#endif  // ZAR_PLUGIN_SERVICES_DIALOG_FIELDS_H_

@@ -1,4 +1,4 @@
-#include "frame/dialog_fields.h"
+#include "plugin_services/dialog_fields.h"
 
 #include <array>
 

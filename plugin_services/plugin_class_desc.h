@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_PLUGIN_CLASS_DESC_H_
-#define ZAR_FRAME_PLUGIN_CLASS_DESC_H_
+#ifndef ZAR_PLUGIN_SERVICES_PLUGIN_CLASS_DESC_H_
+#define ZAR_PLUGIN_SERVICES_PLUGIN_CLASS_DESC_H_
 
 // What the library's four class descriptors answer alike: public, a class name and internal
 // name from the string table, a super-class, a class id, the category "Motion Capture" and the
@@ -55,4 +55,4 @@ inline const char* ResourceStringUnchanged(std::intptr_t id) {
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_PLUGIN_CLASS_DESC_H_
+#endif  // ZAR_PLUGIN_SERVICES_PLUGIN_CLASS_DESC_H_

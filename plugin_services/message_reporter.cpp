@@ -1,4 +1,4 @@
-#include "frame/message_reporter.h"
+#include "plugin_services/message_reporter.h"
 
 #include "sdk/modra_platform.h"
 

@@ -1,7 +1,7 @@
-#include "frame/about_box.h"
+#include "plugin_services/about_box.h"
 
-#include "frame/resource_ids.h"
-#include "frame/resource_text.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 
 namespace zar {

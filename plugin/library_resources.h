@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_LIBRARY_RESOURCES_H_
-#define ZAR_FRAME_LIBRARY_RESOURCES_H_
+#ifndef ZAR_PLUGIN_LIBRARY_RESOURCES_H_
+#define ZAR_PLUGIN_LIBRARY_RESOURCES_H_
 
 // The library's resources as data: the string table, the dialog templates and the About box's
 // bitmap. The entry point hands them to the platform when the library is attached; the library
@@ -25,4 +25,4 @@ modra::ModuleResources LibraryResources();
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_LIBRARY_RESOURCES_H_
+#endif  // ZAR_PLUGIN_LIBRARY_RESOURCES_H_

@@ -1,7 +1,7 @@
-#include "frame/plugin_class_desc.h"
+#include "plugin_services/plugin_class_desc.h"
 
-#include "frame/resource_ids.h"
-#include "frame/resource_text.h"
+#include "plugin_services/resource_ids.h"
+#include "plugin_services/resource_text.h"
 
 namespace zar {
 

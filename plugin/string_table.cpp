@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
-#include "frame/library_resources.h"
-#include "frame/resource_ids.h"
+#include "plugin/library_resources.h"
+#include "plugin_services/resource_ids.h"
 
 namespace zar {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "frame/library_resources.h"
-#include "frame/resource_ids.h"
+#include "plugin/library_resources.h"
+#include "plugin_services/resource_ids.h"
 
 namespace zar {
 namespace {

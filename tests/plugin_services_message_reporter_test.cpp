@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/message_reporter.h"
 #include "modra/host.h"
+#include "plugin_services/message_reporter.h"
 
 namespace zar {
 // The reporter is one of the plug-in's static objects; this suite makes its own.

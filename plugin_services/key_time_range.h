@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_KEY_TIME_RANGE_H_
-#define ZAR_FRAME_KEY_TIME_RANGE_H_
+#ifndef ZAR_PLUGIN_SERVICES_KEY_TIME_RANGE_H_
+#define ZAR_PLUGIN_SERVICES_KEY_TIME_RANGE_H_
 
 // The importers' check that the keys they are about to set fall on the host's time line: a
 // frame range or offset large enough to push a key past the tick counter is refused before
@@ -25,4 +25,4 @@ inline bool FramesFitTimeLine(std::int64_t first, std::int64_t last, std::int64_
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_KEY_TIME_RANGE_H_
+#endif  // ZAR_PLUGIN_SERVICES_KEY_TIME_RANGE_H_

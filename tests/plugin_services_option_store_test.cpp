@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/option_store.h"
+#include "plugin_services/option_store.h"
 #include "plugin_test_support.h"
 
 namespace {

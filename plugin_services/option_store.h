@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_OPTION_STORE_H_
-#define ZAR_FRAME_OPTION_STORE_H_
+#ifndef ZAR_PLUGIN_SERVICES_OPTION_STORE_H_
+#define ZAR_PLUGIN_SERVICES_OPTION_STORE_H_
 
 // Named option values of one plug-in class, kept in the registry of the current user at
 //   HKEY_CURRENT_USER\Software\Vantrel\<product key>\<host key>\<class key>
@@ -69,4 +69,4 @@ class OptionStore {
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_OPTION_STORE_H_
+#endif  // ZAR_PLUGIN_SERVICES_OPTION_STORE_H_

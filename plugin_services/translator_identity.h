@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_TRANSLATOR_IDENTITY_H_
-#define ZAR_FRAME_TRANSLATOR_IDENTITY_H_
+#ifndef ZAR_PLUGIN_SERVICES_TRANSLATOR_IDENTITY_H_
+#define ZAR_PLUGIN_SERVICES_TRANSLATOR_IDENTITY_H_
 
 // What the three file translators answer alike about who made them.
 
@@ -13,4 +13,4 @@ inline constexpr unsigned kTranslatorVersion = 300;
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_TRANSLATOR_IDENTITY_H_
+#endif  // ZAR_PLUGIN_SERVICES_TRANSLATOR_IDENTITY_H_

@@ -1,13 +1,13 @@
-# The plug-in frame.
+# The plug-in.
 #
-# frame_test: the option store and the message reporter, built into the test against the
-# stand-in host.
-zar_add_test(frame_test
-  SOURCES frame_option_store_test.cpp frame_message_reporter_test.cpp
-          ${PROJECT_SOURCE_DIR}/frame/option_store.cpp
-          ${PROJECT_SOURCE_DIR}/frame/message_reporter.cpp
+# plugin_services_test: the option store and the message reporter, built into the test against
+# the stand-in host.
+zar_add_test(plugin_services_test
+  SOURCES plugin_services_option_store_test.cpp plugin_services_message_reporter_test.cpp
+          ${PROJECT_SOURCE_DIR}/plugin_services/option_store.cpp
+          ${PROJECT_SOURCE_DIR}/plugin_services/message_reporter.cpp
   LIBS zar::modra)
-target_include_directories(frame_test PRIVATE ${PROJECT_SOURCE_DIR})
+target_include_directories(plugin_services_test PRIVATE ${PROJECT_SOURCE_DIR})
 
 # The probe: the plug-in built once more from the same sources, with plugin_probe.cpp added,
 # exporting its option records beside the host's entry points, so that tests can save options
@@ -48,18 +48,13 @@ target_link_libraries(plugin_probe_client PRIVATE zar::modra ${CMAKE_DL_LIBS})
 
 # plugin_test: the built plug-in loaded as the host loads it, the option records across loads
 # and processes, and the command-line tool's plugin and options commands.
-set(zar_plugin_test_sources plugin_load_test.cpp plugin_options_test.cpp)
-if(TARGET zarfileio)
-  list(APPEND zar_plugin_test_sources plugin_tool_test.cpp)
-endif()
-zar_add_test(plugin_test SOURCES ${zar_plugin_test_sources} LIBS zar::modra ${CMAKE_DL_LIBS})
+zar_add_test(plugin_test SOURCES plugin_load_test.cpp plugin_options_test.cpp plugin_tool_test.cpp
+             LIBS zar::modra ${CMAKE_DL_LIBS})
 target_include_directories(plugin_test PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(plugin_test PRIVATE
   ZAR_PLUGIN_FILE="$<TARGET_FILE:zarfileio_plugin>"
   ZAR_PLUGIN_PROBE_FILE="$<TARGET_FILE:zarfileio_plugin_probe>"
   ZAR_PROBE_CLIENT="$<TARGET_FILE:plugin_probe_client>")
 add_dependencies(plugin_test zarfileio_plugin zarfileio_plugin_probe plugin_probe_client)
-if(TARGET zarfileio)
-  target_compile_definitions(plugin_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
-  add_dependencies(plugin_test zarfileio)
-endif()
+target_compile_definitions(plugin_test PRIVATE ZAR_TOOL_FILE="$<TARGET_FILE:zarfileio>")
+add_dependencies(plugin_test zarfileio)

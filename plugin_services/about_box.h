@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_ABOUT_BOX_H_
-#define ZAR_FRAME_ABOUT_BOX_H_
+#ifndef ZAR_PLUGIN_SERVICES_ABOUT_BOX_H_
+#define ZAR_PLUGIN_SERVICES_ABOUT_BOX_H_
 
 // The translators' About box, dialog 114.
 
@@ -18,4 +18,4 @@ std::intptr_t AboutDialogProc(modra::WindowHandle dialog, std::uint32_t message,
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_ABOUT_BOX_H_
+#endif  // ZAR_PLUGIN_SERVICES_ABOUT_BOX_H_

@@ -1,4 +1,4 @@
-#include "frame/option_store.h"
+#include "plugin_services/option_store.h"
 
 #include <bit>
 #include <cstring>

@@ -1,5 +1,5 @@
-#ifndef ZAR_FRAME_MESSAGE_REPORTER_H_
-#define ZAR_FRAME_MESSAGE_REPORTER_H_
+#ifndef ZAR_PLUGIN_SERVICES_MESSAGE_REPORTER_H_
+#define ZAR_PLUGIN_SERVICES_MESSAGE_REPORTER_H_
 
 // The one way the library's errors, warnings and questions reach the user.
 
@@ -19,4 +19,4 @@ extern MessageReporter message_reporter;
 
 }  // namespace zar
 
-#endif  // ZAR_FRAME_MESSAGE_REPORTER_H_
+#endif  // ZAR_PLUGIN_SERVICES_MESSAGE_REPORTER_H_
