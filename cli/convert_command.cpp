@@ -18,11 +18,10 @@
 #include "cli/commands.h"
 #include "cli/file_report.h"
 #include "cli/interrupt.h"
+#include "cli/load_scene.h"
 #include "cli/marker_read_flags.h"
 #include "cli/parallel_jobs.h"
 #include "cli/progress_bar.h"
-#include "cli/scene_nodes.h"
-#include "cli/scene_source.h"
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_copy.h"
@@ -33,8 +32,18 @@
 #include "exchange/work_progress.h"
 #include "filelib/file_contents.h"
 #include "filelib/htr_file.h"
+#include "scene/scene_nodes.h"
+#include "scene/scene_source.h"
 
 namespace zar::cli {
+
+using scene::ContentsText;
+using scene::FindNode;
+using scene::FindSceneContents;
+using scene::IsSceneDocument;
+using scene::SceneContents;
+using scene::SceneMarkers;
+using scene::SceneSkeleton;
 namespace {
 
 using exchange::MarkerFormat;

@@ -9,11 +9,15 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/scene_nodes.h"
+#include "cli/load_scene.h"
 #include "cli/tree_indent.h"
 #include "modra/scene.h"
+#include "scene/scene_nodes.h"
 
 namespace zar::cli {
+
+using scene::FindNode;
+using scene::NodePath;
 namespace {
 
 using modra::host::Node;

@@ -12,16 +12,24 @@
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/load_scene.h"
 #include "cli/marker_read_flags.h"
-#include "cli/scene_nodes.h"
-#include "cli/scene_source.h"
 #include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
 #include "exchange/skeleton_formats.h"
+#include "scene/scene_source.h"
 #include "viewer/page_motion.h"
 #include "viewer/page_writer.h"
 
 namespace zar::cli {
+
+using scene::ContentsText;
+using scene::FindSceneContents;
+using scene::IsSceneDocument;
+using scene::kTopLevelCloud;
+using scene::SceneContents;
+using scene::SceneMarkers;
+using scene::SceneSkeleton;
 namespace {
 
 using exchange::MarkerFormat;

@@ -17,8 +17,8 @@ zar_add_test(modra_document_test SOURCES modra_document_test.cpp
 find_package(CLI11 REQUIRED)
 zar_add_test(modra_scene_commands_test
              SOURCES modra_scene_commands_test.cpp ${PROJECT_SOURCE_DIR}/cli/scene_commands.cpp
-                     ${PROJECT_SOURCE_DIR}/cli/scene_nodes.cpp
-             LIBS zar::modra zar::cli_support CLI11::CLI11)
+                     ${PROJECT_SOURCE_DIR}/cli/load_scene.cpp
+             LIBS zar::modra zar::scene zar::cli_support CLI11::CLI11)
 # Large documents, byte names and concurrent saves, partly through the built tool.
 zar_add_test(modra_document_format_test SOURCES modra_document_format_test.cpp
              LIBS zar::modra nlohmann_json::nlohmann_json)

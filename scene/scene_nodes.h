@@ -1,19 +1,14 @@
-#ifndef ZAR_CLI_SCENE_NODES_H_
-#define ZAR_CLI_SCENE_NODES_H_
+#ifndef ZAR_SCENE_SCENE_NODES_H_
+#define ZAR_SCENE_SCENE_NODES_H_
 
-// Scene documents as commands open them, and their nodes by the names people type.
+// The nodes of a scene by the names people type.
 
 #include <string>
 #include <string_view>
 
 #include "modra/scene.h"
 
-namespace zar::cli {
-
-// Loads the document at `path` into the new `scene`; "" on success, else the problem with the
-// system's reason where there is one. A path that is there but is no regular file of a sane
-// size is refused before it is opened.
-std::string LoadScene(const std::string& path, modra::host::Scene& scene);
+namespace zar::scene {
 
 // "TRCCloud001/Head": the names from the top of the scene down to `node`.
 std::string NodePath(modra::host::Scene& scene, const modra::host::Node& node);
@@ -26,6 +21,6 @@ std::string NodePath(modra::host::Scene& scene, const modra::host::Node& node);
 modra::host::Node* FindNode(modra::host::Scene& scene, const std::string& wanted,
                             std::string_view action, std::string& note);
 
-}  // namespace zar::cli
+}  // namespace zar::scene
 
-#endif  // ZAR_CLI_SCENE_NODES_H_
+#endif  // ZAR_SCENE_SCENE_NODES_H_

@@ -1,4 +1,4 @@
-#include "cli/scene_source.h"
+#include "scene/scene_source.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <string_view>
 #include <utility>
 
-#include "cli/scene_nodes.h"
 #include "exchange/c3d_parameters.h"
 #include "filelib/motion_units.h"
+#include "scene/scene_nodes.h"
 
-namespace zar::cli {
+namespace zar::scene {
 namespace {
 
 using exchange::Rotation;
@@ -526,4 +526,4 @@ std::string SceneMarkers(Scene& scene, const std::string& node, exchange::Marker
   return BuildMarkers(scene, found.clouds.front(), set);
 }
 
-}  // namespace zar::cli
+}  // namespace zar::scene

@@ -1,28 +1,11 @@
-#include "cli/scene_nodes.h"
+#include "scene/scene_nodes.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
-#include "cli/input_file.h"
-#include "modra/scene_document.h"
-
-namespace zar::cli {
+namespace zar::scene {
 
 using modra::host::Node;
 using modra::host::Scene;
-
-std::string LoadScene(const std::string& path, Scene& scene) {
-  std::error_code error;
-  if (std::filesystem::exists(path, error)) {
-    const std::string refused = CheckInputFile(path, DocumentSizeBound());
-    if (!refused.empty()) return "scene document " + path + ": " + refused;
-  }
-  const std::string problem = modra::host::LoadSceneDocument(path, scene);
-  if (problem.empty()) return problem;
-  const std::string reason = SystemReason(path);
-  return problem + (reason.empty() ? "" : ": " + reason);
-}
 
 std::string NodePath(Scene& scene, const Node& node) {
   std::string path = node.name();
@@ -66,4 +49,4 @@ Node* FindNode(Scene& scene, const std::string& wanted, std::string_view action,
   return node;
 }
 
-}  // namespace zar::cli
+}  // namespace zar::scene

@@ -1,5 +1,5 @@
-#ifndef ZAR_CLI_SCENE_SOURCE_H_
-#define ZAR_CLI_SCENE_SOURCE_H_
+#ifndef ZAR_SCENE_SCENE_SOURCE_H_
+#define ZAR_SCENE_SCENE_SOURCE_H_
 
 // Motion out of a scene document of the stand-in host, in the exchange library's models: a bone
 // hierarchy as a skeleton, the markers of a cloud as a marker set.
@@ -18,7 +18,7 @@
 #include "exchange/skeleton.h"
 #include "modra/scene.h"
 
-namespace zar::cli {
+namespace zar::scene {
 
 // Whether `path` names a scene document (by its extension, in any letter case).
 bool IsSceneDocument(const std::string& path);
@@ -54,6 +54,6 @@ std::string SceneSkeleton(modra::host::Scene& scene, const std::string& node,
 std::string SceneMarkers(modra::host::Scene& scene, const std::string& node,
                          exchange::MarkerSet& set);
 
-}  // namespace zar::cli
+}  // namespace zar::scene
 
-#endif  // ZAR_CLI_SCENE_SOURCE_H_
+#endif  // ZAR_SCENE_SCENE_SOURCE_H_
