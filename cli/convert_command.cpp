@@ -191,20 +191,18 @@ int ConvertHtrToHtr(const ConvertOptions& options) {
   return kExitOk;
 }
 
-// glTF is always written in metres, whatever the source's unit or --units: the "wrote" line
-// says so, and an --units that asks otherwise is named as not used.
-bool WritesMetres(std::string_view extension) {
-  return extension == ".glb" || extension == ".gltf";
-}
-
-std::string_view WrittenUnits(const ConvertOptions& options, std::string_view extension,
+// The length unit `target` writes in: its format's own where it has one (glTF: metres; an
+// --units that asks otherwise is named as not used), else --units or the source's.
+template <typename Format>
+std::string_view WrittenUnits(const ConvertOptions& options, const Format& target,
                               LengthUnit units) {
-  if (!WritesMetres(extension)) return LengthUnitText(units);
-  if (!options.units.empty() && options.units != "m") {
-    std::cerr << "zarfileio: note: glTF is written in metres; --units " << options.units
-              << " is not used\n";
+  if (!target.written_units) return LengthUnitText(units);
+  const std::string_view unit = LengthUnitText(*target.written_units);
+  if (!options.units.empty() && options.units != unit) {
+    std::cerr << "zarfileio: note: " << target.title << " is written in " << unit << "; --units "
+              << options.units << " is not used\n";
   }
-  return "m";
+  return unit;
 }
 
 // Nothing to write fails rather than giving an empty file that looks like a conversion ("" when
@@ -230,20 +228,15 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
     skeleton.units = unit;
   }
-  // BVH has no place for a bone's scale factor; the glTF writer keys only translation and rotation.
-  if (target.write == exchange::WriteBVH || WritesMetres(target.extension)) {
+  if (!target.drops_bone_scale.empty()) {
     const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
     if (!scaled.empty()) {
-      std::cerr << "zarfileio: warning: "
-                << (target.write == exchange::WriteBVH
-                        ? "BVH cannot hold a bone scale factor other than 1"
-                        : "glTF is written without bone scale factors")
-                << "; written without it for:";
+      std::cerr << "zarfileio: warning: " << target.drops_bone_scale << "; written without it for:";
       for (const std::string& name : scaled) std::cerr << " " << name;
       std::cerr << "\n";
     }
   }
-  const std::string_view written_units = WrittenUnits(options, target.extension, skeleton.units);
+  const std::string_view written_units = WrittenUnits(options, target, skeleton.units);
   errno = 0;
   if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
@@ -302,7 +295,7 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
     }
     set.units = unit;
   }
-  const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
+  const std::string_view written_units = WrittenUnits(options, target, set.units);
   // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
   if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
     std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from " << set.first_frame

@@ -94,8 +94,10 @@ constexpr MarkerFormat kFormats[] = {
     {".c3d", "C3D", ReadC3D, WriteC3D, Axis::kZ, C3DWrittenNames},
     {".trc", "TRC", ReadTRCMarkers, WriteTRC, Axis::kY, UniqueMarkerNames},
     {".csv", "CSV", nullptr, WriteCSV, Axis::kY, UniqueMarkerNames},
-    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY, UniqueMarkerNames, Axis::kY},
-    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY, UniqueMarkerNames, Axis::kY},
+    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY, UniqueMarkerNames, Axis::kY,
+     LengthUnit::kMetres},
+    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY, UniqueMarkerNames, Axis::kY,
+     LengthUnit::kMetres},
 };
 
 }  // namespace

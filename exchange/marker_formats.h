@@ -46,6 +46,8 @@ struct MarkerFormat {
   std::vector<std::string> (*written_names)(const MarkerSet& set) = nullptr;
   // The one up axis the writer writes in (turning a set that has the other), where it has one.
   std::optional<Axis> written_up = std::nullopt;
+  // The one length unit the writer writes markers in (converting to it), where it has one.
+  std::optional<LengthUnit> written_units = std::nullopt;
 };
 
 // "'' as Marker3, 'LASI' as LASI_2": each marker whose name a writer of `format` changes, with

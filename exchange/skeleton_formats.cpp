@@ -73,10 +73,13 @@ std::string ReadBVHFile(const std::string& path, Skeleton& skeleton) {
 
 constexpr SkeletonFormat kFormats[] = {
     {".htr", "HTR", ReadHTR, WriteHTR, Axis::kY},
-    {".bvh", "BVH", ReadBVHFile, WriteBVH, Axis::kY},
+    {".bvh", "BVH", ReadBVHFile, WriteBVH, Axis::kY, std::nullopt,
+     "BVH cannot hold a bone scale factor other than 1"},
     {".csv", "CSV (joint world positions)", nullptr, WriteJointPositionsCSV},
-    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY},
-    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY},
+    {".glb", "glTF binary", nullptr, WriteGLB, Axis::kY, LengthUnit::kMetres,
+     "glTF is written without bone scale factors"},
+    {".gltf", "glTF", nullptr, WriteGLTF, Axis::kY, LengthUnit::kMetres,
+     "glTF is written without bone scale factors"},
 };
 
 }  // namespace

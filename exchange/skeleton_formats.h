@@ -26,6 +26,11 @@ struct SkeletonFormat {
   // The one up axis the writer writes in (turning a skeleton that has the other), where it has
   // one.
   std::optional<Axis> written_up = std::nullopt;
+  // The one length unit the writer writes in (converting to it), where it has one.
+  std::optional<LengthUnit> written_units = std::nullopt;
+  // Why the writer leaves out bone scale factors other than 1, where it does; empty when it
+  // keeps them.
+  std::string_view drops_bone_scale = {};
 };
 
 std::span<const SkeletonFormat> SkeletonFormats();
