@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include "filelib/motion_units.h"
+
 namespace zar::cli {
 namespace {
 
@@ -143,6 +145,16 @@ CLI::Validator FiniteNonZeroNumber() {
         return "must be a finite, non-zero number, not " + text;
       },
       "", "finite non-zero");
+}
+
+std::vector<std::string> LengthUnitNames() {
+  std::vector<std::string> names;
+  for (const LengthUnit unit :
+       {LengthUnit::kMillimetres, LengthUnit::kCentimetres, LengthUnit::kMetres,
+        LengthUnit::kInches, LengthUnit::kFeet, LengthUnit::kYards}) {
+    names.emplace_back(LengthUnitText(unit));
+  }
+  return names;
 }
 
 bool RefuseUnusedFlags(const CLI::App& command, std::initializer_list<std::string_view> flags,

@@ -40,6 +40,9 @@ std::string ClosestName(const std::string& word, const std::vector<std::string>&
 // The check of a factor or size: a number other than 0, inf or nan.
 CLI::Validator FiniteNonZeroNumber();
 
+// The length units a command takes, one list for every command: mm, cm, m, in, ft, yd.
+std::vector<std::string> LengthUnitNames();
+
 // After parsing: true, after saying on stderr that it is not used `when` (e.g. "with one TRC
 // file and no --batch"), when any of `flags` was given to `command`. A flag that a mode of a
 // command does not use is refused rather than ignored in silence.

@@ -17,6 +17,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "cli/htr_rewrite.h"
 #include "cli/interrupt.h"
 #include "cli/load_scene.h"
 #include "cli/marker_read_flags.h"
@@ -161,36 +162,6 @@ bool KeepRange(const ConvertOptions& options, Model& model) {
   return true;
 }
 
-// HTR to HTR without a frame range keeps all that the HTR model holds (reference lengths, scale
-// factor, the rate as written), as htr convert does, rather than what the skeleton model carries.
-int ConvertHtrToHtr(const ConvertOptions& options) {
-  HTRFile model;
-  std::string problem = model.Read(options.in, true);
-  if (!problem.empty()) problem = ReadProblem(problem, options.in, model.MessageLine());
-  if (problem.empty()) problem = NothingToConvert(model.Contents());
-  if (!problem.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
-    return kExitFileProblem;
-  }
-  const FileContents contents = model.Contents();
-  WarnAboutFewerFrames(options.in, contents.frames, contents.declared);
-  if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
-  errno = 0;
-  if (const std::string message = model.Write(options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
-    return kExitFileProblem;
-  }
-  // Described as its header reads back: frames that no segment holds are not written.
-  HTRFile written;
-  std::cout << "wrote " << options.out;
-  if (written.Read(options.out, false).empty()) {
-    std::cout << " (" << written.NumSegments() << " segments, " << written.NumFrames()
-              << " frames, " << LengthUnitText(written.CalibrationUnits()) << ")";
-  }
-  std::cout << "\n";
-  return kExitOk;
-}
-
 // The length unit `target` writes in: its format's own where it has one (glTF: metres; an
 // --units that asks otherwise is named as not used), else --units or the source's.
 template <typename Format>
@@ -251,7 +222,10 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
 int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
                     const SkeletonFormat& target) {
   if (source.extension == ".htr" && target.extension == ".htr" && !options.from && !options.to) {
-    return ConvertHtrToHtr(options);
+    // Without a frame range the HTR model keeps all a file holds, as htr convert does.
+    HtrChanges changes;
+    changes.units = options.units;
+    return RewriteHtr(options.in, options.out, changes);
   }
   exchange::Skeleton skeleton;
   if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
@@ -717,8 +691,8 @@ void AddConvertCommand(CLI::App& app) {
                     "frames kept are numbered from 1 and start at 0 s)");
   convert
       ->add_option("--units", options->units,
-                   "length unit to write: mm, cm, m or in (default: the source's)")
-      ->check(CLI::IsMember({"mm", "cm", "m", "in"}));
+                   "length unit to write: mm, cm, m, in, ft or yd (default: the source's)")
+      ->check(CLI::IsMember(LengthUnitNames()));
   convert->add_option("--node", options->node,
                       "from a scene document, the node whose skeleton or marker cloud to convert: "
                       "a name or a path of names such as TRCCloud001/Head (default: the scene's "

@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/file_kind.h"
 #include "cli/file_report.h"
+#include "cli/htr_rewrite.h"
 #include "cli/tree_indent.h"
 #include "filelib/number_text.h"
 #include "filelib/zar_filelib.h"
@@ -23,23 +24,6 @@ std::string Fixed(double value, int precision) {
   std::string text;
   AppendFixed(text, value, precision);
   return text;
-}
-
-// "22 segments, 1141 frames from 1, 60 frames/s, mm, Degrees"
-std::string Summary(const HTRFile& model) {
-  return std::to_string(model.NumSegments()) + " segments, " + std::to_string(model.NumFrames()) +
-         " frames from " + std::to_string(model.StartFrame()) + ", " +
-         std::to_string(model.DataFrameRate()) + " frames/s, " +
-         std::string(LengthUnitText(model.CalibrationUnits())) + ", " +
-         std::string(RotationUnitText(model.RotationUnits()));
-}
-
-// " (<summary>)" of the HTR file at `path` as its header reads back: what a file written from a
-// model declares can differ from the model (frames no segment holds are not written); "" when
-// the header cannot be read back.
-std::string WrittenSummary(const std::string& path) {
-  HTRFile written;
-  return written.Read(path, false).empty() ? " (" + Summary(written) + ")" : "";
 }
 
 // Reads the HTR file at `path` whole; "" or the problem, which is also that of a file without
@@ -84,7 +68,7 @@ bool CheckOne(const std::string& file, std::string& verdict) {
     verdict = "incomplete: " + missing + LooksLikeNote(path, MotionFormat::kTrc);
     return false;
   }
-  verdict = "ok (" + Summary(model) + ")";
+  verdict = "ok (" + HtrSummary(model) + ")";
   return true;
 }
 
@@ -155,38 +139,26 @@ int Info(const std::string& file) {
 struct ConvertOptions {
   std::string input;
   std::string output;
-  std::string units;
-  std::string rotation_units;
-  double scale = 1.0;
+  HtrChanges changes;
 };
 
 int Convert(const ConvertOptions& options) {
-  HTRFile model;
-  if (!ReadInput(options.input, model)) return kExitFileProblem;
+  const std::string path = WithDefaultExtension(options.input, ".htr");
+  if (const std::string problem = InputProblem(options.input, path); !problem.empty()) {
+    std::cerr << "zarfileio: " << options.input << ": " << problem << "\n";
+    return kExitFileProblem;
+  }
   // The writer adds ".htr" by the same rule; what is written is named by that path. A device or
   // folder named as the output is refused rather than extended into a new name beside it.
   const std::string target = WithDefaultExtension(options.output, ".htr");
-  for (const std::string& path : {options.output, target}) {
-    const std::string problem = OutputProblem(path);
+  for (const std::string& output : {options.output, target}) {
+    const std::string problem = OutputProblem(output);
     if (!problem.empty()) {
-      std::cerr << "zarfileio: " << path << ": " << problem << "\n";
+      std::cerr << "zarfileio: " << output << ": " << problem << "\n";
       return kExitFileProblem;
     }
   }
-  if (!options.units.empty()) model.ConvertUnits(LengthUnitFromText(options.units));
-  if (options.scale != 1.0) model.Scale(options.scale);
-  if (!options.rotation_units.empty()) {
-    const bool radians = options.rotation_units == "radians";
-    model.SetRotationUnits(radians ? RotationUnit::kRadians : RotationUnit::kDegrees);
-  }
-  errno = 0;
-  const std::string message = model.Write(target);
-  if (!message.empty()) {
-    std::cerr << "zarfileio: " << target << ": " << WriteProblem(message, errno) << "\n";
-    return kExitFileProblem;
-  }
-  std::cout << "wrote " << target << WrittenSummary(target) << "\n";
-  return kExitOk;
+  return RewriteHtr(path, target, options.changes);
 }
 
 }  // namespace
@@ -231,15 +203,15 @@ void AddHtrCommands(CLI::App& app) {
   convert->add_option("out", options->output, "HTR file to write (replaced when it exists)")
       ->required();
   convert
-      ->add_option("--units", options->units,
+      ->add_option("--units", options->changes.units,
                    "convert lengths to this unit: mm, cm, m, in, ft or yd")
-      ->check(CLI::IsMember({"mm", "cm", "m", "in", "ft", "yd"}));
+      ->check(CLI::IsMember(LengthUnitNames()));
   convert
-      ->add_option("--scale", options->scale,
+      ->add_option("--scale", options->changes.scale,
                    "multiply every length by this factor (after --units; finite, not 0)")
       ->check(FiniteNonZeroNumber());
   convert
-      ->add_option("--rotation-units", options->rotation_units,
+      ->add_option("--rotation-units", options->changes.rotation_units,
                    "write angles in degrees or radians (the angles keep their meaning)")
       ->transform(CLI::IsMember({"degrees", "radians"}, CLI::ignore_case));
   convert->callback([options] { FinishCommand(Convert(*options)); });
