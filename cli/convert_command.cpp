@@ -26,6 +26,7 @@
 #include "exchange/bvh_writer.h"
 #include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
+#include "exchange/motion_edits.h"
 #include "exchange/skeleton_formats.h"
 #include "exchange/up_axis.h"
 #include "exchange/work_progress.h"
@@ -119,32 +120,16 @@ std::string Pairs() {
   return pairs + "; " + ScenePairs();
 }
 
-// The frames [from, to] asked for, as an index and a count within `first`..`first + frames - 1`;
-// none (with a message) when none of them are there.
-std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOptions& options,
-                                                                std::int64_t first,
-                                                                std::int64_t frames) {
-  const std::int64_t last = first + frames - 1;
-  const std::int64_t from = std::max(first, options.from.value_or(first));
-  const std::int64_t to = std::min(last, options.to.value_or(last));
-  if (from > to) {
-    std::cerr << "zarfileio: the frames asked for are outside " << options.in << "'s frames "
-              << first << " to " << last << "\n";
-    return std::nullopt;
-  }
-  return std::pair{from - first, to - from + 1};
-}
-
 // Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
-// why) when none of them are there. The cut starts a clip of its own: its frames are numbered
-// from 1 and its clock starts at 0 s, unless --keep-time keeps the source's.
+// why) when none of them are there.
 template <typename Model>
 bool KeepRange(const ConvertOptions& options, Model& model) {
-  if (!options.from && !options.to) return true;
-  const auto range = FrameRange(options, model.first_frame, model.NumFrames());
-  if (!range) return false;
-  model.KeepFrames(range->first, range->second);
-  if (!options.keep_time) model.first_frame = 1;
+  const exchange::FrameRange range{options.from, options.to, options.keep_time};
+  if (const std::string problem = exchange::KeepFrameRange(model, range, options.in);
+      !problem.empty()) {
+    std::cerr << "zarfileio: " << problem << "\n";
+    return false;
+  }
   return true;
 }
 
@@ -194,29 +179,17 @@ std::string_view WrittenUnits(const ConvertOptions& options, std::string_view ex
   return "m";
 }
 
-// Nothing to write fails rather than giving an empty file that looks like a conversion ("" when
-// there is something).
-std::string NothingToWrite(std::size_t items, std::string_view kind, std::int64_t frames) {
-  if (items == 0) return "holds no " + std::string(kind) + "; nothing to write";
-  if (frames <= 0) return "holds no frames; nothing to write";
-  return "";
-}
-
 // The frame range, units and writer asked for, applied to a skeleton read from IN.
 int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
                   const SkeletonFormat& target) {
   if (const std::string nothing =
-          NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
+          exchange::NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
       !nothing.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
   if (!KeepRange(options, skeleton) || !TurnAsAsked(options, target, skeleton)) return kExitUsage;
-  if (!options.units.empty()) {
-    const LengthUnit unit = LengthUnitFromText(options.units);
-    skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
-    skeleton.units = unit;
-  }
+  if (!options.units.empty()) exchange::ConvertLengths(skeleton, LengthUnitFromText(options.units));
   // BVH has no place for a bone's scale factor; the glTF writer keys only translation and rotation.
   if (target.write == exchange::WriteBVH || WritesMetres(target.extension)) {
     const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
@@ -268,27 +241,14 @@ std::string PointsText(const exchange::MarkerSet& set) {
 // The frame range, units and writer asked for, applied to a marker set read from IN.
 int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
                  const MarkerFormat& target) {
-  if (const std::string nothing = NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
+  if (const std::string nothing =
+          exchange::NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
       !nothing.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
   if (!KeepRange(options, set) || !TurnAsAsked(options, target, set)) return kExitUsage;
-  if (!options.units.empty()) {
-    const LengthUnit unit = LengthUnitFromText(options.units);
-    const double factor = LengthConversionFactor(set.units, unit);
-    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
-      exchange::MarkerSample* sample = set.Frame(k);
-      for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
-        // Model outputs (angles, forces, ...) are not lengths: their values stay as they are.
-        if (set.markers[m].kind != exchange::PointKind::kMarker) continue;
-        sample->x *= factor;
-        sample->y *= factor;
-        sample->z *= factor;
-      }
-    }
-    set.units = unit;
-  }
+  if (!options.units.empty()) exchange::ConvertLengths(set, LengthUnitFromText(options.units));
   const std::string_view written_units = WrittenUnits(options, target.extension, set.units);
   // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
   if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
