@@ -14,6 +14,7 @@ from .c3d import Analog, Event, ForcePlate
 from .files import convert, read, write
 from .markers import Markers
 from .skeleton import Skeleton
+from . import batch  # noqa: E402  (zarfileio.batch after import zarfileio)
 
-__all__ = ["Analog", "Event", "ForcePlate", "FormatError", "Markers", "Skeleton", "convert",
+__all__ = ["Analog", "batch", "Event", "ForcePlate", "FormatError", "Markers", "Skeleton", "convert",
            "read", "write"]
