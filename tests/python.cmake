@@ -15,3 +15,11 @@ if(ZAR_PYTHON_BUILT AND TARGET zarfileio)
       ENVIRONMENT "PYTHONPATH=${PROJECT_BINARY_DIR}/python;ZAR_SAMPLES_DIR=${ZAR_SHARED_SAMPLES};ZARFILEIO_TOOL=$<TARGET_FILE:zarfileio>")
   endforeach()
 endif()
+# The README's install command, into a venv in the build folder (the extension is built in
+# build/python-package, from ccache where the default build compiled the same sources).
+if(ZAR_PYTHON_BUILT)
+  add_test(NAME python_install
+           COMMAND ${PROJECT_SOURCE_DIR}/python/tests/install_check.sh
+                   ${PROJECT_BINARY_DIR}/python-venv)
+  set_tests_properties(python_install PROPERTIES LABELS python TIMEOUT 600 RUN_SERIAL ON)
+endif()
