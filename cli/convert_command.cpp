@@ -120,16 +120,28 @@ std::string Pairs() {
   return pairs + "; " + ScenePairs();
 }
 
+// The frames [from, to] asked for, as an index and a count within `first`..`first + frames - 1`;
+// none (with a message) when none of them are there.
+std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOptions& options,
+                                                                std::int64_t first,
+                                                                std::int64_t frames) {
+  const auto range = exchange::FrameIndices({options.from, options.to}, first, frames);
+  if (!range) {
+    std::cerr << "zarfileio: " << exchange::FramesOutside(options.in, first, frames) << "\n";
+  }
+  return range;
+}
+
 // Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
-// why) when none of them are there.
+// why) when none of them are there. The cut starts a clip of its own: its frames are numbered
+// from 1 and its clock starts at 0 s, unless --keep-time keeps the source's.
 template <typename Model>
 bool KeepRange(const ConvertOptions& options, Model& model) {
-  const exchange::FrameRange range{options.from, options.to, options.keep_time};
-  if (const std::string problem = exchange::KeepFrameRange(model, range, options.in);
-      !problem.empty()) {
-    std::cerr << "zarfileio: " << problem << "\n";
-    return false;
-  }
+  if (!options.from && !options.to) return true;
+  const auto range = FrameRange(options, model.first_frame, model.NumFrames());
+  if (!range) return false;
+  model.KeepFrames(range->first, range->second);
+  if (!options.keep_time) model.first_frame = 1;
   return true;
 }
 

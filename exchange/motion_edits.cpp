@@ -9,20 +9,29 @@ namespace {
 template <typename Model>
 std::string KeepRange(Model& model, const FrameRange& range, std::string_view name) {
   if (!range.Asked()) return std::string();
-  const std::int64_t first = model.first_frame;
-  const std::int64_t last = first + model.NumFrames() - 1;
-  const std::int64_t from = std::max(first, range.from.value_or(first));
-  const std::int64_t to = std::min(last, range.to.value_or(last));
-  if (from > to) {
-    return "the frames asked for are outside " + std::string(name) + "'s frames " +
-           std::to_string(first) + " to " + std::to_string(last);
-  }
-  model.KeepFrames(from - first, to - from + 1);
+  const auto kept = FrameIndices(range, model.first_frame, model.NumFrames());
+  if (!kept) return FramesOutside(name, model.first_frame, model.NumFrames());
+  model.KeepFrames(kept->first, kept->second);
   if (!range.keep_time) model.first_frame = 1;
   return std::string();
 }
 
 }  // namespace
+
+std::optional<std::pair<std::int64_t, std::int64_t>> FrameIndices(const FrameRange& range,
+                                                                  std::int64_t first,
+                                                                  std::int64_t frames) {
+  const std::int64_t last = first + frames - 1;
+  const std::int64_t from = std::max(first, range.from.value_or(first));
+  const std::int64_t to = std::min(last, range.to.value_or(last));
+  if (from > to) return std::nullopt;
+  return std::pair{from - first, to - from + 1};
+}
+
+std::string FramesOutside(std::string_view name, std::int64_t first, std::int64_t frames) {
+  return "the frames asked for are outside " + std::string(name) + "'s frames " +
+         std::to_string(first) + " to " + std::to_string(first + frames - 1);
+}
 
 std::string KeepFrameRange(MarkerSet& set, const FrameRange& range, std::string_view name) {
   return KeepRange(set, range, name);

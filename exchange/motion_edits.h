@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "exchange/marker_set.h"
 #include "exchange/skeleton.h"
@@ -26,6 +27,15 @@ struct FrameRange {
 
   bool Asked() const { return from || to; }
 };
+
+// The frames of `range` among frames numbered `first` to `first + frames - 1`, as an index and a
+// count; none when none of them are there.
+std::optional<std::pair<std::int64_t, std::int64_t>> FrameIndices(const FrameRange& range,
+                                                                  std::int64_t first,
+                                                                  std::int64_t frames);
+
+// "the frames asked for are outside <name>'s frames A to B".
+std::string FramesOutside(std::string_view name, std::int64_t first, std::int64_t frames);
 
 // Keeps the frames of `range` (nothing when none is asked for). Returns "the frames asked for
 // are outside <name>'s frames A to B" when none of them are there (the model unchanged), empty
