@@ -78,7 +78,12 @@ py::dict MarkerFields(exchange::MarkerSet&& set) {
     fields["positions"] = py::array_t<double>({frames, points, py::ssize_t{3}});
   } else {
     auto owner = std::make_unique<exchange::MarkerSet>(std::move(set));
-    double* data = PositionsInPlace(*owner, present.mutable_data());
+    bool* seen = present.mutable_data();
+    double* data = nullptr;
+    {
+      py::gil_scoped_release unlocked;
+      data = PositionsInPlace(*owner, seen);
+    }
     py::capsule base(owner.release(),
                      [](void* held) { delete static_cast<exchange::MarkerSet*>(held); });
     fields["positions"] = py::array_t<double>({frames, points, py::ssize_t{3}}, data, base);

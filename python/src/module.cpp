@@ -15,6 +15,7 @@
 #include "errors.h"
 #include "exchange/marker_formats.h"
 #include "exchange/marker_rows.h"
+#include "exchange/parallel_blocks.h"
 #include "exchange/skeleton_formats.h"
 #include "marker_arrays.h"
 #include "marker_source.h"
@@ -175,6 +176,11 @@ std::vector<std::string> PointKindWords() {
   return words;
 }
 
+// A context manager: within it, what the calling thread reads and writes stays on that thread.
+struct CallingThreadOnlyScope {
+  std::optional<exchange::CallingThreadOnly> scope;
+};
+
 }  // namespace
 }  // namespace zar::python
 
@@ -212,4 +218,11 @@ PYBIND11_MODULE(_native, module) {
   module.def("frame_times", &FrameTimes, py::arg("first_frame"), py::arg("frames"),
              py::arg("rate"));
   module.def("point_kind_words", &PointKindWords);
+  py::class_<CallingThreadOnlyScope>(
+      module, "CallingThreadOnly",
+      "Within `with CallingThreadOnly():`, each file read or written on this thread is read or "
+      "written on this thread alone (for one task per file on every core).")
+      .def(py::init<>())
+      .def("__enter__", [](CallingThreadOnlyScope& self) { self.scope.emplace(); })
+      .def("__exit__", [](CallingThreadOnlyScope& self, const py::args&) { self.scope.reset(); });
 }

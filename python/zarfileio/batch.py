@@ -7,6 +7,7 @@
         table = zarfileio.batch.summarize(paths, client=client)
 
 Without a client the files are read on threads, one per core (the readers run without the GIL).
+Each file is read and written on its task's thread alone, the cores being shared among files.
 A file that fails never stops the others: its row says what happened.
 """
 
@@ -16,7 +17,7 @@ from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 
-from . import _files
+from . import _files, _native
 from .files import convert as convert_file
 from .files import read
 from .markers import Markers
@@ -46,7 +47,8 @@ def summarize_file(path):
     row = dict.fromkeys(SUMMARY_COLUMNS)
     row.update(file=os.fspath(path), format=os.path.splitext(os.fspath(path))[1].lower().lstrip("."))
     try:
-        motion = read(path)
+        with _native.CallingThreadOnly():  # the other files have the other cores
+            motion = read(path)
     except Exception as error:  # each file's own failure is its row's, whatever it is
         row["error"] = _error_text(error)
         return row
@@ -69,7 +71,8 @@ def convert_one(path, output, options):
     start = time.perf_counter()
     row = {"file": os.fspath(path), "output": output, "ok": False, "error": None}
     try:
-        convert_file(path, output, **options)
+        with _native.CallingThreadOnly():  # the other files have the other cores
+            convert_file(path, output, **options)
         row["ok"] = os.path.isfile(output)
         if not row["ok"]:
             row["error"] = "the output was not written"
