@@ -18,6 +18,10 @@ def _format(path, kind, reads):
     return None
 
 
+def _is_c3d(path):
+    return os.path.splitext(path)[1].lower() == ".c3d"
+
+
 def _extensions(kind, reads):
     return " ".join(ext for ext, _, row_kind, can_read, can_write in _native.formats()
                     if row_kind == kind and (can_read if reads else can_write))
@@ -60,12 +64,12 @@ def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=No
         raise ValueError(f"cannot read {path}: reads {_extensions('markers', True)} (markers) "
                          f"and {_extensions('skeleton', True)} (skeletons)")
     _files.check_input(path)
-    if marker_format is None or marker_format[0] != ".c3d":
+    if not _is_c3d(path):
         _options.refuse_c3d_options(path, options)
     if marker_format is not None:
         fields, notes = _native.read_markers(path, options)
         _warn(notes)
-        c3d = C3DExtras(path, lenient) if marker_format[0] == ".c3d" else None
+        c3d = C3DExtras(path, lenient) if _is_c3d(path) else None
         return Markers._from_fields(fields, c3d)
     if options["points"] is not None:
         raise ValueError(f"points= is used only with a marker file, not {path}")
@@ -122,7 +126,7 @@ def convert(src, dst, *, names=None, up=None, points=None, lenient=False, from_f
                         for kind in ("markers", "skeleton"))
         raise ValueError(f"cannot convert {src} to {dst}; convert can do: {can}")
     _files.check_input(src)
-    if (_format(src, "markers", True) or (None,))[0] != ".c3d":
+    if not _is_c3d(src):
         _options.refuse_c3d_options(src, options)
     if _files.same_file(src, dst):
         raise ValueError(f"{dst} is the input {src}; it would be replaced")
