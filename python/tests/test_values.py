@@ -109,6 +109,15 @@ def test_c3d_analog_plates_events_match_the_tools_tables(samples, tmp_path):
                                atol=1e-6)
     assert markers.events == []  # Gait.c3d lists none; the tool says the same
     assert run_tool("convert", path, tmp_path / "e.csv", "--events")[0] == 1
+    path = samples / "c3d" / "PiG_Motion3_FF.c3d"
+    assert run_tool("convert", path, tmp_path / "events.csv", "--events")[0] == 0
+    with open(tmp_path / "events.csv") as table:
+        rows = list(csv.DictReader(table))
+    events = zarfileio.read(path).events
+    assert [(e.context, e.label, e.frame) for e in events] == \
+        [(r["context"], r["label"], int(r["frame"])) for r in rows]
+    np.testing.assert_allclose([e.time for e in events], [float(r["time"]) for r in rows],
+                               rtol=1e-6)
 
 
 @pytest.mark.parametrize("name", ["htr/fight_a.htr", "bvh/cmu_12_01_walk.bvh"])
