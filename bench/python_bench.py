@@ -2,10 +2,8 @@
 
     python_bench.py read FILE          one zarfileio.read: seconds, peak memory over the arrays
     python_bench.py pandas FILE        pandas.read_csv of a TRC file's rows: seconds
-    python_bench.py batch DIR OUT N [pin]
-                                       batch.convert of DIR's files to CSV on an N-worker
-                                       LocalCluster: seconds (the cluster's start not counted);
-                                       with "pin", worker i runs on core i alone
+    python_bench.py batch DIR OUT N    batch.convert of DIR's files to CSV on an N-worker
+                                       LocalCluster: seconds (the cluster's start not counted)
 """
 
 import os
@@ -40,13 +38,7 @@ def pandas(path):
     print(f"{seconds:.3f} {frame.shape[0]} {frame.shape[1]}")
 
 
-def pin_to(core):
-    """Every thread of this process (and the threads they start) on `core` alone."""
-    for thread in os.listdir("/proc/self/task"):
-        os.sched_setaffinity(int(thread), {core})
-
-
-def batch(folder, out, workers, pin=""):
+def batch(folder, out, workers):
     from dask.distributed import Client, LocalCluster
 
     import zarfileio.batch
@@ -56,12 +48,6 @@ def batch(folder, out, workers, pin=""):
                       host="127.0.0.1", dashboard_address=None) as cluster, \
             Client(cluster) as client:
         client.run(lambda: __import__("zarfileio"))  # every worker has the package loaded
-        if pin:
-            # The readers and writers use a second thread and one per core for the text: one
-            # worker alone would otherwise use both cores, and two could not do twice its work.
-            cores = sorted(os.sched_getaffinity(0))
-            for i, worker in enumerate(sorted(client.scheduler_info()["workers"])):
-                client.run(pin_to, cores[i % len(cores)], workers=[worker])
         start = time.perf_counter()
         table = zarfileio.batch.convert(paths, out, "csv", client=client)
         seconds = time.perf_counter() - start
