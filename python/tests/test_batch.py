@@ -69,3 +69,6 @@ def test_convert_matches_the_tool(paths, client, tmp_path, folder):
         assert (tmp_path / "ours" / name).read_bytes() == (tmp_path / "theirs" / name).read_bytes()
     with pytest.raises(ValueError, match="would both be converted"):
         zarfileio.batch.convert([inputs[0], inputs[0]], tmp_path / "x", "csv")
+    with pytest.raises(ValueError, match="up='x'"):
+        zarfileio.batch.convert(inputs, tmp_path / "x", "csv", up="x")
+    assert not (tmp_path / "x").exists()

@@ -17,7 +17,7 @@ from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 
-from . import _files, _native
+from . import _files, _native, _options
 from .files import convert as convert_file
 from .files import read
 from .markers import Markers
@@ -144,6 +144,10 @@ def convert(paths, out_dir, fmt, client=None, **options):
 
     if not isinstance(fmt, str) or not fmt.strip("."):
         raise TypeError("fmt must be an extension such as 'csv'")
+    # A wrong option is the call's fault, not each file's: refused before any task runs.
+    read_options = {key: value for key, value in options.items() if key != "up_out"}
+    _options.read_options(**read_options)
+    _options.write_options(options.get("units"), options.get("up_out"))
     out_dir = _files.as_path(out_dir, "out_dir")
     paths = [_files.as_path(path) for path in paths]
     jobs = []
