@@ -189,16 +189,19 @@ PYBIND11_MODULE(_native, module) {
   module.doc() = "The readers and writers behind the zarfileio package (use zarfileio itself).";
   BindErrors(module);
   module.def("formats", &Formats, "Every format: (extension, title, kind, reads, writes).");
-  module.def("read_markers", &ReadMarkerFile, py::arg("path"), py::arg("options"));
-  module.def("read_skeleton", &ReadSkeletonFile, py::arg("path"), py::arg("options"));
+  module.def("read_markers", &ReadMarkerFile, py::arg("path"), py::arg("options"),
+             "(Markers' fields, notes) of a marker file, with read's options.");
+  module.def("read_skeleton", &ReadSkeletonFile, py::arg("path"), py::arg("options"),
+             "(Skeleton's fields, notes) of a skeleton file, with read's options.");
   module.def("write_markers", &WriteMarkerFile, py::arg("fields"), py::arg("path"),
-             py::arg("options"));
+             py::arg("options"), "Writes Markers' fields to path; returns the notes.");
   module.def("write_skeleton", &WriteSkeletonFile, py::arg("fields"), py::arg("path"),
-             py::arg("options"));
-  module.def("convert", &Convert, py::arg("src"), py::arg("dst"), py::arg("options"));
+             py::arg("options"), "Writes a Skeleton's fields to path; returns the notes.");
+  module.def("convert", &Convert, py::arg("src"), py::arg("dst"), py::arg("options"),
+             "The tool's convert SRC DST with convert's options; returns the notes.");
   module.def(
       "world_positions", [](const py::dict& fields) { return WorldPositions(SkeletonOf(fields)); },
-      py::arg("fields"));
+      py::arg("fields"), "Every joint's world position in every frame.");
   module.def(
       "c3d_extras",
       [](const std::string& path, bool lenient, bool zero, double cop_threshold) {
@@ -207,17 +210,18 @@ PYBIND11_MODULE(_native, module) {
         options.cop_threshold = cop_threshold;
         return C3DExtras(path, lenient, options);
       },
-      py::arg("path"), py::arg("lenient"), py::arg("zero"), py::arg("cop_threshold"));
+      py::arg("path"), py::arg("lenient"), py::arg("zero"), py::arg("cop_threshold"),
+      "A C3D file's analog channels, force plates and events.");
   module.def(
       "length_factor",
       [](const std::string& from, const std::string& to) {
         return zar::LengthConversionFactor(zar::LengthUnitFromText(from),
                                            zar::LengthUnitFromText(to));
       },
-      py::arg("from_units"), py::arg("to_units"));
-  module.def("frame_times", &FrameTimes, py::arg("first_frame"), py::arg("frames"),
-             py::arg("rate"));
-  module.def("point_kind_words", &PointKindWords);
+      py::arg("from_units"), py::arg("to_units"), "The factor from one length unit to another.");
+  module.def("frame_times", &FrameTimes, py::arg("first_frame"), py::arg("frames"), py::arg("rate"),
+             "Each frame's time in seconds, as the CSV writer gives it.");
+  module.def("point_kind_words", &PointKindWords, "The words points= takes.");
   py::class_<CallingThreadOnlyScope>(
       module, "CallingThreadOnly",
       "Within `with CallingThreadOnly():`, each file read or written on this thread is read or "
