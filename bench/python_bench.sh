@@ -53,11 +53,11 @@ read -r pandas_s _ < <(median driver pandas "$trc")
 awk -v p="$pandas_s" -v r="$trc_read_s" 'BEGIN {
   printf "  pandas.read_csv of the TRC rows: %.2f s, %.1fx zarfileio.read of the TRC file\n", p, p / r }'
 
-echo "== python: zarfileio.batch.convert of 200 TRC files (40 markers x 2000 frames) to CSV"
-dir=$work/python-batch
+echo "== python: zarfileio.batch.convert of 200 TRC files (40 markers x 5000 frames) to CSV"
+dir=$work/python-batch-5000
 if [ ! -f "$dir/in/f199.trc" ]; then
   mkdir -p "$dir/in"
-  "$tool" convert "$trc" "$dir/f000.trc" --to 2000 >/dev/null
+  "$tool" convert "$trc" "$dir/f000.trc" --to 5000 >/dev/null
   # 40 of the 80 markers: the generated file's first 2 + 40 * 3 columns.
   cut -f 1-122 "$dir/f000.trc" >"$dir/in/f000.trc"
   sed -i '3s/\t80\t/\t40\t/' "$dir/in/f000.trc"
