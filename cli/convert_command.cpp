@@ -28,6 +28,7 @@
 #include "exchange/c3d_copy.h"
 #include "exchange/c3d_file.h"
 #include "exchange/marker_formats.h"
+#include "exchange/motion_edits.h"
 #include "exchange/skeleton_formats.h"
 #include "exchange/up_axis.h"
 #include "exchange/work_progress.h"
@@ -138,15 +139,11 @@ std::string Pairs() {
 std::optional<std::pair<std::int64_t, std::int64_t>> FrameRange(const ConvertOptions& options,
                                                                 std::int64_t first,
                                                                 std::int64_t frames) {
-  const std::int64_t last = first + frames - 1;
-  const std::int64_t from = std::max(first, options.from.value_or(first));
-  const std::int64_t to = std::min(last, options.to.value_or(last));
-  if (from > to) {
-    std::cerr << "zarfileio: the frames asked for are outside " << options.in << "'s frames "
-              << first << " to " << last << "\n";
-    return std::nullopt;
+  const auto range = exchange::FrameIndices({options.from, options.to}, first, frames);
+  if (!range) {
+    std::cerr << "zarfileio: " << exchange::FramesOutside(options.in, first, frames) << "\n";
   }
-  return std::pair{from - first, to - from + 1};
+  return range;
 }
 
 // Keeps the frames --from and --to ask for of a skeleton or a marker set; false (after saying
@@ -176,29 +173,17 @@ std::string_view WrittenUnits(const ConvertOptions& options, const Format& targe
   return unit;
 }
 
-// Nothing to write fails rather than giving an empty file that looks like a conversion ("" when
-// there is something).
-std::string NothingToWrite(std::size_t items, std::string_view kind, std::int64_t frames) {
-  if (items == 0) return "holds no " + std::string(kind) + "; nothing to write";
-  if (frames <= 0) return "holds no frames; nothing to write";
-  return "";
-}
-
 // The frame range, units and writer asked for, applied to a skeleton read from IN.
 int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
                   const SkeletonFormat& target) {
   if (const std::string nothing =
-          NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
+          exchange::NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
       !nothing.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
   if (!KeepRange(options, skeleton) || !TurnAsAsked(options, target, skeleton)) return kExitUsage;
-  if (!options.units.empty()) {
-    const LengthUnit unit = LengthUnitFromText(options.units);
-    skeleton.ScaleLengths(LengthConversionFactor(skeleton.units, unit));
-    skeleton.units = unit;
-  }
+  if (!options.units.empty()) exchange::ConvertLengths(skeleton, LengthUnitFromText(options.units));
   if (!target.drops_bone_scale.empty()) {
     const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
     if (!scaled.empty()) {
@@ -248,27 +233,14 @@ std::string PointsText(const exchange::MarkerSet& set) {
 // The frame range, units and writer asked for, applied to a marker set read from IN.
 int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
                  const MarkerFormat& target) {
-  if (const std::string nothing = NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
+  if (const std::string nothing =
+          exchange::NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
       !nothing.empty()) {
     std::cerr << "zarfileio: " << options.in << ": " << nothing << "\n";
     return kExitFileProblem;
   }
   if (!KeepRange(options, set) || !TurnAsAsked(options, target, set)) return kExitUsage;
-  if (!options.units.empty()) {
-    const LengthUnit unit = LengthUnitFromText(options.units);
-    const double factor = LengthConversionFactor(set.units, unit);
-    for (std::int64_t k = 0; k < set.NumFrames(); ++k) {
-      exchange::MarkerSample* sample = set.Frame(k);
-      for (std::size_t m = 0; m < set.NumMarkers(); ++m, ++sample) {
-        // Model outputs (angles, forces, ...) are not lengths: their values stay as they are.
-        if (set.markers[m].kind != exchange::PointKind::kMarker) continue;
-        sample->x *= factor;
-        sample->y *= factor;
-        sample->z *= factor;
-      }
-    }
-    set.units = unit;
-  }
+  if (!options.units.empty()) exchange::ConvertLengths(set, LengthUnitFromText(options.units));
   const std::string_view written_units = WrittenUnits(options, target, set.units);
   // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
   if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {

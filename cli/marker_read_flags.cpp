@@ -1,7 +1,8 @@
 #include "cli/marker_read_flags.h"
 
-#include <algorithm>
 #include <string_view>
+
+#include "exchange/marker_formats.h"
 
 namespace zar::cli {
 
@@ -20,16 +21,7 @@ void AddPointsOption(CLI::App& command, std::vector<std::string>& points) {
 }
 
 std::vector<exchange::PointKind> PointKindsFrom(const std::vector<std::string>& points) {
-  std::vector<exchange::PointKind> kinds;
-  for (const exchange::PointKind kind : exchange::kPointKinds) {
-    const std::string_view name = exchange::PointKindsText(kind);
-    const bool asked = std::any_of(points.begin(), points.end(), [name](const std::string& p) {
-      return p == "all" || p == name;
-    });
-    if (asked) kinds.push_back(kind);
-  }
-  if (kinds.empty()) kinds.push_back(exchange::PointKind::kMarker);
-  return kinds;
+  return exchange::PointKindsNamed(points);
 }
 
 std::optional<Axis> UpAxisFlag(const std::string& up) {

@@ -104,6 +104,19 @@ constexpr MarkerFormat kFormats[] = {
 
 std::span<const MarkerFormat> MarkerFormats() { return kFormats; }
 
+std::vector<PointKind> PointKindsNamed(const std::vector<std::string>& words) {
+  std::vector<PointKind> kinds;
+  for (const PointKind kind : kPointKinds) {
+    const std::string_view name = PointKindsText(kind);
+    const bool asked = std::any_of(words.begin(), words.end(), [name](const std::string& word) {
+      return word == "all" || word == name;
+    });
+    if (asked) kinds.push_back(kind);
+  }
+  if (kinds.empty()) kinds.push_back(PointKind::kMarker);
+  return kinds;
+}
+
 std::string RenamedMarkers(const MarkerFormat& format, const MarkerSet& set) {
   if (format.written_names == nullptr) return std::string();
   const std::vector<std::string> written = format.written_names(set);

@@ -29,6 +29,11 @@ struct MarkerReadOptions {
   std::vector<std::string> exclude;
 };
 
+// The kinds that `words` name: each kind's plural word ("markers", "angles", ...; see
+// PointKindsText) or "all" for every kind, in the order of kPointKinds; markers alone when
+// `words` names none. Other words are passed over.
+std::vector<PointKind> PointKindsNamed(const std::vector<std::string>& words);
+
 struct MarkerFormat {
   std::string_view extension;  // with the dot, lower case
   std::string_view title;      // what people call it

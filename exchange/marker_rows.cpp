@@ -19,14 +19,13 @@ void WriteRows(const MarkerSet& set, std::int64_t from, std::int64_t to,
                const MarkerSample* samples, char separator, std::string_view line_end,
                TextBlock& out) {
   const std::size_t markers = set.NumMarkers();
-  const std::int64_t origin = std::min<std::int64_t>(set.first_frame, 1);
   for (std::int64_t k = from; k < to; ++k) {
     const std::int64_t frame = set.first_frame + k;
     char* p = out.Reserve(2 * kNumberRoom);
     p = std::to_chars(p, p + 24, frame).ptr;
     *p++ = separator;
     if (set.rate > 0) {
-      p = std::to_chars(p, p + kNumberRoom, static_cast<double>(frame - origin) / set.rate,
+      p = std::to_chars(p, p + kNumberRoom, FrameTime(set.first_frame, k, set.rate),
                         std::chars_format::fixed)
               .ptr;
     }

@@ -13,6 +13,13 @@
 
 namespace zar::exchange {
 
+// The time in seconds of frame index `k` (from 0) of a set whose frame 0 is numbered
+// `first_frame`: counted from frame 1 of the capture (from frame 0 when numbering starts at 0).
+inline double FrameTime(std::int64_t first_frame, std::int64_t k, double rate) {
+  const std::int64_t origin = first_frame < 1 ? first_frame : 1;
+  return static_cast<double>(first_frame + k - origin) / rate;
+}
+
 // One row per frame into `out`, each ended by `line_end`. The time counts from frame 1 of the
 // capture (from the first frame written when numbering starts at 0), from the exact rate; none
 // when the rate is not above 0. Coordinates in their shortest text (WriteShortest); a missing

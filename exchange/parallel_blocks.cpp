@@ -9,8 +9,24 @@
 
 namespace zar::exchange {
 
+namespace {
+
+thread_local bool calling_thread_only = false;
+
+}  // namespace
+
+CallingThreadOnly::CallingThreadOnly() : before_(calling_thread_only) {
+  calling_thread_only = true;
+}
+
+CallingThreadOnly::~CallingThreadOnly() { calling_thread_only = before_; }
+
+bool CallingThreadOnly::Active() { return calling_thread_only; }
+
 unsigned BlockThreads(std::int64_t blocks, unsigned threads) {
-  if (threads == 0) threads = std::max(1U, std::thread::hardware_concurrency());
+  if (threads == 0) {
+    threads = calling_thread_only ? 1U : std::max(1U, std::thread::hardware_concurrency());
+  }
   return static_cast<unsigned>(std::clamp<std::int64_t>(blocks, 1, threads));
 }
 

@@ -9,8 +9,26 @@
 
 namespace zar::exchange {
 
-// The threads to use for `blocks` blocks when `threads` are asked for (0: one per core): never
-// more than the blocks, at least one.
+// While one lives, the work begun on the thread that made it (reading or writing one file) stays
+// on that thread: no blocks on other threads, no second thread parsing lines. For callers that
+// run many files at once, one per thread or process (a batch on a cluster's workers), so that
+// one file's work does not take the cores meant for the others.
+class CallingThreadOnly {
+ public:
+  CallingThreadOnly();
+  ~CallingThreadOnly();
+  CallingThreadOnly(const CallingThreadOnly&) = delete;
+  CallingThreadOnly& operator=(const CallingThreadOnly&) = delete;
+
+  // Whether one lives on the calling thread.
+  static bool Active();
+
+ private:
+  bool before_;
+};
+
+// The threads to use for `blocks` blocks when `threads` are asked for (0: one per core, or one
+// while a CallingThreadOnly lives): never more than the blocks, at least one.
 unsigned BlockThreads(std::int64_t blocks, unsigned threads);
 
 // Does the items [from, to) of one block.

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "exchange/parallel_blocks.h"
+
 namespace zar::exchange {
 
 ThreadedLineParsing::~ThreadedLineParsing() {
@@ -16,6 +18,7 @@ void ThreadedLineParsing::Begin(std::size_t count, Lines read) {
   count_ = count;
   share_ = std::max<std::size_t>(count / 32, 1);
   next_.store(0, std::memory_order_relaxed);
+  if (CallingThreadOnly::Active()) return;  // Finish reads the whole batch on this thread
   try {
     helper_ = std::async(std::launch::async, [this] { ReadShares(); });
   } catch (const std::system_error&) {

@@ -3,7 +3,8 @@
 
 // The numbers of a batch of data lines read on a second thread while the reading thread gathers
 // the next batch; the reading thread, done gathering, helps with what is left. For the file
-// library's sink readings (filelib/line_batches.h) outside the plug-in.
+// library's sink readings (filelib/line_batches.h) outside the plug-in. While a
+// CallingThreadOnly lives (exchange/parallel_blocks.h), the reading thread reads them all.
 
 #include <atomic>
 #include <cstddef>

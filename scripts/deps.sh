@@ -5,6 +5,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
           nlohmann-json3-dev libsimdjson-dev ccache nodejs chromium python3 strace clang-format
+          python3-dev pybind11-dev python3-numpy python3-pandas python3-pytest python3-distributed
+          python3-setuptools python3-pip python3-venv python3-matplotlib
           "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,10 @@
 // Line batches read on two threads give the same lines in the same order as on one and pass on
-// a handler's exception; a batch is shared with a second thread.
+// a handler's exception; a batch is shared with a second thread, unless the caller keeps its
+// work on its own thread (CallingThreadOnly), as a run of blocks then is too.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -10,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "exchange/parallel_blocks.h"
 #include "exchange/threaded_line_parsing.h"
 #include "line_batches_test_support.h"
 
@@ -45,6 +48,27 @@ TEST(ThreadedLineParsing, ASecondThreadReadsAPartOfEachBatch) {
     EXPECT_TRUE(elsewhere) << "batch " << batch;
     EXPECT_EQ(std::vector<int>(reads.size(), 1), reads) << "batch " << batch;
   }
+}
+
+TEST(CallingThreadOnly, KeepsLinesAndBlocksOnTheCallingThreadWhileItLives) {
+  const std::thread::id caller = std::this_thread::get_id();
+  std::vector<std::thread::id> readers;
+  std::mutex mutex;
+  const auto note = [&](std::size_t, std::size_t) {
+    const std::lock_guard lock(mutex);
+    readers.push_back(std::this_thread::get_id());
+  };
+  {
+    const CallingThreadOnly only;
+    ThreadedLineParsing parsing;
+    parsing.Begin(640, note);
+    parsing.Finish();
+    ForEachBlock(640, 1, [&](std::int64_t, std::int64_t) { note(0, 0); });
+    EXPECT_EQ(1U, BlockThreads(64, 0));
+  }
+  EXPECT_EQ(std::vector<std::thread::id>(readers.size(), caller), readers);
+  EXPECT_FALSE(CallingThreadOnly::Active());
+  EXPECT_EQ(std::min(64U, std::max(1U, std::thread::hardware_concurrency())), BlockThreads(64, 0));
 }
 
 }  // namespace

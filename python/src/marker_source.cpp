@@ -1,0 +1,73 @@
+#include "marker_source.h"
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "errors.h"
+#include "exchange/c3d_file.h"
+#include "exchange/up_axis.h"
+
+namespace zar::python {
+
+exchange::MarkerSet ReadMarkers(const std::string& path, const Choices& choices, Notes& notes) {
+  const exchange::MarkerFormat* format = exchange::FindMarkerFormat(path);
+  exchange::MarkerReadOptions options;
+  options.names_from_descriptions = choices.descriptions;
+  options.point_kinds = exchange::PointKindsNamed(choices.points);
+  options.lenient = choices.lenient;
+  exchange::MarkerSet set;
+  if (const std::string message = format->read(path, options, set); !message.empty()) {
+    throw ReadProblemOf(message, path);
+  }
+  if (set.up_known) NoteSourceUp(choices, path, set.up, notes);
+  std::optional<Axis> given;
+  if (choices.up) given = AxisFromText(*choices.up);
+  set.up = exchange::SourceUp(*format, set, given);
+  for (const std::string& warning : set.warnings) notes.push_back(path + ": " + warning);
+  NoteFewerFrames(path, set.NumFrames(), set.declared_frames, notes);
+  return set;
+}
+
+void EditMarkers(exchange::MarkerSet& set, const Choices& choices, const std::string& source) {
+  if (const std::string problem = exchange::KeepFrameRange(set, choices.range, source);
+      !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
+  if (choices.units) exchange::ConvertLengths(set, LengthUnitFromText(*choices.units));
+}
+
+void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choices& choices,
+                  Notes& notes) {
+  const exchange::MarkerFormat& target = *exchange::FindMarkerFormat(path);
+  if (const std::string nothing =
+          exchange::NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
+      !nothing.empty()) {
+    throw WriteProblem{nothing, 0, path};
+  }
+  if (choices.up_out) {
+    const Axis asked = AxisFromText(*choices.up_out);
+    if (target.written_up && *target.written_up != asked) {
+      throw std::invalid_argument(std::string(target.title) + " is written " +
+                                  std::string(AxisText(*target.written_up)) + " up; up_out='" +
+                                  *choices.up_out + "' cannot be done");
+    }
+    exchange::TurnUp(set, asked);
+  }
+  if (choices.units) exchange::ConvertLengths(set, LengthUnitFromText(*choices.units));
+  if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
+    notes.push_back("C3D counts frames from 1; the frames from " + std::to_string(set.first_frame) +
+                    " are numbered from " + std::to_string(exchange::C3DFirstFrame(set)) + " in " +
+                    path);
+    set.first_frame = exchange::C3DFirstFrame(set);
+  }
+  errno = 0;
+  if (const std::string message = target.write(set, path); !message.empty()) {
+    throw WriteProblem{message, errno, path};
+  }
+  if (const std::string renamed = exchange::RenamedMarkers(target, set); !renamed.empty()) {
+    notes.push_back(path + ": " + std::string(target.title) +
+                    " renames markers whose names it cannot hold: " + renamed);
+  }
+}
+
+}  // namespace zar::python

@@ -1,0 +1,84 @@
+#include "skeleton_source.h"
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "errors.h"
+#include "exchange/bvh_writer.h"
+#include "exchange/skeleton_formats.h"
+#include "exchange/up_axis.h"
+#include "filelib/file_contents.h"
+#include "filelib/htr_file.h"
+
+namespace zar::python {
+
+exchange::Skeleton ReadSkeleton(const std::string& path, const Choices& choices, Notes& notes) {
+  const exchange::SkeletonFormat* format = exchange::FindSkeletonFormat(path);
+  exchange::Skeleton skeleton;
+  if (const std::string message = format->read(path, skeleton); !message.empty()) {
+    throw ReadProblemOf(message, path);
+  }
+  NoteSourceUp(choices, path, skeleton.up, notes);
+  NoteFewerFrames(path, skeleton.NumFrames(), skeleton.declared_frames, notes);
+  return skeleton;
+}
+
+void EditSkeleton(exchange::Skeleton& skeleton, const Choices& choices, const std::string& source) {
+  if (const std::string problem = exchange::KeepFrameRange(skeleton, choices.range, source);
+      !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
+  if (choices.units) exchange::ConvertLengths(skeleton, LengthUnitFromText(*choices.units));
+}
+
+void WriteSkeleton(exchange::Skeleton& skeleton, const std::string& path, const Choices& choices,
+                   Notes& notes) {
+  const exchange::SkeletonFormat& target = *exchange::FindSkeletonFormat(path);
+  if (const std::string nothing =
+          exchange::NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
+      !nothing.empty()) {
+    throw WriteProblem{nothing, 0, path};
+  }
+  if (choices.up_out) {
+    const Axis asked = AxisFromText(*choices.up_out);
+    if (target.written_up && *target.written_up != asked) {
+      throw std::invalid_argument(std::string(target.title) + " is written " +
+                                  std::string(AxisText(*target.written_up)) + " up; up_out='" +
+                                  *choices.up_out + "' cannot be done");
+    }
+    exchange::TurnUp(skeleton, asked);
+  }
+  if (choices.units) exchange::ConvertLengths(skeleton, LengthUnitFromText(*choices.units));
+  const bool metres = target.extension == ".glb" || target.extension == ".gltf";
+  if (target.write == exchange::WriteBVH || metres) {
+    const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
+    if (!scaled.empty()) {
+      std::string note = target.write == exchange::WriteBVH
+                             ? "BVH cannot hold a bone scale factor other than 1"
+                             : "glTF is written without bone scale factors";
+      note += "; written without it for:";
+      for (const std::string& name : scaled) note += " " + name;
+      notes.push_back(note);
+    }
+  }
+  errno = 0;
+  if (const std::string message = target.write(skeleton, path); !message.empty()) {
+    throw WriteProblem{message, errno, path};
+  }
+}
+
+void CopyHTR(const std::string& in, const std::string& out, const Choices& choices, Notes& notes) {
+  HTRFile model;
+  std::string message = model.Read(in, true);
+  if (!message.empty()) throw FormatProblem{message, model.MessageLine()};
+  if (message = NothingToConvert(model.Contents()); !message.empty()) {
+    throw FormatProblem{message, 0};
+  }
+  const FileContents contents = model.Contents();
+  NoteFewerFrames(in, contents.frames, contents.declared, notes);
+  if (choices.units) model.ConvertUnits(LengthUnitFromText(*choices.units));
+  errno = 0;
+  if (message = model.Write(out); !message.empty()) throw WriteProblem{message, errno, out};
+}
+
+}  // namespace zar::python
