@@ -280,7 +280,7 @@ std::vector<std::string> PointChanges(const ConvertOptions& options) {
 
 // C3D to C3D: every group and parameter, the points of every kind with their residuals, the
 // analog samples and the events, cut to --from/--to with the parameters that count frames.
-int CopyC3D(const ConvertOptions& options, const MarkerFormat& c3d) {
+int CopyC3D(const ConvertOptions& options) {
   exchange::C3DFile file;
   std::string message = file.Read(options.in, exchange::C3DReadOptions{options.lenient});
   if (message.empty()) message = NothingToConvert(file.Contents());
@@ -291,33 +291,26 @@ int CopyC3D(const ConvertOptions& options, const MarkerFormat& c3d) {
   WarnAbout(options.in, file.warnings);
   const exchange::MarkerSet& points = file.points;
   if (points.up_known) NoteSourceUp(options, points.up);
-  exchange::C3DCopyOptions cut;
-  cut.count = points.NumFrames();
-  cut.first_frame = points.first_frame;
-  if (options.from || options.to) {
-    const auto range = FrameRange(options, points.first_frame, points.NumFrames());
-    if (!range) return kExitUsage;
-    cut.from = range->first;
-    cut.count = range->second;
-    cut.first_frame = options.keep_time ? points.first_frame + cut.from : 1;
+  const exchange::FrameRange range{options.from, options.to, options.keep_time};
+  const std::optional<exchange::C3DCopyOptions> cut =
+      exchange::C3DCut(file, range, UpAxisFlag(options.up));
+  if (!cut) {
+    std::cerr << "zarfileio: "
+              << exchange::FramesOutside(options.in, points.first_frame, points.NumFrames())
+              << "\n";
+    return kExitUsage;
   }
-  if (cut.first_frame < 1) {
-    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from " << cut.first_frame
-              << " are numbered from 1 in " << options.out << "\n";
-    cut.first_frame = 1;
-  }
-  cut.up = exchange::SourceUp(c3d, points, UpAxisFlag(options.up));
   exchange::C3DCopyReport report;
   errno = 0;
-  if (message = exchange::CopyC3DFrames(options.in, file, cut, options.out, report);
+  if (message = exchange::CopyC3DFrames(options.in, file, *cut, options.out, report);
       !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
   WarnAbout(options.out, report.warnings);
-  std::cout << "wrote " << options.out << " (" << PointsText(points) << ", " << cut.count
-            << " frames from " << cut.first_frame << ", " << RateText(points.rate) << " frames/s, "
-            << LengthUnitText(points.units);
+  std::cout << "wrote " << options.out << " (" << PointsText(points) << ", " << cut->count
+            << " frames from " << std::max<std::int64_t>(cut->first_frame, 1) << ", "
+            << RateText(points.rate) << " frames/s, " << LengthUnitText(points.units);
   exchange::C3DAnalog analog;
   if (exchange::C3DAnalogChannels(file, analog).empty() && analog.NumChannels() > 0) {
     std::cout << ", " << analog.NumChannels() << " analog channels at " << RateText(analog.rate)
@@ -417,7 +410,13 @@ int Convert(const ConvertOptions& options) {
   }
   if (source->extension == ".c3d" && target->extension == ".c3d") {
     const std::vector<std::string> changes = PointChanges(options);
-    if (changes.empty()) return CopyC3D(options, *source);
+    exchange::PointChangesAsked asked;
+    asked.names_from_descriptions = options.names == "descriptions";
+    asked.kinds = !options.points.empty();
+    asked.names = !options.markers.empty() || !options.exclude.empty();
+    asked.units = !options.units.empty();
+    asked.up_out = !options.up_out.empty();
+    if (exchange::CopiesC3DWhole(asked)) return CopyC3D(options);
     std::cerr << "zarfileio: warning: with";
     for (const std::string& flag : changes) std::cerr << " " << flag;
     std::cerr << ", " << options.out << " holds the points only: the analog samples, events and "

@@ -10,6 +10,7 @@
 #include "exchange/c3d_section_builder.h"
 #include "exchange/c3d_words.h"
 #include "exchange/exchange_messages.h"
+#include "exchange/marker_formats.h"
 #include "exchange/marker_set.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
@@ -244,9 +245,39 @@ std::vector<unsigned char> Section(const C3DParameters& parameters) {
 
 }  // namespace
 
-std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& cut,
+bool CopiesC3DWhole(const PointChangesAsked& asked) {
+  return !asked.names_from_descriptions && !asked.kinds && !asked.names && !asked.units &&
+         !asked.up_out;
+}
+
+std::optional<C3DCopyOptions> C3DCut(const C3DFile& file, const FrameRange& range,
+                                     std::optional<Axis> up) {
+  const MarkerSet& points = file.points;
+  C3DCopyOptions cut;
+  cut.count = points.NumFrames();
+  cut.first_frame = points.first_frame;
+  if (range.Asked()) {
+    const auto kept = FrameIndices(range, points.first_frame, points.NumFrames());
+    if (!kept) return std::nullopt;
+    cut.from = kept->first;
+    cut.count = kept->second;
+    cut.first_frame = range.keep_time ? points.first_frame + cut.from : 1;
+  }
+  for (const MarkerFormat& format : MarkerFormats()) {
+    if (format.extension == ".c3d") cut.up = SourceUp(format, points, up);
+  }
+  return cut;
+}
+
+std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& asked,
                           const std::string& out, C3DCopyReport& report) {
   report = C3DCopyReport();
+  C3DCopyOptions cut = asked;
+  if (cut.first_frame < 1) {
+    report.warnings.push_back("C3D counts frames from 1; the frames from " +
+                              std::to_string(cut.first_frame) + " are numbered from 1 in " + out);
+    cut.first_frame = 1;
+  }
   const std::int64_t last = cut.first_frame + cut.count - 1;
   if (cut.first_frame < 1 || last > 4294967295LL) return std::string(messages::kC3DFrameNumbers);
   const std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(path.c_str(), "rb"));

@@ -1,7 +1,7 @@
 # The zarfileio Python package's pytest suites (python/tests), one ctest per file, run by
 # Debian's python3 against the package as built (PYTHONPATH) and the tool for its outputs.
 # Not in sanitizer builds, where the package is not built.
-if(ZAR_PYTHON_BUILT AND TARGET zarfileio)
+if(ZAR_PYTHON_BUILT)
   file(GLOB ZAR_PYTHON_SUITES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/python/tests/test_*.py)
   foreach(suite ${ZAR_PYTHON_SUITES})
     get_filename_component(name ${suite} NAME_WE)

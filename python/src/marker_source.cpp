@@ -4,8 +4,10 @@
 #include <stdexcept>
 
 #include "errors.h"
+#include "exchange/c3d_copy.h"
 #include "exchange/c3d_file.h"
 #include "exchange/up_axis.h"
+#include "filelib/file_contents.h"
 
 namespace zar::python {
 
@@ -68,6 +70,36 @@ void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choic
     notes.push_back(path + ": " + std::string(target.title) +
                     " renames markers whose names it cannot hold: " + renamed);
   }
+}
+
+bool CopyC3DWhole(const std::string& in, const std::string& out, const Choices& choices,
+                  Notes& notes) {
+  exchange::PointChangesAsked asked;
+  asked.names_from_descriptions = choices.descriptions;
+  asked.kinds = !choices.points.empty();
+  asked.units = choices.units.has_value();
+  asked.up_out = choices.up_out.has_value();
+  if (!exchange::CopiesC3DWhole(asked)) return false;
+  exchange::C3DFile file;
+  std::string message = file.Read(in, exchange::C3DReadOptions{choices.lenient});
+  if (message.empty()) message = NothingToConvert(file.Contents());
+  if (!message.empty()) throw FormatProblem{message, 0};
+  for (const std::string& warning : file.warnings) notes.push_back(in + ": " + warning);
+  if (file.points.up_known) NoteSourceUp(choices, in, file.points.up, notes);
+  std::optional<Axis> given;
+  if (choices.up) given = AxisFromText(*choices.up);
+  const std::optional<exchange::C3DCopyOptions> cut = exchange::C3DCut(file, choices.range, given);
+  if (!cut) {
+    throw std::invalid_argument(
+        exchange::FramesOutside(in, file.points.first_frame, file.points.NumFrames()));
+  }
+  exchange::C3DCopyReport report;
+  errno = 0;
+  if (message = exchange::CopyC3DFrames(in, file, *cut, out, report); !message.empty()) {
+    throw WriteProblem{message, errno, out};
+  }
+  for (const std::string& warning : report.warnings) notes.push_back(out + ": " + warning);
+  return true;
 }
 
 }  // namespace zar::python

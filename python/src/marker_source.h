@@ -26,6 +26,13 @@ void EditMarkers(exchange::MarkerSet& set, const Choices& choices, const std::st
 void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choices& choices,
                   Notes& notes);
 
+// C3D to C3D as the tool's convert makes it when `choices` change nothing of the points (see
+// exchange::CopiesC3DWhole): the whole file cut to choices.range. True when it was made that
+// way; false (nothing done) when the marker set must carry the points instead. Throws
+// FormatProblem, WriteProblem, or std::invalid_argument for a range outside the file.
+bool CopyC3DWhole(const std::string& in, const std::string& out, const Choices& choices,
+                  Notes& notes);
+
 }  // namespace zar::python
 
 #endif  // ZAR_PYTHON_MARKER_SOURCE_H_

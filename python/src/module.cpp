@@ -115,6 +115,11 @@ Notes Convert(const std::string& in, const std::string& out, const py::dict& opt
   range_only.units.reset();
   Notes notes;
   py::gil_scoped_release unlocked;
+  const auto c3d = [](const std::string& path) {
+    const exchange::MarkerFormat* format = exchange::FindMarkerFormat(path);
+    return format != nullptr && format->extension == ".c3d";
+  };
+  if (c3d(in) && c3d(out) && CopyC3DWhole(in, out, choices, notes)) return notes;
   if (ReadsMarkers(in) && WritesMarkers(out)) {
     exchange::MarkerSet set = ReadMarkers(in, choices, notes);
     if (const std::string nothing =

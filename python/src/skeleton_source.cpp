@@ -49,14 +49,10 @@ void WriteSkeleton(exchange::Skeleton& skeleton, const std::string& path, const 
     exchange::TurnUp(skeleton, asked);
   }
   if (choices.units) exchange::ConvertLengths(skeleton, LengthUnitFromText(*choices.units));
-  const bool metres = target.extension == ".glb" || target.extension == ".gltf";
-  if (target.write == exchange::WriteBVH || metres) {
+  if (!target.drops_bone_scale.empty()) {
     const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
     if (!scaled.empty()) {
-      std::string note = target.write == exchange::WriteBVH
-                             ? "BVH cannot hold a bone scale factor other than 1"
-                             : "glTF is written without bone scale factors";
-      note += "; written without it for:";
+      std::string note = std::string(target.drops_bone_scale) + "; written without it for:";
       for (const std::string& name : scaled) note += " " + name;
       notes.push_back(note);
     }

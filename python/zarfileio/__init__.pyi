@@ -8,7 +8,7 @@ import pandas as pd
 from . import batch as batch
 
 _Path = Union[str, PathLike[str]]
-_Units = Literal["mm", "cm", "m", "in"]
+_Units = Literal["mm", "cm", "m", "in", "ft", "yd"]
 _Axis = Literal["y", "z"]
 _Points = Union[str, Sequence[str]]
 

@@ -8,7 +8,7 @@ import numbers
 
 from . import _native
 
-LENGTH_UNITS = ("mm", "cm", "m", "in")
+LENGTH_UNITS = ("mm", "cm", "m", "in", "ft", "yd")
 AXES = ("y", "z")
 
 

@@ -84,7 +84,7 @@ def write(motion, path, *, units=None, up_out=None):
     at all (a temporary file renamed over `path`).
 
     Args:
-        units: the length unit to write ("mm", "cm", "m", "in"; default the motion's own).
+        units: the length unit to write ("mm", "cm", "m", "in", "ft", "yd"; default the motion's own).
         up_out: "y" or "z", the up axis to write in (a quarter turn about X); BVH, glTF and HTR
             are written Y up whatever the motion.
 

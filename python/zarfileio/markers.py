@@ -167,7 +167,7 @@ class Markers:
         return Markers._from_fields(fields)
 
     def to_units(self, units):
-        """New Markers with the marker positions in `units` ("mm", "cm", "m", "in"); model
+        """New Markers with the marker positions in `units` ("mm", "cm", "m", "in", "ft", "yd"); model
         outputs (angles, forces, ...) keep their values, as the tool's --units does."""
         units = _unit(units)
         factor = _native.length_factor(self.units, units)
