@@ -19,6 +19,7 @@
 #include "exchange/skeleton_formats.h"
 #include "marker_arrays.h"
 #include "marker_source.h"
+#include "scene_source.h"
 #include "skeleton_arrays.h"
 #include "skeleton_source.h"
 
@@ -88,6 +89,20 @@ py::tuple ReadSkeletonFile(const std::string& path, const py::dict& options) {
     EditSkeleton(skeleton, choices, path);
   }
   return py::make_tuple(SkeletonFields(skeleton), notes);
+}
+
+// ("markers" or "skeleton", the fields, notes) of a scene document's skeleton or marker cloud.
+py::tuple ReadSceneFile(const std::string& path, const std::string& node, const py::dict& options) {
+  const Choices choices = ChoicesOf(options);
+  std::variant<exchange::MarkerSet, exchange::Skeleton> motion;
+  {
+    py::gil_scoped_release unlocked;
+    motion = ReadScene(path, node, choices);
+  }
+  if (auto* set = std::get_if<exchange::MarkerSet>(&motion)) {
+    return py::make_tuple("markers", MarkerFields(std::move(*set)), Notes());
+  }
+  return py::make_tuple("skeleton", SkeletonFields(std::get<exchange::Skeleton>(motion)), Notes());
 }
 
 Notes WriteMarkerFile(const py::dict& fields, const std::string& path, const py::dict& options) {
@@ -198,6 +213,9 @@ PYBIND11_MODULE(_native, module) {
              "(Markers' fields, notes) of a marker file, with read's options.");
   module.def("read_skeleton", &ReadSkeletonFile, py::arg("path"), py::arg("options"),
              "(Skeleton's fields, notes) of a skeleton file, with read's options.");
+  module.def("read_scene", &ReadSceneFile, py::arg("path"), py::arg("node"), py::arg("options"),
+             "(\"markers\" or \"skeleton\", fields, notes) of a scene document's one skeleton "
+             "or marker cloud (below node, when given).");
   module.def("write_markers", &WriteMarkerFile, py::arg("fields"), py::arg("path"),
              py::arg("options"), "Writes Markers' fields to path; returns the notes.");
   module.def("write_skeleton", &WriteSkeletonFile, py::arg("fields"), py::arg("path"),

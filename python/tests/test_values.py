@@ -3,6 +3,7 @@ as plain text, a C3D file's first frames decoded by hand from its bytes, and the
 a skeleton's joints."""
 
 import csv
+import pathlib
 import struct
 
 import numpy as np
@@ -150,3 +151,37 @@ def multiply(a, b):
 def rotate(q, p):
     """q p q* for a point p."""
     return multiply(multiply(q, np.r_[0.0, p]), q * [1, -1, -1, -1])[1:]
+
+
+def test_a_scene_document_reads_as_the_tool_converts_it(tmp_path):
+    """A skeleton and a marker cloud imported into scene documents by the tool read back as the
+    tool's convert of those documents writes them (CSV), and a scene with both is refused."""
+    samples = pathlib.Path(__file__).resolve().parents[2] / "samples"
+    bones, cloud = tmp_path / "bones.json", tmp_path / "cloud.json"
+    for command in (("import-htr", samples / "walk.htr", "--scene", bones, "--create", "--all"),
+                    ("import-trc", samples / "markers.trc", "--scene", cloud, "--create",
+                     "--root-node", "--all")):
+        status, _, err = run_tool(*command, cwd=tmp_path)
+        assert status == 0, err
+    for scene in (bones, cloud):
+        status, _, err = run_tool("convert", scene, tmp_path / "tool.csv", cwd=tmp_path)
+        assert status == 0, err
+        table = np.genfromtxt(tmp_path / "tool.csv", delimiter=",", skip_header=1)
+        motion = zarfileio.read(scene)
+        if scene == bones:
+            assert isinstance(motion, zarfileio.Skeleton)
+            ours = motion.world_positions()
+        else:
+            assert isinstance(motion, zarfileio.Markers)
+            ours = motion.positions
+        # The CSV holds the scene's single-precision values in their shortest text.
+        np.testing.assert_allclose(ours.reshape(len(ours), -1), table[:, 2:], rtol=2e-7, atol=1e-9)
+        zarfileio.write(motion, tmp_path / "ours.csv")
+        again = np.genfromtxt(tmp_path / "ours.csv", delimiter=",", skip_header=1)
+        np.testing.assert_allclose(again, table, rtol=0, atol=1e-9)
+    status, _, err = run_tool("import-trc", samples / "markers.trc", "--scene", bones,
+                              "--root-node", "--all", cwd=tmp_path)
+    assert status == 0, err
+    with pytest.raises(ValueError, match="name one with node="):
+        zarfileio.read(bones)
+    assert isinstance(zarfileio.read(bones, node="TRCCloud"), zarfileio.Markers)

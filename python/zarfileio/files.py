@@ -32,9 +32,15 @@ def _warn(notes):
         warnings.warn(note, stacklevel=3)
 
 
+def _is_scene(path):
+    return os.path.splitext(os.fspath(path))[1].lower() == ".json"
+
+
 def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=None,
-         to_frame=None, keep_time=False, units=None):
-    """Reads a motion file: Markers from .trc and .c3d, a Skeleton from .htr and .bvh.
+         to_frame=None, keep_time=False, units=None, node=None):
+    """Reads a motion file: Markers from .trc and .c3d, a Skeleton from .htr and .bvh, and from a
+    scene document (.json) its one skeleton or marker cloud, Y up, as the tool's ``convert`` takes
+    it (``node``: the name or path of names of the node below which to look, as ``--node``).
 
     The options are those of the tool's ``convert``:
         names: "labels" (default) or "descriptions": which C3D text names a point.
@@ -58,6 +64,20 @@ def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=No
     path = _files.as_path(path)
     options = _options.read_options(names, up, points, lenient, from_frame, to_frame,
                                      keep_time, units)
+    if node is not None and not isinstance(node, str):
+        raise TypeError(f"node must be a str, not {type(node).__name__}")
+    if _is_scene(path):
+        for name in ("names", "up", "points"):
+            if options[name] is not None:
+                raise ValueError(f"{name}= is not used with a scene document, {path}")
+        _options.refuse_c3d_options(path, options)
+        _files.check_input(path)
+        kind, fields, notes = _native.read_scene(path, node or "", options)
+        _warn(notes)
+        return Markers._from_fields(fields, None) if kind == "markers" else \
+            Skeleton._from_fields(fields)
+    if node is not None:
+        raise ValueError(f"node= is used only with a scene document, not {path}")
     marker_format = _format(path, "markers", reads=True)
     skeleton_format = _format(path, "skeleton", reads=True)
     if marker_format is None and skeleton_format is None:

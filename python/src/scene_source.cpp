@@ -1,0 +1,58 @@
+#include "scene_source.h"
+
+#include <stdexcept>
+
+#include "errors.h"
+#include "exchange/motion_edits.h"
+#include "modra/scene.h"
+#include "modra/scene_document.h"
+#include "scene/scene_source.h"
+
+namespace zar::python {
+
+std::variant<exchange::MarkerSet, exchange::Skeleton> ReadScene(const std::string& path,
+                                                                const std::string& node,
+                                                                const Choices& choices) {
+  modra::host::Scene scene;
+  if (const std::string problem = modra::host::LoadSceneDocument(path, scene); !problem.empty()) {
+    throw FormatProblem{problem, 0};
+  }
+  scene::SceneContents contents;
+  if (const std::string problem = scene::FindSceneContents(scene, node, contents);
+      !problem.empty()) {
+    throw std::invalid_argument(path + ": " + problem);
+  }
+  const std::size_t found = contents.skeletons.size() + contents.clouds.size();
+  if (found != 1) {
+    throw std::invalid_argument(path + (node.empty() ? "" : " below " + node) + " holds " +
+                                scene::ContentsText(contents) +
+                                "; read takes one skeleton or one marker cloud" +
+                                (found > 1 ? " (name one with node=)" : ""));
+  }
+  const std::optional<LengthUnit> units =
+      choices.units ? std::optional(LengthUnitFromText(*choices.units)) : std::nullopt;
+  if (!contents.skeletons.empty()) {
+    exchange::Skeleton skeleton;
+    if (const std::string problem = scene::SceneSkeleton(scene, node, skeleton); !problem.empty()) {
+      throw FormatProblem{path + ": " + problem, 0};
+    }
+    if (const std::string problem = exchange::KeepFrameRange(skeleton, choices.range, path);
+        !problem.empty()) {
+      throw std::invalid_argument(problem);
+    }
+    if (units) exchange::ConvertLengths(skeleton, *units);
+    return skeleton;
+  }
+  exchange::MarkerSet set;
+  if (const std::string problem = scene::SceneMarkers(scene, node, set); !problem.empty()) {
+    throw FormatProblem{path + ": " + problem, 0};
+  }
+  if (const std::string problem = exchange::KeepFrameRange(set, choices.range, path);
+      !problem.empty()) {
+    throw std::invalid_argument(problem);
+  }
+  if (units) exchange::ConvertLengths(set, *units);
+  return set;
+}
+
+}  // namespace zar::python
