@@ -17,6 +17,8 @@ namespace zar::python {
 struct Choices {
   bool descriptions = false;          // names="descriptions": a C3D point's description names it
   std::vector<std::string> points;    // the kinds of point to keep (plural words or "all")
+  std::vector<std::string> markers;   // glob patterns of the points to keep by name
+  std::vector<std::string> exclude;   // glob patterns of the points to leave out
   bool lenient = false;               // read past a C3D's damaged parameter section
   std::optional<std::string> up;      // "y" or "z": the source's up axis where it names none
   exchange::FrameRange range;         // from_frame, to_frame, keep_time

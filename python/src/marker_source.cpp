@@ -17,6 +17,8 @@ exchange::MarkerSet ReadMarkers(const std::string& path, const Choices& choices,
   options.names_from_descriptions = choices.descriptions;
   options.point_kinds = exchange::PointKindsNamed(choices.points);
   options.lenient = choices.lenient;
+  options.markers = choices.markers;
+  options.exclude = choices.exclude;
   exchange::MarkerSet set;
   if (const std::string message = format->read(path, options, set); !message.empty()) {
     throw ReadProblemOf(message, path);
@@ -77,6 +79,7 @@ bool CopyC3DWhole(const std::string& in, const std::string& out, const Choices& 
   exchange::PointChangesAsked asked;
   asked.names_from_descriptions = choices.descriptions;
   asked.kinds = !choices.points.empty();
+  asked.names = !choices.markers.empty() || !choices.exclude.empty();
   asked.units = choices.units.has_value();
   asked.up_out = choices.up_out.has_value();
   if (!exchange::CopiesC3DWhole(asked)) return false;

@@ -40,6 +40,10 @@ Choices ChoicesOf(const py::dict& options) {
       Optional<std::string>(options, "names").value_or("labels") == "descriptions";
   choices.points =
       Optional<std::vector<std::string>>(options, "points").value_or(std::vector<std::string>{});
+  choices.markers =
+      Optional<std::vector<std::string>>(options, "markers").value_or(std::vector<std::string>{});
+  choices.exclude =
+      Optional<std::vector<std::string>>(options, "exclude").value_or(std::vector<std::string>{});
   choices.lenient = Optional<bool>(options, "lenient").value_or(false);
   choices.up = Optional<std::string>(options, "up");
   choices.range.from = Optional<std::int64_t>(options, "from_frame");

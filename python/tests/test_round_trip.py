@@ -16,6 +16,7 @@ CONVERSIONS = [
     ("c3d/bad_parameter_section.c3d", ".trc", {"lenient": True}),
     ("c3d/Dance.c3d", ".c3d", {"up_out": "y", "from_frame": 5, "keep_time": True}),
     ("c3d/PiG_Motion3_FF.c3d", ".c3d", {"from_frame": 750, "to_frame": 900}),
+    ("c3d/PiG_Motion3_FF.c3d", ".trc", {"markers": "L*,R?SI", "exclude": "LT*"}),
     ("htr/fight_a.htr", ".htr", {}),
     ("htr/fight_a.htr", ".htr", {"from_frame": 3, "units": "cm"}),
     ("htr/fight_a.htr", ".bvh", {}),

@@ -107,10 +107,14 @@ class Skeleton:
 def read(path: _Path, *, names: Optional[Literal["labels", "descriptions"]] = ...,
          up: Optional[_Axis] = ..., points: Optional[_Points] = ..., lenient: bool = ...,
          from_frame: Optional[int] = ..., to_frame: Optional[int] = ..., keep_time: bool = ...,
-         units: Optional[_Units] = ..., node: Optional[str] = ...) -> Union[Markers, Skeleton]: ...
+         units: Optional[_Units] = ..., node: Optional[str] = ...,
+         markers: Optional[Union[str, Sequence[str]]] = ...,
+         exclude: Optional[Union[str, Sequence[str]]] = ...) -> Union[Markers, Skeleton]: ...
 def write(motion: Union[Markers, Skeleton], path: _Path, *, units: Optional[_Units] = ...,
           up_out: Optional[_Axis] = ...) -> None: ...
 def convert(src: _Path, dst: _Path, *, names: Optional[Literal["labels", "descriptions"]] = ...,
             up: Optional[_Axis] = ..., points: Optional[_Points] = ..., lenient: bool = ...,
             from_frame: Optional[int] = ..., to_frame: Optional[int] = ..., keep_time: bool = ...,
-            units: Optional[_Units] = ..., up_out: Optional[_Axis] = ...) -> None: ...
+            units: Optional[_Units] = ..., up_out: Optional[_Axis] = ...,
+            markers: Optional[Union[str, Sequence[str]]] = ...,
+            exclude: Optional[Union[str, Sequence[str]]] = ...) -> None: ...

@@ -53,13 +53,29 @@ def _points(value):
     return words
 
 
+def _patterns(name, value):
+    """Glob patterns of point names: a str (comma-separated, as the tool's flag) or a list."""
+    if value is None:
+        return None
+    words = value.split(",") if isinstance(value, str) else value
+    try:
+        words = list(words)
+    except TypeError:
+        raise TypeError(f"{name} must be a str or a list of str, not {type(value).__name__}") from None
+    if not words or not all(isinstance(word, str) and word for word in words):
+        raise ValueError(f"{name} must name at least one pattern, each a non-empty str")
+    return words
+
+
 def read_options(names=None, up=None, points=None, lenient=False, from_frame=None,
-                 to_frame=None, keep_time=False, units=None):
+                 to_frame=None, keep_time=False, units=None, markers=None, exclude=None):
     """The options of a read, checked, as the extension takes them."""
     options = {
         "names": _choice("names", names, ("labels", "descriptions")),
         "up": _choice("up", up, AXES),
         "points": _points(points),
+        "markers": _patterns("markers", markers),
+        "exclude": _patterns("exclude", exclude),
         "lenient": _flag("lenient", lenient),
         "from_frame": _frame("from_frame", from_frame),
         "to_frame": _frame("to_frame", to_frame),

@@ -37,7 +37,7 @@ def _is_scene(path):
 
 
 def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=None,
-         to_frame=None, keep_time=False, units=None, node=None):
+         to_frame=None, keep_time=False, units=None, node=None, markers=None, exclude=None):
     """Reads a motion file: Markers from .trc and .c3d, a Skeleton from .htr and .bvh, and from a
     scene document (.json) its one skeleton or marker cloud, Y up, as the tool's ``convert`` takes
     it (``node``: the name or path of names of the node below which to look, as ``--node``).
@@ -45,6 +45,8 @@ def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=No
     The options are those of the tool's ``convert``:
         names: "labels" (default) or "descriptions": which C3D text names a point.
         up: "y" or "z", the file's up axis where it names none (default: y for TRC, z for C3D).
+        markers, exclude: the points to keep and to leave out by name: glob patterns (* ? [..],
+            any letter case), a list or one comma-separated str (the tool's --markers, --exclude).
         points: the kinds of C3D point to keep, one or a list of "markers" (the default), "all",
             "angles", "forces", "moments", "powers", "scalars", "reactions".
         lenient: read what can be read of a C3D file's damaged parameter section (warnings say
@@ -63,11 +65,11 @@ def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=No
     """
     path = _files.as_path(path)
     options = _options.read_options(names, up, points, lenient, from_frame, to_frame,
-                                     keep_time, units)
+                                     keep_time, units, markers, exclude)
     if node is not None and not isinstance(node, str):
         raise TypeError(f"node must be a str, not {type(node).__name__}")
     if _is_scene(path):
-        for name in ("names", "up", "points"):
+        for name in ("names", "up", "points", "markers", "exclude"):
             if options[name] is not None:
                 raise ValueError(f"{name}= is not used with a scene document, {path}")
         _options.refuse_c3d_options(path, options)
@@ -91,8 +93,9 @@ def read(path, *, names=None, up=None, points=None, lenient=False, from_frame=No
         _warn(notes)
         c3d = C3DExtras(path, lenient) if _is_c3d(path) else None
         return Markers._from_fields(fields, c3d)
-    if options["points"] is not None:
-        raise ValueError(f"points= is used only with a marker file, not {path}")
+    for name in ("points", "markers", "exclude"):
+        if options[name] is not None:
+            raise ValueError(f"{name}= is used only with a marker file, not {path}")
     fields, notes = _native.read_skeleton(path, options)
     _warn(notes)
     return Skeleton._from_fields(fields)
@@ -127,7 +130,7 @@ def write(motion, path, *, units=None, up_out=None):
 
 
 def convert(src, dst, *, names=None, up=None, points=None, lenient=False, from_frame=None,
-            to_frame=None, keep_time=False, units=None, up_out=None):
+            to_frame=None, keep_time=False, units=None, up_out=None, markers=None, exclude=None):
     """The tool's ``convert SRC DST``: reads `src` and writes `dst` (formats by their
     extensions), the same bytes as the tool writes with the same options. The options are
     read's and write's. Refuses to write over its input, however either path is spelled.
@@ -137,7 +140,7 @@ def convert(src, dst, *, names=None, up=None, points=None, lenient=False, from_f
     src = _files.as_path(src, "src")
     dst = _files.as_path(dst, "dst")
     options = _options.read_options(names, up, points, lenient, from_frame, to_frame,
-                                     keep_time, units)
+                                     keep_time, units, markers, exclude)
     options.update(up_out=_options.write_options(units, up_out)["up_out"])
     pairs = [(kind, _format(src, kind, True), _format(dst, kind, False))
              for kind in ("markers", "skeleton")]
