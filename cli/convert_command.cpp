@@ -32,6 +32,7 @@
 #include "exchange/skeleton_formats.h"
 #include "exchange/up_axis.h"
 #include "exchange/work_progress.h"
+#include "exchange/write_steps.h"
 #include "filelib/file_contents.h"
 #include "filelib/htr_file.h"
 #include "scene/scene_nodes.h"
@@ -74,13 +75,12 @@ struct ConvertOptions {
 template <typename Model, typename Format>
 bool TurnAsAsked(const ConvertOptions& options, const Format& target, Model& model) {
   if (options.up_out.empty()) return true;
-  const Axis asked = AxisFromText(options.up_out);
-  if (target.written_up && *target.written_up != asked) {
-    std::cerr << "zarfileio: " << target.title << " is written " << AxisText(*target.written_up)
-              << " up; --up-out " << options.up_out << " cannot be done\n";
+  if (const std::string refused =
+          exchange::TurnForFormat(target, AxisFromText(options.up_out), model);
+      !refused.empty()) {
+    std::cerr << "zarfileio: " << refused << "; --up-out " << options.up_out << " cannot be done\n";
     return false;
   }
-  exchange::TurnUp(model, asked);
   return true;
 }
 
@@ -184,13 +184,8 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
   }
   if (!KeepRange(options, skeleton) || !TurnAsAsked(options, target, skeleton)) return kExitUsage;
   if (!options.units.empty()) exchange::ConvertLengths(skeleton, LengthUnitFromText(options.units));
-  if (!target.drops_bone_scale.empty()) {
-    const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
-    if (!scaled.empty()) {
-      std::cerr << "zarfileio: warning: " << target.drops_bone_scale << "; written without it for:";
-      for (const std::string& name : scaled) std::cerr << " " << name;
-      std::cerr << "\n";
-    }
+  for (const std::string& said : exchange::BeforeWriting(target, skeleton)) {
+    std::cerr << "zarfileio: warning: " << said << "\n";
   }
   const std::string_view written_units = WrittenUnits(options, target, skeleton.units);
   errno = 0;
@@ -242,21 +237,16 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   if (!KeepRange(options, set) || !TurnAsAsked(options, target, set)) return kExitUsage;
   if (!options.units.empty()) exchange::ConvertLengths(set, LengthUnitFromText(options.units));
   const std::string_view written_units = WrittenUnits(options, target, set.units);
-  // C3D counts frames from 1: a set that starts lower is renumbered, and the user told so.
-  if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
-    std::cerr << "zarfileio: warning: C3D counts frames from 1; the frames from " << set.first_frame
-              << " are numbered from " << exchange::C3DFirstFrame(set) << " in " << options.out
-              << "\n";
-    set.first_frame = exchange::C3DFirstFrame(set);
+  for (const std::string& said : exchange::BeforeWriting(target, options.out, set)) {
+    std::cerr << "zarfileio: warning: " << said << "\n";
   }
   errno = 0;
   if (const std::string message = target.write(set, options.out); !message.empty()) {
     std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
     return kExitFileProblem;
   }
-  if (const std::string renamed = exchange::RenamedMarkers(target, set); !renamed.empty()) {
-    std::cerr << "zarfileio: warning: " << options.out << ": " << target.title
-              << " renames markers whose names it cannot hold: " << renamed << "\n";
+  for (const std::string& said : exchange::AfterWriting(target, options.out, set)) {
+    std::cerr << "zarfileio: warning: " << said << "\n";
   }
   std::cout << "wrote " << options.out << " (" << PointsText(set) << ", " << set.NumFrames()
             << " frames from " << set.first_frame << ", " << RateText(set.rate) << " frames/s";

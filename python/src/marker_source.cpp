@@ -7,6 +7,7 @@
 #include "exchange/c3d_copy.h"
 #include "exchange/c3d_file.h"
 #include "exchange/up_axis.h"
+#include "exchange/write_steps.h"
 #include "filelib/file_contents.h"
 
 namespace zar::python {
@@ -49,28 +50,22 @@ void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choic
     throw WriteProblem{nothing, 0, path};
   }
   if (choices.up_out) {
-    const Axis asked = AxisFromText(*choices.up_out);
-    if (target.written_up && *target.written_up != asked) {
-      throw std::invalid_argument(std::string(target.title) + " is written " +
-                                  std::string(AxisText(*target.written_up)) + " up; up_out='" +
-                                  *choices.up_out + "' cannot be done");
+    if (const std::string refused =
+            exchange::TurnForFormat(target, AxisFromText(*choices.up_out), set);
+        !refused.empty()) {
+      throw std::invalid_argument(refused + "; up_out='" + *choices.up_out + "' cannot be done");
     }
-    exchange::TurnUp(set, asked);
   }
   if (choices.units) exchange::ConvertLengths(set, LengthUnitFromText(*choices.units));
-  if (target.extension == ".c3d" && exchange::C3DFirstFrame(set) != set.first_frame) {
-    notes.push_back("C3D counts frames from 1; the frames from " + std::to_string(set.first_frame) +
-                    " are numbered from " + std::to_string(exchange::C3DFirstFrame(set)) + " in " +
-                    path);
-    set.first_frame = exchange::C3DFirstFrame(set);
+  for (std::string& said : exchange::BeforeWriting(target, path, set)) {
+    notes.push_back(std::move(said));
   }
   errno = 0;
   if (const std::string message = target.write(set, path); !message.empty()) {
     throw WriteProblem{message, errno, path};
   }
-  if (const std::string renamed = exchange::RenamedMarkers(target, set); !renamed.empty()) {
-    notes.push_back(path + ": " + std::string(target.title) +
-                    " renames markers whose names it cannot hold: " + renamed);
+  for (std::string& said : exchange::AfterWriting(target, path, set)) {
+    notes.push_back(std::move(said));
   }
 }
 

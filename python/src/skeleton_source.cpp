@@ -4,9 +4,8 @@
 #include <stdexcept>
 
 #include "errors.h"
-#include "exchange/bvh_writer.h"
 #include "exchange/skeleton_formats.h"
-#include "exchange/up_axis.h"
+#include "exchange/write_steps.h"
 #include "filelib/file_contents.h"
 #include "filelib/htr_file.h"
 
@@ -40,22 +39,15 @@ void WriteSkeleton(exchange::Skeleton& skeleton, const std::string& path, const 
     throw WriteProblem{nothing, 0, path};
   }
   if (choices.up_out) {
-    const Axis asked = AxisFromText(*choices.up_out);
-    if (target.written_up && *target.written_up != asked) {
-      throw std::invalid_argument(std::string(target.title) + " is written " +
-                                  std::string(AxisText(*target.written_up)) + " up; up_out='" +
-                                  *choices.up_out + "' cannot be done");
+    if (const std::string refused =
+            exchange::TurnForFormat(target, AxisFromText(*choices.up_out), skeleton);
+        !refused.empty()) {
+      throw std::invalid_argument(refused + "; up_out='" + *choices.up_out + "' cannot be done");
     }
-    exchange::TurnUp(skeleton, asked);
   }
   if (choices.units) exchange::ConvertLengths(skeleton, LengthUnitFromText(*choices.units));
-  if (!target.drops_bone_scale.empty()) {
-    const std::vector<std::string> scaled = exchange::ScaledJoints(skeleton);
-    if (!scaled.empty()) {
-      std::string note = std::string(target.drops_bone_scale) + "; written without it for:";
-      for (const std::string& name : scaled) note += " " + name;
-      notes.push_back(note);
-    }
+  for (std::string& said : exchange::BeforeWriting(target, skeleton)) {
+    notes.push_back(std::move(said));
   }
   errno = 0;
   if (const std::string message = target.write(skeleton, path); !message.empty()) {
