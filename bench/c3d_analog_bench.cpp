@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_section_builder.h"
@@ -143,11 +144,7 @@ struct Files {
 
 const Files& BenchFiles() {
   static const Files files = [] {
-    const char* env = std::getenv("ZAR_BENCH_DIR");
-    const std::string folder =
-        env != nullptr ? env
-                       : (std::filesystem::temp_directory_path() / "zar_exchange_bench").string();
-    std::filesystem::create_directories(folder);
+    const std::string folder = BenchFolder("zar_exchange_bench");
     Files f{folder + "/analog.c3d", folder + "/analog_points.trc"};
     if (!std::filesystem::exists(f.c3d) || !std::filesystem::exists(f.trc)) {
       zar::exchange::C3DFile c3d;

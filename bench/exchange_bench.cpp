@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "exchange/c3d_file.h"
 #include "exchange/trc_writer.h"
 #include "filelib/trc_file.h"
@@ -56,11 +57,7 @@ struct Files {
 
 const Files& BenchFiles() {
   static const Files files = [] {
-    const char* env = std::getenv("ZAR_BENCH_DIR");
-    const std::string folder =
-        env != nullptr ? env
-                       : (std::filesystem::temp_directory_path() / "zar_exchange_bench").string();
-    std::filesystem::create_directories(folder);
+    const std::string folder = BenchFolder("zar_exchange_bench");
     const auto in = [&](const char* name) { return std::string(folder).append(name); };
     Files f{in("/large.c3d"), in("/large.trc"), in("/written.c3d"), in("/written.trc")};
     if (!std::filesystem::exists(f.c3d) || !std::filesystem::exists(f.trc)) {

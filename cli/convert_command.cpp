@@ -256,16 +256,23 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   return kExitOk;
 }
 
-// The options that change the points themselves; C3D to C3D without them copies the whole file.
-std::vector<std::string> PointChanges(const ConvertOptions& options) {
-  std::vector<std::string> flags;
-  if (options.names == "descriptions") flags.emplace_back("--names descriptions");
-  if (!options.units.empty()) flags.emplace_back("--units");
-  if (!options.up_out.empty()) flags.emplace_back("--up-out");
-  if (!options.points.empty()) flags.emplace_back("--points");
-  if (!options.markers.empty()) flags.emplace_back("--markers");
-  if (!options.exclude.empty()) flags.emplace_back("--exclude");
-  return flags;
+// The options that change the points themselves (C3D to C3D without them copies the whole
+// file), as exchange asks them, and their flags into `flags`.
+exchange::PointChangesAsked PointChanges(const ConvertOptions& options,
+                                         std::vector<std::string>& flags) {
+  const auto given = [&flags](bool asked, const char* flag) {
+    if (asked) flags.emplace_back(flag);
+    return asked;
+  };
+  exchange::PointChangesAsked asked;
+  asked.names_from_descriptions = given(options.names == "descriptions", "--names descriptions");
+  asked.units = given(!options.units.empty(), "--units");
+  asked.up_out = given(!options.up_out.empty(), "--up-out");
+  asked.kinds = given(!options.points.empty(), "--points");
+  const bool markers = given(!options.markers.empty(), "--markers");
+  const bool exclude = given(!options.exclude.empty(), "--exclude");
+  asked.names = markers || exclude;
+  return asked;
 }
 
 // C3D to C3D: every group and parameter, the points of every kind with their residuals, the
@@ -299,8 +306,8 @@ int CopyC3D(const ConvertOptions& options) {
   }
   WarnAbout(options.out, report.warnings);
   std::cout << "wrote " << options.out << " (" << PointsText(points) << ", " << cut->count
-            << " frames from " << std::max<std::int64_t>(cut->first_frame, 1) << ", "
-            << RateText(points.rate) << " frames/s, " << LengthUnitText(points.units);
+            << " frames from " << report.first_frame << ", " << RateText(points.rate)
+            << " frames/s, " << LengthUnitText(points.units);
   exchange::C3DAnalog analog;
   if (exchange::C3DAnalogChannels(file, analog).empty() && analog.NumChannels() > 0) {
     std::cout << ", " << analog.NumChannels() << " analog channels at " << RateText(analog.rate)
@@ -399,14 +406,8 @@ int Convert(const ConvertOptions& options) {
     return kExitUsage;
   }
   if (source->extension == ".c3d" && target->extension == ".c3d") {
-    const std::vector<std::string> changes = PointChanges(options);
-    exchange::PointChangesAsked asked;
-    asked.names_from_descriptions = options.names == "descriptions";
-    asked.kinds = !options.points.empty();
-    asked.names = !options.markers.empty() || !options.exclude.empty();
-    asked.units = !options.units.empty();
-    asked.up_out = !options.up_out.empty();
-    if (exchange::CopiesC3DWhole(asked)) return CopyC3D(options);
+    std::vector<std::string> changes;
+    if (exchange::CopiesC3DWhole(PointChanges(options, changes))) return CopyC3D(options);
     std::cerr << "zarfileio: warning: with";
     for (const std::string& flag : changes) std::cerr << " " << flag;
     std::cerr << ", " << options.out << " holds the points only: the analog samples, events and "

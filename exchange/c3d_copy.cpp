@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "exchange/c3d_analog.h"
 #include "exchange/c3d_events.h"
 #include "exchange/c3d_section_builder.h"
 #include "exchange/c3d_words.h"
@@ -51,12 +52,12 @@ C3DParameter* Find(C3DParameters& parameters, std::string_view group, std::strin
 }
 
 // Sets GROUP:NAME to `values` of `type`, adding the parameter (and its group) where `add` asks
-// and it is not there.
-void Set(C3DParameters& parameters, std::string_view group, std::string_view name, C3DType type,
-         std::vector<double> values, bool add = true) {
+// and it is not there; the parameter, or null when it was not there to set.
+C3DParameter* Set(C3DParameters& parameters, std::string_view group, std::string_view name,
+                  C3DType type, std::vector<double> values, bool add = true) {
   C3DParameter* parameter = Find(parameters, group, name);
   if (parameter == nullptr) {
-    if (!add) return;
+    if (!add) return nullptr;
     parameter = &GroupNamed(parameters, group, "").parameters.emplace_back();
     parameter->name = name;
   }
@@ -67,14 +68,21 @@ void Set(C3DParameters& parameters, std::string_view group, std::string_view nam
   parameter->type = type;
   parameter->text.clear();
   parameter->numbers = std::move(values);
+  return parameter;
 }
 
 void SetText(C3DParameters& parameters, std::string_view group, std::string_view name,
              std::string_view text) {
-  Set(parameters, group, name, C3DType::kChar, {});
-  C3DParameter* parameter = Find(parameters, group, name);
+  C3DParameter* parameter = Set(parameters, group, name, C3DType::kChar, {});
   parameter->dimensions = {static_cast<int>(text.size())};
   parameter->text = text;
+}
+
+// The analog samples of each channel per point frame, as the analog reader lays the frames out;
+// 0 when the file has no analog channels or no whole number of samples of each.
+std::size_t SamplesPerFrame(const C3DFile& file) {
+  C3DAnalog analog;
+  return C3DAnalogChannels(file, analog).empty() && analog.NumChannels() > 0 ? analog.per_frame : 0;
 }
 
 // A frame number as TRIAL's fields hold it: the low word, then the high word.
@@ -216,10 +224,8 @@ void FollowTheCut(const C3DFile& file, const C3DCopyOptions& cut, C3DParameters&
   Set(parameters, "TRIAL", "ACTUAL_START_FIELD", C3DType::kInteger, Field(cut.first_frame),
       long_frames);
   Set(parameters, "TRIAL", "ACTUAL_END_FIELD", C3DType::kInteger, Field(last), long_frames);
-  const C3DParameter* used = Find(parameters, "ANALOG", "USED");
-  const std::uint32_t channels = used != nullptr ? used->Word().value_or(0) : 0;
-  if (channels > 0 && file.frame_analog_words % channels == 0) {
-    const double rate = file.points.rate * (file.frame_analog_words / channels);
+  if (const std::size_t per_frame = SamplesPerFrame(file); per_frame > 0) {
+    const double rate = file.points.rate * static_cast<double>(per_frame);
     const C3DParameter* stated = Find(parameters, "ANALOG", "RATE");
     if (stated == nullptr || !stated->Number() ||
         static_cast<float>(*stated->Number()) != static_cast<float>(rate)) {
@@ -278,6 +284,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
                               std::to_string(cut.first_frame) + " are numbered from 1 in " + out);
     cut.first_frame = 1;
   }
+  report.first_frame = cut.first_frame;
   const std::int64_t last = cut.first_frame + cut.count - 1;
   if (cut.first_frame < 1 || last > 4294967295LL) return std::string(messages::kC3DFrameNumbers);
   const std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(path.c_str(), "rb"));
@@ -321,11 +328,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   const auto scale = static_cast<float>(std::abs(file.scale));
   PutC3DReal(header + 12, file.float_storage ? -scale : scale);
   word(9, data_start);
-  const C3DParameter* used = parameters.Find("ANALOG", "USED");
-  const std::uint32_t channels = used != nullptr ? used->Word().value_or(0) : 0;
-  word(10, channels > 0 && file.frame_analog_words % channels == 0
-               ? file.frame_analog_words / channels
-               : 1);
+  word(10, std::max<std::size_t>(SamplesPerFrame(file), 1));
   PutC3DReal(header + 20, static_cast<float>(file.points.rate));
   CutHeaderEvents(source_header, words, kept, header, report, dropped);
   if (!dropped.empty()) {

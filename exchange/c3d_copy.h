@@ -27,6 +27,7 @@ struct C3DCopyOptions {
 
 // What a copy carried differently from the source, for the user.
 struct C3DCopyReport {
+  std::int64_t first_frame = 1;    // the number the copy gives its first frame
   std::size_t events = 0;          // the events kept (EVENT group and header)
   std::size_t events_dropped = 0;  // the events of frames not kept
   std::vector<std::string> warnings;

@@ -165,19 +165,34 @@ TEST(ForcePlates, EveryTypeGivesBackTheKnownReaction) {
   EXPECT_NEAR(kForce.z - 12.5, plates[0].samples[1].force.z, 1e-9);
 }
 
+// A shared sample's points, analog channels and force plates (with their baseline).
+void ReadPlates(const std::string& name, exchange::C3DFile& file, exchange::C3DAnalog& analog,
+                std::vector<exchange::ForcePlate>& plates) {
+  const std::string path = testing::SamplePath("c3d/" + name);
+  ASSERT_EQ("", file.Read(path));
+  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+  ASSERT_EQ("", exchange::C3DForcePlates(file, analog, {}, plates));
+}
+
+// The sample of `plate` with the largest upward force.
+std::size_t MostLoaded(const exchange::ForcePlate& plate) {
+  std::size_t peak = 0;
+  for (std::size_t s = 0; s < plate.samples.size(); ++s) {
+    if (plate.samples[s].force.z > plate.samples[peak].force.z) peak = s;
+  }
+  return peak;
+}
+
 // The plates of real gait trials (a type 2 plate pair and a type 4 pair): where a foot is on a
 // plate, the ground pushes the walker up (+Z in these files) with about a body weight, from a
 // centre of pressure inside the plate's corners.
 TEST(ForcePlates, RealPlatesPushUpFromInsideTheirCorners) {
   for (const std::string name : {"Eb015pi.c3d", "Eb015pr.c3d", "Gait.c3d"}) {
     SCOPED_TRACE(name);
-    const std::string path = testing::SamplePath("c3d/" + name);
     exchange::C3DFile file;
-    ASSERT_EQ("", file.Read(path));
     exchange::C3DAnalog analog;
-    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
     std::vector<exchange::ForcePlate> plates;
-    ASSERT_EQ("", exchange::C3DForcePlates(file, analog, {}, plates));
+    ASSERT_NO_FATAL_FAILURE(ReadPlates(name, file, analog, plates));
     ASSERT_EQ(2U, plates.size());
     int stepped_on = 0;
     for (const exchange::ForcePlate& plate : plates) {
@@ -188,11 +203,7 @@ TEST(ForcePlates, RealPlatesPushUpFromInsideTheirCorners) {
         low_y = std::min(low_y, c.y);
         high_y = std::max(high_y, c.y);
       }
-      std::size_t peak = 0;
-      for (std::size_t s = 0; s < plate.samples.size(); ++s) {
-        if (plate.samples[s].force.z > plate.samples[peak].force.z) peak = s;
-      }
-      const exchange::PlateSample& top = plate.samples[peak];
+      const exchange::PlateSample& top = plate.samples[MostLoaded(plate)];
       if (top.force.z < 200.0) continue;  // nobody stepped on it
       ++stepped_on;
       EXPECT_LT(top.force.z, 2000.0);
@@ -207,12 +218,6 @@ TEST(ForcePlates, RealPlatesPushUpFromInsideTheirCorners) {
   }
 }
 
-}  // namespace
-}  // namespace zar
-
-namespace zar {
-namespace {
-
 // The plates of a type 2 pair (Eb015pi) and a type 4 pair (Gait) worked out by hand from their
 // analog channels at a few loaded samples, in the textbook form relative to the transducer
 // origin: F and M are the channels less their mean over the ZERO frames (type 4: the calibration
@@ -225,13 +230,10 @@ namespace {
 TEST(ForcePlates, RealPlatesMatchAHandComputationFromTheirChannels) {
   for (const std::string name : {"Eb015pi.c3d", "Gait.c3d"}) {
     SCOPED_TRACE(name);
-    const std::string path = testing::SamplePath("c3d/" + name);
     exchange::C3DFile file;
-    ASSERT_EQ("", file.Read(path));
     exchange::C3DAnalog analog;
-    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
     std::vector<exchange::ForcePlate> plates;
-    ASSERT_EQ("", exchange::C3DForcePlates(file, analog, {}, plates));
+    ASSERT_NO_FATAL_FAILURE(ReadPlates(name, file, analog, plates));
     const auto& fp = file.parameters;
     const std::vector<double>& types = fp.Find("FORCE_PLATFORM", "TYPE")->numbers;
     const std::vector<double>& corners = fp.Find("FORCE_PLATFORM", "CORNERS")->numbers;
@@ -267,13 +269,7 @@ TEST(ForcePlates, RealPlatesMatchAHandComputationFromTheirChannels) {
         return analog.At(s, index) - baseline / static_cast<double>(10 * per);
       };
       // The most loaded sample and two on its way up.
-      std::int64_t peak = 0;
-      for (std::int64_t s = 0; s < analog.NumSamples(); ++s) {
-        if (plates[p].samples[static_cast<std::size_t>(s)].force.z >
-            plates[p].samples[static_cast<std::size_t>(peak)].force.z) {
-          peak = s;
-        }
-      }
+      const auto peak = static_cast<std::int64_t>(MostLoaded(plates[p]));
       for (const std::int64_t s : {peak, peak - 20, peak - 40}) {
         for (int i = 0; i < 6; ++i) raw[i] = channel(s, i);
         double u[6];

@@ -3,10 +3,11 @@
 #include <stdexcept>
 
 #include "errors.h"
-#include "exchange/motion_edits.h"
+#include "marker_source.h"
 #include "modra/scene.h"
 #include "modra/scene_document.h"
 #include "scene/scene_source.h"
+#include "skeleton_source.h"
 
 namespace zar::python {
 
@@ -29,29 +30,19 @@ std::variant<exchange::MarkerSet, exchange::Skeleton> ReadScene(const std::strin
                                 "; read takes one skeleton or one marker cloud" +
                                 (found > 1 ? " (name one with node=)" : ""));
   }
-  const std::optional<LengthUnit> units =
-      choices.units ? std::optional(LengthUnitFromText(*choices.units)) : std::nullopt;
   if (!contents.skeletons.empty()) {
     exchange::Skeleton skeleton;
     if (const std::string problem = scene::SceneSkeleton(scene, node, skeleton); !problem.empty()) {
       throw FormatProblem{path + ": " + problem, 0};
     }
-    if (const std::string problem = exchange::KeepFrameRange(skeleton, choices.range, path);
-        !problem.empty()) {
-      throw std::invalid_argument(problem);
-    }
-    if (units) exchange::ConvertLengths(skeleton, *units);
+    EditSkeleton(skeleton, choices, path);
     return skeleton;
   }
   exchange::MarkerSet set;
   if (const std::string problem = scene::SceneMarkers(scene, node, set); !problem.empty()) {
     throw FormatProblem{path + ": " + problem, 0};
   }
-  if (const std::string problem = exchange::KeepFrameRange(set, choices.range, path);
-      !problem.empty()) {
-    throw std::invalid_argument(problem);
-  }
-  if (units) exchange::ConvertLengths(set, *units);
+  EditMarkers(set, choices, path);
   return set;
 }
 

@@ -36,14 +36,22 @@ def _flag(name, value):
     return value
 
 
-def _points(value):
+def _word_list(name, value, from_str):
+    """`value` as a list: a str through `from_str`, else any iterable; None stays None."""
     if value is None:
         return None
-    words = [value] if isinstance(value, str) else value
+    if isinstance(value, str):
+        return from_str(value)
     try:
-        words = list(words)
+        return list(value)
     except TypeError:
-        raise TypeError(f"points must be a str or a list of str, not {type(value).__name__}") from None
+        raise TypeError(f"{name} must be a str or a list of str, not {type(value).__name__}") from None
+
+
+def _points(value):
+    words = _word_list("points", value, lambda text: [text])
+    if words is None:
+        return None
     allowed = _native.point_kind_words()
     for word in words:
         if not isinstance(word, str):
@@ -55,13 +63,9 @@ def _points(value):
 
 def _patterns(name, value):
     """Glob patterns of point names: a str (comma-separated, as the tool's flag) or a list."""
-    if value is None:
+    words = _word_list(name, value, lambda text: text.split(","))
+    if words is None:
         return None
-    words = value.split(",") if isinstance(value, str) else value
-    try:
-        words = list(words)
-    except TypeError:
-        raise TypeError(f"{name} must be a str or a list of str, not {type(value).__name__}") from None
     if not words or not all(isinstance(word, str) and word for word in words):
         raise ValueError(f"{name} must name at least one pattern, each a non-empty str")
     return words
