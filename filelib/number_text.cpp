@@ -172,13 +172,23 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// Writes `fraction` (below 10^6) as six decimal digits, a pair at a time: the value times
+// 2^32 / 10^4 (rounded up) holds the first pair above its low 32 bits and the rest as a binary
+// fraction precise enough for every value below 10^6 to give the next pairs by multiplying by
+// 100.
+void WriteSixDigits(char* p, std::uint32_t fraction) {
+  std::uint64_t t = std::uint64_t{fraction} * 429497U;
+  std::memcpy(p, kDigitPairs + 2 * (t >> 32), 2);
+  t = (t & 0xFFFFFFFFU) * 100;
+  std::memcpy(p + 2, kDigitPairs + 2 * (t >> 32), 2);
+  t = (t & 0xFFFFFFFFU) * 100;
+  std::memcpy(p + 4, kDigitPairs + 2 * (t >> 32), 2);
+}
+
 // Writes `digits` (below 10^count) as exactly `count` decimal digits, two at a time.
 void WriteDigits(char* first, std::uint64_t digits, int count) {
-  if (count == 6) {  // the motion files' precision: three pairs, two of them independent
-    const std::uint64_t low = digits % 10000;
-    std::memcpy(first, kDigitPairs + 2 * (digits / 10000), 2);
-    std::memcpy(first + 2, kDigitPairs + 2 * (low / 100), 2);
-    std::memcpy(first + 4, kDigitPairs + 2 * (low % 100), 2);
+  if (count == 6) {  // the motion files' precision
+    WriteSixDigits(first, static_cast<std::uint32_t>(digits));
     return;
   }
   while (count >= 2) {
@@ -205,19 +215,18 @@ constexpr std::uint64_t kAsciiZeros = 0x3030303030303030U;
 // Writes the sign, then `millionths` (below 10^14) / 10^6 with six decimals, with no branch on
 // the digits (motion files mix every length of number, which defeats branch prediction): the
 // integer part's eight digits lose their leading zeros by a shift. For little-endian machines.
-// Returns the end; up to two bytes past it may be written over.
+// Returns the end.
 char* WriteSixDecimals(char* p, bool negative, std::uint64_t millionths) {
   const std::uint64_t integer = EightDigitValues(millionths / 1000000);
   // Leading zero digits, at most seven: the last digit counts as significant.
   const int zeros = std::countr_zero(integer | std::uint64_t{1} << 56) / 8;
   const std::uint64_t integer_text = (integer | kAsciiZeros) >> (8 * zeros);
-  const std::uint64_t decimals_text = EightDigitValues(millionths % 1000000 * 100) | kAsciiZeros;
   *p = '-';
   p += negative ? 1 : 0;
   std::memcpy(p, &integer_text, 8);
   p += 8 - zeros;
   *p++ = '.';
-  std::memcpy(p, &decimals_text, 8);  // the six decimals and two zeros written over later
+  WriteSixDigits(p, static_cast<std::uint32_t>(millionths % 1000000));
   return p + 6;
 }
 

@@ -72,6 +72,10 @@ class ZAREulerOrder {
   std::int32_t code;
 };
 
+// The axes of code 0 (static X Y Z), the order of every motion file, for conversions that decode
+// it at compile time.
+inline constexpr ZAREulerAxes kStaticXYZAxes{0U, 0U, 0U, 0U, 1U, 2U};
+
 }  // namespace zar
 
 #endif  // ZAR_MATH_ZAR_EULER_ORDER_H_

@@ -78,7 +78,31 @@ class ZAREulerRotation final : public ZARRotation<T> {
 
   // Reads the angles of `m` out in this rotation's own order (ranges in the class comment).
   ZAREulerRotation& SetFromMatrix(const ZARRotationMatrix3<T>& m) {
-    const ZAREulerAxes ax = order.Axes();
+    if (order.code == 0) return ReadMatrix(m, kStaticXYZAxes);
+    return ReadMatrix(m, order.Axes());
+  }
+
+  // Same rotation as `other`, expressed in this rotation's own order. Equal codes copy the
+  // angles as they are; different codes go through a matrix, so the angles come out in range.
+  ZAREulerRotation& Assign(const ZAREulerRotation& other) {
+    if (order.code == other.order.code) {
+      angles.x = other.X();
+      angles.y = other.Y();
+      angles.z = other.Z();
+      return *this;
+    }
+    ZARRotationMatrix3<T> scratch;
+    scratch.SetFromEuler(other);
+    return SetFromMatrix(scratch);
+  }
+
+  ZARVector3<T> angles;
+  ZAREulerOrder order;
+
+ private:
+  // SetFromMatrix with the axes decoded (constants where the order is known when compiled).
+  [[gnu::always_inline]] ZAREulerRotation& ReadMatrix(const ZARRotationMatrix3<T>& m,
+                                                      const ZAREulerAxes ax) {
     const std::uint32_t i = ax.i;
     const std::uint32_t j = ax.j;
     const std::uint32_t k = ax.k;
@@ -128,24 +152,6 @@ class ZAREulerRotation final : public ZARRotation<T> {
     return *this;
   }
 
-  // Same rotation as `other`, expressed in this rotation's own order. Equal codes copy the
-  // angles as they are; different codes go through a matrix, so the angles come out in range.
-  ZAREulerRotation& Assign(const ZAREulerRotation& other) {
-    if (order.code == other.order.code) {
-      angles.x = other.X();
-      angles.y = other.Y();
-      angles.z = other.Z();
-      return *this;
-    }
-    ZARRotationMatrix3<T> scratch;
-    scratch.SetFromEuler(other);
-    return SetFromMatrix(scratch);
-  }
-
-  ZARVector3<T> angles;
-  ZAREulerOrder order;
-
- private:
   // −π and π stay as they are; anything beyond is brought back by one turn.
   static T IntoRange(T t) {
     const T pi = std::numbers::pi_v<T>;

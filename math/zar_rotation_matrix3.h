@@ -43,7 +43,47 @@ class ZARRotationMatrix3 final : public ZARRotation<T> {
   // Sets all nine elements from `euler`, read in euler's own order (see ZAREulerOrder):
   //   static:   M = R_i(x)·R_j(y)·R_h(z)      rotating: M = R_i(z)·R_j(y)·R_h(x)
   ZARRotationMatrix3& SetFromEuler(const ZAREulerRotation<T>& euler) {
-    const ZAREulerAxes ax = euler.order.Axes();
+    if (euler.order.code == 0) return FillFromEuler(euler, kStaticXYZAxes);
+    return FillFromEuler(euler, euler.order.Axes());
+  }
+
+  // Transposes in place, turning the rotation into its inverse.
+  ZARRotationMatrix3& Transpose() {
+    Swap(rows[0].y, rows[1].x);
+    Swap(rows[0].z, rows[2].x);
+    Swap(rows[1].z, rows[2].y);
+    return *this;
+  }
+
+  // The transpose (inverse rotation); this matrix is unchanged.
+  ZARRotationMatrix3 Transposed() const {
+    ZARRotationMatrix3 t(rows[0], rows[1], rows[2]);
+    t.Transpose();
+    return t;
+  }
+
+  // P[r][c] = Σ_q other[r][q]·this[q][c]: `other` is applied first, then this matrix,
+  // p·(this * other) = (p·other)·this.
+  ZARRotationMatrix3 operator*(const ZARRotationMatrix3& other) const {
+    ZARRotationMatrix3 p;
+    const ZARRotationMatrix3& self = *this;
+    for (std::uint32_t c = 0; c < 3; ++c) {
+      for (std::uint32_t r = 0; r < 3; ++r) {
+        p[r][c] = T(0);
+        for (std::uint32_t q = 0; q < 3; ++q) {
+          p[r][c] += other[r][q] * self[q][c];
+        }
+      }
+    }
+    return p;
+  }
+
+  ZARVector3<T> rows[3];
+
+ private:
+  // SetFromEuler with the axes decoded (constants where the order is known when compiled).
+  [[gnu::always_inline]] ZARRotationMatrix3& FillFromEuler(const ZAREulerRotation<T>& euler,
+                                                           const ZAREulerAxes ax) {
     const std::uint32_t i = ax.i;
     const std::uint32_t j = ax.j;
     const std::uint32_t k = ax.k;
@@ -90,40 +130,6 @@ class ZARRotationMatrix3 final : public ZARRotation<T> {
     return *this;
   }
 
-  // Transposes in place, turning the rotation into its inverse.
-  ZARRotationMatrix3& Transpose() {
-    Swap(rows[0].y, rows[1].x);
-    Swap(rows[0].z, rows[2].x);
-    Swap(rows[1].z, rows[2].y);
-    return *this;
-  }
-
-  // The transpose (inverse rotation); this matrix is unchanged.
-  ZARRotationMatrix3 Transposed() const {
-    ZARRotationMatrix3 t(rows[0], rows[1], rows[2]);
-    t.Transpose();
-    return t;
-  }
-
-  // P[r][c] = Σ_q other[r][q]·this[q][c]: `other` is applied first, then this matrix,
-  // p·(this * other) = (p·other)·this.
-  ZARRotationMatrix3 operator*(const ZARRotationMatrix3& other) const {
-    ZARRotationMatrix3 p;
-    const ZARRotationMatrix3& self = *this;
-    for (std::uint32_t c = 0; c < 3; ++c) {
-      for (std::uint32_t r = 0; r < 3; ++r) {
-        p[r][c] = T(0);
-        for (std::uint32_t q = 0; q < 3; ++q) {
-          p[r][c] += other[r][q] * self[q][c];
-        }
-      }
-    }
-    return p;
-  }
-
-  ZARVector3<T> rows[3];
-
- private:
   static void Swap(T& a, T& b) {
     const T t = a;
     a = b;
