@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "cli/command_line.h"
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/resource_ids.h"
 
 namespace zar::cli {
 namespace {
@@ -25,86 +25,104 @@ constexpr TakesEntry kAnimationOn = TakesEntry::kAnimationOn;
 // Rows in the order a user makes the entries: each choice before the controls it enables.
 constexpr std::array kImportHtrFlags = {
     DialogFlag{"create", id::kHTRCreateRadio, kRadio, kAlways,
-               "Build a new skeleton under a dummy named after the file", 1, 0, true, 1},
+               "Build a new skeleton under a dummy named after the file", 1, 0, "Apply", 0},
     DialogFlag{"apply", id::kHTRApplyRadio, kRadio, kAlways,
-               "Apply the motion to the selected skeleton (see --select)", 1, 0, true, 0},
+               "Apply the motion to the selected skeleton (see --select)", 1, 0, "Apply", 1},
     DialogFlag{"animation", id::kAnimationCheck, kCheck, kAlways, "Key the motion of every frame",
-               0, 0, true, 1},
+               0, 0, "Animate"},
     DialogFlag{"base-position", id::kBasePositionCheck, kCheck, kAlways,
-               "Key the base position one frame before the first keyed frame", 0, 0, true, 0},
+               "Key the base position one frame before the first keyed frame", 0, 0,
+               "KeyBasePosition"},
     DialogFlag{"end-effectors", id::kEndEffectorsCheck, kCheck, kCreateMode,
-               "Add an end-effector bone below every leaf segment", 0, 0, true, 0},
+               "Add an end-effector bone below every leaf segment", 0, 0, "EndEffectors"},
     DialogFlag{"segment-size", id::kSizeEdit, kNumber, kCreateMode,
-               "Thickness of the new bones and half the size of the root dummy", 0, 0, true, 1},
-    DialogFlag{"all", id::kAllRadio, kRadio, kAnimationOn, "Import every frame", 2, 0, true, 1},
-    DialogFlag{"range", id::kRangeRadio, kImplied, kAnimationOn, "", 2, 0, true, 0},
+               "Thickness of the new bones and half the size of the root dummy", 0, 0, "Size"},
+    DialogFlag{"all", id::kAllRadio, kRadio, kAnimationOn, "Import every frame", 2, 0, "Range", 0},
+    DialogFlag{"range", id::kRangeRadio, kImplied, kAnimationOn, "", 2, 0, "Range", 1},
     DialogFlag{"from", id::kFromEdit, kInteger, kAlways,
                "First frame to import (a frame number of the file)", 0, id::kRangeRadio},
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to import", 0, id::kRangeRadio},
     DialogFlag{"offset", id::kOffsetEdit, kInteger, kAlways,
                "Shift the keys this many frames later"},
     DialogFlag{"euler", id::kEulerRadio, kRadio, kAlways, "Keep each bone's rotation controller", 3,
-               0, true, 1},
+               0, "RotationController", 0},
     DialogFlag{"tcb", id::kTCBRadio, kRadio, kAlways,
-               "Give each bone a TCB rotation controller before keying", 3, 0, true, 0},
+               "Give each bone a TCB rotation controller before keying", 3, 0, "RotationController",
+               1},
     DialogFlag{"set-frame-rate", id::kSetFrameRateCheck, kCheck, kAlways,
-               "Set the scene's frame rate to the file's", 0, 0, true, 0},
+               "Set the scene's frame rate to the file's", 0, 0, "FPS"},
     DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways,
-               "Multiply the bone sizes and every translation by this", 0, 0, true, 1},
+               "Multiply the bone sizes and every translation by this", 0, 0, "ScaleFactor"},
 };
 
 constexpr std::array kImportTrcFlags = {
     DialogFlag{"create", id::kTRCCreateRadio, kRadio, kAlways, "Make a new object for every marker",
-               1, 0, true, 1},
+               1, 0, "Apply", 0},
     DialogFlag{"apply", id::kTRCApplyRadio, kRadio, kAlways,
-               "Key the nodes named like the markers (see --select)", 1, 0, true, 0},
+               "Key the nodes named like the markers (see --select)", 1, 0, "Apply", 1},
     DialogFlag{"selected-only", id::kSelectedOnlyCheck, kCheck, kApplyMode,
-               "Make no object for a marker that matches no node", 0, 0, true, 0},
+               "Make no object for a marker that matches no node", 0, 0, "SelectedOnly"},
     DialogFlag{"root-node", id::kRootNodeCheck, kCheck, kCreateMode,
-               "Put the marker objects under a new dummy named TRCCloud", 0, 0, true, 0},
+               "Put the marker objects under a new dummy named TRCCloud", 0, 0, "RootNode"},
     DialogFlag{"sphere", id::kSphereRadio, kRadio, kCreateMode, "Make the marker objects spheres",
-               2, 0, true, 1},
+               2, 0, "Geometry", 1},
     DialogFlag{"point", id::kPointRadio, kRadio, kCreateMode, "Make the marker objects points", 2,
-               0, true, 0},
+               0, "Geometry", 0},
     DialogFlag{"size", id::kSizeEdit, kNumber, kCreateMode,
-               "Size of the marker objects and of the root dummy", 0, 0, true, 1},
-    DialogFlag{"all", id::kAllRadio, kRadio, kAlways, "Import every frame", 3, 0, true, 1},
-    DialogFlag{"range", id::kRangeRadio, kImplied, kAlways, "", 3, 0, true, 0},
+               "Size of the marker objects and of the root dummy", 0, 0, "Size"},
+    DialogFlag{"all", id::kAllRadio, kRadio, kAlways, "Import every frame", 3, 0, "Range", 0},
+    DialogFlag{"range", id::kRangeRadio, kImplied, kAlways, "", 3, 0, "Range", 1},
     DialogFlag{"from", id::kFromEdit, kInteger, kAlways,
                "First frame to import (a frame number of the file)", 0, id::kRangeRadio},
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to import", 0, id::kRangeRadio},
     DialogFlag{"offset", id::kOffsetEdit, kInteger, kAlways,
                "Shift the keys this many frames later"},
     DialogFlag{"set-frame-rate", id::kSetFrameRateCheck, kCheck, kAlways,
-               "Set the scene's frame rate to the file's", 0, 0, true, 0},
+               "Set the scene's frame rate to the file's", 0, 0, "FPS"},
     DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways,
-               "Multiply the marker positions and object sizes by this", 0, 0, true, 1},
+               "Multiply the marker positions and object sizes by this", 0, 0, "ScaleFactor"},
 };
 
 constexpr std::array kExportHtrFlags = {
     DialogFlag{"saved-pose", id::kSavedPoseRadio, kRadio, kAlways,
                "Take each bone's base position from the one saved when it was imported, where "
                "there is one",
-               1, 0, true, 1},
+               1, 0, "Pose", 1},
     DialogFlag{"current-pose", id::kCurrentPoseRadio, kRadio, kAlways,
-               "Take the base position from the bones' current pose", 1, 0, true, 0},
+               "Take the base position from the bones' current pose", 1, 0, "Pose", 0},
     DialogFlag{"animation", id::kExportAnimationCheck, kCheck, kAlways,
-               "Write the motion of every frame", 0, 0, true, 1},
+               "Write the motion of every frame", 0, 0, "Animate"},
     DialogFlag{"parent-transforms", id::kParentTransformsCheck, kCheck, kAlways,
-               "Include the transforms of the root bone's parents in its motion", 0, 0, true, 1},
+               "Include the transforms of the root bone's parents in its motion", 0, 0,
+               "ParentTransforms"},
     // The frame choices matter only with animation on (the dialog leaves them enabled; the
     // command refuses them with --no-animation).
     DialogFlag{"slider", id::kAllRadio, kRadio, kAnimationOn, "Export the scene's animation range",
-               2, 0, true, 1},
-    DialogFlag{"range", id::kRangeRadio, kImplied, kAnimationOn, "", 2, 0, true, 0},
+               2, 0, "Range", 0},
+    DialogFlag{"range", id::kRangeRadio, kImplied, kAnimationOn, "", 2, 0, "Range", 1},
     DialogFlag{"from", id::kFromEdit, kInteger, kAlways, "First frame to export", 0,
                id::kRangeRadio},
     DialogFlag{"to", id::kToEdit, kInteger, kAlways, "Last frame to export", 0, id::kRangeRadio},
     DialogFlag{"offset", id::kOffsetEdit, kInteger, kAnimationOn,
-               "Add this to the frame numbers written", 0, 0, true, 0},
+               "Add this to the frame numbers written", 0, 0, "Offset"},
     DialogFlag{"scale", id::kGlobalScaleEdit, kNumber, kAlways, "Multiply every length by this", 0,
-               0, true, 1},
+               0, "ScaleFactor"},
 };
+
+// Every remembered option a flag names is one of its class's: a misspelt or renamed option fails
+// to compile instead of dropping the flag from the list of remembered values.
+constexpr bool NamesItsOptions(std::span<const DialogFlag> flags,
+                               const description::OptionClass& options) {
+  for (const DialogFlag& row : flags) {
+    if (row.option != nullptr && description::FindOption(options, row.option) == nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(NamesItsOptions(kImportHtrFlags, description::kImportHtrOptions));
+static_assert(NamesItsOptions(kImportTrcFlags, description::kImportTrcOptions));
+static_assert(NamesItsOptions(kExportHtrFlags, description::kExportHtrOptions));
 
 // How each state of a dialog is chosen from the command line and named in messages.
 struct StateRule {
@@ -144,9 +162,20 @@ std::string Dashed(std::string_view name) { return "--" + std::string(name); }
 
 }  // namespace
 
-const DialogTable kImportHtrDialog{id::kImportHTRDialog, "ImportHTR", kImportHtrFlags};
-const DialogTable kImportTrcDialog{id::kImportTRCDialog, "ImportTRC", kImportTrcFlags};
-const DialogTable kExportHtrDialog{id::kExportHTRDialog, "ExportHTR", kExportHtrFlags};
+const DialogTable kImportHtrDialog{id::kImportHTRDialog, description::kImportHtrOptions,
+                                   kImportHtrFlags};
+const DialogTable kImportTrcDialog{id::kImportTRCDialog, description::kImportTrcOptions,
+                                   kImportTrcFlags};
+const DialogTable kExportHtrDialog{id::kExportHTRDialog, description::kExportHtrOptions,
+                                   kExportHtrFlags};
+
+double BuiltInValue(const DialogTable& table, const DialogFlag& row) {
+  const description::OptionRow* option =
+      row.option != nullptr ? description::FindOption(table.options, row.option) : nullptr;
+  if (option == nullptr) return 0;
+  const bool choice = row.kind == FlagKind::kRadio || row.kind == FlagKind::kImplied;
+  return choice ? (option->initial == row.choosesAt ? 1 : 0) : option->initial;
+}
 
 DialogEntries::DialogEntries(const DialogTable& table)
     : table_(table), entries_(table.flags.size()) {}
@@ -322,22 +351,23 @@ std::string DialogEntries::Remembered(const modra::host::DialogState& opened) co
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const DialogFlag& row = table_.flags[i];
     const modra::host::ControlState* control = opened.Find(row.control);
-    if (!row.remembered || control == nullptr) continue;
+    if (row.option == nullptr || control == nullptr) continue;
+    const double initial = BuiltInValue(table_, row);
     switch (row.kind) {
       case FlagKind::kRadio:
       case FlagKind::kImplied:
-        if (control->checked != 0 && row.initial == 0 && !GroupGiven(row.group)) {
+        if (control->checked != 0 && initial == 0 && !GroupGiven(row.group)) {
           add(std::string(row.name));
         }
         break;
       case FlagKind::kCheck:
-        if ((control->checked != 0) != (row.initial != 0) && !entries_[i].Given()) {
+        if ((control->checked != 0) != (initial != 0) && !entries_[i].Given()) {
           add((control->checked != 0 ? "" : "no-") + std::string(row.name));
         }
         break;
       case FlagKind::kInteger:
       case FlagKind::kNumber:
-        if (std::strtod(control->text.c_str(), nullptr) != row.initial && !entries_[i].Given()) {
+        if (std::strtod(control->text.c_str(), nullptr) != initial && !entries_[i].Given()) {
           add(std::string(row.name) + " " + ShortNumber(control->text));
         }
         break;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "modra/scripted_user.h"
+#include "plugin_description/option_rows.h"
 
 namespace zar::cli {
 
@@ -41,17 +42,23 @@ struct DialogFlag {
   FlagKind kind;
   TakesEntry takes;
   std::string_view help;
-  int group = 0;            // radio buttons of one choice share a group number
-  int implies = 0;          // the radio button chosen before this entry is made, 0 when none
-  bool remembered = false;  // the dialog shows the stored value when it opens
-  double initial = 0;       // built-in value: 1 chosen or ticked, 0 not; an edit box's number
+  int group = 0;    // radio buttons of one choice share a group number
+  int implies = 0;  // the radio button chosen before this entry is made, 0 when none
+  // The remembered option the dialog shows in the control when it opens (null: none), and for
+  // a radio button the option's value that chooses it.
+  const char* option = nullptr;
+  double choosesAt = 1;
 };
 
 struct DialogTable {
   int templateId;
-  std::string_view optionClass;  // the key its options are stored under
+  const description::OptionClass& options;  // the class's remembered options
   std::span<const DialogFlag> flags;
 };
+
+// The control's state in the dialog opened on the built-in options: 1 chosen or ticked, 0 not;
+// an edit box's number. Only for a row with an option.
+double BuiltInValue(const DialogTable& table, const DialogFlag& row);
 
 extern const DialogTable kImportHtrDialog;
 extern const DialogTable kImportTrcDialog;

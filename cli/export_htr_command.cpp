@@ -31,7 +31,7 @@ int ExportHtr(ExportHtrFlags& flags) {
   // The writer adds ".htr" to a name without an extension: a device, folder or FIFO named
   // without one would silently turn into a file beside it.
   if (NotARegularFile(flags.file)) return kExitFileProblem;
-  flags.session.optionClass = std::string(kExportHtrDialog.optionClass);
+  flags.session.optionClass = kExportHtrDialog.options.key;
   flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;

@@ -14,6 +14,7 @@
 #include "cli/input_file.h"
 #include "modra/registry.h"
 #include "modra/scene_document.h"
+#include "plugin_description/resource_ids.h"
 #include "sdk/modra_sdk.h"
 
 namespace zar::cli {
@@ -25,7 +26,6 @@ using modra::host::ShownEvent;
 // Template id of the About box, which is closed with 1 or 0 without refusing anything.
 constexpr int kAboutDialog = 114;
 // The OK button of the translators' option dialogs.
-constexpr int kOkButton = 1097;
 // Why the window manager refuses an entry in a disabled control.
 
 // Symbolic links followed: a link to a missing file names a file still to be made.
@@ -170,8 +170,8 @@ void HostSession::OnShown(const ShownEvent& event) {
       std::vector<modra::host::UserAction> rest;
       for (; !user().Empty(); user().Pop()) rest.push_back(*user().Front());
       for (modra::host::UserAction& action : rest) {
-        const bool ok =
-            action.kind == modra::host::UserAction::Kind::kPress && action.control == kOkButton;
+        const bool ok = action.kind == modra::host::UserAction::Kind::kPress &&
+                        action.control == resource::kOkButton;
         if (!ok) user().Enqueue(std::move(action));
       }
     } else {

@@ -29,7 +29,7 @@ struct ImportHtrFlags {
 int ImportHtr(ImportHtrFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
   if (NotARegularFile(WithDefaultExtension(flags.file, ".htr"))) return kExitFileProblem;
-  flags.session.optionClass = std::string(kImportHtrDialog.optionClass);
+  flags.session.optionClass = kImportHtrDialog.options.key;
   flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;

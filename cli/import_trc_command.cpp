@@ -16,7 +16,7 @@
 #include "cli/help_text.h"
 #include "cli/host_session.h"
 #include "filelib/htr_file.h"
-#include "import_trc/trc_import_messages.h"
+#include "plugin_description/plugin_texts.h"
 
 namespace zar::cli {
 namespace {
@@ -30,7 +30,7 @@ struct ImportTrcFlags {
 
 bool ShowedImportError(HostSession& session) {
   for (const modra::host::ShownEvent& e : session.user().MessageBoxes()) {
-    if (e.caption == trc_import::kErrorCaption) return true;
+    if (e.caption == description::kImportTrcErrorCaption) return true;
   }
   return false;
 }
@@ -38,7 +38,7 @@ bool ShowedImportError(HostSession& session) {
 int ImportTrc(ImportTrcFlags& flags) {
   if (EntriesRefusedWithoutPrompts(flags.session, flags.entries.Any())) return kExitUsage;
   if (NotARegularFile(WithDefaultExtension(flags.file, ".TRC"))) return kExitFileProblem;
-  flags.session.optionClass = std::string(kImportTrcDialog.optionClass);
+  flags.session.optionClass = kImportTrcDialog.options.key;
   flags.session.storeOnSuccessOnly = true;
   const std::unique_ptr<HostSession> session = HostSession::OpenOrReport(flags.session);
   if (session == nullptr) return kExitFileProblem;

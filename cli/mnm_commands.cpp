@@ -24,7 +24,8 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "cli/host_session.h"
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/plugin_texts.h"
+#include "plugin_description/resource_ids.h"
 #include "utilities/marker_table.h"
 
 namespace zar::cli {
@@ -195,7 +196,7 @@ int MnmCreate(MnmCreateFlags& flags) {
   }
   bool written = false;
   for (const ShownEvent& e : user.MessageBoxes()) {
-    written = written || e.text == "MNM File Creation Successful";
+    written = written || e.text == description::kMNMCreationSuccessful;
   }
   if (!written) {
     std::cerr << "zarfileio: no MNM file was written\n";

@@ -18,6 +18,7 @@
 #include "cli/input_file.h"
 #include "cli/plugin_loader.h"
 #include "modra/registry.h"
+#include "plugin_description/option_rows.h"
 #include "sdk/modra_sdk.h"
 #include "text/ascii_case.h"
 
@@ -85,72 +86,19 @@ int Info(const std::string& plugin_option) {
 // ---------------------------------------------------------------------------------------------
 // options show | reset
 
-constexpr const char* kOptionsPath = "Software\\Vantrel\\ZARFileIO\\Modra";
-
-enum class Kind { kBool, kInt, kFloat, kDouble, kString };
-
-struct KnownValue {
-  const char* name;
-  Kind kind;
-};
-
-struct OptionClass {
-  const char* key;
-  std::vector<KnownValue> values;  // in the order the class reads them
-};
-
-const std::vector<OptionClass>& OptionClasses() {
-  static const std::vector<OptionClass> classes = {
-      {"ImportHTR",
-       {{"Apply", Kind::kBool},
-        {"Animate", Kind::kBool},
-        {"KeyBasePosition", Kind::kBool},
-        {"EndEffectors", Kind::kBool},
-        {"Range", Kind::kBool},
-        {"FPS", Kind::kBool},
-        {"RotationController", Kind::kInt},
-        {"Size", Kind::kFloat},
-        {"ScaleFactor", Kind::kDouble}}},
-      {"ImportTRC",
-       {{"Apply", Kind::kBool},
-        {"Geometry", Kind::kBool},
-        {"SelectedOnly", Kind::kBool},
-        {"RootNode", Kind::kBool},
-        {"Range", Kind::kBool},
-        {"FPS", Kind::kBool},
-        {"Size", Kind::kFloat},
-        {"ScaleFactor", Kind::kDouble}}},
-      {"ExportHTR",
-       {{"Pose", Kind::kBool},
-        {"Animate", Kind::kBool},
-        {"ParentTransforms", Kind::kBool},
-        {"Range", Kind::kBool},
-        {"Offset", Kind::kInt},
-        {"ScaleFactor", Kind::kDouble}}},
-      {"ConvertPNX",
-       {{"MNMPath", Kind::kString},
-        {"InputPath", Kind::kString},
-        {"OutputPath", Kind::kString},
-        {"Filter", Kind::kBool},
-        {"Batch", Kind::kBool},
-        {"TRCName", Kind::kBool},
-        {"TRCSpace", Kind::kBool},
-        {"Offset", Kind::kBool},
-        {"OffsetX", Kind::kFloat},
-        {"OffsetY", Kind::kFloat},
-        {"OffsetZ", Kind::kFloat}}},
-  };
-  return classes;
-}
+using description::kOptionsPath;
+using description::OptionClass;
+using description::OptionRow;
+using Kind = description::OptionType;
 
 std::vector<std::string> OptionClassNames() {
   std::vector<std::string> names;
-  for (const OptionClass& c : OptionClasses()) names.emplace_back(c.key);
+  for (const OptionClass& c : description::kOptionClasses) names.emplace_back(c.key);
   return names;
 }
 
-const KnownValue* FindKnown(const OptionClass& option_class, const std::string& name) {
-  for (const KnownValue& known : option_class.values)
+const OptionRow* FindKnown(const OptionClass& option_class, const std::string& name) {
+  for (const OptionRow& known : option_class.rows)
     if (text::SameIgnoringCase(name, known.name)) return &known;
   return nullptr;
 }
@@ -214,7 +162,7 @@ std::string Shortest(Number value) {
 // What the owning class reads from the data (the bytes as its getter takes them), or why it
 // cannot read it and keeps its own value.
 std::string ReadAs(Kind kind, const std::vector<std::uint8_t>& data) {
-  const std::size_t limit = kind == Kind::kDouble ? 8 : (kind == Kind::kString ? 1024 : 4);
+  const std::size_t limit = kind == Kind::kDouble ? 8 : (kind == Kind::kText ? 1024 : 4);
   if (data.size() > limit) return "unreadable (" + std::to_string(data.size()) + " bytes)";
   switch (kind) {
     case Kind::kBool:
@@ -226,7 +174,7 @@ std::string ReadAs(Kind kind, const std::vector<std::uint8_t>& data) {
       return Shortest(std::bit_cast<float>(static_cast<std::uint32_t>(LittleEndian(data, 4))));
     case Kind::kDouble:
       return Shortest(std::bit_cast<double>(LittleEndian(data, 8)));
-    case Kind::kString: {
+    case Kind::kText: {
       const auto* begin = reinterpret_cast<const char*>(data.data());
       return "\"" + std::string(begin, strnlen(begin, data.size())) + "\"";
     }
@@ -290,7 +238,7 @@ bool Selected(const std::vector<std::string>& chosen, const OptionClass& option_
 int Show(const std::vector<std::string>& chosen) {
   if (!RegistryReadable()) return kExitFileProblem;
   std::cout << "Registry " << modra::host::RegistryStore::Instance().Path() << "\n";
-  for (const OptionClass& option_class : OptionClasses()) {
+  for (const OptionClass& option_class : description::kOptionClasses) {
     if (!Selected(chosen, option_class)) continue;
     std::vector<modra::RegistryValue> values;
     bool stored = false;
@@ -309,9 +257,9 @@ int Show(const std::vector<std::string>& chosen) {
       line += type + std::string(type.size() < 12 ? 12 - type.size() : 1, ' ');
       std::string raw = RawText(value);
       line += raw;
-      if (const KnownValue* known = FindKnown(option_class, value.name)) {
+      if (const OptionRow* known = FindKnown(option_class, value.name)) {
         line += std::string(raw.size() < 20 ? 20 - raw.size() : 1, ' ');
-        line += "= " + ReadAs(known->kind, value.data);
+        line += "= " + ReadAs(known->type, value.data);
       }
       std::cout << line << "\n";
     }
@@ -321,7 +269,7 @@ int Show(const std::vector<std::string>& chosen) {
 
 int Reset(const std::vector<std::string>& chosen) {
   if (!RegistryReadable()) return kExitFileProblem;
-  for (const OptionClass& option_class : OptionClasses()) {
+  for (const OptionClass& option_class : description::kOptionClasses) {
     if (!Selected(chosen, option_class)) continue;
     std::vector<modra::RegistryValue> values;
     bool stored = false;

@@ -31,8 +31,8 @@
 #include "cli/interrupt.h"
 #include "cli/parallel_jobs.h"
 #include "modra/registry.h"
-#include "plugin_services/resource_ids.h"
-#include "utilities/pnx_paths.h"
+#include "plugin_description/plugin_texts.h"
+#include "plugin_description/resource_ids.h"
 
 namespace zar::cli {
 namespace {
@@ -106,7 +106,9 @@ std::vector<std::string> ReadLines(const std::string& path) {
 // warning about a file converted), or "" when none.
 std::string LoggedProblem(const std::vector<std::string>& log, const std::string& source) {
   for (const std::string& line : log) {
-    if (line.starts_with(source + ": ")) return line.substr(source.size() + 2);
+    if (const std::string_view problem = description::BatchLogProblemOf(line, source);
+        !problem.empty())
+      return std::string(problem);
   }
   return "";
 }
@@ -251,10 +253,10 @@ bool BatchWorkers::Run(int jobs) {
               << "\n";
     return true;
   }
-  log_.open((std::filesystem::path(outputFolder_) / kBatchLogName).string(),
+  log_.open((std::filesystem::path(outputFolder_) / description::kBatchLogName).string(),
             std::ios::binary | std::ios::app);
   // A batch takes at most so many files; the others are left as a single process leaves them.
-  const std::size_t count = std::min(files_.size(), kMaxSourceFiles);
+  const std::size_t count = std::min(files_.size(), description::kMaxSourceFiles);
   perWorker_ = ItemsPerChild(count, jobs, 250);
   const std::size_t workers = (count + perWorker_ - 1) / perWorker_;
   RunInChildren(
@@ -280,25 +282,29 @@ bool BatchWorkers::TakeOver(const RunOutput& run) {
   const std::size_t first = run.first * perWorker_;
   const std::size_t last = std::min(first + perWorker_, files_.size());
   const std::string folder = WorkerFolder(first);
-  std::ifstream in((std::filesystem::path(folder) / kBatchLogName).string(), std::ios::binary);
+  std::ifstream in((std::filesystem::path(folder) / description::kBatchLogName).string(),
+                   std::ios::binary);
   const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  // The worker's header (three lines) is not the batch's.
+  // The worker's header is not the batch's.
+  constexpr std::string_view kEnd = description::kBatchLogLineEnd;
   std::size_t at = 0;
-  for (int line = 0; line < 3 && at != std::string::npos; ++line) {
-    at = log.find("\r\n", at);
-    if (at != std::string::npos) at += 2;
+  for (int line = 0; line < description::kBatchLogHeaderLines && at != std::string::npos; ++line) {
+    at = log.find(kEnd, at);
+    if (at != std::string::npos) at += kEnd.size();
   }
   for (std::size_t i = first; i < last; ++i) {
     if (flags_.cancelAfter >= 0 && taken_ == static_cast<std::size_t>(flags_.cancelAfter)) {
       return false;
     }
     if (at == std::string::npos) break;
-    const std::string done = "file: " + files_[i] + " done.\r\n";
+    const std::string done = description::BatchLogDoneLine(files_[i]) + std::string(kEnd);
     std::size_t end = at;
     // A line about the file: why it failed, or a warning before its "done" line.
-    if (log.compare(at, files_[i].size() + 2, files_[i] + ": ") == 0 &&
-        log.find("\r\n", at) != std::string::npos) {
-      end = log.find("\r\n", at) + 2;
+    if (const std::size_t line_end = log.find(kEnd, at);
+        line_end != std::string::npos &&
+        !description::BatchLogProblemOf(std::string_view(log).substr(at, line_end - at), files_[i])
+             .empty()) {
+      end = line_end + kEnd.size();
     }
     if (log.compare(end, done.size(), done) == 0) {
       const std::filesystem::path made =
@@ -446,12 +452,14 @@ int PnxConvert(const CLI::App& command, const PnxConvertFlags& flags) {
   // A message (not a question such as the confirmation of replacing a file) means a problem.
   int status = kExitOk;
   for (const ShownEvent& e : session->user().MessageBoxes()) {
-    if (!e.question && e.caption != kConvertPNXWarningCaption) status = kExitFileProblem;
+    if (!e.question && e.caption != description::kConvertPNXWarningCaption)
+      status = kExitFileProblem;
   }
   if (session->host().progress().begun == 0) status = kExitFileProblem;
   // The log tells what each file of a batch came to.
   std::vector<std::string> log;
-  if (batch) log = ReadLines((std::filesystem::path(output_folder) / "ConvertPNXLog.txt").string());
+  if (batch)
+    log = ReadLines((std::filesystem::path(output_folder) / description::kBatchLogName).string());
   std::vector<std::string> failures;
   for (std::size_t i = 0; i < files.size(); ++i) {
     std::error_code ec;

@@ -5,18 +5,19 @@
 #include <system_error>
 
 #include "modra/registry.h"
+#include "plugin_description/option_rows.h"
 
 namespace zar::cli {
 namespace {
 
 std::string ClassPath(const std::string& optionClass) {
-  return std::string(kPluginOptionsKey) + "\\" + optionClass;
+  return std::string(description::kOptionsPath) + "\\" + optionClass;
 }
 
 bool ListClasses(std::vector<std::string>& names) {
   modra::RegistryKey key = 0;
-  if (modra::RegistryOpenKey(modra::kCurrentUserKey, kPluginOptionsKey, modra::kRegistryRead,
-                             &key) != modra::kRegistryOk) {
+  if (modra::RegistryOpenKey(modra::kCurrentUserKey, description::kOptionsPath,
+                             modra::kRegistryRead, &key) != modra::kRegistryOk) {
     return false;
   }
   const bool listed = modra::RegistryListSubKeys(key, names) == modra::kRegistryOk;

@@ -13,9 +13,6 @@
 
 namespace zar::cli {
 
-// Where the plug-in keeps the options of its classes, one key per class.
-inline constexpr const char* kPluginOptionsKey = "Software\\Vantrel\\ZARFileIO\\Modra";
-
 class StoredOptions {
  public:
   // The options stored now (none when the registry cannot be read).

@@ -7,9 +7,9 @@
 #include "export_htr/htr_export_messages.h"
 #include "export_htr/htr_hierarchy_walk.h"
 #include "filelib/htr_stream_writer.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/about_box.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/translator_identity.h"
 #include "sdk/modra_host.h"
 

@@ -8,9 +8,9 @@
 #include "export_htr/htr_export_messages.h"
 #include "export_htr/htr_hierarchy_walk.h"
 #include "filelib/number_text.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/dialog_fields.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/resource_text.h"
 
 namespace zar {

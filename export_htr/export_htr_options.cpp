@@ -1,26 +1,32 @@
 #include "export_htr/export_htr_options.h"
 
-namespace zar {
+#include <array>
 
-ExportHTROptions::ExportHTROptions() : OptionStore(kProductKey, kHostKey, "ExportHTR") {}
+#include "plugin_services/option_fields.h"
+
+namespace zar {
+namespace {
+
+using Fields = std::array<OptionField<ExportHTROptions>, 6>;
+constexpr Fields kFields{
+    &ExportHTROptions::Pose,  &ExportHTROptions::Animate, &ExportHTROptions::ParentTransforms,
+    &ExportHTROptions::Range, &ExportHTROptions::Offset,  &ExportHTROptions::ScaleFactor};
+static_assert(FieldsMatchRows(description::kExportHtrOptions, kFields));
+
+}  // namespace
+
+ExportHTROptions::ExportHTROptions()
+    : OptionStore(kProductKey, kHostKey, description::kExportHtrOptions.key) {
+  SetInitialValues(description::kExportHtrOptions, kFields, *this);
+}
 
 bool ExportHTROptions::Load() {
-  GetBool("Pose", Pose);
-  GetBool("Animate", Animate);
-  GetBool("ParentTransforms", ParentTransforms);
-  GetBool("Range", Range);
-  GetInt("Offset", Offset);
-  GetDouble("ScaleFactor", ScaleFactor);
+  LoadFields(*this, description::kExportHtrOptions, kFields, *this);
   return true;
 }
 
 bool ExportHTROptions::Save() {
-  SetBool("Pose", Pose);
-  SetBool("Animate", Animate);
-  SetBool("ParentTransforms", ParentTransforms);
-  SetBool("Range", Range);
-  SetInt("Offset", Offset);
-  SetDouble("ScaleFactor", ScaleFactor);
+  SaveFields(*this, description::kExportHtrOptions, kFields, *this);
   return true;
 }
 

@@ -2,7 +2,8 @@
 #define ZAR_EXPORT_HTR_EXPORT_HTR_OPTIONS_H_
 
 // The HTR exporter's options: one record for the whole library, remembered under the class key
-// "ExportHTR". The fields hold their defaults until Load reads stored values over them.
+// "ExportHTR". The stored fields hold their built-in values (plugin_description/option_rows.h)
+// until Load reads stored values over them.
 
 #include <cstdint>
 
@@ -20,14 +21,14 @@ class ExportHTROptions : public OptionStore {
   // Writes the same six values in the same order. Always answers true.
   bool Save();
 
-  bool Pose = true;              // true "Saved Pose", false "Current Pose"
-  bool Animate = true;           // "Export Animation"
-  bool ParentTransforms = true;  // the root bone's motion includes its scene parents'
-  bool Range = false;            // false "Slider": the animation range; true StartFrame..EndFrame
-  std::int32_t StartFrame = 1;   // not stored: set from the scene by every export
-  std::int32_t EndFrame = 1;     // not stored
-  std::int32_t Offset = 0;       // added to the first exported frame's number in the file
-  double ScaleFactor = 1.0;      // global scale of every length
+  bool Pose;                    // true "Saved Pose", false "Current Pose"
+  bool Animate;                 // "Export Animation"
+  bool ParentTransforms;        // the root bone's motion includes its scene parents'
+  bool Range;                   // false "Slider": the animation range; true StartFrame..EndFrame
+  std::int32_t StartFrame = 1;  // not stored: set from the scene by every export
+  std::int32_t EndFrame = 1;    // not stored
+  std::int32_t Offset;          // added to the first exported frame's number in the file
+  double ScaleFactor;           // global scale of every length
 };
 
 // The record (library_entry.cpp).

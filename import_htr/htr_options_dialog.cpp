@@ -7,9 +7,9 @@
 
 #include "filelib/number_text.h"
 #include "import_htr/htr_import_messages.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/dialog_fields.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 

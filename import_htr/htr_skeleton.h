@@ -10,19 +10,19 @@
 
 #include "filelib/htr_segment.h"
 #include "import_htr/htr_import_job.h"
+#include "plugin_description/plugin_texts.h"
 #include "sdk/modra_host.h"
 
 namespace zar {
 
-// Node user properties holding a segment's base position as the file gives it (after the
-// import's unit conversion, before any change of axes); the HTR exporter reads them back.
-inline constexpr const char* kHTRBaseTransX = "HTRBaseTransX";
-inline constexpr const char* kHTRBaseTransY = "HTRBaseTransY";
-inline constexpr const char* kHTRBaseTransZ = "HTRBaseTransZ";
-inline constexpr const char* kHTRBaseRotX = "HTRBaseRotX";
-inline constexpr const char* kHTRBaseRotY = "HTRBaseRotY";
-inline constexpr const char* kHTRBaseRotZ = "HTRBaseRotZ";
-inline constexpr const char* kHTRBaseLength = "HTRBaseLength";
+// Node user properties holding a segment's base position (description::kHTRBase...).
+using description::kHTRBaseLength;
+using description::kHTRBaseRotX;
+using description::kHTRBaseRotY;
+using description::kHTRBaseRotZ;
+using description::kHTRBaseTransX;
+using description::kHTRBaseTransY;
+using description::kHTRBaseTransZ;
 
 // Suffix of the name of an end effector's node.
 inline constexpr const char* kEffectorSuffix = "_Effector";

@@ -2,9 +2,9 @@
 
 #include "import_htr/htr_import.h"
 #include "import_htr/import_htr_options.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/about_box.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/translator_identity.h"
 
 namespace zar {

@@ -1,32 +1,38 @@
 #include "import_htr/import_htr_options.h"
 
-namespace zar {
+#include <array>
 
-ImportHTROptions::ImportHTROptions() : OptionStore(kProductKey, kHostKey, "ImportHTR") {}
+#include "plugin_services/option_fields.h"
+
+namespace zar {
+namespace {
+
+using Fields = std::array<OptionField<ImportHTROptions>, 9>;
+constexpr Fields kFields{&ImportHTROptions::Apply,
+                         &ImportHTROptions::Animate,
+                         &ImportHTROptions::KeyBasePosition,
+                         &ImportHTROptions::EndEffectors,
+                         &ImportHTROptions::Range,
+                         &ImportHTROptions::FPS,
+                         &ImportHTROptions::RotationController,
+                         &ImportHTROptions::Size,
+                         &ImportHTROptions::ScaleFactor};
+static_assert(FieldsMatchRows(description::kImportHtrOptions, kFields));
+
+}  // namespace
+
+ImportHTROptions::ImportHTROptions()
+    : OptionStore(kProductKey, kHostKey, description::kImportHtrOptions.key) {
+  SetInitialValues(description::kImportHtrOptions, kFields, *this);
+}
 
 bool ImportHTROptions::Load() {
-  GetBool("Apply", Apply);
-  GetBool("Animate", Animate);
-  GetBool("KeyBasePosition", KeyBasePosition);
-  GetBool("EndEffectors", EndEffectors);
-  GetBool("Range", Range);
-  GetBool("FPS", FPS);
-  GetInt("RotationController", RotationController);
-  GetFloat("Size", Size);
-  GetDouble("ScaleFactor", ScaleFactor);
+  LoadFields(*this, description::kImportHtrOptions, kFields, *this);
   return true;
 }
 
 bool ImportHTROptions::Save() {
-  SetBool("Apply", Apply);
-  SetBool("Animate", Animate);
-  SetBool("KeyBasePosition", KeyBasePosition);
-  SetBool("EndEffectors", EndEffectors);
-  SetBool("Range", Range);
-  SetBool("FPS", FPS);
-  SetInt("RotationController", RotationController);
-  SetFloat("Size", Size);
-  SetDouble("ScaleFactor", ScaleFactor);
+  SaveFields(*this, description::kImportHtrOptions, kFields, *this);
   return true;
 }
 

@@ -2,7 +2,8 @@
 #define ZAR_IMPORT_HTR_IMPORT_HTR_OPTIONS_H_
 
 // The HTR importer's options: one record for the whole library, remembered under the class key
-// "ImportHTR". The fields hold their defaults until Load reads stored values over them.
+// "ImportHTR". The stored fields hold their built-in values (plugin_description/option_rows.h)
+// until Load reads stored values over them.
 
 #include <cstdint>
 
@@ -22,18 +23,18 @@ class ImportHTROptions : public OptionStore {
   // Always answers true.
   bool Save();
 
-  bool Apply = false;            // false: create a new skeleton; true: apply to the selected one
-  bool Animate = true;           // key the per-frame animation
-  bool EndEffectors = false;     // when creating, add an end-effector bone below every leaf
-  bool KeyBasePosition = false;  // key the base position
-  bool Range = false;            // false: all frames; true: StartFrame to EndFrame only
-  bool FPS = false;              // set the host's frame rate to the file's
-  std::int32_t StartFrame = 1;   // not stored: set from the file before every dialog
-  std::int32_t EndFrame = 1;     // not stored
-  std::int32_t Offset = 0;       // not stored: frames the keys are shifted later
-  std::int32_t RotationController = 0;  // 0 "Euler": keep the controller; 1 "TCB": replace it
-  float Size = 1.0f;                    // segment size
-  double ScaleFactor = 1.0;             // global scale
+  bool Apply;                       // false: create a new skeleton; true: apply to the selected one
+  bool Animate;                     // key the per-frame animation
+  bool EndEffectors;                // when creating, add an end-effector bone below every leaf
+  bool KeyBasePosition;             // key the base position
+  bool Range;                       // false: all frames; true: StartFrame to EndFrame only
+  bool FPS;                         // set the host's frame rate to the file's
+  std::int32_t StartFrame = 1;      // not stored: set from the file before every dialog
+  std::int32_t EndFrame = 1;        // not stored
+  std::int32_t Offset = 0;          // not stored: frames the keys are shifted later
+  std::int32_t RotationController;  // 0 "Euler": keep the controller; 1 "TCB": replace it
+  float Size;                       // segment size
+  double ScaleFactor;               // global scale
 };
 
 // The record (library_entry.cpp).

@@ -11,10 +11,10 @@
 #include "import_trc/trc_cloud.h"
 #include "import_trc/trc_import_messages.h"
 #include "import_trc/trc_options_dialog.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/about_box.h"
 #include "plugin_services/key_time_range.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/translator_identity.h"
 #include "sdk/modra_host.h"
 

@@ -1,30 +1,33 @@
 #include "import_trc/import_trc_options.h"
 
-namespace zar {
+#include <array>
 
-ImportTRCOptions::ImportTRCOptions() : OptionStore(kProductKey, kHostKey, "ImportTRC") {}
+#include "plugin_services/option_fields.h"
+
+namespace zar {
+namespace {
+
+using Fields = std::array<OptionField<ImportTRCOptions>, 8>;
+constexpr Fields kFields{&ImportTRCOptions::Apply,        &ImportTRCOptions::Geometry,
+                         &ImportTRCOptions::SelectedOnly, &ImportTRCOptions::RootNode,
+                         &ImportTRCOptions::Range,        &ImportTRCOptions::FPS,
+                         &ImportTRCOptions::Size,         &ImportTRCOptions::ScaleFactor};
+static_assert(FieldsMatchRows(description::kImportTrcOptions, kFields));
+
+}  // namespace
+
+ImportTRCOptions::ImportTRCOptions()
+    : OptionStore(kProductKey, kHostKey, description::kImportTrcOptions.key) {
+  SetInitialValues(description::kImportTrcOptions, kFields, *this);
+}
 
 bool ImportTRCOptions::Load() {
-  GetBool("Apply", Apply);
-  GetBool("Geometry", Geometry);
-  GetBool("SelectedOnly", SelectedOnly);
-  GetBool("RootNode", RootNode);
-  GetBool("Range", Range);
-  GetBool("FPS", FPS);
-  GetFloat("Size", Size);
-  GetDouble("ScaleFactor", ScaleFactor);
+  LoadFields(*this, description::kImportTrcOptions, kFields, *this);
   return true;
 }
 
 bool ImportTRCOptions::Save() {
-  SetBool("Apply", Apply);
-  SetBool("Geometry", Geometry);
-  SetBool("SelectedOnly", SelectedOnly);
-  SetBool("RootNode", RootNode);
-  SetBool("Range", Range);
-  SetBool("FPS", FPS);
-  SetFloat("Size", Size);
-  SetDouble("ScaleFactor", ScaleFactor);
+  SaveFields(*this, description::kImportTrcOptions, kFields, *this);
   return true;
 }
 

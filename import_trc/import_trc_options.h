@@ -2,7 +2,8 @@
 #define ZAR_IMPORT_TRC_IMPORT_TRC_OPTIONS_H_
 
 // The TRC importer's options: one record for the whole library, remembered under the class key
-// "ImportTRC". The fields hold their defaults until Load reads stored values over them.
+// "ImportTRC". The stored fields hold their built-in values (plugin_description/option_rows.h)
+// until Load reads stored values over them.
 
 #include <cstdint>
 
@@ -21,17 +22,17 @@ class ImportTRCOptions : public OptionStore {
   // Writes the same eight values in the same order. Always answers true.
   bool Save();
 
-  bool Apply = false;           // false "Create": new objects; true "Apply": existing nodes
-  bool Geometry = true;         // true "Sphere", false "Point"
-  bool SelectedOnly = false;    // apply mode: markers without a matching node are not created
-  bool RootNode = false;        // gather the keyed marker nodes under a "TRCCloud" dummy
-  bool Range = false;           // false "All"; true StartFrame to EndFrame only
-  bool FPS = false;             // set the scene's frame rate to the file's data rate
+  bool Apply;                   // false "Create": new objects; true "Apply": existing nodes
+  bool Geometry;                // true "Sphere", false "Point"
+  bool SelectedOnly;            // apply mode: markers without a matching node are not created
+  bool RootNode;                // gather the keyed marker nodes under a "TRCCloud" dummy
+  bool Range;                   // false "All"; true StartFrame to EndFrame only
+  bool FPS;                     // set the scene's frame rate to the file's data rate
   std::int32_t StartFrame = 1;  // not stored: set from the file by every import
   std::int32_t EndFrame = 1;    // not stored
   std::int32_t Offset = 0;      // not stored: frames added to every key time
-  float Size = 1.0f;            // size of new marker objects and of the root dummy
-  double ScaleFactor = 1.0;     // global scale of positions and sizes
+  float Size;                   // size of new marker objects and of the root dummy
+  double ScaleFactor;           // global scale of positions and sizes
 };
 
 // The record (library_entry.cpp).

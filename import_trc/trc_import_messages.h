@@ -4,10 +4,12 @@
 // Every text the TRC importer shows, in one place. Texts with "%d" are printf formats taking
 // one int.
 
+#include "plugin_description/plugin_texts.h"
+
 namespace zar::trc_import {
 
 // Caption of every message box of the importer.
-inline constexpr const char* kErrorCaption = "ImportTRC Error";
+inline constexpr const char* kErrorCaption = description::kImportTrcErrorCaption;
 // Title of the progress display.
 inline constexpr const char* kProgressTitle = "Vantrel ImportTRC";
 

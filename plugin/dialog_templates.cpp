@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plugin/library_resources.h"
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/resource_ids.h"
 
 namespace zar {
 namespace {

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "plugin/library_resources.h"
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/plugin_texts.h"
+#include "plugin_description/resource_ids.h"
 
 namespace zar {
 
@@ -18,7 +19,7 @@ std::map<std::uint32_t, std::string> StringTable() {
       {kConvertPanelTitle, "Convert TRC to PNX"},
       {kChooseOutputFolder, "Choose PNX Files Destination Folder..."},
       {kMNMCreationStatus, "MNM File Creation Status"},
-      {kMNMCreationSuccessful, "MNM File Creation Successful"},
+      {kMNMCreationSuccessful, description::kMNMCreationSuccessful},
       {kMNMCreationFailed, "MNM File Creation Failed: Unable to open output file."},
       {kPickOptionalMarkers, "Pick optional markers?"},
       {kTRCFilesFilter, "Vantrel TRC Files (*.TRC)"},

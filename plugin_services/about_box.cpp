@@ -1,6 +1,6 @@
 #include "plugin_services/about_box.h"
 
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 

@@ -15,14 +15,15 @@
 #include <cstdint>
 #include <string>
 
+#include "plugin_description/option_rows.h"
 #include "sdk/modra_platform.h"
 
 namespace zar {
 
 // The keys every store of the library lies under.
-inline constexpr const char* kOptionRootKey = "Software\\Vantrel";
-inline constexpr const char* kProductKey = "ZARFileIO";
-inline constexpr const char* kHostKey = "Modra";
+using description::kHostKey;
+using description::kOptionRootKey;
+using description::kProductKey;
 
 // Bytes GetString reads at most: the text and its terminator.
 inline constexpr std::uint32_t kMaxStringValueSize = 1024;

@@ -1,6 +1,6 @@
 #include "plugin_services/plugin_class_desc.h"
 
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/resource_text.h"
 
 namespace zar {

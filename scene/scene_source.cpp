@@ -10,6 +10,7 @@
 
 #include "exchange/c3d_parameters.h"
 #include "filelib/motion_units.h"
+#include "plugin_description/plugin_texts.h"
 #include "scene/scene_nodes.h"
 
 namespace zar::scene {
@@ -25,11 +26,9 @@ using modra::host::Scene;
 // document with two keys far apart would otherwise ask for hundreds of gigabytes.
 constexpr std::int64_t kMostSamples = std::int64_t{1} << 27;
 
-// The names of the properties the HTR importer stores on every bone it makes: the base pose in
-// HTR axes (scene units, radians) and the bone length.
-constexpr const char* kBaseProperties[] = {"HTRBaseTransX", "HTRBaseTransY", "HTRBaseTransZ",
-                                           "HTRBaseRotX",   "HTRBaseRotY",   "HTRBaseRotZ",
-                                           "HTRBaseLength"};
+// The properties the HTR importer stores on every bone it makes: the base pose in HTR axes
+// (scene units, radians) and the bone length.
+constexpr const auto& kBaseProperties = description::kHTRBaseProperties;
 
 // The scene's world is Z up: (x, y, z) becomes (x, z, -y) in a Y-up world.
 const Rotation kToYUp(Vector3(1, 0, 0), Vector3(0, 0, -1), Vector3(0, 1, 0));

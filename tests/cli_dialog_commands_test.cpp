@@ -91,6 +91,67 @@ TEST_F(DialogCommandsTest, AnEntryTheDialogCannotTakeFailsNamingTheFlags) {
       << sized.output;
 }
 
+// Every flag the tool's help says a dialog takes only in one of its states is, run against the
+// loaded plug-in, refused in the other state and taken in that one: the tool's account of which
+// state enables which control cannot drift from the dialogs themselves.
+TEST_F(DialogCommandsTest, FlagsTakenInOneStateAreRefusedByTheDialogInTheOther) {
+  struct State {
+    std::string said;  // as the help says it
+    std::string enabling;
+    std::string opposite;
+  };
+  const State states[] = {{"(only in create mode)", "--create", "--apply"},
+                          {"(only in apply mode)", "--apply", "--create"},
+                          {"(only with animation on)", "--animation", "--no-animation"}};
+  struct Command {
+    std::string run;  // the command and its input
+    std::string help;
+  };
+  const Command commands[] = {{"import-htr " + Quoted(kTwoBones), "import-htr --help"},
+                              {"import-trc " + Quoted(kThreeMarkers), "import-trc --help"},
+                              {"export-htr " + Quoted(Path("e.htr")), "export-htr --help"}};
+  ASSERT_EQ(
+      Tool("import-htr " + Quoted(kTwoBones) + " --scene " + Quoted(Path("bones.json"))).status, 0);
+  int checked = 0;
+  for (const Command& command : commands) {
+    // The help's options, each with its continuation lines, on one line.
+    std::vector<std::string> options;
+    std::istringstream help(StandardOutput(command.help).output);
+    for (std::string line; std::getline(help, line);) {
+      if (line.starts_with("  -")) {
+        options.push_back(line);
+      } else if (!options.empty() && line.starts_with("      ")) {
+        options.back() += " " + line.substr(line.find_first_not_of(' '));
+      }
+    }
+    for (const std::string& option : options) {
+      for (const State& state : states) {
+        if (!Has(option, state.said)) continue;
+        std::istringstream words(option);
+        std::string flag, type;
+        words >> flag >> type;
+        const std::string value = type == "INT" ? " 1" : (type == "NUMBER" ? " 2" : "");
+        const std::string scene = command.run.starts_with("export")
+                                      ? " --select Hips --scene " + Quoted(Path("bones.json"))
+                                      : " --scene " + Quoted(Path("fresh.json"));
+        SCOPED_TRACE(command.run + " " + flag);
+        const RunResult refused =
+            Tool(command.run + scene + " " + state.opposite + " " + flag + value);
+        EXPECT_EQ(refused.status, 2) << refused.output;
+        EXPECT_TRUE(Has(refused.output, flag)) << refused.output;
+        const RunResult taken =
+            Tool(command.run + scene + " " + state.enabling + " " + flag + value);
+        EXPECT_NE(taken.status, 2) << taken.output;
+        std::filesystem::remove(Path("fresh.json"));
+        ++checked;
+      }
+    }
+  }
+  // create/apply and animation flags of the three dialogs: a help that lost its notes would
+  // check nothing.
+  EXPECT_GE(checked, 12);
+}
+
 TEST_F(DialogCommandsTest, RememberedOptionsAreNamedAndFailedRunsStoreNone) {
   ASSERT_EQ(ImportTrc("--scale -1 --root-node").status, 0);
   const RunResult again = ImportTrc("--no-root-node");

@@ -1,39 +1,37 @@
 #include "utilities/convert_pnx.h"
 
+#include <array>
 #include <chrono>
 #include <thread>
 #include <utility>
 
+#include "plugin_services/option_fields.h"
+
 namespace zar {
 
-ConvertPNX::ConvertPNX() : store_(kProductKey, kHostKey, "ConvertPNX") { LoadSettings(); }
+namespace {
+
+using Fields = std::array<OptionField<PnxSettings>, 11>;
+constexpr Fields kFields{
+    &PnxSettings::mnm_path,  &PnxSettings::input_path, &PnxSettings::output_path,
+    &PnxSettings::filter,    &PnxSettings::batch,      &PnxSettings::trc_name,
+    &PnxSettings::trc_space, &PnxSettings::offset,     &PnxSettings::offset_x,
+    &PnxSettings::offset_y,  &PnxSettings::offset_z};
+static_assert(FieldsMatchRows(description::kConvertPnxOptions, kFields));
+
+}  // namespace
+
+ConvertPNX::ConvertPNX() : store_(kProductKey, kHostKey, description::kConvertPnxOptions.key) {
+  SetInitialValues(description::kConvertPnxOptions, kFields, settings_);
+  LoadSettings();
+}
 
 void ConvertPNX::LoadSettings() {
-  store_.GetString("MNMPath", settings_.mnm_path);
-  store_.GetString("InputPath", settings_.input_path);
-  store_.GetString("OutputPath", settings_.output_path);
-  store_.GetBool("Filter", settings_.filter);
-  store_.GetBool("Batch", settings_.batch);
-  store_.GetBool("TRCName", settings_.trc_name);
-  store_.GetBool("TRCSpace", settings_.trc_space);
-  store_.GetBool("Offset", settings_.offset);
-  store_.GetFloat("OffsetX", settings_.offset_x);
-  store_.GetFloat("OffsetY", settings_.offset_y);
-  store_.GetFloat("OffsetZ", settings_.offset_z);
+  LoadFields(store_, description::kConvertPnxOptions, kFields, settings_);
 }
 
 void ConvertPNX::SaveSettings() {
-  store_.SetString("MNMPath", settings_.mnm_path.c_str());
-  store_.SetString("InputPath", settings_.input_path.c_str());
-  store_.SetString("OutputPath", settings_.output_path.c_str());
-  store_.SetBool("Filter", settings_.filter);
-  store_.SetBool("Batch", settings_.batch);
-  store_.SetBool("TRCName", settings_.trc_name);
-  store_.SetBool("TRCSpace", settings_.trc_space);
-  store_.SetBool("Offset", settings_.offset);
-  store_.SetFloat("OffsetX", settings_.offset_x);
-  store_.SetFloat("OffsetY", settings_.offset_y);
-  store_.SetFloat("OffsetZ", settings_.offset_z);
+  SaveFields(store_, description::kConvertPnxOptions, kFields, settings_);
 }
 
 void ConvertPNX::AddMapping(std::string pnx_name, std::string source_name,

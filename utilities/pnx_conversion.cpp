@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "plugin_description/plugin_texts.h"
 #include "utilities/batch_log.h"
 #include "utilities/pnx_writer.h"
 #include "utilities/utility_texts.h"
@@ -22,10 +23,7 @@ bool IsSameFile(const std::string& source, const std::string& target) {
 
 // The text of one failed file: the source path, ": " and the reason.
 std::string ErrorText(const std::string& source, std::string_view reason) {
-  std::string text = source;
-  text += ": ";
-  text += reason;
-  return text;
+  return description::BatchLogProblem(source, reason);
 }
 
 class Conversion {
@@ -99,7 +97,7 @@ bool Conversion::ChooseSources() {
     sources_.push_back(result.FirstText());
     return true;
   }
-  if (!log_.Create(JoinPath(settings_.output_path, kBatchLogName))) {
+  if (!log_.Create(JoinPath(settings_.output_path, description::kBatchLogName))) {
     ReportUtilityMessage(UtilityText(resource::kCannotOpenBatchLog),
                          UtilityText(resource::kConvertPNXError));
     return false;
@@ -141,12 +139,14 @@ bool Conversion::ConvertFile(const std::string& source, bool& failed) {
   // The frames past the data lines are written as dropouts; the user is told how many are real.
   if (const std::string fewer = FewerFramesThanDeclared(trc_.Contents()); !fewer.empty()) {
     if (settings_.batch) {
-      log_.Write(ErrorText(source, fewer) + "\r\n");
+      log_.Write(ErrorText(source, fewer) + std::string(description::kBatchLogLineEnd));
     } else {
-      ReportUtilityMessage(ErrorText(source, fewer), kConvertPNXWarningCaption);
+      ReportUtilityMessage(ErrorText(source, fewer), description::kConvertPNXWarningCaption);
     }
   }
-  if (settings_.batch) log_.Write("file: " + source + " done.\r\n");
+  if (settings_.batch) {
+    log_.Write(description::BatchLogDoneLine(source) + std::string(description::kBatchLogLineEnd));
+  }
   return true;
 }
 

@@ -13,19 +13,20 @@
 
 namespace zar {
 
-// The converter settings, as the panel edits them and the registry keeps them.
+// The converter settings, as the panel edits them and the registry keeps them; ConvertPNX gives
+// them their built-in values (plugin_description/option_rows.h).
 struct PnxSettings {
-  std::string mnm_path = "<none>";     // the mapping file, loaded at every conversion
-  std::string input_path = "C:\\";     // where the source dialog opens; a batch sets it
-  std::string output_path = "<none>";  // folder of batch PNX files and the log
-  bool filter = true;                  // rename mapped markers, drop the others
-  bool batch = false;                  // several source files and a log
-  bool trc_name = true;                // name each PNX file after its TRC file instead of asking
-  bool trc_space = true;               // the offset is in TRC axes (else in Modra axes)
-  bool offset = false;                 // add the offset to every position
-  float offset_x = 0.0f;
-  float offset_y = 0.0f;
-  float offset_z = 0.0f;
+  std::string mnm_path;     // the mapping file, loaded at every conversion
+  std::string input_path;   // where the source dialog opens; a batch sets it
+  std::string output_path;  // folder of batch PNX files and the log
+  bool filter;              // rename mapped markers, drop the others
+  bool batch;               // several source files and a log
+  bool trc_name;            // name each PNX file after its TRC file instead of asking
+  bool trc_space;           // the offset is in TRC axes (else in Modra axes)
+  bool offset;              // add the offset to every position
+  float offset_x;
+  float offset_y;
+  float offset_z;
 };
 
 // Everything one conversion works on. The mapping list keeps what the conversion loaded into

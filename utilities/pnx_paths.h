@@ -8,19 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "plugin_description/plugin_texts.h"
 #include "sdk/modra_platform.h"
 
 namespace zar {
 
-// Most source files one conversion handles; further chosen files are ignored.
-inline constexpr std::size_t kMaxSourceFiles = 1000;
+using description::kMaxSourceFiles;
 // Characters the source dialog's result may take.
 inline constexpr std::size_t kSourceDialogBuffer = 260000;
-// Name of the batch log in the output folder.
-inline constexpr const char* kBatchLogName = "ConvertPNXLog.txt";
-// Caption of the message that warns about a file converted in single mode (a file with fewer data
-// lines than it declares); unlike an error, the file was converted.
-inline constexpr const char* kConvertPNXWarningCaption = "ConvertPNX Warning";
 
 // `folder` and `name` joined with the platform's folder separator (none is added when the
 // folder already ends in one).

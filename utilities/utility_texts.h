@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/message_reporter.h"
-#include "plugin_services/resource_ids.h"
 #include "plugin_services/resource_text.h"
 
 namespace zar {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "filelib/number_text.h"
-#include "plugin_services/resource_ids.h"
+#include "plugin_description/resource_ids.h"
 #include "plugin_services/resource_text.h"
 #include "utilities/mnm_creator.h"
 #include "utilities/utility_texts.h"

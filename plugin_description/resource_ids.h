@@ -1,5 +1,5 @@
-#ifndef ZAR_PLUGIN_SERVICES_RESOURCE_IDS_H_
-#define ZAR_PLUGIN_SERVICES_RESOURCE_IDS_H_
+#ifndef ZAR_PLUGIN_DESCRIPTION_RESOURCE_IDS_H_
+#define ZAR_PLUGIN_DESCRIPTION_RESOURCE_IDS_H_
 
 // Identifiers of the library's resources: strings, dialogs, the bitmap, and the controls of
 // each dialog. Controls that play the same part in several dialogs share one id.
@@ -114,4 +114,4 @@ inline constexpr int kAbortButton = 1128;
 
 }  // namespace zar::resource
 
-#endif  // ZAR_PLUGIN_SERVICES_RESOURCE_IDS_H_
+#endif  // ZAR_PLUGIN_DESCRIPTION_RESOURCE_IDS_H_
