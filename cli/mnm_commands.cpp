@@ -24,9 +24,9 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "cli/host_session.h"
+#include "plugin_description/marker_table.h"
 #include "plugin_description/plugin_texts.h"
 #include "plugin_description/resource_ids.h"
-#include "utilities/marker_table.h"
 
 namespace zar::cli {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin_description/marker_table.h"
 #include "tests/utilities_test_support.h"
-#include "utilities/marker_table.h"
 
 namespace zar::testing {
 namespace {

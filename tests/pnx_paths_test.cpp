@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "utilities/marker_table.h"
+#include "plugin_description/marker_table.h"
 
 namespace zar {
 namespace {

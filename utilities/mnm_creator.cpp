@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "plugin_description/marker_table.h"
 #include "utilities/convert_pnx.h"
-#include "utilities/marker_table.h"
 #include "utilities/pick_control_node.h"
 #include "utilities/utility_texts.h"
 

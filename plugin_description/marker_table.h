@@ -1,12 +1,41 @@
-#include "utilities/marker_table.h"
+#ifndef ZAR_PLUGIN_DESCRIPTION_MARKER_TABLE_H_
+#define ZAR_PLUGIN_DESCRIPTION_MARKER_TABLE_H_
+
+// The standard marker set the MNM creator walks the user through, step by step: the texts its
+// dialog shows and the PNX names they map to.
 
 #include <array>
+#include <cstddef>
+#include <string_view>
 
 namespace zar {
-namespace {
+
+// One marker to pick: the text the creator dialog shows and the PNX name it maps to.
+struct StandardMarker {
+  std::string_view description;
+  std::string_view pnx_name;
+};
+
+// The markers of one step: one, or two for the wrist steps.
+struct MarkerStep {
+  StandardMarker markers[2];
+  std::size_t count = 0;
+};
+
+// Steps run from 0 to kLastMarkerStep.
+inline constexpr int kLastMarkerStep = 42;
+
+// The markers of `step` (none for a step outside 0 to kLastMarkerStep). Step 10 depends on the
+// answer to the left wrist-stick question, step 15 on the right one.
+constexpr MarkerStep StandardMarkerStep(int step, bool left_wrist_stick, bool right_wrist_stick);
+
+// Whether the marker of `step` is optional (the creator then enables Skip).
+constexpr bool SkipAllowed(int step);
+
+namespace marker_table_detail {
 
 // Steps with one marker; the wrist steps 10 and 15 hold a placeholder here.
-constexpr std::array<StandardMarker, kLastMarkerStep + 1> kSingleMarkers = {{
+inline constexpr std::array<StandardMarker, kLastMarkerStep + 1> kSingleMarkers = {{
     {"Left front head marker (LFHD)", "LFHD"},
     {"Left back head marker (LBHD)", "LBHD"},
     {"Right back head marker (RBHD)", "RBHD"},
@@ -52,25 +81,27 @@ constexpr std::array<StandardMarker, kLastMarkerStep + 1> kSingleMarkers = {{
     {"Right prop top (RPRPT)", "RPRPT"},
 }};
 
-constexpr int kLeftWristStep = 10;
-constexpr int kRightWristStep = 15;
+inline constexpr int kLeftWristStep = 10;
+inline constexpr int kRightWristStep = 15;
 
-constexpr MarkerStep kLeftWristStick = {{{"Left wrist stick end marker (LWRE)", "LWRE"},
-                                         {"Left wrist stick base marker (LWRI)", "LWRI"}},
-                                        2};
-constexpr MarkerStep kLeftWrist = {{{"Left wrist inner (near thumb) marker (LWRA)", "LWRA"},
-                                    {"Left wrist outer (near pinky) marker (LWRB)", "LWRB"}},
-                                   2};
-constexpr MarkerStep kRightWristStick = {{{"Right wrist stick end marker (RWRE)", "RWRE"},
-                                          {"Right wrist stick base marker (RWRI)", "RWRI"}},
-                                         2};
-constexpr MarkerStep kRightWrist = {{{"Right wrist inner (near thumb) marker (RWRA)", "RWRA"},
-                                     {"Right wrist outer (near pinky) marker (RWRB)", "RWRB"}},
-                                    2};
+inline constexpr MarkerStep kLeftWristStick = {{{"Left wrist stick end marker (LWRE)", "LWRE"},
+                                                {"Left wrist stick base marker (LWRI)", "LWRI"}},
+                                               2};
+inline constexpr MarkerStep kLeftWrist = {{{"Left wrist inner (near thumb) marker (LWRA)", "LWRA"},
+                                           {"Left wrist outer (near pinky) marker (LWRB)", "LWRB"}},
+                                          2};
+inline constexpr MarkerStep kRightWristStick = {{{"Right wrist stick end marker (RWRE)", "RWRE"},
+                                                 {"Right wrist stick base marker (RWRI)", "RWRI"}},
+                                                2};
+inline constexpr MarkerStep kRightWrist = {
+    {{"Right wrist inner (near thumb) marker (RWRA)", "RWRA"},
+     {"Right wrist outer (near pinky) marker (RWRB)", "RWRB"}},
+    2};
 
-}  // namespace
+}  // namespace marker_table_detail
 
-MarkerStep StandardMarkerStep(int step, bool left_wrist_stick, bool right_wrist_stick) {
+constexpr MarkerStep StandardMarkerStep(int step, bool left_wrist_stick, bool right_wrist_stick) {
+  using namespace marker_table_detail;
   if (step < 0 || step > kLastMarkerStep) return {};
   if (step == kLeftWristStep) return left_wrist_stick ? kLeftWristStick : kLeftWrist;
   if (step == kRightWristStep) return right_wrist_stick ? kRightWristStick : kRightWrist;
@@ -80,7 +111,7 @@ MarkerStep StandardMarkerStep(int step, bool left_wrist_stick, bool right_wrist_
   return single;
 }
 
-bool SkipAllowed(int step) {
+constexpr bool SkipAllowed(int step) {
   switch (step) {
     case 9:
     case 14:
@@ -98,3 +129,5 @@ bool SkipAllowed(int step) {
 }
 
 }  // namespace zar
+
+#endif  // ZAR_PLUGIN_DESCRIPTION_MARKER_TABLE_H_
