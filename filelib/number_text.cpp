@@ -1,5 +1,6 @@
 #include "filelib/number_text.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -212,17 +213,42 @@ std::uint64_t EightDigitValues(std::uint64_t digits) {
 
 constexpr std::uint64_t kAsciiZeros = 0x3030303030303030U;
 
+// The text of every integer below 1000 in the first three bytes (the rest of them unused), its
+// length in the fourth.
+constexpr std::array<std::array<char, 4>, 1000> kSmallIntegers = [] {
+  std::array<std::array<char, 4>, 1000> texts{};
+  for (int n = 0; n < 1000; ++n) {
+    const int length = n < 10 ? 1 : (n < 100 ? 2 : 3);
+    for (int i = length - 1, rest = n; i >= 0; --i, rest /= 10) {
+      texts[static_cast<std::size_t>(n)][static_cast<std::size_t>(i)] =
+          static_cast<char>('0' + rest % 10);
+    }
+    texts[static_cast<std::size_t>(n)][3] = static_cast<char>(length);
+  }
+  return texts;
+}();
+
 // Writes the sign, then `millionths` (below 10^14) / 10^6 with six decimals, with no branch on
-// the digits (motion files mix every length of number, which defeats branch prediction): the
-// integer part's eight digits lose their leading zeros by a shift. For little-endian machines.
+// the number of digits (motion files mix every length of number, which defeats branch
+// prediction): an integer part below 1000 is looked up whole, a larger one's eight digits lose
+// their leading zeros by a shift. For little-endian machines.
 // Returns the end.
 char* WriteSixDecimals(char* p, bool negative, std::uint64_t millionths) {
+  *p = '-';
+  p += negative ? 1 : 0;
+  if (millionths < 1000000000) {  // below 1000, as most angles and lengths are: one look-up
+    const auto small = static_cast<std::uint32_t>(millionths);
+    const std::uint32_t integer = small / 1000000;
+    std::memcpy(p, kSmallIntegers[integer].data(), 4);
+    p += kSmallIntegers[integer][3];
+    *p++ = '.';
+    WriteSixDigits(p, small - integer * 1000000);
+    return p + 6;
+  }
   const std::uint64_t integer = EightDigitValues(millionths / 1000000);
   // Leading zero digits, at most seven: the last digit counts as significant.
   const int zeros = std::countr_zero(integer | std::uint64_t{1} << 56) / 8;
   const std::uint64_t integer_text = (integer | kAsciiZeros) >> (8 * zeros);
-  *p = '-';
-  p += negative ? 1 : 0;
   std::memcpy(p, &integer_text, 8);
   p += 8 - zeros;
   *p++ = '.';
