@@ -1,6 +1,12 @@
 #include "export_htr/export_htr.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <system_error>
 
 #include "export_htr/export_htr_dialog.h"
 #include "export_htr/export_htr_options.h"
@@ -24,6 +30,30 @@ std::uint32_t NoProgressWork(void* /*argument*/) { return 0; }
 std::int32_t OffsetFrame(std::int32_t frame, std::int32_t offset) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) +
                                    static_cast<std::uint32_t>(offset));
+}
+
+// The fewest bytes one frame line of a segment takes: a frame number, seven values of at least
+// eight characters each after a tab, and the line end.
+constexpr std::uintmax_t kLeastFrameLineBytes = 1 + 7 * 9 + 2;
+
+// The message when the frames of `model` cannot fit in the free space of the disk `file_name`
+// goes to; "" when they can or the free space cannot be told. A long range would otherwise be
+// sampled and written for minutes before the write fails.
+std::string NoRoomForFrames(const HTRFile& model, const std::string& file_name) {
+  const auto frames = static_cast<std::uintmax_t>(std::max(model.NumFrames(), 1));
+  const std::uintmax_t least =
+      static_cast<std::uintmax_t>(model.NumSegments()) * frames * kLeastFrameLineBytes;
+  std::filesystem::path folder = std::filesystem::path(file_name).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code error;
+  const std::filesystem::space_info space = std::filesystem::space(folder, error);
+  if (error || least <= space.available) return "";
+  constexpr std::uintmax_t kMegabyte = 1000000;
+  char text[256];
+  std::snprintf(text, sizeof text, htr_export::kNoRoomForFrames,
+                static_cast<unsigned long long>((least + kMegabyte - 1) / kMegabyte),
+                static_cast<unsigned long long>(space.available / kMegabyte));
+  return text;
 }
 
 }  // namespace
@@ -84,8 +114,17 @@ int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
   if (options.Animate) {
     choices.first = options.Range ? options.StartFrame : range.Start() / ticks_per_frame;
     choices.last = options.Range ? options.EndFrame : range.End() / ticks_per_frame;
-    // The dialog refuses an end before the start; a count below one cannot be written.
+    // The dialog refuses an end before the start; a count below one cannot be written, and one
+    // beyond the file's declared count would leave the file short of it.
     const std::int64_t count = static_cast<std::int64_t>(choices.last) - choices.first + 1;
+    if (count > std::numeric_limits<std::int32_t>::max()) {
+      char text[256];
+      std::snprintf(text, sizeof text, htr_export::kTooManyFrames, static_cast<long long>(count),
+                    static_cast<long long>(choices.first), static_cast<long long>(choices.last));
+      message_reporter.Report(text, htr_export::kErrorCaption);
+      host.EndProgress();
+      return modra::kTranslatorFailed;
+    }
     model_.SetNumFrames(count > 0 ? static_cast<std::int32_t>(count) : 0);
     model_.SetStartFrame(OffsetFrame(choices.first, options.Offset));
   }
@@ -102,7 +141,8 @@ int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
   host.UpdateProgress(90, 1, nullptr);
 
   HTRStreamWriter writer;
-  std::string problem = writer.Begin(model_, file_name_, model_.NumFrames());
+  std::string problem = NoRoomForFrames(model_, file_name_);
+  if (problem.empty()) problem = writer.Begin(model_, file_name_, model_.NumFrames());
   if (problem.empty()) {
     walk.WriteFrames(writer, scale);
     problem = writer.Finish();

@@ -30,6 +30,16 @@ inline constexpr const char* kObjectOffsetBefore = "Bone: ";
 inline constexpr const char* kObjectOffsetAfter =
     " contains an object offset transformation, the resulting skeleton may not be correct.";
 
+// When the frame range holds more frames than a file can declare (the %lld are the count and the
+// range's first and last frame).
+inline constexpr const char* kTooManyFrames =
+    "The frame range holds %lld frames (%lld to %lld); an HTR file declares at most 2147483647.";
+
+// Before writing, when the file's frames alone cannot fit in the free space of its disk. The
+// %llu are megabytes (rounded up, then down).
+inline constexpr const char* kNoRoomForFrames =
+    "The HTR file needs at least %llu MB for its frames and its disk has %llu MB free.";
+
 // Progress display title: this prefix and the class name.
 inline constexpr const char* kProgressTitle = "Vantrel ExportHTR";
 

@@ -469,6 +469,39 @@ TEST(CliTruth, MessagesGiveTheReasonAndTheRange) {
   }
 }
 
+// A scene whose animation range is longer than any file can hold is refused before anything is
+// sampled: a count past the 32-bit one the file declares (it would be written short of it), and
+// frames that cannot fit on the disk (they would be sampled and written for hours first).
+TEST(CliTruth, ExportsOfRangesNoFileCanHoldAreRefusedAtOnce) {
+  ScratchFolder folder;
+  ASSERT_EQ(0, Shell(folder, "$T import-htr " + Quoted(kWalk) + " --scene w.json").status);
+  const std::string scene = testing::ReadBytes(folder.File("w.json"));
+  const std::string range = R"("animationRange": [160,1920])";
+  ASSERT_TRUE(Has(scene, range) && Has(scene, R"("frameRate": 30)"));
+  const auto with_range = [&](const std::string& name, const std::string& ticks) {
+    std::string text = scene;
+    text.replace(text.find(range), range.size(), R"("animationRange": )" + ticks);
+    text.replace(text.find(R"("frameRate": 30)"), 15, R"("frameRate": 4800)");
+    std::ofstream(folder.File(name), std::ios::binary) << text;
+  };
+  with_range("all.json", "[0,2147483647]");
+  with_range("one_less.json", "[1,2147483647]");
+  const struct {
+    std::string scene;
+    std::string message;
+  } rows[] = {
+      {"all.json", "holds 2147483648 frames (0 to 2147483647); an HTR file declares at most"},
+      {"one_less.json", "The HTR file needs at least 992138 MB for its frames and its disk has"},
+  };
+  for (const auto& row : rows) {
+    const Outcome run =
+        Shell(folder, "$T export-htr o.htr --scene " + row.scene + " --select Pelvis --slider");
+    EXPECT_EQ(1, run.status) << row.scene << "\n" << run.err;
+    EXPECT_TRUE(Has(run.err, row.message)) << row.scene << "\n" << run.err;
+    EXPECT_FALSE(fs::exists(folder.File("o.htr"))) << row.scene;
+  }
+}
+
 // A second run waiting for a scene document another run holds says so after a second, then
 // goes on once it is free.
 TEST(CliTruth, AWaitForAHeldSceneIsSaid) {
