@@ -227,6 +227,11 @@ void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
       exported_.size());
   std::vector<PoseRecord> records(perBlock * count);
   std::vector<HTRFrame> frames(count);
+  // The display stands at 90 while the frames are written; an export of more than about a
+  // second's work moves it on as its segments are done (100 is left for the end of the export).
+  constexpr std::size_t kLongExport = 1000000;  // frames of all segments
+  const bool long_export = count * exported_.size() > kLongExport;
+  int shown = 90;
   for (std::size_t first = 0; first < exported_.size();) {
     const std::size_t end = BlockEnd(first, perBlock);
     SampleBlock(first, end, count, records);
@@ -234,6 +239,10 @@ void HTRHierarchyWalk::WriteFrames(HTRStreamWriter& writer, double scale) {
     for (std::size_t i = first; i < end; ++i) {
       ToFrames(exported_[i], all.subspan((i - first) * count, count), scale, frames);
       writer.Frames(frames);
+      const auto percent = static_cast<int>(90 + 10 * (i + 1) / exported_.size());
+      if (long_export && percent > shown && percent < 100) {
+        host_.UpdateProgress(shown = percent, 1, nullptr);
+      }
     }
     // The factors of segments whose whole subtree is sampled are not needed again.
     for (std::size_t i = 0; i < end; ++i) {
