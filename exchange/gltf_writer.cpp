@@ -11,6 +11,7 @@
 #include "exchange/gltf_document.h"
 #include "exchange/parallel_blocks.h"
 #include "exchange/up_axis.h"
+#include "math/zar_quaternion.h"
 
 namespace zar::exchange {
 
@@ -222,25 +223,11 @@ Json SceneExtras(double rate, std::int64_t first_frame, std::int64_t frames) {
 }
 
 // A row-vector rotation (p·M) as the unit quaternion x, y, z, w of its column form (M
-// transposed), from its largest component.
+// transposed), as glTF stores it.
 std::array<double, 4> Quaternion(const Rotation& m) {
-  // c(r, k): row r, column k of the column form.
-  const auto c = [&m](std::uint32_t r, std::uint32_t k) { return m[k][r]; };
-  const double trace = c(0, 0) + c(1, 1) + c(2, 2);
-  if (trace > 0) {
-    const double s = 0.5 / std::sqrt(trace + 1.0);
-    return {(c(2, 1) - c(1, 2)) * s, (c(0, 2) - c(2, 0)) * s, (c(1, 0) - c(0, 1)) * s, 0.25 / s};
-  }
-  if (c(0, 0) > c(1, 1) && c(0, 0) > c(2, 2)) {
-    const double s = 0.5 / std::sqrt(1.0 + c(0, 0) - c(1, 1) - c(2, 2));
-    return {0.25 / s, (c(0, 1) + c(1, 0)) * s, (c(0, 2) + c(2, 0)) * s, (c(2, 1) - c(1, 2)) * s};
-  }
-  if (c(1, 1) > c(2, 2)) {
-    const double s = 0.5 / std::sqrt(1.0 + c(1, 1) - c(0, 0) - c(2, 2));
-    return {(c(0, 1) + c(1, 0)) * s, 0.25 / s, (c(1, 2) + c(2, 1)) * s, (c(0, 2) - c(2, 0)) * s};
-  }
-  const double s = 0.5 / std::sqrt(1.0 + c(2, 2) - c(0, 0) - c(1, 1));
-  return {(c(0, 2) + c(2, 0)) * s, (c(1, 2) + c(2, 1)) * s, 0.25 / s, (c(1, 0) - c(0, 1)) * s};
+  ZARQuaternion<double> q;
+  q.SetFromMatrix(m);
+  return {q.X(), q.Y(), q.Z(), q.W()};
 }
 
 // Whether the `components`-wide keys of `values` are not all the same as the first.
