@@ -50,8 +50,8 @@ std::string OutputProblem(const std::string& path);
 
 // The system's text for `error` when it is one a failed write reports (a full disk or quota, a
 // file size limit, an input/output error, a read-only file system, a permission refused); ""
-// for others, which work done between the write and the check may have left behind. For the
-// plug-in's translators, which say no more than whether they failed.
+// for others, which work done between the write and the check may have left behind (the
+// plug-in's translators say no more than whether they failed, so errno is all the tool has).
 std::string WriteFailureReason(int error);
 
 // What tells one file from every other (its device and inode, links followed); none when
