@@ -149,8 +149,8 @@ const Files& BenchFiles() {
     if (!std::filesystem::exists(f.c3d) || !std::filesystem::exists(f.trc)) {
       zar::exchange::C3DFile c3d;
       std::string message = Generate(f.c3d);
-      if (message.empty()) message = c3d.Read(f.c3d);
-      if (message.empty()) message = zar::exchange::WriteTRC(c3d.points, f.trc);
+      if (message.empty()) message = c3d.Read(f.c3d).message;
+      if (message.empty()) message = zar::exchange::WriteTRC(c3d.points, f.trc).message;
       if (!message.empty()) {
         std::cerr << folder << ": " << message << "\n";
         std::exit(1);
@@ -165,8 +165,8 @@ const Files& BenchFiles() {
 std::size_t ReadAll(const std::string& path, bool plates) {
   zar::exchange::C3DFile file;
   zar::exchange::C3DAnalog analog;
-  std::string message = file.Read(path);
-  if (message.empty()) message = zar::exchange::ReadC3DAnalog(path, file, analog);
+  std::string message = file.Read(path).message;
+  if (message.empty()) message = zar::exchange::ReadC3DAnalog(path, file, analog).message;
   std::vector<zar::exchange::ForcePlate> found;
   if (message.empty() && plates) {
     message = zar::exchange::C3DForcePlates(file, analog, {}, found);

@@ -63,9 +63,9 @@ const Files& BenchFiles() {
     if (!std::filesystem::exists(f.c3d) || !std::filesystem::exists(f.trc)) {
       // The TRC file is written from what the C3D file holds, so both hold the very same numbers.
       zar::exchange::C3DFile c3d;
-      std::string message = zar::exchange::WriteC3D(Generated(), f.c3d);
-      if (message.empty()) message = c3d.Read(f.c3d);
-      if (message.empty()) message = zar::exchange::WriteTRC(c3d.points, f.trc);
+      std::string message = zar::exchange::WriteC3D(Generated(), f.c3d).message;
+      if (message.empty()) message = c3d.Read(f.c3d).message;
+      if (message.empty()) message = zar::exchange::WriteTRC(c3d.points, f.trc).message;
       if (!message.empty()) {
         std::cerr << folder << ": " << message << "\n";
         std::exit(1);
@@ -86,7 +86,7 @@ void BM_C3DRead(benchmark::State& state) {
   const Files& files = BenchFiles();
   for (auto _ : state) {
     zar::exchange::C3DFile model;
-    const std::string message = model.Read(files.c3d);
+    const std::string message = model.Read(files.c3d).message;
     if (!message.empty()) state.SkipWithError(message.c_str());
     benchmark::DoNotOptimize(model.points.NumFrames());
   }
@@ -107,7 +107,7 @@ void BM_TrcRead(benchmark::State& state) {
 const zar::exchange::MarkerSet& ReadSet() {
   static const zar::exchange::MarkerSet set = [] {
     zar::exchange::C3DFile model;
-    if (!model.Read(BenchFiles().c3d).empty()) std::exit(1);
+    if (!model.Read(BenchFiles().c3d).Ok()) std::exit(1);
     return std::move(model.points);
   }();
   return set;
@@ -117,7 +117,7 @@ void BM_C3DWrite(benchmark::State& state) {
   const Files& files = BenchFiles();
   const zar::exchange::MarkerSet& set = ReadSet();
   for (auto _ : state) {
-    const std::string message = zar::exchange::WriteC3D(set, files.written_c3d);
+    const std::string message = zar::exchange::WriteC3D(set, files.written_c3d).message;
     if (!message.empty()) state.SkipWithError(message.c_str());
   }
   Processed(state, files.written_c3d);
@@ -127,7 +127,7 @@ void BM_TrcWrite(benchmark::State& state) {
   const Files& files = BenchFiles();
   const zar::exchange::MarkerSet& set = ReadSet();
   for (auto _ : state) {
-    const std::string message = zar::exchange::WriteTRC(set, files.written_trc);
+    const std::string message = zar::exchange::WriteTRC(set, files.written_trc).message;
     if (!message.empty()) state.SkipWithError(message.c_str());
   }
   Processed(state, files.written_trc);

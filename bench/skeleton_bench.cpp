@@ -40,7 +40,8 @@ const std::string& Source() {
 const zar::exchange::Skeleton& ReadSkeleton() {
   static const zar::exchange::Skeleton skeleton = [] {
     zar::exchange::Skeleton read;
-    if (const std::string message = zar::exchange::ReadHTR(Source(), read); !message.empty()) {
+    if (const std::string message = zar::exchange::ReadHTR(Source(), read).message;
+        !message.empty()) {
       std::cerr << Source() << ": " << message << "\n";
       std::exit(1);
     }
@@ -67,7 +68,7 @@ void BM_HtrModelRead(benchmark::State& state) {
 void BM_HtrSkeletonRead(benchmark::State& state) {
   for (auto _ : state) {
     zar::exchange::Skeleton skeleton;
-    const std::string message = zar::exchange::ReadHTR(Source(), skeleton);
+    const std::string message = zar::exchange::ReadHTR(Source(), skeleton).message;
     if (!message.empty()) state.SkipWithError(message.c_str());
     benchmark::DoNotOptimize(skeleton.NumFrames());
   }
@@ -80,7 +81,7 @@ void Write(benchmark::State& state, const char* extension) {
   const std::string out = Folder() + "/written" + extension;
   const zar::exchange::SkeletonFormat* format = zar::exchange::FindSkeletonFormat(out);
   for (auto _ : state) {
-    const std::string message = format->write(skeleton, out);
+    const std::string message = format->write(skeleton, out).message;
     if (!message.empty()) state.SkipWithError(message.c_str());
   }
   Processed(state);
@@ -120,7 +121,7 @@ void BM_DeepChainWrite(benchmark::State& state) {
   for (auto _ : state) {
     for (const char* extension : {".bvh", ".htr"}) {
       const std::string out = Folder() + "/chain" + extension;
-      const std::string message = zar::exchange::FindSkeletonFormat(out)->write(chain, out);
+      const std::string message = zar::exchange::FindSkeletonFormat(out)->write(chain, out).message;
       if (!message.empty()) state.SkipWithError(message.c_str());
     }
   }

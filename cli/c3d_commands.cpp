@@ -67,8 +67,8 @@ std::string Summary(const C3DFile& file) {
 // what the file lacks (no points or no frames).
 std::string ReadInput(const std::string& path, bool lenient, C3DFile& file) {
   if (std::string problem = InputProblem(path); !problem.empty()) return problem;
-  const std::string message = file.Read(path, exchange::C3DReadOptions{lenient});
-  return message.empty() ? NothingToConvert(file.Contents()) : ReadProblem(message, path);
+  const exchange::FileOutcome read = file.Read(path, exchange::C3DReadOptions{lenient});
+  return read.Ok() ? NothingToConvert(file.Contents()) : ProblemText(read);
 }
 
 int Check(const C3DOptions& options) {

@@ -2,7 +2,6 @@
 
 #include <fnmatch.h>
 
-#include <cerrno>
 #include <iostream>
 
 #include "cli/command_line.h"
@@ -45,8 +44,9 @@ int Fail(const std::string& file, const std::string& message) {
   return kExitFileProblem;
 }
 
-int Written(const std::string& out, const std::string& message, const std::string& summary) {
-  if (!message.empty()) return Fail(out, WriteProblem(message, errno));
+int Written(const std::string& out, const exchange::FileOutcome& outcome,
+            const std::string& summary) {
+  if (!outcome.Ok()) return Fail(out, ProblemText(outcome));
   std::cout << "wrote " << out << " (" << summary << ")\n";
   return kExitOk;
 }
@@ -105,28 +105,26 @@ int ConvertC3DTable(const C3DTableOptions& options, bool lenient, const std::str
     return kExitUsage;
   }
   exchange::C3DFile file;
-  if (const std::string message = file.Read(in, exchange::C3DReadOptions{lenient});
-      !message.empty()) {
-    return Fail(in, ReadProblem(message, in));
+  if (const exchange::FileOutcome read = file.Read(in, exchange::C3DReadOptions{lenient});
+      !read.Ok()) {
+    return Fail(in, ProblemText(read));
   }
   WarnAbout(in, file.warnings);
   if (options.events) {
     const std::vector<exchange::C3DEvent> events = exchange::C3DEvents(file.parameters);
     if (events.empty()) return Fail(in, "The file has no events (EVENT:USED)");
-    errno = 0;
     return Written(out, exchange::WriteEventsCSV(events, file.points.rate, out),
                    std::to_string(events.size()) + " events");
   }
   exchange::C3DAnalog analog;
-  if (const std::string message = exchange::ReadC3DAnalog(in, file, analog); !message.empty()) {
-    return Fail(in, ReadProblem(message, in));
+  if (const exchange::FileOutcome read = exchange::ReadC3DAnalog(in, file, analog); !read.Ok()) {
+    return Fail(in, ProblemText(read));
   }
   if (analog.NumChannels() == 0) return Fail(in, "The file has no analog channels (ANALOG:USED)");
   const std::string rate = RateText(analog.rate) + " samples/s";
   if (options.analog) {
     const std::vector<std::size_t> channels = ChosenChannels(analog, options.channels);
     if (channels.empty()) return Fail(in, "No analog channel has a label that --channels names");
-    errno = 0;
     return Written(out, exchange::WriteAnalogCSV(analog, channels, out),
                    std::to_string(channels.size()) + " channels, " +
                        std::to_string(analog.NumSamples()) + " samples, " + rate);
@@ -140,7 +138,6 @@ int ConvertC3DTable(const C3DTableOptions& options, bool lenient, const std::str
     return Fail(in, message);
   }
   if (plates.empty()) return Fail(in, "The file has no force plates (FORCE_PLATFORM:USED)");
-  errno = 0;
   return Written(out, exchange::WriteForcesCSV(plates, analog.rate, out),
                  std::to_string(plates.size()) + " plates, " + std::to_string(analog.NumSamples()) +
                      " samples, " + rate);

@@ -3,7 +3,6 @@
 // to DIR/<its name>.EXT, on several cores.
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -188,9 +187,8 @@ int WriteSkeleton(const ConvertOptions& options, exchange::Skeleton& skeleton,
     std::cerr << "zarfileio: warning: " << said << "\n";
   }
   const std::string_view written_units = WrittenUnits(options, target, skeleton.units);
-  errno = 0;
-  if (const std::string message = target.write(skeleton, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
+  if (const exchange::FileOutcome written = target.write(skeleton, options.out); !written.Ok()) {
+    std::cerr << "zarfileio: " << options.out << ": " << ProblemText(written) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << options.out << " (" << skeleton.NumJoints() << " joints, "
@@ -208,8 +206,8 @@ int ConvertSkeleton(const ConvertOptions& options, const SkeletonFormat& source,
     return RewriteHtr(options.in, options.out, changes);
   }
   exchange::Skeleton skeleton;
-  if (const std::string message = source.read(options.in, skeleton); !message.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+  if (const exchange::FileOutcome read = source.read(options.in, skeleton); !read.Ok()) {
+    std::cerr << "zarfileio: " << options.in << ": " << ProblemText(read) << "\n";
     return kExitFileProblem;
   }
   NoteSourceUp(options, skeleton.up);
@@ -240,9 +238,8 @@ int WriteMarkers(const ConvertOptions& options, exchange::MarkerSet& set,
   for (const std::string& said : exchange::BeforeWriting(target, options.out, set)) {
     std::cerr << "zarfileio: warning: " << said << "\n";
   }
-  errno = 0;
-  if (const std::string message = target.write(set, options.out); !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
+  if (const exchange::FileOutcome written = target.write(set, options.out); !written.Ok()) {
+    std::cerr << "zarfileio: " << options.out << ": " << ProblemText(written) << "\n";
     return kExitFileProblem;
   }
   for (const std::string& said : exchange::AfterWriting(target, options.out, set)) {
@@ -279,10 +276,11 @@ exchange::PointChangesAsked PointChanges(const ConvertOptions& options,
 // analog samples and the events, cut to --from/--to with the parameters that count frames.
 int CopyC3D(const ConvertOptions& options) {
   exchange::C3DFile file;
-  std::string message = file.Read(options.in, exchange::C3DReadOptions{options.lenient});
-  if (message.empty()) message = NothingToConvert(file.Contents());
-  if (!message.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+  const exchange::FileOutcome read =
+      file.Read(options.in, exchange::C3DReadOptions{options.lenient});
+  const std::string problem = read.Ok() ? NothingToConvert(file.Contents()) : ProblemText(read);
+  if (!problem.empty()) {
+    std::cerr << "zarfileio: " << options.in << ": " << problem << "\n";
     return kExitFileProblem;
   }
   WarnAbout(options.in, file.warnings);
@@ -298,10 +296,10 @@ int CopyC3D(const ConvertOptions& options) {
     return kExitUsage;
   }
   exchange::C3DCopyReport report;
-  errno = 0;
-  if (message = exchange::CopyC3DFrames(options.in, file, *cut, options.out, report);
-      !message.empty()) {
-    std::cerr << "zarfileio: " << options.out << ": " << WriteProblem(message, errno) << "\n";
+  if (const exchange::FileOutcome written =
+          exchange::CopyC3DFrames(options.in, file, *cut, options.out, report);
+      !written.Ok()) {
+    std::cerr << "zarfileio: " << options.out << ": " << ProblemText(written) << "\n";
     return kExitFileProblem;
   }
   WarnAbout(options.out, report.warnings);
@@ -421,8 +419,8 @@ int Convert(const ConvertOptions& options) {
   read_options.markers = options.markers;
   read_options.exclude = options.exclude;
   exchange::MarkerSet set;
-  if (const std::string message = source->read(options.in, read_options, set); !message.empty()) {
-    std::cerr << "zarfileio: " << options.in << ": " << message << "\n";
+  if (const exchange::FileOutcome read = source->read(options.in, read_options, set); !read.Ok()) {
+    std::cerr << "zarfileio: " << options.in << ": " << ProblemText(read) << "\n";
     return kExitFileProblem;
   }
   SetMarkerUp(options, *source, set);

@@ -52,13 +52,12 @@ std::string InputProblem(const std::string& typed, const std::string& path) {
   return CannotOpen(reason);
 }
 
-std::string ReadProblem(std::string_view message, const std::string& path, std::int64_t line) {
-  std::string text(message);
-  if (line > 0) text += " (line " + std::to_string(line) + ")";
-  if (message == messages::kCannotOpen || message == messages::kCannotRead) {
-    const std::string reason = SystemReason(path);
-    if (!reason.empty()) text += ": " + reason;
+std::string ProblemText(const exchange::FileOutcome& outcome, bool name_line) {
+  std::string text = outcome.message;
+  if (name_line && outcome.line > 0 && !outcome.line_named) {
+    text += " (line " + std::to_string(outcome.line) + ")";
   }
+  if (outcome.error != 0) text.append(": ").append(std::strerror(outcome.error));
   return text;
 }
 
@@ -90,13 +89,6 @@ std::string OutputProblem(const std::string& path) {
   if (!S_ISDIR(info.st_mode)) return CannotOpen(std::strerror(ENOTDIR));
   if (::access(folder.c_str(), W_OK) != 0) return CannotOpen(std::strerror(errno));
   return "";
-}
-
-std::string WriteProblem(std::string_view message, int error) {
-  std::string text(message);
-  const bool system_problem = message == messages::kCannotOpen || message == messages::kCannotWrite;
-  if (system_problem && error != 0) text.append(": ").append(std::strerror(error));
-  return text;
 }
 
 std::string WriteFailureReason(int error) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/input_file.h"
+#include "exchange/file_outcome.h"
 
 namespace zar::cli {
 
@@ -29,10 +30,11 @@ std::string InputProblem(const std::string& typed, const std::string& path);
 // memory)", the input being the last one InputProblem checked.
 std::string OutOfMemoryProblem();
 
-// A reader's `message` about `path`, followed by ": <reason>" when the file could not be
-// opened or read and the system can say why, or by " (line N)" when the reader stopped at the
-// file's line `line` (0: no line to name).
-std::string ReadProblem(std::string_view message, const std::string& path, std::int64_t line = 0);
+// What the tool says of a reader's or a writer's `outcome`: its message, followed by
+// " (line N)" when `name_line` asks for the line the reader stopped at and the message does not
+// name it already, and by ": <reason>" when the system gave a reason. The commands of the file
+// library's formats (htr, trc) name the line; the others give the reader's message as it is.
+std::string ProblemText(const exchange::FileOutcome& outcome, bool name_line = false);
 
 // Says on standard error "zarfileio: warning: FILE: The file holds N of the M frames its header
 // declares" when `declared` is more than `frames`; nothing otherwise.
@@ -46,13 +48,10 @@ void WarnAbout(const std::string& file, const std::vector<std::string>& warnings
 // exists; else "The file could not be opened: <reason>".
 std::string OutputProblem(const std::string& path);
 
-// A writer's `message`, followed by ": <reason>" for the errno value `error` when the file could
-// not be opened or written and `error` is not 0.
-std::string WriteProblem(std::string_view message, int error);
-
 // The system's text for `error` when it is one a failed write reports (a full disk or quota, a
 // file size limit, an input/output error, a read-only file system, a permission refused); ""
-// for others, which work done between the write and the check may have left behind.
+// for others, which work done between the write and the check may have left behind (the
+// plug-in's translators say no more than whether they failed, so errno is all the tool has).
 std::string WriteFailureReason(int error);
 
 // What tells one file from every other (its device and inode, links followed); none when

@@ -239,9 +239,9 @@ void HostSession::PrintShown(std::ostream& out) const {
 }
 
 std::string HostSession::SaveScene() {
-  errno = 0;
-  std::string problem = modra::host::SaveSceneDocument(host_->scene(), options_.scene);
-  if (const std::string reason = WriteFailureReason(errno); !problem.empty() && !reason.empty())
+  int error = 0;
+  std::string problem = modra::host::SaveSceneDocument(host_->scene(), options_.scene, error);
+  if (const std::string reason = WriteFailureReason(error); !reason.empty())
     problem.append(": ").append(reason);
   return problem;
 }

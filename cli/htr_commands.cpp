@@ -29,8 +29,8 @@ std::string Fixed(double value, int precision) {
 // Reads the HTR file at `path` whole; "" or the problem, which is also that of a file without
 // segments or frames.
 std::string ReadModel(const std::string& path, HTRFile& model) {
-  const std::string message = model.Read(path, true);
-  if (!message.empty()) return ReadProblem(message, path, model.MessageLine());
+  const exchange::FileOutcome read = exchange::ReadOutcome(model.Read(path, true), model);
+  if (!read.Ok()) return ProblemText(read, true);
   return NothingToConvert(model.Contents());
 }
 

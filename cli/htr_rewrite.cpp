@@ -1,10 +1,10 @@
 #include "cli/htr_rewrite.h"
 
-#include <cerrno>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "cli/file_report.h"
+#include "exchange/htr_skeleton_adapter.h"
 #include "filelib/motion_units.h"
 
 namespace zar::cli {
@@ -19,9 +19,9 @@ std::string HtrSummary(const HTRFile& model) {
 
 int RewriteHtr(const std::string& in, const std::string& out, const HtrChanges& changes) {
   HTRFile model;
-  std::string problem = model.Read(in, true);
-  if (!problem.empty()) problem = ReadProblem(problem, in, model.MessageLine());
-  if (problem.empty()) problem = NothingToConvert(model.Contents());
+  const exchange::FileOutcome read = exchange::ReadOutcome(model.Read(in, true), model);
+  const std::string problem =
+      read.Ok() ? NothingToConvert(model.Contents()) : ProblemText(read, true);
   if (!problem.empty()) {
     std::cerr << "zarfileio: " << in << ": " << problem << "\n";
     return kExitFileProblem;
@@ -34,9 +34,8 @@ int RewriteHtr(const std::string& in, const std::string& out, const HtrChanges& 
     const bool radians = changes.rotation_units == "radians";
     model.SetRotationUnits(radians ? RotationUnit::kRadians : RotationUnit::kDegrees);
   }
-  errno = 0;
-  if (const std::string message = model.Write(out); !message.empty()) {
-    std::cerr << "zarfileio: " << out << ": " << WriteProblem(message, errno) << "\n";
+  if (const exchange::FileOutcome written = exchange::WriteHTRFile(model, out); !written.Ok()) {
+    std::cerr << "zarfileio: " << out << ": " << ProblemText(written) << "\n";
     return kExitFileProblem;
   }
   // Described as its header reads back: frames that no segment holds are not written.

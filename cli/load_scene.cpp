@@ -1,5 +1,6 @@
 #include "cli/load_scene.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -17,10 +18,9 @@ std::string LoadScene(const std::string& path, Scene& scene) {
     const std::string refused = CheckInputFile(path, DocumentSizeBound());
     if (!refused.empty()) return "scene document " + path + ": " + refused;
   }
-  const std::string problem = modra::host::LoadSceneDocument(path, scene);
-  if (problem.empty()) return problem;
-  const std::string reason = SystemReason(path);
-  return problem + (reason.empty() ? "" : ": " + reason);
+  int reason = 0;
+  const std::string problem = modra::host::LoadSceneDocument(path, scene, reason);
+  return reason == 0 ? problem : problem + ": " + std::strerror(reason);
 }
 
 }  // namespace zar::cli

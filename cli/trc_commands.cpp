@@ -52,9 +52,8 @@ std::string ReadInput(const std::string& file, bool with_unnamed, TRCFile& model
   const std::string path = WithDefaultExtension(file, ".TRC");
   const std::string problem = InputProblem(file, path);
   if (!problem.empty()) return problem;
-  std::string message = model.Read(path, with_unnamed);
-  if (!message.empty()) message = ReadProblem(message, path, model.MessageLine());
-  if (message.empty()) message = NothingToConvert(model.Contents());
+  const exchange::FileOutcome read = exchange::ReadOutcome(model.Read(path, with_unnamed), model);
+  std::string message = read.Ok() ? NothingToConvert(model.Contents()) : ProblemText(read, true);
   if (message.empty()) {
     const FileContents contents = model.Contents();
     WarnAboutFewerFrames(file, contents.frames, contents.declared);

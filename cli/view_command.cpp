@@ -1,7 +1,6 @@
 // zarfileio view IN... [-o OUT.html]: one HTML page that plays the inputs together, each read by
 // the exchange library's reader for its extension.
 
-#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -107,12 +106,14 @@ std::string ReadScene(const std::string& path, const std::string& file,
 }
 
 // Reads the input at `path` (of a viewable kind) and adds what it shows to `motions`: one
-// motion for a file, one per skeleton and marker cloud for a scene document. A message, empty
-// on success.
-std::string ReadInput(const std::string& path, const ViewOptions& options,
-                      std::vector<viewer::PageMotion>& motions) {
+// motion for a file, one per skeleton and marker cloud for a scene document.
+exchange::FileOutcome ReadInput(const std::string& path, const ViewOptions& options,
+                                std::vector<viewer::PageMotion>& motions) {
   const std::string file = std::filesystem::path(path).filename().string();
-  if (IsSceneDocument(path)) return ReadScene(path, file, motions);
+  if (IsSceneDocument(path)) {
+    return exchange::FileOutcome::Unless(exchange::FileFault::kBadFormat,
+                                         ReadScene(path, file, motions));
+  }
   if (const MarkerFormat* format = MarkerReader(path)) {
     exchange::MarkerSet set;
     exchange::MarkerReadOptions read_options;
@@ -120,8 +121,8 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     read_options.lenient = options.lenient;
     read_options.markers = options.markers;
     read_options.exclude = options.exclude;
-    std::string message = format->read(path, read_options, set);
-    if (!message.empty()) return message;
+    exchange::FileOutcome read = format->read(path, read_options, set);
+    if (!read.Ok()) return read;
     WarnAbout(path, set.warnings);
     WarnAboutFewerFrames(path, set.NumFrames(), set.declared_frames);
     motions.push_back(
@@ -129,7 +130,7 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
     // A C3D's force plates and events are drawn with its points.
     if (format->extension == ".c3d") {
       exchange::C3DFile c3d;
-      if (c3d.Read(path, exchange::C3DReadOptions{options.lenient}).empty()) {
+      if (c3d.Read(path, exchange::C3DReadOptions{options.lenient}).Ok()) {
         if (const std::string plates = viewer::AddPlatesAndEvents(path, c3d, motions.back());
             !plates.empty()) {
           std::cerr << "zarfileio: warning: " << path << ": force plates not shown: " << plates
@@ -137,14 +138,14 @@ std::string ReadInput(const std::string& path, const ViewOptions& options,
         }
       }
     }
-    return message;
+    return read;
   }
   exchange::Skeleton skeleton;
-  std::string message = SkeletonReader(path)->read(path, skeleton);
-  if (!message.empty()) return message;
+  exchange::FileOutcome read = SkeletonReader(path)->read(path, skeleton);
+  if (!read.Ok()) return read;
   WarnAboutFewerFrames(path, skeleton.NumFrames(), skeleton.declared_frames);
   motions.push_back(viewer::SkeletonMotion(skeleton, file));
-  return message;
+  return read;
 }
 
 // What an input read without a message lacks to be shown ("no markers", "no frames"), or "".
@@ -191,8 +192,8 @@ int View(const ViewOptions& options) {
       return kExitFileProblem;
     }
     const std::size_t first = motions.size();
-    if (const std::string message = ReadInput(in, options, motions); !message.empty()) {
-      std::cerr << "zarfileio: " << in << ": " << message << "\n";
+    if (const exchange::FileOutcome read = ReadInput(in, options, motions); !read.Ok()) {
+      std::cerr << "zarfileio: " << in << ": " << ProblemText(read) << "\n";
       return kExitFileProblem;
     }
     for (std::size_t i = first; i < motions.size(); ++i) {
@@ -203,9 +204,8 @@ int View(const ViewOptions& options) {
     }
   }
 
-  errno = 0;
-  if (const std::string message = viewer::WritePage(motions, out); !message.empty()) {
-    std::cerr << "zarfileio: " << out << ": " << WriteProblem(message, errno) << "\n";
+  if (const exchange::FileOutcome written = viewer::WritePage(motions, out); !written.Ok()) {
+    std::cerr << "zarfileio: " << out << ": " << ProblemText(written) << "\n";
     return kExitFileProblem;
   }
   std::cout << "wrote " << out << " (";

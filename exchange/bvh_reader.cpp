@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <memory>
 #include <numbers>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "exchange/exchange_messages.h"
 #include "filelib/file_messages.h"
 #include "filelib/line_reader.h"
+#include "filelib/read_file.h"
 #include "filelib/text_fields.h"
 
 namespace zar::exchange {
@@ -21,10 +19,6 @@ namespace {
 
 constexpr double kRadians = std::numbers::pi / 180.0;
 constexpr std::size_t kMostChannels = 6;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 struct Channel {
   bool position = false;
@@ -90,14 +84,16 @@ class BvhReader {
  public:
   BvhReader(std::FILE* file, Skeleton& skeleton) : lines_(file), skeleton_(skeleton) {}
 
-  std::string Run(BVHFacts& facts);
+  FileOutcome Run(BVHFacts& facts);
 
  private:
   // The next line's tokens; false at the end of the file.
   bool NextLine();
-  std::string Fault(std::string_view what) const {
+  // The message of a fault at the current line, which it names.
+  std::string Fault(std::string_view what) {
+    fault_line_ = lines_.LineNumber();
     return std::string(messages::kBVHMalformed) + std::string(what) + " (line " +
-           std::to_string(lines_.LineNumber()) + ")";
+           std::to_string(fault_line_) + ")";
   }
   std::string Hierarchy();
   std::string Motion(BVHFacts& facts);
@@ -108,7 +104,8 @@ class BvhReader {
   std::vector<std::string_view> tokens_;  // of the current line
   std::vector<std::vector<Channel>> channels_;
   std::size_t total_channels_ = 0;
-  std::vector<double> values_;  // one frame line's values
+  std::vector<double> values_;   // one frame line's values
+  std::int64_t fault_line_ = 0;  // the line a Fault named
 };
 
 bool BvhReader::NextLine() {
@@ -333,31 +330,33 @@ std::string BvhReader::Frame(std::int64_t k) {
   return std::string();
 }
 
-std::string BvhReader::Run(BVHFacts& facts) {
+FileOutcome BvhReader::Run(BVHFacts& facts) {
   skeleton_ = Skeleton();
   skeleton_.up = Axis::kY;
   skeleton_.first_frame = 1;
   std::string message = Hierarchy();
   if (message.empty()) message = Motion(facts);
-  return message;
+  if (lines_.Failed()) return FileOutcome::CannotRead(message, lines_.Error());
+  FileOutcome outcome = FileOutcome::Unless(FileFault::kBadFormat, std::move(message), fault_line_);
+  outcome.line_named = outcome.line > 0;
+  return outcome;
 }
 
 }  // namespace
 
-std::string ReadBVH(std::FILE* file, Skeleton& skeleton, LengthUnit units, BVHFacts* facts) {
+FileOutcome ReadBVH(std::FILE* file, Skeleton& skeleton, LengthUnit units, BVHFacts* facts) {
   BVHFacts ignored;
   BvhReader reader(file, skeleton);
-  std::string message = reader.Run(facts != nullptr ? *facts : ignored);
+  FileOutcome outcome = reader.Run(facts != nullptr ? *facts : ignored);
   skeleton.units = units;
-  return message;
+  return outcome;
 }
 
-std::string ReadBVH(const std::string& path, Skeleton& skeleton, LengthUnit units,
+FileOutcome ReadBVH(const std::string& path, Skeleton& skeleton, LengthUnit units,
                     BVHFacts* facts) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::string(zar::messages::kCannotOpen);
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::string(zar::messages::kCannotOpen);
+  int error = 0;
+  const ReadFile file = OpenForReading(path, error);
+  if (!file) return FileOutcome::CannotRead(zar::messages::kCannotOpen, error);
   return ReadBVH(file.get(), skeleton, units, facts);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/skeleton.h"
 
 namespace zar::exchange {
@@ -25,11 +26,11 @@ struct BVHFacts {
 // say). The rate is 1 / Frame Time, or the whole number whose frame time the file's rounded value
 // is (".0083333" is 120 frames/s). Frames after the declared count are not read; a file with fewer
 // frame lines than it declares reads the lines it has (`facts` tells both counts). LF, CR LF, tabs,
-// blanks and blank lines are accepted anywhere. Returns a message naming the line of the fault,
-// empty on success.
-std::string ReadBVH(std::FILE* file, Skeleton& skeleton, LengthUnit units,
+// blanks and blank lines are accepted anywhere. A fault in the file's text names its line in the
+// message.
+FileOutcome ReadBVH(std::FILE* file, Skeleton& skeleton, LengthUnit units,
                     BVHFacts* facts = nullptr);
-std::string ReadBVH(const std::string& path, Skeleton& skeleton, LengthUnit units,
+FileOutcome ReadBVH(const std::string& path, Skeleton& skeleton, LengthUnit units,
                     BVHFacts* facts = nullptr);
 
 }  // namespace zar::exchange

@@ -163,7 +163,7 @@ void FrameLines(const Skeleton& skeleton, const Layout& layout, std::int64_t fro
 
 }  // namespace
 
-std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
+FileOutcome WriteBVH(const Skeleton& skeleton, const std::string& path) {
   const std::size_t joints = skeleton.NumJoints();
   Layout layout;
   layout.children.resize(joints);
@@ -179,10 +179,11 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
     }
   }
   if (roots.size() != 1) {
-    return std::string(messages::kBVHOneRoot) + std::to_string(roots.size());
+    return FileOutcome::NotWritable(std::string(messages::kBVHOneRoot) +
+                                    std::to_string(roots.size()));
   }
   if (!(skeleton.rate > 0.0) || !std::isfinite(skeleton.rate)) {
-    return std::string(messages::kBVHRate);
+    return FileOutcome::NotWritable(std::string(messages::kBVHRate));
   }
   for (std::int64_t k = 0; k < skeleton.NumFrames(); ++k) {
     for (std::size_t i = 0; i < joints; ++i) {
@@ -195,7 +196,7 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
   layout.rest = RestRotations(skeleton, layout.turn);
 
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   std::string head = "HIERARCHY\n";
   Hierarchy(skeleton, layout, head);
   const double frame_time = 1.0 / skeleton.rate;
@@ -210,8 +211,7 @@ std::string WriteBVH(const Skeleton& skeleton, const std::string& path) {
                [&](std::int64_t from, std::int64_t to, TextBlock& text) {
                  FrameLines(skeleton, layout, from, to, text);
                });
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 }  // namespace zar::exchange

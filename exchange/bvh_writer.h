@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/skeleton.h"
 
 namespace zar::exchange {
@@ -19,8 +20,8 @@ namespace zar::exchange {
 // in an End Site at its bone length along its Y, in the same world axes. Every joint of every
 // frame is where the skeleton's forward kinematics puts it. `Frames:` is the number of frame lines;
 // `Frame Time` has 12 significant digits. Bone scale factors are not written (see ScaledJoints).
-// Written completely or not at all. Returns a message, empty on success.
-std::string WriteBVH(const Skeleton& skeleton, const std::string& path);
+// Written completely or not at all.
+FileOutcome WriteBVH(const Skeleton& skeleton, const std::string& path);
 
 }  // namespace zar::exchange
 

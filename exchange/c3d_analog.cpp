@@ -3,22 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "exchange/c3d_parameters.h"
 #include "exchange/c3d_words.h"
 #include "exchange/exchange_messages.h"
 #include "filelib/file_messages.h"
+#include "filelib/read_file.h"
 
 namespace zar::exchange {
 
 namespace {
 
 constexpr std::uint64_t kBlock = 512;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The numbers of ANALOG:`name`, or none.
 std::vector<double> Numbers(const C3DParameters& parameters, const char* name) {
@@ -79,11 +75,14 @@ std::string C3DAnalogChannels(const C3DFile& file, C3DAnalog& analog) {
   return std::string();
 }
 
-std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalog& analog) {
+FileOutcome ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalog& analog) {
   std::string message = C3DAnalogChannels(file, analog);
-  if (!message.empty() || analog.channels.empty()) return message;
-  const std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(path.c_str(), "rb"));
-  if (!stream) return std::string(zar::messages::kCannotOpen);
+  if (!message.empty() || analog.channels.empty()) {
+    return FileOutcome::Unless(FileFault::kBadFormat, std::move(message));
+  }
+  int error = 0;
+  const ReadFile stream = OpenForReading(path, error);
+  if (!stream) return FileOutcome::CannotRead(zar::messages::kCannotOpen, error);
 
   const std::size_t value_bytes = file.float_storage ? 4 : 2;
   const std::size_t point_bytes = std::size_t{file.frame_points} * 4 * value_bytes;
@@ -93,7 +92,7 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
   const std::uint64_t data_offset = (std::uint64_t{file.data_start} - 1) * kBlock;
   if (frames > 0 &&
       (file.file_size < data_offset || (file.file_size - data_offset) / frame_bytes < frames)) {
-    return std::string(messages::kC3DDataShort);
+    return FileOutcome::BadFormat(std::string(messages::kC3DDataShort));
   }
   const std::size_t count = analog.channels.size();
   std::vector<double> offset(count);
@@ -105,7 +104,7 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
   std::vector<double>& values = analog.Values();
   values.resize(static_cast<std::size_t>(frames) * words);
   if (std::fseek(stream.get(), static_cast<long>(data_offset), SEEK_SET) != 0) {
-    return std::string(zar::messages::kCannotRead);
+    return FileOutcome::CannotRead(zar::messages::kCannotRead, ReadError(stream.get()));
   }
   const C3DWords decode(file.processor);
   const std::size_t chunk = std::max<std::size_t>(1, (std::size_t{1} << 20) / frame_bytes);
@@ -114,7 +113,7 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
   for (std::uint64_t done = 0; done < frames;) {
     const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, frames - done));
     if (std::fread(buffer.data(), 1, now * frame_bytes, stream.get()) != now * frame_bytes) {
-      return std::string(zar::messages::kCannotRead);
+      return FileOutcome::CannotRead(zar::messages::kCannotRead, ReadError(stream.get()));
     }
     for (std::size_t f = 0; f < now; ++f) {
       const unsigned char* p = buffer.data() + f * frame_bytes + point_bytes;
@@ -133,7 +132,7 @@ std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalo
     }
     done += now;
   }
-  return std::string();
+  return {};
 }
 
 }  // namespace zar::exchange

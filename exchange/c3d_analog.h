@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exchange/c3d_file.h"
+#include "exchange/file_outcome.h"
 
 namespace zar::exchange {
 
@@ -56,8 +57,8 @@ class C3DAnalog {
 std::string C3DAnalogChannels(const C3DFile& file, C3DAnalog& analog);
 
 // The channels and every sample of them, read from the data section of the file at `path`
-// (read before into `file`). Returns a message, empty on success.
-std::string ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalog& analog);
+// (read before into `file`).
+FileOutcome ReadC3DAnalog(const std::string& path, const C3DFile& file, C3DAnalog& analog);
 
 }  // namespace zar::exchange
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_events.h"
@@ -15,6 +14,7 @@
 #include "exchange/marker_set.h"
 #include "filelib/file_messages.h"
 #include "filelib/output_file.h"
+#include "filelib/read_file.h"
 
 namespace zar::exchange {
 
@@ -22,10 +22,6 @@ namespace {
 
 constexpr std::uint64_t kBlock = 512;
 constexpr std::int64_t kWordMax = 65535;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 C3DGroup& GroupNamed(C3DParameters& parameters, std::string_view name,
                      std::string_view description) {
@@ -275,7 +271,7 @@ std::optional<C3DCopyOptions> C3DCut(const C3DFile& file, const FrameRange& rang
   return cut;
 }
 
-std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& asked,
+FileOutcome CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& asked,
                           const std::string& out, C3DCopyReport& report) {
   report = C3DCopyReport();
   C3DCopyOptions cut = asked;
@@ -286,12 +282,15 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   }
   report.first_frame = cut.first_frame;
   const std::int64_t last = cut.first_frame + cut.count - 1;
-  if (cut.first_frame < 1 || last > 4294967295LL) return std::string(messages::kC3DFrameNumbers);
-  const std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(path.c_str(), "rb"));
-  if (!stream) return std::string(zar::messages::kCannotOpen);
+  if (cut.first_frame < 1 || last > 4294967295LL) {
+    return FileOutcome::NotWritable(std::string(messages::kC3DFrameNumbers));
+  }
+  int error = 0;
+  const ReadFile stream = OpenForReading(path, error);
+  if (!stream) return FileOutcome::CannotRead(zar::messages::kCannotOpen, error);
   unsigned char source_header[kBlock];
   if (std::fread(source_header, 1, kBlock, stream.get()) != kBlock) {
-    return std::string(zar::messages::kCannotRead);
+    return FileOutcome::CannotRead(zar::messages::kCannotRead, ReadError(stream.get()));
   }
   const C3DWords words(file.processor);
   Kept kept;
@@ -309,7 +308,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   std::vector<unsigned char> section = Section(parameters);
   const std::uint64_t data_start = 2 + section.size() / kBlock;
   if (data_start > static_cast<std::uint64_t>(kWordMax)) {
-    return std::string(messages::kC3DTooManyPoints);
+    return FileOutcome::NotWritable(std::string(messages::kC3DTooManyPoints));
   }
   Set(parameters, "POINT", "DATA_START", C3DType::kInteger, {static_cast<double>(data_start)});
   section = Section(parameters);
@@ -339,7 +338,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   }
 
   OutputFile output;
-  if (!output.Open(out)) return std::string(zar::messages::kCannotOpen);
+  if (!output.Open(out)) return CannotOpen(output);
   output.Write({reinterpret_cast<const char*>(header), kBlock});
   output.Write({reinterpret_cast<const char*>(section.data()), section.size()});
   // Frame by frame: every value is a word (integer storage) or a real, whatever it stands for.
@@ -349,7 +348,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
   const std::uint64_t offset = (std::uint64_t{file.data_start} - 1) * kBlock +
                                static_cast<std::uint64_t>(cut.from) * frame_bytes;
   if (frame_bytes > 0 && std::fseek(stream.get(), static_cast<long>(offset), SEEK_SET) != 0) {
-    return std::string(zar::messages::kCannotRead);
+    return FileOutcome::CannotRead(zar::messages::kCannotRead, ReadError(stream.get()));
   }
   const std::size_t chunk =
       std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(frame_bytes, 1));
@@ -359,7 +358,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
         std::min<std::int64_t>(static_cast<std::int64_t>(chunk), cut.count - done));
     const std::size_t bytes = now * frame_bytes;
     if (std::fread(buffer.data(), 1, bytes, stream.get()) != bytes) {
-      return std::string(zar::messages::kCannotRead);
+      return FileOutcome::CannotRead(zar::messages::kCannotRead, ReadError(stream.get()));
     }
     auto* to = reinterpret_cast<unsigned char*>(output.Reserve(bytes));
     if (file.processor == C3DProcessor::kIntel) {
@@ -374,8 +373,7 @@ std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3
     output.Advance(reinterpret_cast<char*>(to + bytes));
     done += static_cast<std::int64_t>(now);
   }
-  if (!output.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(output);
 }
 
 }  // namespace zar::exchange

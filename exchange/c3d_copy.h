@@ -61,8 +61,8 @@ std::optional<C3DCopyOptions> C3DCut(const C3DFile& file, const FrameRange& rang
 // axis where the file names none. Events keep
 // their place in the motion: an event of a frame not kept is left out, and the times of the
 // others move as the frame numbers do. A cut numbered from below 1 is numbered from 1 (C3D
-// counts from 1), with a warning. Returns a message, empty on success.
-std::string CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& cut,
+// counts from 1), with a warning.
+FileOutcome CopyC3DFrames(const std::string& path, const C3DFile& file, const C3DCopyOptions& cut,
                           const std::string& out, C3DCopyReport& report);
 
 }  // namespace zar::exchange

@@ -11,6 +11,7 @@
 
 #include "exchange/c3d_parameters.h"
 #include "exchange/c3d_words.h"
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 #include "filelib/file_contents.h"
 
@@ -60,12 +61,12 @@ class C3DFile {
   // missing where its residual word is negative.
   MarkerSet points;
 
-  // Reads a C3D file. Returns a message naming what is wrong (ending with a word on the lenient
-  // read where that would read past it), empty on success; never throws for a malformed file,
-  // and holds at most a few times the file's size in memory.
-  std::string Read(const std::string& path, const C3DReadOptions& options = {});
+  // Reads a C3D file. A fault's message names what is wrong (ending with a word on the lenient
+  // read where that would read past it); never throws for a malformed file, and holds at most a
+  // few times the file's size in memory.
+  FileOutcome Read(const std::string& path, const C3DReadOptions& options = {});
   // The same from a file opened for reading in binary (not closed here), from its start.
-  std::string Read(std::FILE* file, const C3DReadOptions& options = {});
+  FileOutcome Read(std::FILE* file, const C3DReadOptions& options = {});
 
   // What the points hold, for NothingToConvert: their markers and frames.
   FileContents Contents() const;
@@ -80,8 +81,8 @@ std::int64_t C3DFirstFrame(const MarkerSet& set);
 // empty ANALOG group whose RATE is the point rate (the header's analog samples per frame is 1,
 // as readers check), and past 65535 frames TRIAL:ACTUAL_START_FIELD/ACTUAL_END_FIELD and
 // POINT:LONG_FRAMES. Frames are numbered from C3DFirstFrame. Missing samples get the residual
-// -1. Written completely or not at all. Returns a message, empty on success.
-std::string WriteC3D(const MarkerSet& set, const std::string& path);
+// -1. Written completely or not at all.
+FileOutcome WriteC3D(const MarkerSet& set, const std::string& path);
 
 }  // namespace zar::exchange
 

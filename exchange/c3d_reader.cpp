@@ -5,11 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -17,16 +14,13 @@
 #include "exchange/c3d_file.h"
 #include "exchange/exchange_messages.h"
 #include "filelib/file_messages.h"
+#include "filelib/read_file.h"
 
 namespace zar::exchange {
 
 namespace {
 
 constexpr std::uint64_t kBlock = 512;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool ReadAt(std::FILE* file, std::uint64_t offset, unsigned char* out, std::size_t size) {
   if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
@@ -119,7 +113,18 @@ class C3DReader {
 
   std::string Run();
 
+  // Whether the reading stopped because the file could not be read, and the system's reason.
+  bool ReadFailed() const { return read_failed_; }
+  int ReadErrorNumber() const { return read_error_; }
+
  private:
+  // Notes that the file could not be read; its message.
+  std::string CannotRead() {
+    read_failed_ = true;
+    read_error_ = ReadError(file_);
+    return std::string(zar::messages::kCannotRead);
+  }
+
   std::string Header();
   std::string ParameterSection(std::uint64_t begin, std::uint64_t end);
   std::string Points();
@@ -133,19 +138,21 @@ class C3DReader {
   unsigned char header_[kBlock] = {};
   std::vector<C3DParameter> loose_;  // parameters read before their group
   std::vector<int> loose_groups_;
+  bool read_failed_ = false;
+  int read_error_ = 0;
 };
 
 std::string C3DReader::Run() {
-  if (std::fseek(file_, 0, SEEK_END) != 0) return std::string(zar::messages::kCannotRead);
+  if (std::fseek(file_, 0, SEEK_END) != 0) return CannotRead();
   const long end = std::ftell(file_);
-  if (end < 0) return std::string(zar::messages::kCannotRead);
+  if (end < 0) return CannotRead();
   size_ = static_cast<std::uint64_t>(end);
   model_.file_size = size_;
   if (size_ == 0) return std::string(messages::kC3DEmpty);
   if (size_ < kBlock) {
     return std::string(messages::kC3DShortHeader) + " (" + std::to_string(size_) + " bytes)";
   }
-  if (!ReadAt(file_, 0, header_, kBlock)) return std::string(zar::messages::kCannotRead);
+  if (!ReadAt(file_, 0, header_, kBlock)) return CannotRead();
   if (header_[1] != 0x50) return std::string(messages::kC3DKey);
   if (std::string message = Header(); !message.empty()) return message;
   return Points();
@@ -159,7 +166,7 @@ std::string C3DReader::Header() {
            ", the file has " + std::to_string((size_ + kBlock - 1) / kBlock) + ")";
   }
   unsigned char start[4];
-  if (!ReadAt(file_, begin, start, sizeof start)) return std::string(zar::messages::kCannotRead);
+  if (!ReadAt(file_, begin, start, sizeof start)) return CannotRead();
   if (start[3] < 84 || start[3] > 86) {
     return std::string(messages::kC3DProcessor) + " (" + std::to_string(start[3]) + ")";
   }
@@ -198,7 +205,7 @@ std::string C3DReader::ParameterName(int group, const std::string& name) const {
 std::string C3DReader::ParameterSection(std::uint64_t begin, std::uint64_t end) {
   std::vector<unsigned char> bytes(static_cast<std::size_t>(end - begin));
   if (!ReadAt(file_, begin, bytes.data(), bytes.size())) {
-    return std::string(zar::messages::kCannotRead);
+    return CannotRead();
   }
   const C3DWords words(model_.processor);
   const std::size_t limit = bytes.size();
@@ -476,12 +483,12 @@ std::string C3DReader::Points() {
   const std::size_t chunk = std::max<std::size_t>(1, (std::size_t{1} << 20) / frame_bytes);
   std::vector<unsigned char> buffer(chunk * frame_bytes);
   if (std::fseek(file_, static_cast<long>(data_offset), SEEK_SET) != 0) {
-    return std::string(zar::messages::kCannotRead);
+    return CannotRead();
   }
   for (std::uint64_t done = 0; done < frames;) {
     const auto now = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, frames - done));
     if (std::fread(buffer.data(), 1, now * frame_bytes, file_) != now * frame_bytes) {
-      return std::string(zar::messages::kCannotRead);
+      return CannotRead();
     }
     decode(buffer.data(), now, points, frame_bytes, model_.scale,
            set.Frame(static_cast<std::int64_t>(done)));
@@ -591,19 +598,19 @@ FileContents C3DFile::Contents() const {
   return contents;
 }
 
-std::string C3DFile::Read(std::FILE* file, const C3DReadOptions& options) {
+FileOutcome C3DFile::Read(std::FILE* file, const C3DReadOptions& options) {
   *this = C3DFile();
   C3DReader reader(file, *this, options.lenient);
   std::string message = reader.Run();
   if (!message.empty() && lenient_would_read) message += messages::kLenientHint;
-  return message;
+  if (reader.ReadFailed()) return FileOutcome::CannotRead(message, reader.ReadErrorNumber());
+  return FileOutcome::Unless(FileFault::kBadFormat, std::move(message));
 }
 
-std::string C3DFile::Read(const std::string& path, const C3DReadOptions& options) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::string(zar::messages::kCannotOpen);
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::string(zar::messages::kCannotOpen);
+FileOutcome C3DFile::Read(const std::string& path, const C3DReadOptions& options) {
+  int error = 0;
+  const ReadFile file = OpenForReading(path, error);
+  if (!file) return FileOutcome::CannotRead(zar::messages::kCannotOpen, error);
   return Read(file.get(), options);
 }
 

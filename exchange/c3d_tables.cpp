@@ -22,13 +22,12 @@ char* Cell(char* p, double value) {
 
 // Writes `head`, then the rows `rows` writes, and commits the file.
 template <typename Rows>
-std::string WriteTable(const std::string& path, const std::string& head, const Rows& rows) {
+FileOutcome WriteTable(const std::string& path, const std::string& head, const Rows& rows) {
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   out.Write(head);
   rows(out);
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 // The start of a sample's row: "<sample>,<time>".
@@ -39,7 +38,7 @@ char* SampleLead(char* p, std::int64_t sample, double rate) {
 
 }  // namespace
 
-std::string WriteAnalogCSV(const C3DAnalog& analog, const std::vector<std::size_t>& channels,
+FileOutcome WriteAnalogCSV(const C3DAnalog& analog, const std::vector<std::size_t>& channels,
                            const std::string& path) {
   std::string head = "sample,time";
   for (const std::size_t c : channels) head += ',' + CSVCell(analog.channels[c].label);
@@ -55,7 +54,7 @@ std::string WriteAnalogCSV(const C3DAnalog& analog, const std::vector<std::size_
   });
 }
 
-std::string WriteForcesCSV(const std::vector<ForcePlate>& plates, double rate,
+FileOutcome WriteForcesCSV(const std::vector<ForcePlate>& plates, double rate,
                            const std::string& path) {
   const std::string head = "sample,time,plate,Fx,Fy,Fz,Mx,My,Mz,COPx,COPy,COPz,Tz\n";
   return WriteTable(path, head, [&](OutputFile& out) {
@@ -80,7 +79,7 @@ std::string WriteForcesCSV(const std::vector<ForcePlate>& plates, double rate,
   });
 }
 
-std::string WriteEventsCSV(const std::vector<C3DEvent>& events, double rate,
+FileOutcome WriteEventsCSV(const std::vector<C3DEvent>& events, double rate,
                            const std::string& path) {
   return WriteTable(path, "context,label,time,frame\n", [&](OutputFile& out) {
     for (const C3DEvent& event : events) {

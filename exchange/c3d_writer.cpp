@@ -30,13 +30,15 @@ std::int64_t C3DFirstFrame(const MarkerSet& set) {
   return std::max<std::int64_t>(set.first_frame, 1);
 }
 
-std::string WriteC3D(const MarkerSet& set, const std::string& path) {
+FileOutcome WriteC3D(const MarkerSet& set, const std::string& path) {
   const std::size_t points = set.NumMarkers();
-  if (points > kWordMax) return std::string(messages::kC3DTooManyPoints);
+  if (points > kWordMax) return FileOutcome::NotWritable(std::string(messages::kC3DTooManyPoints));
   const std::int64_t frames = set.NumFrames();
   const std::int64_t first = C3DFirstFrame(set);
   const std::int64_t last = first + frames - 1;
-  if (first < 0 || last > 4294967295LL) return std::string(messages::kC3DFrameNumbers);
+  if (first < 0 || last > 4294967295LL) {
+    return FileOutcome::NotWritable(std::string(messages::kC3DFrameNumbers));
+  }
   const bool long_frames = last > static_cast<std::int64_t>(kWordMax);
   const float rate = static_cast<float>(set.rate);
   const float scale =
@@ -85,7 +87,9 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   const std::size_t data_start_in_section = data_start_at;
   std::vector<unsigned char> parameters = section.Finish();
   const std::size_t data_start = 2 + parameters.size() / kBlock;
-  if (data_start > kWordMax) return std::string(messages::kC3DTooManyPoints);
+  if (data_start > kWordMax) {
+    return FileOutcome::NotWritable(std::string(messages::kC3DTooManyPoints));
+  }
   PutC3DWord(parameters.data() + data_start_in_section, static_cast<std::uint32_t>(data_start));
 
   unsigned char header[kBlock] = {};
@@ -105,7 +109,7 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
   PutC3DReal(header + 20, rate);
 
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   out.Write({reinterpret_cast<const char*>(header), kBlock});
   out.Write({reinterpret_cast<const char*>(parameters.data()), parameters.size()});
   const std::size_t frame_bytes = points * 16;
@@ -127,8 +131,7 @@ std::string WriteC3D(const MarkerSet& set, const std::string& path) {
     }
     out.Advance(reinterpret_cast<char*>(p));
   }
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 }  // namespace zar::exchange

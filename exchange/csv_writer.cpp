@@ -9,9 +9,9 @@ namespace {
 
 // The header row, then the frame rows that `rows` writes.
 template <typename Rows>
-std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Rows& rows) {
+FileOutcome WriteCSVWith(const MarkerSet& set, const std::string& path, const Rows& rows) {
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   std::string head = "frame,time";
   for (const std::string& name : UniqueMarkerNames(set)) {
     for (const char* axis : {"_x", "_y", "_z"}) head += ',' + CSVCell(name + axis);
@@ -20,8 +20,7 @@ std::string WriteCSVWith(const MarkerSet& set, const std::string& path, const Ro
   out.Write(head);
 
   rows(out);
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 }  // namespace
@@ -36,11 +35,11 @@ std::string CSVCell(const std::string& text) {
   return quoted + '"';
 }
 
-std::string WriteCSV(const MarkerSet& set, const std::string& path) {
+FileOutcome WriteCSV(const MarkerSet& set, const std::string& path) {
   return WriteCSVWith(set, path, [&](OutputFile& out) { WriteMarkerRows(set, ',', "\n", out); });
 }
 
-std::string WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+FileOutcome WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
                      const std::string& path) {
   return WriteCSVWith(set, path,
                       [&](OutputFile& out) { WriteMarkerRows(set, frames, make, ',', "\n", out); });

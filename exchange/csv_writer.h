@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_rows.h"
 #include "exchange/marker_set.h"
 
@@ -19,12 +20,12 @@ std::string CSVCell(const std::string& text);
 // writer counts it), and each marker's coordinates in the set's units. Numbers are C-locale
 // fixed point with the fewest digits that read back to the same value; a missing sample is three
 // empty cells. A header cell holding a comma, a quote or a line end is quoted, quotes doubled.
-// Lines end in LF. Written completely or not at all. Returns a message, empty on success.
-std::string WriteCSV(const MarkerSet& set, const std::string& path);
+// Lines end in LF. Written completely or not at all.
+FileOutcome WriteCSV(const MarkerSet& set, const std::string& path);
 
 // The same for `frames` frames made as their rows are: `set` gives the markers, the rate and the
 // numbering (not the samples), `make` the samples.
-std::string WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
+FileOutcome WriteCSV(const MarkerSet& set, std::int64_t frames, const FrameMaker& make,
                      const std::string& path);
 
 }  // namespace zar::exchange

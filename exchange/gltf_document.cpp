@@ -147,7 +147,7 @@ int GltfDocument::AddMatrices(std::vector<float> values) {
   return accessor;
 }
 
-std::string GltfDocument::Write(const std::string& path, bool binary) {
+FileOutcome GltfDocument::Write(const std::string& path, bool binary) {
   if (!accessors_.empty()) {
     top_["accessors"] = std::move(accessors_);
     top_["bufferViews"] = std::move(views_);
@@ -162,7 +162,8 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
   std::size_t split = json.size();  // where the buffer goes: after the JSON, or into its "uri"
   if (binary) {
     const std::uint64_t total = 12 + 8 + json.size() + (blocks_.empty() ? 0 : 8 + buffer_bytes_);
-    if (total > std::numeric_limits<std::uint32_t>::max()) return std::string(messages::kGlbSize);
+    if (total > std::numeric_limits<std::uint32_t>::max())
+      return FileOutcome::NotWritable(std::string(messages::kGlbSize));
     PutWord(head, 0x46546C67);  // "glTF"
     PutWord(head, 2);
     PutWord(head, static_cast<std::uint32_t>(total));
@@ -174,7 +175,7 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
   }
 
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   out.Write(head);
   out.Write(std::string_view(json).substr(0, split));
   if (binary && !blocks_.empty()) {
@@ -219,8 +220,7 @@ std::string GltfDocument::Write(const std::string& path, bool binary) {
   }
   base64.Finish();
   out.Write(std::string_view(json).substr(split));
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 }  // namespace zar::exchange

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "exchange/file_outcome.h"
+
 namespace zar::exchange {
 
 class GltfDocument {
@@ -43,8 +45,8 @@ class GltfDocument {
   int AddMatrices(std::vector<float> values);
 
   // Writes the document to `path` atomically: binary (.glb) or JSON with the embedded buffer.
-  // Returns a message, empty on success. The document is complete after this.
-  std::string Write(const std::string& path, bool binary);
+  // The document is complete after this.
+  FileOutcome Write(const std::string& path, bool binary);
 
  private:
   Json top_;

@@ -205,7 +205,7 @@ void AddChannel(Json& animation, int times, int output, int node, const char* pa
 }
 
 // Adds the animation (when it has channels) and the scene of `roots`, and writes the document.
-std::string Finish(GltfDocument& document, Json animation, Json roots, Json scene_extras,
+FileOutcome Finish(GltfDocument& document, Json animation, Json roots, Json scene_extras,
                    const std::string& path, bool binary) {
   if (animation.contains("channels")) {
     document.Top()["animations"] = Json::array();
@@ -362,12 +362,12 @@ class JointKeys {
   std::vector<std::vector<signed char>> sides_;
 };
 
-std::string WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
+FileOutcome WriteSkeleton(const Skeleton& skeleton, const std::string& path, bool binary) {
   std::vector<float> times;
   if (std::string message =
           FrameTimes(skeleton.first_frame, skeleton.rate, skeleton.NumFrames(), times);
       !message.empty()) {
-    return message;
+    return FileOutcome::NotWritable(std::move(message));
   }
   const std::size_t joints = skeleton.NumJoints();
   GltfDocument document;
@@ -458,11 +458,11 @@ void MarkerPositions(const MarkerSet& set, std::size_t m, std::size_t seen, std:
   }
 }
 
-std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool binary) {
+FileOutcome WriteMarkers(const MarkerSet& set, const std::string& path, bool binary) {
   std::vector<float> times;
   if (std::string message = FrameTimes(set.first_frame, set.rate, set.NumFrames(), times);
       !message.empty()) {
-    return message;
+    return FileOutcome::NotWritable(std::move(message));
   }
   const std::size_t markers = set.NumMarkers();
   const auto frames = static_cast<std::size_t>(set.NumFrames());
@@ -538,19 +538,19 @@ std::string WriteMarkers(const MarkerSet& set, const std::string& path, bool bin
 
 }  // namespace
 
-std::string WriteGLB(const Skeleton& skeleton, const std::string& path) {
+FileOutcome WriteGLB(const Skeleton& skeleton, const std::string& path) {
   return WriteSkeleton(skeleton, path, true);
 }
 
-std::string WriteGLB(const MarkerSet& set, const std::string& path) {
+FileOutcome WriteGLB(const MarkerSet& set, const std::string& path) {
   return WriteMarkers(set, path, true);
 }
 
-std::string WriteGLTF(const Skeleton& skeleton, const std::string& path) {
+FileOutcome WriteGLTF(const Skeleton& skeleton, const std::string& path) {
   return WriteSkeleton(skeleton, path, false);
 }
 
-std::string WriteGLTF(const MarkerSet& set, const std::string& path) {
+FileOutcome WriteGLTF(const MarkerSet& set, const std::string& path) {
   return WriteMarkers(set, path, false);
 }
 

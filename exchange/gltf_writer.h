@@ -7,7 +7,7 @@
 // animation whose key times are the frame times at the source's exact rate, frame 1 (or the
 // first frame, when it is 0 or less) at 0 s; each channel is written only where its value
 // changes over the frames, and a node's own translation and rotation are those of the first
-// frame. Written completely or not at all; each returns a message, empty on success.
+// frame. Written completely or not at all.
 //
 // Skeletons: one node per joint in the joints' hierarchy, with LINEAR translation and rotation
 // samplers of the joint's local pose. Successive rotation keys lie in one hemisphere (a key
@@ -21,18 +21,19 @@
 
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 #include "exchange/skeleton.h"
 
 namespace zar::exchange {
 
 // Binary glTF (.glb).
-std::string WriteGLB(const Skeleton& skeleton, const std::string& path);
-std::string WriteGLB(const MarkerSet& set, const std::string& path);
+FileOutcome WriteGLB(const Skeleton& skeleton, const std::string& path);
+FileOutcome WriteGLB(const MarkerSet& set, const std::string& path);
 
 // glTF JSON (.gltf) with its buffer embedded as a base64 data: URI.
-std::string WriteGLTF(const Skeleton& skeleton, const std::string& path);
-std::string WriteGLTF(const MarkerSet& set, const std::string& path);
+FileOutcome WriteGLTF(const Skeleton& skeleton, const std::string& path);
+FileOutcome WriteGLTF(const MarkerSet& set, const std::string& path);
 
 }  // namespace zar::exchange
 

@@ -181,28 +181,33 @@ Skeleton FromHTR(const HTRFile& model) {
   return skeleton;
 }
 
-std::string ReadHTR(const std::string& path, Skeleton& skeleton) {
+FileOutcome ReadHTR(const std::string& path, Skeleton& skeleton) {
   skeleton = Skeleton();
   HTRFile model;
   SkeletonFiller filler(skeleton);
-  std::string message = model.Read(path, filler);
+  FileOutcome outcome = ReadOutcome(model.Read(path, filler), model);
   ReportProgress("reading", 1, 1);
-  if (!message.empty()) return message;
+  if (!outcome.Ok()) return outcome;
   if (!filler.Finish(model)) {
     // A file laid out unlike any writer lays it out: read again through the whole model.
-    message = model.Read(path, true);
-    if (!message.empty()) return message;
+    outcome = ReadOutcome(model.Read(path, true), model);
+    if (!outcome.Ok()) return outcome;
     skeleton = FromHTR(model);
   }
   FileContents contents = model.Contents();
   contents.frames = skeleton.NumFrames();
-  message = NothingToConvert(contents);
-  if (!message.empty()) {
+  if (std::string nothing = NothingToConvert(contents); !nothing.empty()) {
     skeleton = Skeleton();
-    return message;
+    return FileOutcome::BadFormat(std::move(nothing));
   }
   if (contents.declared > contents.frames) skeleton.declared_frames = contents.declared;
-  return message;
+  return outcome;
+}
+
+FileOutcome WriteHTRFile(const HTRFile& model, const std::string& path) {
+  int error = 0;
+  std::string message = model.Write(path, error);
+  return WriteOutcome(std::move(message), error);
 }
 
 void ToHTR(const Skeleton& skeleton, HTRFile& model) {

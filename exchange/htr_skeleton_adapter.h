@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/skeleton.h"
 #include "filelib/htr_file.h"
 
@@ -16,10 +17,14 @@ namespace zar::exchange {
 Skeleton FromHTR(const HTRFile& model);
 
 // Reads the HTR file at `path` into `skeleton` as FromHTR gives it after HTRFile::Read, without a
-// model of every frame beside it. Returns the reader's message, or NothingToConvert's for a file
-// without segments or frames, empty on success. Where the file holds fewer frames than it
-// declares, the skeleton's declared_frames says how many.
-std::string ReadHTR(const std::string& path, Skeleton& skeleton);
+// model of every frame beside it. A fault is the reader's (with the line it stopped at), or
+// NothingToConvert's for a file without segments or frames. Where the file holds fewer frames
+// than it declares, the skeleton's declared_frames says how many.
+FileOutcome ReadHTR(const std::string& path, Skeleton& skeleton);
+
+// Writes `model` as HTRFile::Write does, with the system's reason where the file could not be
+// written.
+FileOutcome WriteHTRFile(const HTRFile& model, const std::string& path);
 
 // Fills the empty `model` with `skeleton`: one segment per joint (roots marked), base positions,
 // bone lengths and frames, the units, the rate (rounded to whole frames per second, as HTR holds

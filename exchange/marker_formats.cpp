@@ -60,21 +60,25 @@ std::string KeepPoints(const MarkerReadOptions& options, MarkerSet& set) {
   return std::string();
 }
 
-std::string ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
+FileOutcome ReadC3D(const std::string& path, const MarkerReadOptions& options, MarkerSet& set) {
   C3DFile file;
-  std::string message = file.Read(path, C3DReadOptions{options.lenient});
-  if (message.empty()) message = NothingToConvert(file.Contents());
-  if (!message.empty()) return message;
+  if (FileOutcome outcome = file.Read(path, C3DReadOptions{options.lenient}); !outcome.Ok()) {
+    return outcome;
+  }
+  if (std::string nothing = NothingToConvert(file.Contents()); !nothing.empty()) {
+    return FileOutcome::BadFormat(std::move(nothing));
+  }
   set = std::move(file.points);
   set.warnings = std::move(file.warnings);
   if (options.names_from_descriptions) set.NameByDescriptions();
-  return KeepPoints(options, set);
+  return FileOutcome::Unless(FileFault::kBadFormat, KeepPoints(options, set));
 }
 
-std::string ReadTRCMarkers(const std::string& path, const MarkerReadOptions& options,
+FileOutcome ReadTRCMarkers(const std::string& path, const MarkerReadOptions& options,
                            MarkerSet& set) {
-  const std::string message = ReadTRC(path, set);
-  return message.empty() ? KeepPoints(options, set) : message;
+  FileOutcome outcome = ReadTRC(path, set);
+  if (!outcome.Ok()) return outcome;
+  return FileOutcome::Unless(FileFault::kBadFormat, KeepPoints(options, set));
 }
 
 // A C3D label holds at most 255 characters, padded with blanks, so trailing blanks do not come

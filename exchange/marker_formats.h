@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 
 namespace zar::exchange {
@@ -37,12 +38,10 @@ std::vector<PointKind> PointKindsNamed(const std::vector<std::string>& words);
 struct MarkerFormat {
   std::string_view extension;  // with the dot, lower case
   std::string_view title;      // what people call it
-  // Fills `set` from the file at `path`; returns a message, empty on success. None when the
-  // format is not read.
-  std::string (*read)(const std::string& path, const MarkerReadOptions& options, MarkerSet& set);
-  // Writes `set` to `path` atomically; returns a message, empty on success. None when the
-  // format is not written.
-  std::string (*write)(const MarkerSet& set, const std::string& path);
+  // Fills `set` from the file at `path`. None when the format is not read.
+  FileOutcome (*read)(const std::string& path, const MarkerReadOptions& options, MarkerSet& set);
+  // Writes `set` to `path` atomically. None when the format is not written.
+  FileOutcome (*write)(const MarkerSet& set, const std::string& path);
   // The up axis of a file that does not name its own: TRC positions have Y up; C3D captures come
   // from labs that mostly keep Z up (a C3D names it in POINT:Y_SCREEN).
   Axis default_up = Axis::kY;

@@ -17,7 +17,7 @@ namespace zar::exchange {
 namespace {
 
 // The HTR files we write say Y up (GlobalAxisofGravity Y): a Z-up skeleton is turned first.
-std::string WriteHTR(const Skeleton& skeleton, const std::string& path) {
+FileOutcome WriteHTR(const Skeleton& skeleton, const std::string& path) {
   HTRFile model;
   if (skeleton.up != Axis::kY) {
     Skeleton turned = skeleton;
@@ -26,7 +26,7 @@ std::string WriteHTR(const Skeleton& skeleton, const std::string& path) {
   } else {
     ToHTR(skeleton, model);
   }
-  return model.Write(path);
+  return WriteHTRFile(model, path);
 }
 
 // The markers, rate, units and numbering of the joint positions, without their frames.
@@ -53,7 +53,7 @@ void JointPositionFrames(const Skeleton& skeleton, std::int64_t from, std::int64
 
 // The rows are made from the skeleton as they are written, on every core: no marker set of
 // every position is held.
-std::string WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& path) {
+FileOutcome WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& path) {
   return WriteCSV(
       JointMarkers(skeleton), skeleton.NumFrames(),
       [&skeleton](std::int64_t from, std::int64_t to, MarkerSample* samples) {
@@ -64,11 +64,11 @@ std::string WriteJointPositionsCSV(const Skeleton& skeleton, const std::string& 
 
 // BVH does not name its length unit: lengths are taken as centimetres, the unit of the large
 // public motion libraries.
-std::string ReadBVHFile(const std::string& path, Skeleton& skeleton) {
+FileOutcome ReadBVHFile(const std::string& path, Skeleton& skeleton) {
   BVHFacts facts;
-  std::string message = ReadBVH(path, skeleton, LengthUnit::kCentimetres, &facts);
+  FileOutcome outcome = ReadBVH(path, skeleton, LengthUnit::kCentimetres, &facts);
   skeleton.declared_frames = facts.declared_frames;
-  return message;
+  return outcome;
 }
 
 constexpr SkeletonFormat kFormats[] = {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 #include "exchange/skeleton.h"
 
@@ -17,12 +18,10 @@ namespace zar::exchange {
 struct SkeletonFormat {
   std::string_view extension;  // with the dot, lower case
   std::string_view title;      // what people call it
-  // Fills `skeleton` from the file at `path`; returns a message, empty on success. None when
-  // the format is not read.
-  std::string (*read)(const std::string& path, Skeleton& skeleton);
-  // Writes `skeleton` to `path` atomically; returns a message, empty on success. None when the
-  // format is not written.
-  std::string (*write)(const Skeleton& skeleton, const std::string& path);
+  // Fills `skeleton` from the file at `path`. None when the format is not read.
+  FileOutcome (*read)(const std::string& path, Skeleton& skeleton);
+  // Writes `skeleton` to `path` atomically. None when the format is not written.
+  FileOutcome (*write)(const Skeleton& skeleton, const std::string& path);
   // The one up axis the writer writes in (turning a skeleton that has the other), where it has
   // one.
   std::optional<Axis> written_up = std::nullopt;

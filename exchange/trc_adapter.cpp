@@ -56,17 +56,19 @@ class MarkerSetFiller : public TRCSampleSink {
 
 }  // namespace
 
-std::string ReadTRC(const std::string& path, MarkerSet& set) {
+FileOutcome ReadTRC(const std::string& path, MarkerSet& set) {
   set = MarkerSet();
   TRCFile header;
   MarkerSetFiller filler(set);
-  std::string message = header.Read(path, false, filler);
+  FileOutcome outcome = ReadOutcome(header.Read(path, false, filler), header);
   ReportProgress("reading", 1, 1);
-  if (message.empty()) message = NothingToConvert(header.Contents());
-  if (!message.empty()) return message;
+  if (!outcome.Ok()) return outcome;
+  if (std::string nothing = NothingToConvert(header.Contents()); !nothing.empty()) {
+    return FileOutcome::BadFormat(std::move(nothing));
+  }
   TakeHeader(header, set);
   if (header.NumFrames() > set.NumFrames()) set.declared_frames = header.NumFrames();
-  return message;
+  return outcome;
 }
 
 MarkerSet FromTRC(const TRCFile& trc) {

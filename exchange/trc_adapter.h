@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 #include "filelib/trc_file.h"
 
@@ -12,10 +13,10 @@ namespace zar::exchange {
 
 // Reads a TRC file straight into `set` (no file model of every sample on the way): markers in
 // file order, one frame per data line, the rates as the file writes them. Markers whose names
-// begin with "Unnamed" are left out, as the host's TRC translators do. Returns the reader's
-// message, or NothingToConvert's for a file without markers or data lines, empty on success.
+// begin with "Unnamed" are left out, as the host's TRC translators do. A fault is the reader's
+// (with the line it stopped at), or NothingToConvert's for a file without markers or data lines.
 // Where the file holds fewer frames than it declares, the set's declared_frames says how many.
-std::string ReadTRC(const std::string& path, MarkerSet& set);
+FileOutcome ReadTRC(const std::string& path, MarkerSet& set);
 
 // Markers in file order; as many frames as the longest marker holds (shorter ones end in missing
 // samples). The rates are the model's whole frames per second.

@@ -12,9 +12,9 @@
 
 namespace zar::exchange {
 
-std::string WriteTRC(const MarkerSet& set, const std::string& path) {
+FileOutcome WriteTRC(const MarkerSet& set, const std::string& path) {
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return CannotOpen(out);
   const std::vector<std::string> names = UniqueMarkerNames(set);
   const std::string frames = std::to_string(set.NumFrames());
   const std::string rate = ShortestText(set.rate);
@@ -39,8 +39,7 @@ std::string WriteTRC(const MarkerSet& set, const std::string& path) {
   out.Write(head);
 
   WriteMarkerRows(set, '\t', "\r\n", out);
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return Commit(out);
 }
 
 }  // namespace zar::exchange

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "exchange/marker_set.h"
 
 namespace zar::exchange {
@@ -12,9 +13,8 @@ namespace zar::exchange {
 // empty columns, the X1 Y1 Z1 line, an empty line, then one line per frame. Lines end in CR LF.
 // Numbers have the fewest digits that read back to the same value (single precision where the
 // value is one), without exponents; a missing sample is three empty fields. Names are made unique
-// and non-empty (UniqueMarkerNames). Written completely or not at all. Returns a message, empty
-// on success.
-std::string WriteTRC(const MarkerSet& set, const std::string& path);
+// and non-empty (UniqueMarkerNames). Written completely or not at all.
+FileOutcome WriteTRC(const MarkerSet& set, const std::string& path);
 
 }  // namespace zar::exchange
 

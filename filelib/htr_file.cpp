@@ -17,6 +17,7 @@ void HTRFile::Clear() {
   num_frames_ = 0;
   start_frame_ = 1;
   message_line_ = 0;
+  system_error_ = 0;
   no_lines_ = false;
 }
 

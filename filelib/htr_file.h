@@ -67,6 +67,9 @@ class HTRFile {
   // that IsWritableSegmentName refuses, a segment that is its own ancestor) is not written.
   // NumFrames is written as the frames the segments hold when they hold fewer.
   std::string Write(const std::string& file_name) const;
+  // The same, with the system's reason (an errno value) in `system_error` when the file could
+  // not be opened, written or put in place, else 0.
+  std::string Write(const std::string& file_name, int& system_error) const;
 
   LengthUnit CalibrationUnits() const { return calibration_units_; }
   // Records the unit without converting any value (ConvertUnits converts).
@@ -117,6 +120,10 @@ class HTRFile {
   // file's contents; 0 when it read without one or could not open or read the file.
   std::int64_t MessageLine() const { return message_line_; }
 
+  // The system's reason (an errno value) why the last Read could not open or read the file
+  // (EISDIR for a folder); 0 when it opened and read it.
+  int SystemError() const { return system_error_; }
+
   // What the model holds, for NothingToConvert: its segments, and as frames the most any
   // segment holds (segments holding fewer than others are for the caller to name).
   FileContents Contents() const;
@@ -144,6 +151,7 @@ class HTRFile {
   bool normalise_scale_factors_ = false;
   double scale_factor_ = 1.0;
   std::int64_t message_line_ = 0;
+  int system_error_ = 0;
   bool no_lines_ = false;  // the last Read found no line at all
 };
 

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "filelib/htr_file.h"
 #include "filelib/line_batches.h"
 #include "filelib/line_reader.h"
+#include "filelib/read_file.h"
 #include "filelib/text_fields.h"
 
 namespace zar {
@@ -41,10 +39,6 @@ std::string Message(std::string_view text, std::string_view name) {
   message += name;
   return message;
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Whether the whole number `text` starts with (as atoi reads it) fits in 32 bits, so that it is
 // read as written rather than wrapped round to another value.
@@ -115,6 +109,13 @@ class HtrReader {
   // Frames go to `sink` when there is one, else to the segments.
   HtrReader(HTRFile& model, bool read_frames, HTRFrameSink* sink)
       : model_(model), read_frames_(read_frames), sink_(sink) {}
+
+  // What a reading of `model` says when its file cannot be opened for the system's `error`.
+  static std::string CannotOpen(HTRFile& model, int error) {
+    model.message_line_ = 0;
+    model.system_error_ = error;
+    return Message(messages::kCannotOpen);
+  }
 
   // Reads the file; with a sink, every frame line read has reached it on return.
   std::string Run(std::FILE* file) {
@@ -229,7 +230,10 @@ std::string HtrReader::ReadLines(std::FILE* file) {
     model_.message_line_ = lines.LineNumber();
     return Message(messages::kLineTooLong);
   }
-  if (lines.Failed()) return Message(messages::kCannotRead);
+  if (lines.Failed()) {
+    model_.system_error_ = lines.Error();
+    return Message(messages::kCannotRead);
+  }
   model_.no_lines_ = lines.LineNumber() == 0;
   Finish();
   if (!message_.empty()) model_.message_line_ = lines.LineNumber();
@@ -438,11 +442,9 @@ std::string ReadWith(HTRFile& model, std::FILE* file, bool read_frames, HTRFrame
 
 std::string ReadPath(HTRFile& model, const std::string& file_name, bool read_frames,
                      HTRFrameSink* sink) {
-  const std::string path = WithDefaultExtension(file_name, ".htr");
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return Message(messages::kCannotOpen);
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return Message(messages::kCannotOpen);
+  int error = 0;
+  const ReadFile file = OpenForReading(WithDefaultExtension(file_name, ".htr"), error);
+  if (!file) return HtrReader::CannotOpen(model, error);
   return ReadWith(model, file.get(), read_frames, sink);
 }
 

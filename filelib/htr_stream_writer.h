@@ -35,6 +35,10 @@ class HTRStreamWriter {
   // Writes the end of the file and puts it in place; returns a message, empty on success.
   std::string Finish();
 
+  // The system's reason (an errno value) why Begin could not open the file or Finish could not
+  // write it or put it in place; 0 when neither failed for the system.
+  int SystemError() const { return out_.SystemError(); }
+
  private:
   OutputFile out_;
   const HTRFile* model_ = nullptr;

@@ -236,6 +236,12 @@ std::string HTRStreamWriter::Finish() {
 }
 
 std::string HTRFile::Write(const std::string& file_name) const {
+  int system_error = 0;
+  return Write(file_name, system_error);
+}
+
+std::string HTRFile::Write(const std::string& file_name, int& system_error) const {
+  system_error = 0;
   // Frames that no segment holds are not written: a header that declares far more frames than
   // the model holds would otherwise fill the disk with rest frames.
   std::int32_t num_frames = num_frames_;
@@ -245,10 +251,13 @@ std::string HTRFile::Write(const std::string& file_name) const {
     if (held < static_cast<std::size_t>(num_frames)) num_frames = static_cast<std::int32_t>(held);
   }
   HTRStreamWriter writer;
-  const std::string problem = writer.Begin(*this, file_name, num_frames);
-  if (!problem.empty()) return problem;
-  for (const HTRSegment& segment : segments_) writer.Frames(segment.frames_);
-  return writer.Finish();
+  std::string problem = writer.Begin(*this, file_name, num_frames);
+  if (problem.empty()) {
+    for (const HTRSegment& segment : segments_) writer.Frames(segment.frames_);
+    problem = writer.Finish();
+  }
+  if (!problem.empty()) system_error = writer.SystemError();
+  return problem;
 }
 
 }  // namespace zar

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "filelib/read_file.h"
+
 namespace zar {
 
 LineReader::LineReader(std::FILE* file, std::size_t block_size, std::size_t max_line)
@@ -38,7 +40,8 @@ bool LineReader::Fill() {
   end_ += got;
   if (got == 0) {
     at_end_ = true;
-    failed_ = std::ferror(file_) != 0;
+    error_ = ReadError(file_);
+    failed_ = error_ != 0;
     return false;
   }
   return true;

@@ -44,6 +44,9 @@ class LineReader {
   // Whether reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
 
+  // The system's reason (an errno value) when reading stopped on an error, else 0.
+  int Error() const { return error_; }
+
   // Whether reading stopped at a line longer than the bound.
   bool TooLong() const { return too_long_; }
 
@@ -68,6 +71,7 @@ class LineReader {
   std::size_t end_ = 0;    // end of the bytes read into the buffer
   bool at_end_ = false;
   bool failed_ = false;
+  int error_ = 0;
   bool too_long_ = false;
   bool first_line_ = true;
   std::int64_t file_size_ = -1;

@@ -31,6 +31,7 @@ void TRCFile::Clear() {
   header_read_ = true;
   unnamed_ = 0;
   message_line_ = 0;
+  system_error_ = 0;
 }
 
 FileContents TRCFile::Contents() const {

@@ -138,6 +138,10 @@ class TRCFile {
   // file's contents; 0 when it read without one or could not open or read the file.
   std::int64_t MessageLine() const { return message_line_; }
 
+  // The system's reason (an errno value) why the last Read could not open or read the file
+  // (EISDIR for a folder); 0 when it opened and read it.
+  int SystemError() const { return system_error_; }
+
   // What the last Read found, for NothingToConvert and FewerFramesThanDeclared: the frames are
   // the data lines read. A model that was not read from a file counts as a complete one whose
   // frames are its longest marker's samples.
@@ -159,6 +163,7 @@ class TRCFile {
   bool header_read_ = true;       // Read found every header line up to the marker names
   std::int32_t unnamed_ = 0;      // markers Read left out for their "Unnamed" names
   std::int64_t message_line_ = 0;
+  int system_error_ = 0;
 };
 
 }  // namespace zar

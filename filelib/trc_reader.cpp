@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <unordered_set>
 #include <vector>
 
@@ -20,18 +17,13 @@
 #include "filelib/htr_file.h"
 #include "filelib/line_batches.h"
 #include "filelib/line_reader.h"
+#include "filelib/read_file.h"
 #include "filelib/text_fields.h"
 #include "filelib/trc_file.h"
 
 namespace zar {
 
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 class TrcReader {
  public:
@@ -40,6 +32,12 @@ class TrcReader {
       : model_(model), with_unnamed_(with_unnamed), sink_(sink) {}
 
   std::string Run(std::FILE* file);
+  // What a reading of `model` says when its file cannot be opened for the system's `error`.
+  static std::string CannotOpen(TRCFile& model, int error) {
+    model.message_line_ = 0;
+    model.system_error_ = error;
+    return std::string(messages::kCannotOpen);
+  }
   // The data lines read, at most the largest 32-bit count.
   std::int32_t DataLines() const {
     return static_cast<std::int32_t>(
@@ -142,7 +140,10 @@ std::string TrcReader::Run(std::FILE* file) {
     return std::string(messages::kLineTooLong);
   }
   if (!drained) return std::string();
-  if (lines.Failed()) return std::string(messages::kCannotRead);
+  if (lines.Failed()) {
+    model_.system_error_ = lines.Error();
+    return std::string(messages::kCannotRead);
+  }
   model_.no_lines_ = lines.LineNumber() == 0;
   model_.header_read_ = number > 3;
   return std::string();
@@ -357,11 +358,9 @@ std::string ReadWith(TRCFile& model, std::FILE* file, bool with_unnamed, TRCSamp
 
 std::string ReadPath(TRCFile& model, const std::string& file_name, bool with_unnamed,
                      TRCSampleSink* sink, std::int32_t& data_lines) {
-  const std::string path = WithDefaultExtension(file_name, ".TRC");
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::string(messages::kCannotOpen);
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::string(messages::kCannotOpen);
+  int error = 0;
+  const ReadFile file = OpenForReading(WithDefaultExtension(file_name, ".TRC"), error);
+  if (!file) return TrcReader::CannotOpen(model, error);
   return ReadWith(model, file.get(), with_unnamed, sink, data_lines);
 }
 

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zar::exchange::Skeleton skeleton;
   zar::exchange::BVHFacts facts;
   const std::string message =
-      zar::exchange::ReadBVH(file, skeleton, zar::LengthUnit::kMillimetres, &facts);
+      zar::exchange::ReadBVH(file, skeleton, zar::LengthUnit::kMillimetres, &facts).message;
   std::fclose(file);
   if (!message.empty()) return 0;
   if (skeleton.NumJoints() == 0 || skeleton.NumFrames() > facts.declared_frames) std::abort();

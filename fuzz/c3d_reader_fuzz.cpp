@@ -35,9 +35,9 @@ void CopyTheMiddle(const std::string& path, const zar::exchange::C3DFile& model)
   cut.from = points.NumFrames() / 3;
   cut.count = points.NumFrames() - 2 * cut.from;
   zar::exchange::C3DCopyReport report;
-  if (!zar::exchange::CopyC3DFrames(path, model, cut, copy, report).empty()) return;
+  if (!zar::exchange::CopyC3DFrames(path, model, cut, copy, report).Ok()) return;
   zar::exchange::C3DFile back;
-  const std::string message = back.Read(copy);
+  const std::string message = back.Read(copy).message;
   std::remove(copy.c_str());
   if (!message.empty() || back.points.NumFrames() != cut.count ||
       back.points.NumMarkers() != points.NumMarkers()) {
@@ -61,7 +61,7 @@ void ReadTheRest(const std::uint8_t* data, std::size_t size, const zar::exchange
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   zar::exchange::C3DAnalog analog;
-  const std::string message = zar::exchange::ReadC3DAnalog(path, model, analog);
+  const std::string message = zar::exchange::ReadC3DAnalog(path, model, analog).message;
   CopyTheMiddle(path, model);
   std::remove(path.c_str());
   zar::exchange::C3DEvents(model.parameters);
@@ -84,11 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               : fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
   if (file == nullptr) return 0;
   zar::exchange::C3DFile model;
-  std::string message = model.Read(file);
+  std::string message = model.Read(file).message;
   // A fault a lenient read reads past: the lenient read must keep the same promises.
   if (!message.empty() && model.lenient_would_read) {
     std::rewind(file);
-    message = model.Read(file, zar::exchange::C3DReadOptions{true});
+    message = model.Read(file, zar::exchange::C3DReadOptions{true}).message;
   }
   std::fclose(file);
   if (!message.empty()) return 0;

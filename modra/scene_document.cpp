@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -762,20 +763,38 @@ std::string SceneFromText(std::string_view text, Scene& scene) {
 }
 
 std::string SaveSceneDocument(Scene& scene, const std::string& path) {
+  int systemError = 0;
+  return SaveSceneDocument(scene, path, systemError);
+}
+
+std::string SaveSceneDocument(Scene& scene, const std::string& path, int& systemError) {
+  systemError = 0;
   zar::OutputFile file;
-  if (!file.Open(path)) return "scene document " + path + ": cannot be written";
+  if (!file.Open(path)) {
+    systemError = file.SystemError();
+    return "scene document " + path + ": cannot be written";
+  }
   try {
     WriteScene(scene, [&file](std::string_view piece) { file.Write(piece); });
   } catch (const std::exception& e) {
     file.Discard();
     return "scene document " + path + ": cannot be written (" + e.what() + ")";
   }
-  if (!file.Commit()) return "scene document " + path + ": cannot be written";
+  if (!file.Commit()) {
+    systemError = file.SystemError();
+    return "scene document " + path + ": cannot be written";
+  }
   return "";
 }
 
 std::string LoadSceneDocument(const std::string& path, Scene& scene) {
+  int systemError = 0;
+  return LoadSceneDocument(path, scene, systemError);
+}
+
+std::string LoadSceneDocument(const std::string& path, Scene& scene, int& systemError) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
+  systemError = file == nullptr ? errno : 0;
   if (file == nullptr) return "scene document " + path + ": cannot be opened";
   JsonStream in(file);
   std::string problem = ReadProblem(in, scene);

@@ -31,9 +31,15 @@ std::string SceneFromText(std::string_view text, Scene& scene);
 // Writes the document atomically: a temporary file in the same folder, then a rename over
 // `path`. Answers "" or a message naming the problem.
 std::string SaveSceneDocument(Scene& scene, const std::string& path);
+// The same, with the system's reason (an errno value) in `systemError` when the file could not
+// be opened, written or put in place, else 0.
+std::string SaveSceneDocument(Scene& scene, const std::string& path, int& systemError);
 // Reads the document at `path` into a new scene. Answers "" or a message that starts with the
 // path and names the problem.
 std::string LoadSceneDocument(const std::string& path, Scene& scene);
+// The same, with the system's reason (an errno value) in `systemError` when the file could not
+// be opened, else 0.
+std::string LoadSceneDocument(const std::string& path, Scene& scene, int& systemError);
 
 // Holds the document at `path` for one command's load, change and save: a second command that
 // locks the same document waits, then loads the first one's result.

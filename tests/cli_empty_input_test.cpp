@@ -163,7 +163,7 @@ std::string C3DWithEndField(const ScratchFolder& folder, const std::string& name
     set.markers.push_back({std::string("M").append(std::to_string(m)), ""});
   set.SetFrames(70000);
   const std::string path = folder.File(name);
-  EXPECT_EQ("", exchange::WriteC3D(set, path));
+  EXPECT_EQ("", exchange::WriteC3D(set, path).message);
   std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const std::size_t at = bytes.find("ACTUAL_END_FIELD");
@@ -210,7 +210,7 @@ TEST(CliEmptyInput, TinyFilesThatDeclareHugeCountsWriteNothing) {
   }
   // The reader itself holds no frames of nothing, whatever the trial fields say.
   exchange::C3DFile file;
-  ASSERT_EQ("", file.Read(folder.File("none.c3d")));
+  ASSERT_EQ("", file.Read(folder.File("none.c3d")).message);
   const exchange::C3DParameter* field = file.parameters.Find("TRIAL", "ACTUAL_END_FIELD");
   ASSERT_NE(nullptr, field);
   EXPECT_EQ(0xFFFFU, field->Word(0).value_or(0));
@@ -252,7 +252,7 @@ TEST(CliEmptyInput, RunningOutOfMemoryIsAFileProblem) {
   const std::string path = C3DWithEndField(folder, "big.c3d", 2, 3000000000U);
   // As written, the data ends long before the last frame the trial fields now give.
   exchange::C3DFile small;
-  EXPECT_TRUE(Has(small.Read(path), "(70000 of 3000000000 frames)"));
+  EXPECT_TRUE(Has(small.Read(path).message, "(70000 of 3000000000 frames)"));
   fs::resize_file(path, std::uintmax_t{100} << 30);
   for (const char* command : {"c3d check big.c3d", "convert big.c3d out.trc"}) {
     const testing::RunResult run = Tool(folder, command, 2L << 20);

@@ -133,7 +133,7 @@ TEST(CliConvert, C3DToTrcAndBack) {
   ASSERT_EQ(0, to_trc.status) << to_trc.output;
   EXPECT_EQ("wrote " + trc + " (33 markers, 50 frames from 11, 100 frames/s, mm)\n", to_trc.output);
   exchange::C3DFile original;
-  ASSERT_EQ("", original.Read(source));
+  ASSERT_EQ("", original.Read(source).message);
   TRCFile written;
   ASSERT_EQ("", written.Read(trc, false));
   ASSERT_EQ(33, written.NumMarkers());
@@ -147,7 +147,7 @@ TEST(CliConvert, C3DToTrcAndBack) {
   const std::string c3d = folder.File("gait.c3d");
   ASSERT_EQ(0, Zarfileio({"convert", trc, c3d}).status);
   exchange::C3DFile back;
-  ASSERT_EQ("", back.Read(c3d));
+  ASSERT_EQ("", back.Read(c3d).message);
   EXPECT_EQ(11, back.points.first_frame);
   EXPECT_EQ(written.Marker(4)->Name(), back.points.markers[4].name);
 }
@@ -427,7 +427,7 @@ TEST(CliConvert, C3DFramesAreRenumberedFromOneAndSaidSo) {
       << run.output;
   EXPECT_TRUE(Has(run, "806 frames from 1,")) << run.output;
   exchange::C3DFile file;
-  ASSERT_EQ("", file.Read(folder.File("x.c3d")));
+  ASSERT_EQ("", file.Read(folder.File("x.c3d")).message);
   EXPECT_EQ(1, file.points.first_frame);
 }
 
@@ -596,7 +596,7 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
         "Gait.c3d", "PiG_Motion3_FF.c3d", "golfswing.c3d", "sub_labels.c3d"}) {
     const std::string path = testing::SamplePath(std::string("c3d/") + name);
     exchange::C3DFile source;
-    ASSERT_EQ("", source.Read(path)) << name;
+    ASSERT_EQ("", source.Read(path).message) << name;
     for (const bool from_start : {false, true}) {
       const std::int64_t first = source.points.first_frame;
       const std::int64_t frames = source.points.NumFrames();
@@ -608,7 +608,7 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
           {"convert", path, out, "--from", std::to_string(from), "--to", std::to_string(to)});
       ASSERT_EQ(0, run.status) << what << run.output;
       exchange::C3DFile cut;
-      ASSERT_EQ("", cut.Read(out)) << what;
+      ASSERT_EQ("", cut.Read(out).message) << what;
 
       for (const exchange::C3DGroup& group : source.parameters.groups) {
         for (const exchange::C3DParameter& p : group.parameters) {
@@ -639,8 +639,8 @@ TEST(CliConvert, C3DToC3DKeepsTheWholeFileCutToTheFramesAsked) {
 
       exchange::C3DAnalog analog_in;
       exchange::C3DAnalog analog_out;
-      ASSERT_EQ("", exchange::ReadC3DAnalog(path, source, analog_in)) << what;
-      ASSERT_EQ("", exchange::ReadC3DAnalog(out, cut, analog_out)) << what;
+      ASSERT_EQ("", exchange::ReadC3DAnalog(path, source, analog_in).message) << what;
+      ASSERT_EQ("", exchange::ReadC3DAnalog(out, cut, analog_out).message) << what;
       ASSERT_EQ(analog_in.NumChannels(), analog_out.NumChannels()) << what;
       EXPECT_EQ(analog_in.rate, analog_out.rate) << what;
       const auto per = static_cast<std::int64_t>(analog_in.per_frame);
@@ -718,7 +718,7 @@ TEST(CliConvert, ACutStartsAtZeroUnlessTheSourceClockIsKept) {
       return {htr.StartFrame(), std::nan("")};
     }
     exchange::MarkerSet set;  // .trc and .c3d
-    EXPECT_EQ("", exchange::FindMarkerFormat(path)->read(path, {}, set));
+    EXPECT_EQ("", exchange::FindMarkerFormat(path)->read(path, {}, set).message);
     return {set.first_frame, std::nan("")};
   };
   struct Source {
@@ -758,7 +758,7 @@ TEST(CliConvert, WrittenInTheUpAxisAsked) {
   ScratchFolder folder;
   const std::string gait = testing::SamplePath("c3d/Gait.c3d");
   exchange::MarkerSet original;
-  ASSERT_EQ("", exchange::FindMarkerFormat(gait)->read(gait, {}, original));
+  ASSERT_EQ("", exchange::FindMarkerFormat(gait)->read(gait, {}, original).message);
   ASSERT_EQ(Axis::kZ, original.up);
   for (const char* target : {"up.trc", "up.c3d"}) {
     SCOPED_TRACE(target);
@@ -766,7 +766,7 @@ TEST(CliConvert, WrittenInTheUpAxisAsked) {
     ASSERT_EQ(0, Zarfileio({"convert", gait, out, "--up-out", "y"}).status);
     const exchange::MarkerFormat& format = *exchange::FindMarkerFormat(out);
     exchange::MarkerSet back;
-    ASSERT_EQ("", format.read(out, {}, back));
+    ASSERT_EQ("", format.read(out, {}, back).message);
     EXPECT_EQ(Axis::kY, exchange::SourceUp(format, back, std::nullopt));
     int compared = 0;
     for (std::int64_t k = 0; k < original.NumFrames(); ++k) {
@@ -796,8 +796,8 @@ TEST(CliConvert, WrittenInTheUpAxisAsked) {
   const exchange::SkeletonFormat& htr = *exchange::FindSkeletonFormat(z_up);
   exchange::Skeleton source;
   exchange::Skeleton written;
-  ASSERT_EQ("", htr.read(z_up, source));
-  ASSERT_EQ("", htr.read(folder.File("y_up.htr"), written));
+  ASSERT_EQ("", htr.read(z_up, source).message);
+  ASSERT_EQ("", htr.read(folder.File("y_up.htr"), written).message);
   EXPECT_EQ(Axis::kZ, source.up);
   EXPECT_EQ(Axis::kY, written.up);
   std::vector<exchange::Pose> before;
@@ -835,7 +835,7 @@ TEST(CliC3D, LenientReadsWhatCanBeRead) {
   EXPECT_TRUE(Has(lenient, "EVENT:LABELS; it and any record after it were not read"))
       << lenient.output;
   exchange::C3DFile file;
-  ASSERT_EQ("", file.Read(offsets, exchange::C3DReadOptions{true}));
+  ASSERT_EQ("", file.Read(offsets, exchange::C3DReadOptions{true}).message);
   ASSERT_EQ(41U, file.points.NumMarkers());
   for (std::size_t m = 0; m < 41; ++m) {
     EXPECT_EQ(file.points.markers[m].name,
@@ -863,7 +863,7 @@ TEST(CliConvert, ViewAndConvertTakeTheSameUpAxis) {
     const std::string written = folder.File("up" + std::string(format.extension) + ".c3d");
     ASSERT_EQ(0, Zarfileio({"convert", source, written}).status);
     exchange::MarkerSet set;
-    ASSERT_EQ("", exchange::FindMarkerFormat(written)->read(written, {}, set));
+    ASSERT_EQ("", exchange::FindMarkerFormat(written)->read(written, {}, set).message);
     EXPECT_TRUE(set.up_known);
     EXPECT_EQ(set.up, format.default_up);
     const std::string page = folder.File("up" + std::string(format.extension) + ".html");

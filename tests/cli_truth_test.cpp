@@ -457,6 +457,8 @@ TEST(CliTruth, MessagesGiveTheReasonAndTheRange) {
        "o.csv: The file could not be written: File too "
        "large"},
       {limited + "$T convert " + Quoted(kWalk) + " o.glb", 1, "File too large"},
+      {limited + "$T htr convert " + Quoted(kWalk) + " o.htr", 1,
+       "o.htr: The file could not be written: File too large"},
       {limited + "$T export-htr o.htr --scene w.json --select Pelvis", 1, "o.htr: File too large"},
       {limited + "$T import-htr " + Quoted(kWalk) + " --scene s.json", 1,
        "s.json: cannot be written: File too large"},

@@ -33,10 +33,11 @@ TEST(BvhReader, WhatOurWriterWritesComesBackInPlace) {
     HTRFile model;
     ASSERT_EQ("", model.Read(source, true)) << source;
     const Skeleton original = exchange::FromHTR(model);
-    ASSERT_EQ("", exchange::WriteBVH(original, folder.File("x.bvh"))) << source;
+    ASSERT_EQ("", exchange::WriteBVH(original, folder.File("x.bvh")).message) << source;
     Skeleton read;
     exchange::BVHFacts facts;
-    ASSERT_EQ("", exchange::ReadBVH(folder.File("x.bvh"), read, original.units, &facts)) << source;
+    ASSERT_EQ("", exchange::ReadBVH(folder.File("x.bvh"), read, original.units, &facts).message)
+        << source;
     ASSERT_EQ(original.NumJoints(), read.NumJoints()) << source;
     ASSERT_EQ(original.NumFrames(), read.NumFrames()) << source;
     EXPECT_EQ(original.NumFrames(), facts.declared_frames) << source;
@@ -78,8 +79,9 @@ TEST(BvhReader, OtherRotationOrdersAndChannelSets) {
   ScratchFolder folder;
   Skeleton skeleton;
   exchange::BVHFacts facts;
-  ASSERT_EQ("", exchange::ReadBVH(folder.Write("x.bvh", text), skeleton, LengthUnit::kCentimetres,
-                                  &facts));
+  ASSERT_EQ(
+      "", exchange::ReadBVH(folder.Write("x.bvh", text), skeleton, LengthUnit::kCentimetres, &facts)
+              .message);
   ASSERT_EQ(3U, skeleton.NumJoints());
   EXPECT_EQ("Upper Arm", skeleton.joints[1].name);
   EXPECT_EQ(0, skeleton.joints[1].parent);
@@ -114,7 +116,8 @@ TEST(BvhReader, SharedSamplesRead) {
     Skeleton skeleton;
     exchange::BVHFacts facts;
     ASSERT_EQ("",
-              exchange::ReadBVH(entry.path().string(), skeleton, LengthUnit::kCentimetres, &facts))
+              exchange::ReadBVH(entry.path().string(), skeleton, LengthUnit::kCentimetres, &facts)
+                  .message)
         << entry.path();
     EXPECT_GT(skeleton.NumJoints(), 5U) << entry.path();
     EXPECT_EQ(facts.declared_frames, skeleton.NumFrames()) << entry.path();
@@ -166,20 +169,22 @@ TEST(BvhReader, MalformedFilesNameTheFaultAndTheLine) {
   ScratchFolder folder;
   for (const Case& c : cases) {
     Skeleton skeleton;
-    EXPECT_EQ(c.message, exchange::ReadBVH(folder.Write("bad.bvh", c.text), skeleton,
-                                           LengthUnit::kMillimetres))
+    EXPECT_EQ(c.message,
+              exchange::ReadBVH(folder.Write("bad.bvh", c.text), skeleton, LengthUnit::kMillimetres)
+                  .message)
         << c.text;
   }
   Skeleton skeleton;
   exchange::BVHFacts facts;
   const std::string shorter = head + "}\nMOTION\nFrames: 2147483647\nFrame Time: 0.01\n1 2 3\n\n";
   EXPECT_EQ("", exchange::ReadBVH(folder.Write("short.bvh", shorter), skeleton,
-                                  LengthUnit::kMillimetres, &facts));
+                                  LengthUnit::kMillimetres, &facts)
+                    .message);
   EXPECT_EQ(1, skeleton.NumFrames());
   EXPECT_EQ(2147483647, facts.declared_frames);
   EXPECT_EQ(100.0, skeleton.rate);
   EXPECT_EQ(messages::kCannotOpen,
-            exchange::ReadBVH(folder.File("none.bvh"), skeleton, LengthUnit::kMillimetres));
+            exchange::ReadBVH(folder.File("none.bvh"), skeleton, LengthUnit::kMillimetres).message);
 }
 
 }  // namespace

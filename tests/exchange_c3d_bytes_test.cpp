@@ -32,7 +32,7 @@ TEST(C3DBytes, PointsOfEveryFrameSitPastTheAnalogWordsBeforeThem) {
        {std::pair<std::uint16_t, std::uint16_t>{0, 1}, {1, 1}, {2, 3}, {7, 10}}) {
     const C3DLayout layout{{"A", "B", "C"}, channels, samples, 9, 120.0F};
     exchange::C3DFile file;
-    ASSERT_EQ("", file.Read(folder.Write("made.c3d", testing::C3DBytes(layout))));
+    ASSERT_EQ("", file.Read(folder.Write("made.c3d", testing::C3DBytes(layout))).message);
     const exchange::MarkerSet& set = file.points;
     ASSERT_EQ(3U, set.NumMarkers());
     ASSERT_EQ(9, set.NumFrames());
@@ -57,7 +57,7 @@ TEST(C3DBytes, TextParametersArePaddedWithBlanks) {
   set.SetFrames(2);
   testing::ScratchFolder folder;
   const std::string path = folder.File("written.c3d");
-  ASSERT_EQ("", exchange::WriteC3D(set, path));
+  ASSERT_EQ("", exchange::WriteC3D(set, path).message);
   int texts = 0;
   for (const testing::C3DRawParameter& p : testing::C3DParameterRecords(testing::ReadBytes(path))) {
     if (p.type != -1) continue;
@@ -84,7 +84,7 @@ TEST(C3DBytes, OurHeaderAgreesWithOurParameters) {
     set.first_frame = first;
     set.SetFrames(frames);
     const std::string path = folder.File("written.c3d");
-    ASSERT_EQ("", exchange::WriteC3D(set, path));
+    ASSERT_EQ("", exchange::WriteC3D(set, path).message);
     const std::string bytes = testing::ReadBytes(path);
     const auto word = [&bytes](std::size_t n) {
       return static_cast<unsigned>(static_cast<unsigned char>(bytes[2 * n - 2])) |
@@ -132,9 +132,9 @@ TEST(C3DBytes, AnalogSamplesInOrderAndInPhysicalUnits) {
     layout.gen_scale = 0.5F;
     const std::string path = folder.Write("made.c3d", testing::C3DBytes(layout));
     exchange::C3DFile file;
-    ASSERT_EQ("", file.Read(path));
+    ASSERT_EQ("", file.Read(path).message);
     exchange::C3DAnalog analog;
-    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+    ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog).message);
     ASSERT_EQ(channels, analog.NumChannels());
     EXPECT_EQ(samples, analog.per_frame);
     EXPECT_EQ(100.0 * samples, analog.rate);
@@ -163,7 +163,7 @@ TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
   testing::c3d_bytes::Put16(bytes, 4, 16);  // header word 3: 16 analog values per frame
   const std::string path = folder.Write("word3.c3d", bytes);
   exchange::C3DFile file;
-  ASSERT_EQ("", file.Read(path));
+  ASSERT_EQ("", file.Read(path).message);
   EXPECT_EQ(112U, file.frame_analog_words);
   ASSERT_EQ(1U, file.warnings.size());
   EXPECT_NE(std::string::npos, file.warnings[0].find("16 analog values")) << file.warnings[0];
@@ -177,7 +177,7 @@ TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
     }
   }
   exchange::C3DAnalog analog;
-  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog).message);
   ASSERT_EQ(9 * 7, analog.NumSamples());
   EXPECT_EQ(double{testing::C3DAnalog(8, 111)}, analog.At(8 * 7 + 6, 15));
 
@@ -188,7 +188,7 @@ TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
   ASSERT_NE(std::string::npos, rate_at);
   testing::c3d_bytes::PutFloat(header_right, rate_at + 8, 140.0F);  // past link, type, rank
   exchange::C3DFile taken;
-  ASSERT_EQ("", taken.Read(folder.Write("rate.c3d", header_right)));
+  ASSERT_EQ("", taken.Read(folder.Write("rate.c3d", header_right)).message);
   EXPECT_EQ(112U, taken.frame_analog_words);
   ASSERT_EQ(1U, taken.warnings.size());
   EXPECT_NE(std::string::npos, taken.warnings[0].find("the header's, which is taken"));
@@ -197,7 +197,7 @@ TEST(C3DBytes, TheFrameSizeTheFileConfirmsWinsOverTheHeader) {
   // Data that fits neither reading: refused, naming both.
   bytes.append(1024, '\0');
   exchange::C3DFile refused;
-  const std::string message = refused.Read(folder.Write("neither.c3d", bytes));
+  const std::string message = refused.Read(folder.Write("neither.c3d", bytes)).message;
   EXPECT_EQ(0U, message.find(exchange::messages::kC3DFrameLayout)) << message;
   EXPECT_NE(std::string::npos, message.find("112 analog values")) << message;
 }
@@ -215,13 +215,14 @@ TEST(C3DBytes, ACopyStartsItsDataPastItsParameters) {
     layout.frames = 2;
     const std::string path = folder.Write("made.c3d", testing::C3DBytes(layout));
     exchange::C3DFile file;
-    if (!file.Read(path).empty()) break;  // past what one block holds
+    if (!file.Read(path).message.empty()) break;  // past what one block holds
     exchange::C3DCopyOptions cut;
     cut.count = 2;
     exchange::C3DCopyReport report;
-    ASSERT_EQ("", exchange::CopyC3DFrames(path, file, cut, folder.File("copy.c3d"), report));
+    ASSERT_EQ("",
+              exchange::CopyC3DFrames(path, file, cut, folder.File("copy.c3d"), report).message);
     exchange::C3DFile copy;
-    ASSERT_EQ("", copy.Read(folder.File("copy.c3d"))) << points << " points";
+    ASSERT_EQ("", copy.Read(folder.File("copy.c3d")).message) << points << " points";
     EXPECT_EQ(C3DPoint(1, points - 1, 2),
               copy.points.At(1, static_cast<std::size_t>(points - 1)).z);
     two_blocks = two_blocks || copy.data_start > 3;

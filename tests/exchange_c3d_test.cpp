@@ -45,7 +45,7 @@ TEST(C3DSamples, EveryStorageOfATrialGivesTheSameMarkers) {
   for (const Trial& trial : trials) {
     std::vector<C3DFile> files(trial.files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-      ASSERT_EQ("", files[i].Read(C3DSample(trial.files[i]))) << trial.files[i];
+      ASSERT_EQ("", files[i].Read(C3DSample(trial.files[i])).message) << trial.files[i];
       EXPECT_EQ(i >= 3, files[i].float_storage) << trial.files[i];
     }
     const MarkerSet& reference = files[3].points;
@@ -85,7 +85,7 @@ TEST(C3DSamples, EveryFileReadsOrNamesTheDamage) {
   };
   for (const Row& row : rows) {
     C3DFile file;
-    const std::string message = file.Read(C3DSample(row.file));
+    const std::string message = file.Read(C3DSample(row.file)).message;
     if (row.message.empty()) {
       ASSERT_EQ("", message) << row.file;
       EXPECT_EQ(row.points, file.points.NumMarkers()) << row.file;
@@ -101,7 +101,7 @@ TEST(C3DSamples, EveryFileReadsOrNamesTheDamage) {
 
 TEST(C3DSamples, ParametersLabelsAndRates) {
   C3DFile gait;
-  ASSERT_EQ("", gait.Read(C3DSample("Gait.c3d")));
+  ASSERT_EQ("", gait.Read(C3DSample("Gait.c3d")).message);
   EXPECT_EQ(exchange::C3DProcessor::kDec, gait.processor);
   EXPECT_FALSE(gait.float_storage);
   // Short codes as labels, full names as descriptions.
@@ -112,11 +112,11 @@ TEST(C3DSamples, ParametersLabelsAndRates) {
   EXPECT_EQ(33.0, used->Number().value_or(0));
 
   C3DFile dance;
-  ASSERT_EQ("", dance.Read(C3DSample("Dance.c3d")));
+  ASSERT_EQ("", dance.Read(C3DSample("Dance.c3d")).message);
   EXPECT_EQ(65.053345, dance.points.rate);  // the stored float, in its shortest decimal
 
   C3DFile pig;
-  ASSERT_EQ("", pig.Read(C3DSample("PiG_Motion3_FF.c3d")));
+  ASSERT_EQ("", pig.Read(C3DSample("PiG_Motion3_FF.c3d")).message);
   EXPECT_EQ(725, pig.points.first_frame);
 }
 
@@ -128,7 +128,7 @@ TEST(C3DReader, DamagedFilesGetAMessage) {
   ScratchFolder folder;
   for (std::size_t size = 0; size < bytes.size(); size += size < 5200 ? 37 : 4099) {
     C3DFile file;
-    const std::string message = file.Read(folder.Write("cut.c3d", bytes.substr(0, size)));
+    const std::string message = file.Read(folder.Write("cut.c3d", bytes.substr(0, size))).message;
     EXPECT_NE("", message) << size;
   }
   struct Change {
@@ -154,11 +154,11 @@ TEST(C3DReader, DamagedFilesGetAMessage) {
     std::string changed = bytes;
     changed[change.at] = static_cast<char>(change.value);
     C3DFile file;
-    const std::string message = file.Read(folder.Write("changed.c3d", changed));
+    const std::string message = file.Read(folder.Write("changed.c3d", changed)).message;
     EXPECT_EQ(0U, message.rfind(change.message, 0)) << change.at << ": " << message;
   }
   C3DFile file;
-  EXPECT_EQ(messages::kCannotOpen, file.Read(folder.File("none.c3d")));
+  EXPECT_EQ(messages::kCannotOpen, file.Read(folder.File("none.c3d")).message);
 }
 
 // One trial's analog channels stored six ways (Intel, MIPS and DEC; integers and reals) give the
@@ -170,8 +170,9 @@ TEST(C3DSamples, EveryStorageOfATrialGivesTheSameAnalogValues) {
   std::vector<exchange::C3DAnalog> analog(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     C3DFile file;
-    ASSERT_EQ("", file.Read(C3DSample(files[i]))) << files[i];
-    ASSERT_EQ("", exchange::ReadC3DAnalog(C3DSample(files[i]), file, analog[i])) << files[i];
+    ASSERT_EQ("", file.Read(C3DSample(files[i])).message) << files[i];
+    ASSERT_EQ("", exchange::ReadC3DAnalog(C3DSample(files[i]), file, analog[i]).message)
+        << files[i];
   }
   const exchange::C3DAnalog& reference = analog[0];
   ASSERT_GT(reference.NumChannels(), 0U);
@@ -196,7 +197,7 @@ TEST(C3DSamples, EveryStorageOfATrialGivesTheSameAnalogValues) {
 // The events of a clinical file: twelve gait events with their contexts, labels and times.
 TEST(C3DSamples, EventsOfAClinicalFile) {
   C3DFile file;
-  ASSERT_EQ("", file.Read(C3DSample("PiG_Motion3_FF.c3d")));
+  ASSERT_EQ("", file.Read(C3DSample("PiG_Motion3_FF.c3d")).message);
   const std::vector<exchange::C3DEvent> events = exchange::C3DEvents(file.parameters);
   ASSERT_EQ(12U, events.size());
   EXPECT_EQ("Left", events[0].context);
@@ -245,9 +246,9 @@ TEST(C3DWriter, WritesWhatTheReaderReadsBack) {
         {3, 0, 1}}) {
     const MarkerSet written = Generated(markers, frames, first);
     const std::string path = folder.File("written.c3d");
-    ASSERT_EQ("", exchange::WriteC3D(written, path));
+    ASSERT_EQ("", exchange::WriteC3D(written, path).message);
     C3DFile read;
-    ASSERT_EQ("", read.Read(path)) << markers << " x " << frames;
+    ASSERT_EQ("", read.Read(path).message) << markers << " x " << frames;
     EXPECT_TRUE(read.float_storage);
     EXPECT_EQ(119.88, read.points.rate);
     EXPECT_EQ(LengthUnit::kMetres, read.points.units);
@@ -257,7 +258,8 @@ TEST(C3DWriter, WritesWhatTheReaderReadsBack) {
     }
     testing::ExpectSameSamples(written, read.points, 0.0, std::to_string(frames) + " frames");
   }
-  EXPECT_EQ(messages::kCannotOpen, exchange::WriteC3D(Generated(1, 1, 1), folder.File("no/x.c3d")));
+  EXPECT_EQ(messages::kCannotOpen,
+            exchange::WriteC3D(Generated(1, 1, 1), folder.File("no/x.c3d")).message);
   EXPECT_EQ(1U, folder.Count());
 }
 

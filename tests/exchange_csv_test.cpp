@@ -37,7 +37,7 @@ TEST(CsvWriter, EverySharedTrcSampleReadsBackToTheSameValues) {
     if (!trc.Read(entry.path().string(), false).empty()) continue;
     const exchange::MarkerSet original = exchange::FromTRC(trc);
     const std::string what = entry.path().filename().string();
-    ASSERT_EQ("", exchange::WriteCSV(original, folder.File("a.csv"))) << what;
+    ASSERT_EQ("", exchange::WriteCSV(original, folder.File("a.csv")).message) << what;
 
     std::ifstream in(folder.File("a.csv"));
     std::string line;

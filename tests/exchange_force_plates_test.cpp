@@ -169,8 +169,8 @@ TEST(ForcePlates, EveryTypeGivesBackTheKnownReaction) {
 void ReadPlates(const std::string& name, exchange::C3DFile& file, exchange::C3DAnalog& analog,
                 std::vector<exchange::ForcePlate>& plates) {
   const std::string path = testing::SamplePath("c3d/" + name);
-  ASSERT_EQ("", file.Read(path));
-  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog));
+  ASSERT_EQ("", file.Read(path).message);
+  ASSERT_EQ("", exchange::ReadC3DAnalog(path, file, analog).message);
   ASSERT_EQ("", exchange::C3DForcePlates(file, analog, {}, plates));
 }
 

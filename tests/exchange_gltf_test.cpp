@@ -28,14 +28,14 @@ TEST(GltfWriter, NamesStayValidJsonAndGapsAreListedByFrameNumber) {
   set.At(0, 0) = {1, 2, 3, true};
   set.At(3, 0) = {4, 5, 6, true};  // missing in frames 11 and 12, and in 14, the last
   testing::ScratchFolder folder;
-  ASSERT_EQ("", exchange::WriteGLTF(set, folder.File("x.gltf")));
+  ASSERT_EQ("", exchange::WriteGLTF(set, folder.File("x.gltf")).message);
   const auto gltf = nlohmann::json::parse(testing::ReadBytes(folder.File("x.gltf")));
   EXPECT_EQ("caf\xEF\xBF\xBD", gltf["nodes"][0]["name"]);  // U+FFFD for the Latin-1 byte
   EXPECT_EQ("Fu\xC3\x9F", gltf["nodes"][1]["name"]);
   EXPECT_EQ(nlohmann::json::parse("[[11, 12], [14, 14]]"),
             gltf["nodes"][0]["extras"]["missingFrames"]);
   EXPECT_TRUE(gltf["nodes"][1]["extras"]["missingFrames"].empty());
-  EXPECT_EQ(messages::kCannotOpen, exchange::WriteGLB(set, folder.File("no/x.glb")));
+  EXPECT_EQ(messages::kCannotOpen, exchange::WriteGLB(set, folder.File("no/x.glb")).message);
   EXPECT_EQ(1U, folder.Count());
 }
 
@@ -79,7 +79,7 @@ TEST(GltfWriter, SkeletonRotationKeysFollowThePoseTheShortWay) {
     skeleton.At(k, 1) = {{}, 0.0, 0.002 * t, -0.013 * t, 1.0};
   }
   testing::ScratchFolder folder;
-  ASSERT_EQ("", exchange::WriteGLB(skeleton, folder.File("x.glb")));
+  ASSERT_EQ("", exchange::WriteGLB(skeleton, folder.File("x.glb")).message);
   const std::string glb = testing::ReadBytes(folder.File("x.glb"));
   std::uint32_t json_bytes = 0;
   std::memcpy(&json_bytes, glb.data() + 12, 4);
@@ -125,7 +125,7 @@ TEST(GltfWriter, KeyTimesAreTheFramesTimesAtTheExactRate) {
   set.SetFrames(500);
   for (std::int64_t k = 0; k < 500; ++k) set.At(k, 0) = {static_cast<double>(k), 2, 3, true};
   testing::ScratchFolder folder;
-  ASSERT_EQ("", exchange::WriteGLB(set, folder.File("x.glb")));
+  ASSERT_EQ("", exchange::WriteGLB(set, folder.File("x.glb")).message);
   const std::string glb = testing::ReadBytes(folder.File("x.glb"));
   std::uint32_t json_bytes = 0;
   std::memcpy(&json_bytes, glb.data() + 12, 4);

@@ -40,7 +40,7 @@ TEST(TrcC3DRoundTrip, EverySharedTrcSample) {
     const MarkerSet original = ReadTrc(entry.path().string(), message);
     const std::string what = entry.path().filename().string();
     MarkerSet direct;
-    ASSERT_EQ(message, exchange::ReadTRC(entry.path().string(), direct)) << what;
+    ASSERT_EQ(message, exchange::ReadTRC(entry.path().string(), direct).message) << what;
     if (!message.empty()) continue;
     ASSERT_EQ(original.NumMarkers(), direct.NumMarkers()) << what;
     for (std::size_t m = 0; m < original.NumMarkers(); ++m) {
@@ -49,10 +49,10 @@ TEST(TrcC3DRoundTrip, EverySharedTrcSample) {
     EXPECT_EQ(original.rate, direct.rate) << what;
     EXPECT_EQ(original.camera_rate, direct.camera_rate) << what;
     testing::ExpectSameSamples(original, direct, 0.0, what);
-    ASSERT_EQ("", exchange::WriteC3D(original, folder.File("a.c3d"))) << what;
+    ASSERT_EQ("", exchange::WriteC3D(original, folder.File("a.c3d")).message) << what;
     C3DFile c3d;
-    ASSERT_EQ("", c3d.Read(folder.File("a.c3d"))) << what;
-    ASSERT_EQ("", exchange::WriteTRC(c3d.points, folder.File("b.trc"))) << what;
+    ASSERT_EQ("", c3d.Read(folder.File("a.c3d")).message) << what;
+    ASSERT_EQ("", exchange::WriteTRC(c3d.points, folder.File("b.trc")).message) << what;
     const MarkerSet back = ReadTrc(folder.File("b.trc"), message);
     ASSERT_EQ("", message) << what;
     const std::vector<std::string> names = exchange::UniqueMarkerNames(original);
@@ -80,15 +80,15 @@ TEST(TrcC3DRoundTrip, EverySharedC3DSample) {
   int converted = 0;
   for (const auto& entry : std::filesystem::directory_iterator(testing::SamplePath("c3d"))) {
     C3DFile original;
-    if (!original.Read(entry.path().string()).empty()) continue;
+    if (!original.Read(entry.path().string()).Ok()) continue;
     const std::string what = entry.path().filename().string();
-    ASSERT_EQ("", exchange::WriteTRC(original.points, folder.File("a.trc"))) << what;
+    ASSERT_EQ("", exchange::WriteTRC(original.points, folder.File("a.trc")).message) << what;
     std::string message;
     const MarkerSet trc = ReadTrc(folder.File("a.trc"), message);
     ASSERT_EQ("", message) << what;
-    ASSERT_EQ("", exchange::WriteC3D(trc, folder.File("b.c3d"))) << what;
+    ASSERT_EQ("", exchange::WriteC3D(trc, folder.File("b.c3d")).message) << what;
     C3DFile back;
-    ASSERT_EQ("", back.Read(folder.File("b.c3d"))) << what;
+    ASSERT_EQ("", back.Read(folder.File("b.c3d")).message) << what;
     EXPECT_EQ(exchange::UniqueMarkerNames(original.points),
               exchange::UniqueMarkerNames(back.points))
         << what;
@@ -110,7 +110,7 @@ TEST(TrcWriter, LayoutAndMissingSamples) {
   set.At(0, 0) = {1.5, -2.25, 0.1F, true};
   set.At(1, 2) = {1e-3, 12345.678, 0.0, true};
   ScratchFolder folder;
-  ASSERT_EQ("", exchange::WriteTRC(set, folder.File("x.trc")));
+  ASSERT_EQ("", exchange::WriteTRC(set, folder.File("x.trc")).message);
   EXPECT_EQ(testing::ReadBytes(folder.File("x.trc")),
             "PathFileType\t4\t(X/Y/Z)\tx.trc\r\n"
             "DataRate\tCameraRate\tNumFrames\tNumMarkers\tUnits\tOrigDataRate\t"
@@ -126,7 +126,7 @@ TEST(TrcWriter, LayoutAndMissingSamples) {
   EXPECT_EQ(0, trc.StartFrame());
   EXPECT_FALSE(trc.Marker(0)->Sample(1).present);
   EXPECT_DOUBLE_EQ(12345.678, trc.Marker(2)->Sample(1).y);
-  EXPECT_EQ(messages::kCannotOpen, exchange::WriteTRC(set, folder.File("no/x.trc")));
+  EXPECT_EQ(messages::kCannotOpen, exchange::WriteTRC(set, folder.File("no/x.trc")).message);
 }
 
 }  // namespace

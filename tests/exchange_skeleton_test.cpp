@@ -138,7 +138,7 @@ TEST(SkeletonFromHtr, ReadingStraightIntoTheSkeletonGivesWhatTheModelGives) {
       message = NothingToConvert(contents);
     }
     exchange::Skeleton direct;
-    ASSERT_EQ(message, exchange::ReadHTR(file, direct)) << file;
+    ASSERT_EQ(message, exchange::ReadHTR(file, direct).message) << file;
     if (!message.empty()) continue;
     ++read;
     const exchange::Skeleton expected = exchange::FromHTR(model);
@@ -174,7 +174,7 @@ TEST(BvhWriter, FrameTimeComesFromTheExactRate) {
   ScratchFolder folder;
   for (const double rate : {70.588, 119.88, 29.97002997, 250.0}) {
     skeleton.rate = rate;
-    ASSERT_EQ("", exchange::WriteBVH(skeleton, folder.File("x.bvh")));
+    ASSERT_EQ("", exchange::WriteBVH(skeleton, folder.File("x.bvh")).message);
     const std::string text = testing::ReadBytes(folder.File("x.bvh"));
     const std::size_t at = text.find("Frame Time: ");
     ASSERT_NE(std::string::npos, at);
@@ -200,7 +200,7 @@ TEST(BvhWriter, ZeroChannelsStandInTheBasePose) {
     exchange::Skeleton skeleton = exchange::FromHTR(model);
     if (z_up) skeleton.up = Axis::kZ;  // the writer turns the world to Y up
     const std::string bvh = folder.File("rest.bvh");
-    ASSERT_EQ("", exchange::WriteBVH(skeleton, bvh));
+    ASSERT_EQ("", exchange::WriteBVH(skeleton, bvh).message);
     // Every number of the first motion line becomes 0.
     std::string text = testing::ReadBytes(bvh);
     const std::size_t line = text.find('\n', text.find("Frame Time:")) + 1;
@@ -213,7 +213,7 @@ TEST(BvhWriter, ZeroChannelsStandInTheBasePose) {
     text.replace(line, end - line, zeros);
     const std::string edited = folder.Write("zero.bvh", text);
     exchange::Skeleton back;
-    ASSERT_EQ("", exchange::ReadBVH(edited, back, skeleton.units));
+    ASSERT_EQ("", exchange::ReadBVH(edited, back, skeleton.units).message);
     std::vector<exchange::Pose> zeroed;
     exchange::WorldPoses(back, 0, zeroed);
 

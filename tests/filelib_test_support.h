@@ -4,6 +4,10 @@
 // Scratch folders and file helpers shared by the file library and command-line suites.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -74,6 +78,22 @@ inline std::string SamplePath(std::string_view relative) {
 
 inline std::string BundledSamplePath(std::string_view name) {
   return std::string(ZAR_SOURCE_DIR) + "/samples/" + std::string(name);
+}
+
+// Runs `write` in a child process whose files may not grow beyond `limit` bytes (the way a
+// full disk fails a write); returns the child's exit status.
+template <typename Write>
+int WithFileSizeLimit(rlim_t limit, Write write) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &rl);
+    _exit(write());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace zar::testing

@@ -393,26 +393,10 @@ TEST(OutputFile, RefusesFoldersAndMissingFolders) {
   EXPECT_FALSE(out.Commit());
 }
 
-// Runs `write` in a child process whose files may not grow beyond `limit` bytes (the way a
-// full disk fails a write); returns the child's exit status.
-template <typename Write>
-int WithFileSizeLimit(rlim_t limit, Write write) {
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit rl{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &rl);
-    _exit(write());
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(OutputFile, AFailedWriteIsReportedAndLeavesTheTarget) {
   testing::ScratchFolder folder;
   const std::string target = folder.Write("out.txt", "old");
-  const int status = WithFileSizeLimit(4096, [&] {
+  const int status = testing::WithFileSizeLimit(4096, [&] {
     OutputFile out;
     if (!out.Open(target)) return 2;
     out.Write(std::string(100000, 'z'));

@@ -27,8 +27,8 @@ std::string AddPlatesAndEvents(const std::string& path, const exchange::C3DFile&
     if (k >= 0 && k < motion.frames) motion.events.push_back({event.context, event.label, k});
   }
   exchange::C3DAnalog analog;
-  if (std::string message = exchange::ReadC3DAnalog(path, file, analog); !message.empty()) {
-    return message;
+  if (exchange::FileOutcome read = exchange::ReadC3DAnalog(path, file, analog); !read.Ok()) {
+    return read.message;
   }
   if (analog.NumChannels() == 0) return std::string();
   std::vector<exchange::ForcePlate> plates;

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "filelib/file_messages.h"
 #include "filelib/output_file.h"
 #include "text/base64.h"
 #include "viewer/page_template.h"
@@ -145,9 +144,9 @@ class Base64Floats {
 
 }  // namespace
 
-std::string WritePage(std::span<const PageMotion> motions, const std::string& path) {
+exchange::FileOutcome WritePage(std::span<const PageMotion> motions, const std::string& path) {
   OutputFile out;
-  if (!out.Open(path)) return std::string(zar::messages::kCannotOpen);
+  if (!out.Open(path)) return exchange::CannotOpen(out);
   for (const std::string_view piece : PageHead()) out.Write(piece);
 
   out.Write("<script type=\"application/json\" id=\"zar-inputs\">");
@@ -162,8 +161,7 @@ std::string WritePage(std::span<const PageMotion> motions, const std::string& pa
   }
 
   for (const std::string_view piece : PageTail()) out.Write(piece);
-  if (!out.Commit()) return std::string(zar::messages::kCannotWrite);
-  return std::string();
+  return exchange::Commit(out);
 }
 
 }  // namespace zar::viewer

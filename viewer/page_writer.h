@@ -8,14 +8,14 @@
 #include <span>
 #include <string>
 
+#include "exchange/file_outcome.h"
 #include "viewer/page_motion.h"
 
 namespace zar::viewer {
 
 // Writes the page that plays `motions` together, completely or not at all (an existing file at
-// `path` is replaced only once the page is complete). Returns a message, empty on success; errno
-// then holds the system's reason.
-std::string WritePage(std::span<const PageMotion> motions, const std::string& path);
+// `path` is replaced only once the page is complete).
+exchange::FileOutcome WritePage(std::span<const PageMotion> motions, const std::string& path);
 
 }  // namespace zar::viewer
 

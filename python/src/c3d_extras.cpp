@@ -86,18 +86,18 @@ py::dict C3DExtras(const std::string& path, bool lenient,
   exchange::C3DFile file;
   exchange::C3DAnalog analog;
   std::vector<exchange::ForcePlate> plates;
-  std::string message;
+  exchange::FileOutcome read;
   std::string plate_message;
   {
     py::gil_scoped_release unlocked;
-    message = file.Read(path, exchange::C3DReadOptions{lenient});
-    if (message.empty()) message = exchange::ReadC3DAnalog(path, file, analog);
-    if (message.empty() && analog.NumChannels() > 0) {
+    read = file.Read(path, exchange::C3DReadOptions{lenient});
+    if (read.Ok()) read = exchange::ReadC3DAnalog(path, file, analog);
+    if (read.Ok() && analog.NumChannels() > 0) {
       plate_message = exchange::C3DForcePlates(file, analog, options, plates);
     }
   }
-  if (!message.empty()) throw ReadProblemOf(message, path);
-  if (!plate_message.empty()) throw FormatProblem{plate_message, 0};
+  ThrowIfFailed(std::move(read), path);
+  if (!plate_message.empty()) ThrowFormatProblem(std::move(plate_message), path);
   py::list events;
   for (const exchange::C3DEvent& event : exchange::C3DEvents(file.parameters)) {
     py::dict fields;

@@ -16,7 +16,7 @@ namespace zar::python {
 //  "events": [{context, label, description, time, frame}, ...], "warnings": [...]}: the
 // channels in physical units, each plate's reaction per analog sample in lab axes (NaN centre
 // of pressure and free moment under the threshold), the events with their point frames.
-// Throws FormatProblem for a file or a plate the readers refuse. Runs without the GIL while it
+// Throws FileProblem for a file or a plate the readers refuse. Runs without the GIL while it
 // reads.
 pybind11::dict C3DExtras(const std::string& path, bool lenient,
                          const exchange::ForcePlateOptions& options);

@@ -1,56 +1,48 @@
 #include "errors.h"
 
-#include <cerrno>
-#include <charconv>
 #include <cstring>
-#include <filesystem>
-
-#include "exchange/c3d_parameters.h"
-#include "filelib/htr_file.h"
-#include "filelib/trc_file.h"
+#include <utility>
 
 namespace zar::python {
 
 namespace py = pybind11;
+using exchange::FileFault;
+
+void ThrowIfFailed(exchange::FileOutcome outcome, const std::string& path) {
+  if (!outcome.Ok()) throw FileProblem{std::move(outcome), path};
+}
+
+void ThrowFormatProblem(std::string message, const std::string& path) {
+  throw FileProblem{exchange::FileOutcome::BadFormat(std::move(message)), path};
+}
 
 namespace {
 
-// The N of a message that ends in "(line N)"; 0 when it does not.
-std::int64_t LineNamedIn(const std::string& message) {
-  const std::size_t at = message.rfind("(line ");
-  if (at == std::string::npos || message.back() != ')') return 0;
-  std::int64_t line = 0;
-  const char* first = message.data() + at + 6;
-  std::from_chars(first, message.data() + message.size() - 1, line);
-  return line;
+// zarfileio.FormatError for `outcome`: str() is its message with the line where the message
+// does not name it.
+void SetFormatError(const py::exception<FileProblem>& format_error,
+                    const exchange::FileOutcome& outcome) {
+  std::string text = outcome.message;
+  if (outcome.line > 0 && !outcome.line_named) {
+    text += " (line " + std::to_string(outcome.line) + ")";
+  }
+  py::object error = py::reinterpret_borrow<py::object>(format_error.ptr())(text);
+  error.attr("message") = outcome.message;
+  error.attr("lineno") = outcome.line > 0 ? py::object(py::int_(outcome.line)) : py::none();
+  PyErr_SetObject(format_error.ptr(), error.ptr());
 }
 
-// The line the file library's reader of `path` stops at (0 for other formats or none).
-std::int64_t LineOfLibraryRead(const std::string& path) {
-  const std::string extension = std::filesystem::path(path).extension().string();
-  if (exchange::SameC3DName(extension, ".trc")) {
-    TRCFile trc;
-    trc.Read(path, false);
-    return trc.MessageLine();
-  }
-  if (exchange::SameC3DName(extension, ".htr")) {
-    HTRFile htr;
-    htr.Read(path, true);
-    return htr.MessageLine();
-  }
-  return 0;
+// OSError (the subclass its errno picks) for a file the system refused.
+void SetSystemError(const exchange::FileOutcome& outcome, const std::string& path) {
+  const std::string text = outcome.message + ": " + std::strerror(outcome.error);
+  py::object error = py::module_::import("builtins").attr("OSError")(outcome.error, text, path);
+  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
 }
 
 }  // namespace
 
-FormatProblem ReadProblemOf(const std::string& message, const std::string& path) {
-  std::int64_t line = LineNamedIn(message);
-  if (line == 0) line = LineOfLibraryRead(path);
-  return {message, line};
-}
-
 void BindErrors(py::module_& module) {
-  static py::exception<FormatProblem> format_error(module, "FormatError", PyExc_ValueError);
+  static py::exception<FileProblem> format_error(module, "FormatError", PyExc_ValueError);
   format_error.doc() =
       "A file whose contents cannot be read (a ValueError): str() is the command-line tool's "
       "message followed by ' (line N)' where the reader names the line it stopped at; "
@@ -58,23 +50,15 @@ void BindErrors(py::module_& module) {
   py::register_exception_translator([](std::exception_ptr thrown) {
     try {
       if (thrown) std::rethrow_exception(thrown);
-    } catch (const FormatProblem& problem) {
-      std::string text = problem.message;
-      if (problem.line > 0 && LineNamedIn(text) == 0) {
-        text += " (line " + std::to_string(problem.line) + ")";
-      }
-      py::object error = py::reinterpret_borrow<py::object>(format_error.ptr())(text);
-      error.attr("message") = problem.message;
-      error.attr("lineno") = problem.line > 0 ? py::object(py::int_(problem.line)) : py::none();
-      PyErr_SetObject(format_error.ptr(), error.ptr());
-    } catch (const WriteProblem& problem) {
-      if (problem.error != 0) {
-        const std::string text = problem.message + ": " + std::strerror(problem.error);
-        py::object error =
-            py::module_::import("builtins").attr("OSError")(problem.error, text, problem.path);
-        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+    } catch (const FileProblem& problem) {
+      const exchange::FileOutcome& outcome = problem.outcome;
+      if (outcome.error != 0) {
+        SetSystemError(outcome, problem.path);
+      } else if (outcome.fault == FileFault::kBadFormat ||
+                 outcome.fault == FileFault::kCannotRead) {
+        SetFormatError(format_error, outcome);
       } else {
-        PyErr_SetString(PyExc_ValueError, (problem.path + ": " + problem.message).c_str());
+        PyErr_SetString(PyExc_ValueError, (problem.path + ": " + outcome.message).c_str());
       }
     }
   });

@@ -1,37 +1,34 @@
 #ifndef ZAR_PYTHON_ERRORS_H_
 #define ZAR_PYTHON_ERRORS_H_
 
-// How the library's messages reach Python: a file's contents that cannot be read raise
-// zarfileio.FormatError (a ValueError) with the tool's message and the line at fault; a write
-// the system refused raises OSError with its errno; a model with nothing to write, ValueError.
+// How the library's faults reach Python: a file's contents that cannot be read raise
+// zarfileio.FormatError (a ValueError) with the tool's message and the line at fault; a file the
+// system refused to open, read or write raises OSError with its errno; a model that cannot be
+// written in the format asked (nothing to write, too many markers), ValueError.
 
 #include <pybind11/pybind11.h>
 
-#include <cstdint>
 #include <string>
+
+#include "exchange/file_outcome.h"
 
 namespace zar::python {
 
-// A reader's message about the file at `path`, with the line of the file it stopped at (0:
-// none named).
-struct FormatProblem {
-  std::string message;
-  std::int64_t line = 0;
-};
-
-// A writer's message, with the errno value the failed write left (0: none).
-struct WriteProblem {
-  std::string message;
-  int error = 0;
+// A reader's or writer's fault about the file at `path`, thrown as the Python exception that its
+// kind maps to.
+struct FileProblem {
+  exchange::FileOutcome outcome;
   std::string path;
 };
 
-// Registers zarfileio.FormatError and the translation of both problems into Python exceptions.
-void BindErrors(pybind11::module_& module);
+// Throws FileProblem when `outcome` is a fault.
+void ThrowIfFailed(exchange::FileOutcome outcome, const std::string& path);
 
-// The problem for a reader's `message` about `path`: where the message does not name a line, a
-// TRC or HTR file is read again by the file library to find the line it stops at.
-FormatProblem ReadProblemOf(const std::string& message, const std::string& path);
+// Throws FileProblem for the fault in a file's contents that `message` names.
+[[noreturn]] void ThrowFormatProblem(std::string message, const std::string& path);
+
+// Registers zarfileio.FormatError and the translation of FileProblem into Python exceptions.
+void BindErrors(pybind11::module_& module);
 
 }  // namespace zar::python
 

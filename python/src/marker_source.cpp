@@ -1,6 +1,5 @@
 #include "marker_source.h"
 
-#include <cerrno>
 #include <stdexcept>
 
 #include "errors.h"
@@ -21,9 +20,7 @@ exchange::MarkerSet ReadMarkers(const std::string& path, const Choices& choices,
   options.markers = choices.markers;
   options.exclude = choices.exclude;
   exchange::MarkerSet set;
-  if (const std::string message = format->read(path, options, set); !message.empty()) {
-    throw ReadProblemOf(message, path);
-  }
+  ThrowIfFailed(format->read(path, options, set), path);
   if (set.up_known) NoteSourceUp(choices, path, set.up, notes);
   std::optional<Axis> given;
   if (choices.up) given = AxisFromText(*choices.up);
@@ -47,7 +44,7 @@ void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choic
   if (const std::string nothing =
           exchange::NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
       !nothing.empty()) {
-    throw WriteProblem{nothing, 0, path};
+    throw FileProblem{exchange::FileOutcome::NotWritable(nothing), path};
   }
   if (choices.up_out) {
     if (const std::string refused =
@@ -60,10 +57,7 @@ void WriteMarkers(exchange::MarkerSet& set, const std::string& path, const Choic
   for (std::string& said : exchange::BeforeWriting(target, path, set)) {
     notes.push_back(std::move(said));
   }
-  errno = 0;
-  if (const std::string message = target.write(set, path); !message.empty()) {
-    throw WriteProblem{message, errno, path};
-  }
+  ThrowIfFailed(target.write(set, path), path);
   for (std::string& said : exchange::AfterWriting(target, path, set)) {
     notes.push_back(std::move(said));
   }
@@ -79,9 +73,10 @@ bool CopyC3DWhole(const std::string& in, const std::string& out, const Choices& 
   asked.up_out = choices.up_out.has_value();
   if (!exchange::CopiesC3DWhole(asked)) return false;
   exchange::C3DFile file;
-  std::string message = file.Read(in, exchange::C3DReadOptions{choices.lenient});
-  if (message.empty()) message = NothingToConvert(file.Contents());
-  if (!message.empty()) throw FormatProblem{message, 0};
+  ThrowIfFailed(file.Read(in, exchange::C3DReadOptions{choices.lenient}), in);
+  if (std::string nothing = NothingToConvert(file.Contents()); !nothing.empty()) {
+    ThrowFormatProblem(std::move(nothing), in);
+  }
   for (const std::string& warning : file.warnings) notes.push_back(in + ": " + warning);
   if (file.points.up_known) NoteSourceUp(choices, in, file.points.up, notes);
   std::optional<Axis> given;
@@ -92,10 +87,7 @@ bool CopyC3DWhole(const std::string& in, const std::string& out, const Choices& 
         exchange::FramesOutside(in, file.points.first_frame, file.points.NumFrames()));
   }
   exchange::C3DCopyReport report;
-  errno = 0;
-  if (message = exchange::CopyC3DFrames(in, file, *cut, out, report); !message.empty()) {
-    throw WriteProblem{message, errno, out};
-  }
+  ThrowIfFailed(exchange::CopyC3DFrames(in, file, *cut, out, report), out);
   for (const std::string& warning : report.warnings) notes.push_back(out + ": " + warning);
   return true;
 }

@@ -144,7 +144,7 @@ Notes Convert(const std::string& in, const std::string& out, const py::dict& opt
     if (const std::string nothing =
             exchange::NothingToWrite(set.NumMarkers(), "markers", set.NumFrames());
         !nothing.empty()) {
-      throw FormatProblem{nothing, 0};
+      ThrowFormatProblem(nothing, in);
     }
     EditMarkers(set, range_only, in);
     WriteMarkers(set, out, choices, notes);
@@ -160,7 +160,7 @@ Notes Convert(const std::string& in, const std::string& out, const py::dict& opt
     if (const std::string nothing =
             exchange::NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
         !nothing.empty()) {
-      throw FormatProblem{nothing, 0};
+      ThrowFormatProblem(nothing, in);
     }
     EditSkeleton(skeleton, range_only, in);
     WriteSkeleton(skeleton, out, choices, notes);

@@ -16,7 +16,7 @@ std::variant<exchange::MarkerSet, exchange::Skeleton> ReadScene(const std::strin
                                                                 const Choices& choices) {
   modra::host::Scene scene;
   if (const std::string problem = modra::host::LoadSceneDocument(path, scene); !problem.empty()) {
-    throw FormatProblem{problem, 0};
+    ThrowFormatProblem(problem, path);
   }
   scene::SceneContents contents;
   if (const std::string problem = scene::FindSceneContents(scene, node, contents);
@@ -33,14 +33,14 @@ std::variant<exchange::MarkerSet, exchange::Skeleton> ReadScene(const std::strin
   if (!contents.skeletons.empty()) {
     exchange::Skeleton skeleton;
     if (const std::string problem = scene::SceneSkeleton(scene, node, skeleton); !problem.empty()) {
-      throw FormatProblem{path + ": " + problem, 0};
+      ThrowFormatProblem(path + ": " + problem, path);
     }
     EditSkeleton(skeleton, choices, path);
     return skeleton;
   }
   exchange::MarkerSet set;
   if (const std::string problem = scene::SceneMarkers(scene, node, set); !problem.empty()) {
-    throw FormatProblem{path + ": " + problem, 0};
+    ThrowFormatProblem(path + ": " + problem, path);
   }
   EditMarkers(set, choices, path);
   return set;

@@ -15,7 +15,7 @@ namespace zar::python {
 
 // The one skeleton or marker cloud of the scene document at `path`, below `node` (a name or a
 // path of names; the whole scene when empty), with the frame range and unit of `choices`.
-// Throws FormatProblem for a document that cannot be read, std::invalid_argument for a node that
+// Throws FileProblem for a document that cannot be read, std::invalid_argument for a node that
 // is not there or a scene that holds other than one skeleton or cloud there.
 std::variant<exchange::MarkerSet, exchange::Skeleton> ReadScene(const std::string& path,
                                                                 const std::string& node,

@@ -1,9 +1,9 @@
 #include "skeleton_source.h"
 
-#include <cerrno>
 #include <stdexcept>
 
 #include "errors.h"
+#include "exchange/htr_skeleton_adapter.h"
 #include "exchange/skeleton_formats.h"
 #include "exchange/write_steps.h"
 #include "filelib/file_contents.h"
@@ -14,9 +14,7 @@ namespace zar::python {
 exchange::Skeleton ReadSkeleton(const std::string& path, const Choices& choices, Notes& notes) {
   const exchange::SkeletonFormat* format = exchange::FindSkeletonFormat(path);
   exchange::Skeleton skeleton;
-  if (const std::string message = format->read(path, skeleton); !message.empty()) {
-    throw ReadProblemOf(message, path);
-  }
+  ThrowIfFailed(format->read(path, skeleton), path);
   NoteSourceUp(choices, path, skeleton.up, notes);
   NoteFewerFrames(path, skeleton.NumFrames(), skeleton.declared_frames, notes);
   return skeleton;
@@ -36,7 +34,7 @@ void WriteSkeleton(exchange::Skeleton& skeleton, const std::string& path, const 
   if (const std::string nothing =
           exchange::NothingToWrite(skeleton.NumJoints(), "joints", skeleton.NumFrames());
       !nothing.empty()) {
-    throw WriteProblem{nothing, 0, path};
+    throw FileProblem{exchange::FileOutcome::NotWritable(nothing), path};
   }
   if (choices.up_out) {
     if (const std::string refused =
@@ -49,24 +47,19 @@ void WriteSkeleton(exchange::Skeleton& skeleton, const std::string& path, const 
   for (std::string& said : exchange::BeforeWriting(target, skeleton)) {
     notes.push_back(std::move(said));
   }
-  errno = 0;
-  if (const std::string message = target.write(skeleton, path); !message.empty()) {
-    throw WriteProblem{message, errno, path};
-  }
+  ThrowIfFailed(target.write(skeleton, path), path);
 }
 
 void CopyHTR(const std::string& in, const std::string& out, const Choices& choices, Notes& notes) {
   HTRFile model;
-  std::string message = model.Read(in, true);
-  if (!message.empty()) throw FormatProblem{message, model.MessageLine()};
-  if (message = NothingToConvert(model.Contents()); !message.empty()) {
-    throw FormatProblem{message, 0};
+  ThrowIfFailed(exchange::ReadOutcome(model.Read(in, true), model), in);
+  if (std::string nothing = NothingToConvert(model.Contents()); !nothing.empty()) {
+    ThrowFormatProblem(std::move(nothing), in);
   }
   const FileContents contents = model.Contents();
   NoteFewerFrames(in, contents.frames, contents.declared, notes);
   if (choices.units) model.ConvertUnits(LengthUnitFromText(*choices.units));
-  errno = 0;
-  if (message = model.Write(out); !message.empty()) throw WriteProblem{message, errno, out};
+  ThrowIfFailed(exchange::WriteHTRFile(model, out), out);
 }
 
 }  // namespace zar::python
