@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -144,8 +145,17 @@ int ExportHTR::Export(modra::HostInterface& host, bool quiet) {
   std::string problem = NoRoomForFrames(model_, file_name_);
   if (problem.empty()) problem = writer.Begin(model_, file_name_, model_.NumFrames());
   if (problem.empty()) {
-    walk.WriteFrames(writer, scale);
-    problem = writer.Finish();
+    // The frames of a long range are held a segment at a time; memory that runs out is a failure
+    // of this export (the file is not written), not of the host.
+    try {
+      walk.WriteFrames(writer, scale);
+      problem = writer.Finish();
+    } catch (const std::bad_alloc&) {
+      char text[256];
+      std::snprintf(text, sizeof text, htr_export::kNoMemoryForFrames,
+                    static_cast<int>(model_.NumFrames()), static_cast<int>(model_.NumSegments()));
+      problem = text;
+    }
   }
   if (!problem.empty()) {
     message_reporter.Report(problem.c_str(), htr_export::kErrorCaption);

@@ -40,6 +40,10 @@ inline constexpr const char* kTooManyFrames =
 inline constexpr const char* kNoRoomForFrames =
     "The HTR file needs at least %llu MB for its frames and its disk has %llu MB free.";
 
+// When memory runs out while the frames are sampled (the %d are the frames and segments).
+inline constexpr const char* kNoMemoryForFrames =
+    "There is not enough memory to export %d frames of %d segments.";
+
 // Progress display title: this prefix and the class name.
 inline constexpr const char* kProgressTitle = "Vantrel ExportHTR";
 
