@@ -10,6 +10,7 @@
 #include "plugin_description/resource_ids.h"
 #include "plugin_services/dialog_fields.h"
 #include "plugin_services/message_reporter.h"
+#include "plugin_services/record_dialog.h"
 #include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 
@@ -18,10 +19,6 @@ namespace zar {
 namespace {
 
 namespace id = resource;
-
-ImportHTROptions* OptionsOf(modra::WindowHandle dialog) {
-  return reinterpret_cast<ImportHTROptions*>(modra::WindowUserData(dialog));
-}
 
 void Report(const char* text) { message_reporter.Report(text, htr_import::kErrorCaption); }
 
@@ -121,7 +118,7 @@ bool Accept(modra::WindowHandle dialog, ImportHTROptions& options) {
   return true;
 }
 
-void Command(modra::WindowHandle dialog, int control, ImportHTROptions& options) {
+void Command(modra::WindowHandle dialog, int control, ImportHTROptions& /*options*/) {
   switch (control) {
     case id::kEulerRadio:
     case id::kTCBRadio:
@@ -153,14 +150,6 @@ void Command(modra::WindowHandle dialog, int control, ImportHTROptions& options)
       modra::EnableControl(dialog, id::kEndEffectorsCheck, false);
       modra::EnableControl(dialog, id::kSizeEdit, false);
       break;
-    case id::kOkButton:
-    case modra::kCommandOk:  // Enter presses the default button
-      if (Accept(dialog, options)) modra::EndDialog(dialog, 1);
-      break;
-    case id::kCancelButton:
-    case modra::kCommandCancel:  // Escape
-      modra::EndDialog(dialog, 0);
-      break;
     default:
       break;
   }
@@ -170,24 +159,8 @@ void Command(modra::WindowHandle dialog, int control, ImportHTROptions& options)
 
 std::intptr_t ImportHTROptionsDialogProc(modra::WindowHandle dialog, std::uint32_t message,
                                          std::uintptr_t wParam, std::intptr_t lParam) {
-  switch (message) {
-    case modra::kMessageInitDialog: {
-      modra::SetWindowUserData(dialog, lParam);
-      ImportHTROptions* options = OptionsOf(dialog);
-      if (options != nullptr) Initialise(dialog, *options);
-      return 1;
-    }
-    case modra::kMessageCommand: {
-      ImportHTROptions* options = OptionsOf(dialog);
-      if (options == nullptr) return 0;
-      Command(dialog, modra::CommandId(wParam), *options);
-      return 1;
-    }
-    case modra::kMessageDestroy:
-      return 1;
-    default:
-      return 0;
-  }
+  return RecordDialogProc<ImportHTROptions, Initialise, Accept, Command>(dialog, message, wParam,
+                                                                         lParam);
 }
 
 std::intptr_t RunImportHTROptionsDialog(modra::WindowHandle owner, ImportHTROptions& options) {

@@ -10,6 +10,7 @@
 #include "plugin_description/resource_ids.h"
 #include "plugin_services/dialog_fields.h"
 #include "plugin_services/message_reporter.h"
+#include "plugin_services/record_dialog.h"
 #include "plugin_services/resource_text.h"
 #include "sdk/modra_host.h"
 
@@ -18,10 +19,6 @@ namespace zar {
 namespace {
 
 namespace id = resource;
-
-ImportTRCOptions* OptionsOf(modra::WindowHandle dialog) {
-  return reinterpret_cast<ImportTRCOptions*>(modra::WindowUserData(dialog));
-}
 
 void Report(const char* text) { message_reporter.Report(text, trc_import::kErrorCaption); }
 
@@ -123,7 +120,7 @@ bool Accept(modra::WindowHandle dialog, ImportTRCOptions& options) {
   return true;
 }
 
-void Command(modra::WindowHandle dialog, int control, ImportTRCOptions& options) {
+void Command(modra::WindowHandle dialog, int control, ImportTRCOptions& /*options*/) {
   switch (control) {
     case id::kTRCCreateRadio:
       ShowCloudMode(dialog, false);
@@ -141,14 +138,6 @@ void Command(modra::WindowHandle dialog, int control, ImportTRCOptions& options)
     case id::kPointRadio:
       modra::CheckRadioButton(dialog, id::kSphereRadio, id::kPointRadio, control);
       break;
-    case id::kOkButton:
-    case modra::kCommandOk:  // Enter presses the default button
-      if (Accept(dialog, options)) modra::EndDialog(dialog, 1);
-      break;
-    case id::kCancelButton:
-    case modra::kCommandCancel:  // Escape
-      modra::EndDialog(dialog, 0);
-      break;
     default:
       break;
   }
@@ -158,24 +147,8 @@ void Command(modra::WindowHandle dialog, int control, ImportTRCOptions& options)
 
 std::intptr_t ImportTRCOptionsDialogProc(modra::WindowHandle dialog, std::uint32_t message,
                                          std::uintptr_t wParam, std::intptr_t lParam) {
-  switch (message) {
-    case modra::kMessageInitDialog: {
-      modra::SetWindowUserData(dialog, lParam);
-      ImportTRCOptions* options = OptionsOf(dialog);
-      if (options != nullptr) Initialise(dialog, *options);
-      return 1;
-    }
-    case modra::kMessageCommand: {
-      ImportTRCOptions* options = OptionsOf(dialog);
-      if (options == nullptr) return 0;
-      Command(dialog, modra::CommandId(wParam), *options);
-      return 1;
-    }
-    case modra::kMessageDestroy:
-      return 1;
-    default:
-      return 0;
-  }
+  return RecordDialogProc<ImportTRCOptions, Initialise, Accept, Command>(dialog, message, wParam,
+                                                                         lParam);
 }
 
 std::intptr_t RunImportTRCOptionsDialog(modra::WindowHandle owner, ImportTRCOptions& options) {
