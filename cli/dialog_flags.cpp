@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "cli/command_line.h"
+#include "plugin_description/dialog_controls.h"
 #include "plugin_description/resource_ids.h"
 
 namespace zar::cli {
@@ -123,6 +124,34 @@ constexpr bool NamesItsOptions(std::span<const DialogFlag> flags,
 static_assert(NamesItsOptions(kImportHtrFlags, description::kImportHtrOptions));
 static_assert(NamesItsOptions(kImportTrcFlags, description::kImportTrcOptions));
 static_assert(NamesItsOptions(kExportHtrFlags, description::kExportHtrOptions));
+
+// Every flag of a control the dialog enables only in one state is taken only in that state, and
+// the frame boxes that "Range" enables choose it: the flags say what the dialog does.
+constexpr bool AgreesWithTheDialog(std::span<const DialogFlag> flags,
+                                   std::span<const description::ControlRule> rules) {
+  for (const DialogFlag& row : flags) {
+    const description::ControlRule* rule = description::FindControlRule(rules, row.control);
+    if (rule == nullptr) continue;
+    switch (rule->by) {
+      case description::EnabledBy::kCreateMode:
+        if (row.takes != kCreateMode) return false;
+        break;
+      case description::EnabledBy::kApplyMode:
+        if (row.takes != kApplyMode) return false;
+        break;
+      case description::EnabledBy::kAnimationOn:
+        if (row.takes != kAnimationOn) return false;
+        break;
+      case description::EnabledBy::kRangeChosen:
+        if (row.implies != id::kRangeRadio) return false;
+        break;
+    }
+  }
+  return true;
+}
+static_assert(AgreesWithTheDialog(kImportHtrFlags, description::kImportHtrControls));
+static_assert(AgreesWithTheDialog(kImportTrcFlags, description::kImportTrcControls));
+static_assert(AgreesWithTheDialog(kExportHtrFlags, description::kExportHtrControls));
 
 // How each state of a dialog is chosen from the command line and named in messages.
 struct StateRule {

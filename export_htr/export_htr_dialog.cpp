@@ -27,8 +27,8 @@ void ReportBound(const char* format, std::int32_t bound) {
 bool Checked(modra::WindowHandle dialog, int id) { return modra::IsButtonChecked(dialog, id) == 1; }
 
 void EnableFromTo(modra::WindowHandle dialog, bool enable) {
-  modra::EnableControl(dialog, resource::kFromEdit, enable);
-  modra::EnableControl(dialog, resource::kToEdit, enable);
+  EnableControlsOf(dialog, description::kExportHtrControls, description::EnabledBy::kRangeChosen,
+                   enable);
 }
 
 void Initialise(modra::WindowHandle dialog) {

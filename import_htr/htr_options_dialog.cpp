@@ -19,6 +19,8 @@ namespace zar {
 namespace {
 
 namespace id = resource;
+using description::EnabledBy;
+constexpr auto& kControls = description::kImportHtrControls;
 
 void Report(const char* text) { message_reporter.Report(text, htr_import::kErrorCaption); }
 
@@ -35,15 +37,13 @@ void Initialise(modra::WindowHandle dialog, ImportHTROptions& options) {
 
   modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio,
                           options.Apply ? id::kHTRApplyRadio : id::kHTRCreateRadio);
-  modra::EnableControl(dialog, id::kEndEffectorsCheck, !options.Apply);
-  modra::EnableControl(dialog, id::kSizeEdit, !options.Apply);
+  EnableControlsOf(dialog, kControls, EnabledBy::kCreateMode, !options.Apply);
 
   if (options.Range) {
     modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kRangeRadio);
   } else {
     modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kAllRadio);
-    modra::EnableControl(dialog, id::kFromEdit, false);
-    modra::EnableControl(dialog, id::kToEdit, false);
+    EnableControlsOf(dialog, kControls, EnabledBy::kRangeChosen, false);
   }
 
   modra::CheckRadioButton(dialog, id::kEulerRadio, id::kTCBRadio,
@@ -125,30 +125,25 @@ void Command(modra::WindowHandle dialog, int control, ImportHTROptions& /*option
       modra::CheckRadioButton(dialog, id::kEulerRadio, id::kTCBRadio, control);
       break;
     case id::kAnimationCheck: {
-      const bool animate = IsChecked(dialog, id::kAnimationCheck);
-      modra::EnableControl(dialog, id::kAllRadio, animate);
-      modra::EnableControl(dialog, id::kRangeRadio, animate);
+      EnableControlsOf(dialog, kControls, EnabledBy::kAnimationOn,
+                       IsChecked(dialog, id::kAnimationCheck));
       break;
     }
     case id::kAllRadio:
       modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kAllRadio);
-      modra::EnableControl(dialog, id::kFromEdit, false);
-      modra::EnableControl(dialog, id::kToEdit, false);
+      EnableControlsOf(dialog, kControls, EnabledBy::kRangeChosen, false);
       break;
     case id::kRangeRadio:
       modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio, id::kRangeRadio);
-      modra::EnableControl(dialog, id::kFromEdit, true);
-      modra::EnableControl(dialog, id::kToEdit, true);
+      EnableControlsOf(dialog, kControls, EnabledBy::kRangeChosen, true);
       break;
     case id::kHTRCreateRadio:
       modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio, id::kHTRCreateRadio);
-      modra::EnableControl(dialog, id::kEndEffectorsCheck, true);
-      modra::EnableControl(dialog, id::kSizeEdit, true);
+      EnableControlsOf(dialog, kControls, EnabledBy::kCreateMode, true);
       break;
     case id::kHTRApplyRadio:
       modra::CheckRadioButton(dialog, id::kHTRCreateRadio, id::kHTRApplyRadio, id::kHTRApplyRadio);
-      modra::EnableControl(dialog, id::kEndEffectorsCheck, false);
-      modra::EnableControl(dialog, id::kSizeEdit, false);
+      EnableControlsOf(dialog, kControls, EnabledBy::kCreateMode, false);
       break;
     default:
       break;

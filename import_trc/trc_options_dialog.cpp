@@ -19,6 +19,8 @@ namespace zar {
 namespace {
 
 namespace id = resource;
+using description::EnabledBy;
+constexpr auto& kControls = description::kImportTrcControls;
 
 void Report(const char* text) { message_reporter.Report(text, trc_import::kErrorCaption); }
 
@@ -34,19 +36,15 @@ void ReportWithBound(const char* format, std::int32_t bound) {
 void ShowCloudMode(modra::WindowHandle dialog, bool apply) {
   modra::CheckRadioButton(dialog, id::kTRCCreateRadio, id::kTRCApplyRadio,
                           apply ? id::kTRCApplyRadio : id::kTRCCreateRadio);
-  modra::EnableControl(dialog, id::kSelectedOnlyCheck, apply);
-  modra::EnableControl(dialog, id::kRootNodeCheck, !apply);
-  modra::EnableControl(dialog, id::kSphereRadio, !apply);
-  modra::EnableControl(dialog, id::kPointRadio, !apply);
-  modra::EnableControl(dialog, id::kSizeEdit, !apply);
+  EnableControlsOf(dialog, kControls, EnabledBy::kApplyMode, apply);
+  EnableControlsOf(dialog, kControls, EnabledBy::kCreateMode, !apply);
 }
 
 // "All" and "Range": the frame boxes serve a range only ("Offset" stays enabled).
 void ShowTimeMode(modra::WindowHandle dialog, bool range) {
   modra::CheckRadioButton(dialog, id::kAllRadio, id::kRangeRadio,
                           range ? id::kRangeRadio : id::kAllRadio);
-  modra::EnableControl(dialog, id::kFromEdit, range);
-  modra::EnableControl(dialog, id::kToEdit, range);
+  EnableControlsOf(dialog, kControls, EnabledBy::kRangeChosen, range);
 }
 
 void Initialise(modra::WindowHandle dialog, ImportTRCOptions& options) {

@@ -38,4 +38,11 @@ void SetEditReal(modra::WindowHandle dialog, int control, double value) {
   modra::SetControlText(dialog, control, text.c_str());
 }
 
+void EnableControlsOf(modra::WindowHandle dialog, std::span<const description::ControlRule> rules,
+                      description::EnabledBy by, bool enable) {
+  for (const description::ControlRule& rule : rules) {
+    if (rule.by == by) modra::EnableControl(dialog, rule.control, enable);
+  }
+}
+
 }  // namespace zar

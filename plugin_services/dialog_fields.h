@@ -6,8 +6,10 @@
 // as 0); numbers are shown with "%d" and "%f", with a '.' whatever the process's locale.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "plugin_description/dialog_controls.h"
 #include "sdk/modra_platform.h"
 
 namespace zar {
@@ -29,6 +31,11 @@ double EditReal(modra::WindowHandle dialog, int control);
 void SetEditInt(modra::WindowHandle dialog, int control, std::int32_t value);
 // Shows `value` as "%f".
 void SetEditReal(modra::WindowHandle dialog, int control, double value);
+
+// Enables (or disables) every control of `rules` that the choice `by` enables, in the rules'
+// order.
+void EnableControlsOf(modra::WindowHandle dialog, std::span<const description::ControlRule> rules,
+                      description::EnabledBy by, bool enable);
 
 }  // namespace zar
 
