@@ -22,13 +22,13 @@
 #include <string>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "bench/bench_folder.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_section_builder.h"
 #include "exchange/force_plates.h"
 #include "exchange/trc_writer.h"
-#include "filelib/output_file.h"
 #include "filelib/trc_file.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <numbers>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "exchange/decimal_text.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/ordered_blocks.h"
 #include "exchange/up_axis.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

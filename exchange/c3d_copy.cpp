@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "atomic_file/output_file.h"
 #include "exchange/c3d_analog.h"
 #include "exchange/c3d_events.h"
 #include "exchange/c3d_section_builder.h"
@@ -13,7 +14,6 @@
 #include "exchange/marker_formats.h"
 #include "exchange/marker_set.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 #include "filelib/read_file.h"
 
 namespace zar::exchange {

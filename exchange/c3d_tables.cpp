@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "atomic_file/output_file.h"
 #include "exchange/csv_writer.h"
 #include "exchange/decimal_text.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "exchange/c3d_file.h"
 #include "exchange/c3d_section_builder.h"
 #include "exchange/exchange_messages.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

@@ -1,7 +1,7 @@
 #include "exchange/csv_writer.h"
 
+#include "atomic_file/output_file.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "atomic_file/output_file.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "atomic_file/output_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/work_progress.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 #include "text/base64.h"
 
 namespace zar::exchange {

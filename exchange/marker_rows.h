@@ -8,8 +8,8 @@
 #include <functional>
 #include <string_view>
 
+#include "atomic_file/output_file.h"
 #include "exchange/marker_set.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

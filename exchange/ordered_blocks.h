@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 
 namespace zar::exchange {
 

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string_view>
 
+#include "atomic_file/output_file.h"
 #include "exchange/decimal_text.h"
 #include "exchange/marker_rows.h"
 #include "filelib/file_messages.h"
-#include "filelib/output_file.h"
 
 namespace zar::exchange {
 

@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
+#include "atomic_file/output_file.h"
 #include "filelib/htr_file.h"
 #include "filelib/htr_segment.h"
-#include "filelib/output_file.h"
 
 namespace zar {
 

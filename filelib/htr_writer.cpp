@@ -8,11 +8,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "filelib/file_messages.h"
 #include "filelib/htr_file.h"
 #include "filelib/htr_stream_writer.h"
 #include "filelib/number_text.h"
-#include "filelib/output_file.h"
 
 namespace zar {
 

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 
 namespace modra::host {
 namespace {

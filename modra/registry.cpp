@@ -12,7 +12,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 #include "modra/file_lock.h"
 #include "text/ascii_case.h"
 

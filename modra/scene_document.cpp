@@ -19,7 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 #include "modra/byte_text.h"
 #include "modra/json_stream.h"
 #include "modra/json_value.h"

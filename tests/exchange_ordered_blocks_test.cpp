@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "exchange/ordered_blocks.h"
 #include "exchange/work_progress.h"
-#include "filelib/output_file.h"
 #include "filelib_test_support.h"
 
 namespace zar::exchange {

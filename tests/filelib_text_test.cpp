@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "filelib/line_reader.h"
 #include "filelib/number_text.h"
-#include "filelib/output_file.h"
 #include "filelib_test_support.h"
 #include "line_batches_test_support.h"
 

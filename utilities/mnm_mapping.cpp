@@ -6,8 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "atomic_file/output_file.h"
 #include "filelib/line_reader.h"
-#include "filelib/output_file.h"
 
 namespace zar {
 namespace {

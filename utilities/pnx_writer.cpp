@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "atomic_file/output_file.h"
 #include "filelib/number_text.h"
-#include "filelib/output_file.h"
 
 namespace zar {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 #include "text/base64.h"
 #include "viewer/page_template.h"
 

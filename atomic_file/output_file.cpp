@@ -1,4 +1,4 @@
-#include "filelib/output_file.h"
+#include "atomic_file/output_file.h"
 
 #include <fcntl.h>
 #include <signal.h>

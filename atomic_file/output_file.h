@@ -1,5 +1,5 @@
-#ifndef ZAR_FILELIB_OUTPUT_FILE_H_
-#define ZAR_FILELIB_OUTPUT_FILE_H_
+#ifndef ZAR_ATOMIC_FILE_OUTPUT_FILE_H_
+#define ZAR_ATOMIC_FILE_OUTPUT_FILE_H_
 
 #include <cstddef>
 #include <cstdio>
@@ -81,4 +81,4 @@ void RemoveWriteLeftovers(const std::string& target);
 
 }  // namespace zar
 
-#endif  // ZAR_FILELIB_OUTPUT_FILE_H_
+#endif  // ZAR_ATOMIC_FILE_OUTPUT_FILE_H_
