@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <optional>
 
 #include "cli/command_line.h"
 #include "plugin_description/dialog_controls.h"
@@ -115,7 +116,7 @@ constexpr std::array kExportHtrFlags = {
 constexpr bool NamesItsOptions(std::span<const DialogFlag> flags,
                                const description::OptionClass& options) {
   for (const DialogFlag& row : flags) {
-    if (row.option != nullptr && description::FindOption(options, row.option) == nullptr) {
+    if (row.option != nullptr && !description::HasOption(options, row.option)) {
       return false;
     }
   }
@@ -130,9 +131,9 @@ static_assert(NamesItsOptions(kExportHtrFlags, description::kExportHtrOptions));
 constexpr bool AgreesWithTheDialog(std::span<const DialogFlag> flags,
                                    std::span<const description::ControlRule> rules) {
   for (const DialogFlag& row : flags) {
-    const description::ControlRule* rule = description::FindControlRule(rules, row.control);
-    if (rule == nullptr) continue;
-    switch (rule->by) {
+    const std::optional<description::EnabledBy> rule = description::RuleOf(rules, row.control);
+    if (!rule) continue;
+    switch (*rule) {
       case description::EnabledBy::kCreateMode:
         if (row.takes != kCreateMode) return false;
         break;

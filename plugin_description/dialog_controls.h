@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "plugin_description/resource_ids.h"
@@ -47,11 +48,11 @@ inline constexpr std::array kImportTrcControls{
 inline constexpr std::array kExportHtrControls{ControlRule{resource::kFromEdit, kRangeChosen},
                                                ControlRule{resource::kToEdit, kRangeChosen}};
 
-// The rule of `control` in `rules`; null when the control is always enabled.
-constexpr const ControlRule* FindControlRule(std::span<const ControlRule> rules, int control) {
+// The rule of `control` in `rules`; none when the control is always enabled.
+constexpr std::optional<EnabledBy> RuleOf(std::span<const ControlRule> rules, int control) {
   for (const ControlRule& rule : rules)
-    if (rule.control == control) return &rule;
-  return nullptr;
+    if (rule.control == control) return rule.by;
+  return std::nullopt;
 }
 
 }  // namespace zar::description

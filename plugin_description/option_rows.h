@@ -87,6 +87,14 @@ inline constexpr OptionClass kConvertPnxOptions{"ConvertPNX", kConvertPnxRows};
 inline constexpr std::array kOptionClasses{kImportHtrOptions, kImportTrcOptions, kExportHtrOptions,
                                            kConvertPnxOptions};
 
+// Whether `options` has a row named `name` (exact letter case). (Compile-time checks use this
+// rather than FindOption: sanitizer builds cannot compare addresses in constant expressions.)
+constexpr bool HasOption(const OptionClass& options, std::string_view name) {
+  for (const OptionRow& row : options.rows)
+    if (name == row.name) return true;
+  return false;
+}
+
 // The row named `name` (exact letter case) of `options`; null when it has none.
 constexpr const OptionRow* FindOption(const OptionClass& options, std::string_view name) {
   for (const OptionRow& row : options.rows)
