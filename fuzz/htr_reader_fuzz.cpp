@@ -49,7 +49,8 @@ bool IsHtrReaderMessage(std::string_view message) {
   namespace m = zar::messages;
   for (const std::string_view exact :
        {m::kHtrFileType, m::kHtrDataType, m::kHtrFileVersion, m::kHtrEulerRotationOrder,
-        m::kHtrGlobalAxisofGravity, m::kHtrBoneLengthAxis, m::kHtrSegmentCount, m::kCannotRead}) {
+        m::kHtrGlobalAxisofGravity, m::kHtrBoneLengthAxis, m::kHtrSegmentCount,
+        m::kHtrNumFramesRange, m::kLineTooLong, m::kCannotRead}) {
     if (message == exact) return true;
   }
   for (const std::string_view prefix :

@@ -28,7 +28,7 @@ using zar::fuzz::Require;
 bool IsTrcReaderMessage(std::string_view message, bool with_unnamed) {
   namespace m = zar::messages;
   return message.empty() || message == m::kTrcHeaderState || message == m::kCannotRead ||
-         (with_unnamed && message == m::kTrcMarkerCount);
+         message == m::kLineTooLong || (with_unnamed && message == m::kTrcMarkerCount);
 }
 
 void CheckModel(const zar::TRCFile& model, bool with_unnamed) {
