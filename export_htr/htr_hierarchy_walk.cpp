@@ -11,6 +11,7 @@
 #include "import_htr/htr_axes.h"
 #include "import_htr/htr_skeleton.h"
 #include "math/zar_euler_rotation.h"
+#include "plugin_description/plugin_texts.h"
 #include "plugin_services/message_reporter.h"
 
 namespace zar {
@@ -98,10 +99,9 @@ ZARRotationMatrix3<double> HTRHierarchyWalk::HTRRotation(const modra::Quat& rota
 }
 
 bool HTRHierarchyWalk::SavedBasePosition(modra::SceneNode* node, HTRSegment& segment) const {
-  const char* const keys[] = {kHTRBaseTransX, kHTRBaseTransY, kHTRBaseTransZ, kHTRBaseRotX,
-                              kHTRBaseRotY,   kHTRBaseRotZ,   kHTRBaseLength};
-  float values[7] = {};
-  for (int i = 0; i < 7; ++i) {
+  constexpr auto& keys = description::kHTRBaseProperties;
+  float values[keys.size()] = {};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
     if (!node->UserFloatProperty(keys[i], values[i])) return false;
   }
   segment.SetBaseTranslation(values[0], values[1], values[2]);

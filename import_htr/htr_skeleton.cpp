@@ -8,6 +8,7 @@
 #include "math/zar_euler_rotation.h"
 #include "math/zar_quaternion.h"
 #include "math/zar_rotation_matrix3.h"
+#include "plugin_description/plugin_texts.h"
 
 namespace zar {
 
@@ -136,9 +137,9 @@ bool HTRSkeletonBuilder::SetBasePose(modra::SceneNode* node, const HTRSegment& s
   const bool root = segment.IsRoot();
 
   const ZARVector3<double> t = segment.BaseTranslation();
-  node->SetUserFloatProperty(kHTRBaseTransX, static_cast<float>(t.X()));
-  node->SetUserFloatProperty(kHTRBaseTransY, static_cast<float>(t.Y()));
-  node->SetUserFloatProperty(kHTRBaseTransZ, static_cast<float>(t.Z()));
+  node->SetUserFloatProperty(description::kHTRBaseTransX, static_cast<float>(t.X()));
+  node->SetUserFloatProperty(description::kHTRBaseTransY, static_cast<float>(t.Y()));
+  node->SetUserFloatProperty(description::kHTRBaseTransZ, static_cast<float>(t.Z()));
   const ZARVector3<double> mapped = MapHTRTranslation(t, root);
   if (position == nullptr || position->ControllerCheck() == 0) return false;
   const modra::Point3 p(static_cast<float>(mapped.X()), static_cast<float>(mapped.Y()),
@@ -146,9 +147,9 @@ bool HTRSkeletonBuilder::SetBasePose(modra::SceneNode* node, const HTRSegment& s
   position->SetControllerValue(now, &p, 1, modra::kValueAbsolute);
 
   const ZAREulerRotation<double>& base = segment.BaseRotation();
-  node->SetUserFloatProperty(kHTRBaseRotX, static_cast<float>(base.X()));
-  node->SetUserFloatProperty(kHTRBaseRotY, static_cast<float>(base.Y()));
-  node->SetUserFloatProperty(kHTRBaseRotZ, static_cast<float>(base.Z()));
+  node->SetUserFloatProperty(description::kHTRBaseRotX, static_cast<float>(base.X()));
+  node->SetUserFloatProperty(description::kHTRBaseRotY, static_cast<float>(base.Y()));
+  node->SetUserFloatProperty(description::kHTRBaseRotZ, static_cast<float>(base.Z()));
   ZARRotationMatrix3<double> mb;
   mb.SetFromEuler(base);
   ZAREulerRotation<double> extracted;
@@ -163,7 +164,7 @@ bool HTRSkeletonBuilder::SetBasePose(modra::SceneNode* node, const HTRSegment& s
                           static_cast<float>(q.Z()), static_cast<float>(-q.W()));
   rotation->SetControllerValue(now, &hostQ, 1, modra::kValueAbsolute);
 
-  node->SetUserFloatProperty(kHTRBaseLength, static_cast<float>(segment.BoneLength()));
+  node->SetUserFloatProperty(description::kHTRBaseLength, static_cast<float>(segment.BoneLength()));
   return true;
 }
 

@@ -10,19 +10,9 @@
 
 #include "filelib/htr_segment.h"
 #include "import_htr/htr_import_job.h"
-#include "plugin_description/plugin_texts.h"
 #include "sdk/modra_host.h"
 
 namespace zar {
-
-// Node user properties holding a segment's base position (description::kHTRBase...).
-using description::kHTRBaseLength;
-using description::kHTRBaseRotX;
-using description::kHTRBaseRotY;
-using description::kHTRBaseRotZ;
-using description::kHTRBaseTransX;
-using description::kHTRBaseTransY;
-using description::kHTRBaseTransZ;
 
 // Suffix of the name of an end effector's node.
 inline constexpr const char* kEffectorSuffix = "_Effector";
