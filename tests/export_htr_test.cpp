@@ -530,6 +530,21 @@ TEST_F(ExportHTRTest, ProgressRunsFromZeroToOneHundred) {
   EXPECT_EQ(user().ShownOfKind(ShownEvent::Kind::kProgressEnd).size(), 1U);
 }
 
+// An export of more than a million frame lines moves the display on as its segments are written
+// instead of standing at 90 for the whole write.
+TEST_F(ExportHTRTest, ALongExportShowsProgressWhileItsFramesAreWritten) {
+  Node* hips = Bone("Hips");
+  Bone("Spine", hips);
+  Select(hips);
+  scene().set_animationRange({0, 500000 * 160});  // 500001 frames of each segment
+  ASSERT_EQ(Export(Path("out.htr"), true), 1);
+  std::vector<int> percents;
+  for (const auto& e : user().ShownOfKind(ShownEvent::Kind::kProgressUpdate)) {
+    percents.push_back(e.number);
+  }
+  EXPECT_EQ(percents, (std::vector<int>{0, 90, 90, 90, 95, 100}));
+}
+
 // Every line of an HTR file's sections after the header, each with its section's name.
 std::set<std::string> SectionLines(const std::string& text) {
   std::set<std::string> lines;
