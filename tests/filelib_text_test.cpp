@@ -204,34 +204,14 @@ std::string Format(double value, int precision) {
 }
 
 TEST(NumberText, FixedPointIsByteIdenticalToPrintf) {
-  const double specials[] = {0.0078125,
-                             9223372036854775807.0,
-                             9223372036854775808.0,
-                             4503599627370495.5,
-                             0.0,
-                             -0.0,
-                             1.0,
-                             -1.0,
-                             0.5,
-                             1.5,
-                             2.5,
-                             0.125,
-                             0.375,
-                             1e-7,
-                             -1e-7,
-                             5e-7,
-                             0.0000005,
-                             123.4565,
-                             1e300,
-                             -1e308,
-                             4.9e-324,
-                             1e22,
-                             NAN,
-                             -NAN,
-                             INFINITY,
-                             -INFINITY,
-                             57.29577951308232,
-                             0.1 + 0.2};
+  const double specials[] = {0.0078125, 9223372036854775807.0, 9223372036854775808.0,
+                             4503599627370495.5, 0.0, -0.0, 1.0, -1.0, 0.5, 1.5, 2.5, 0.125, 0.375,
+                             1e-7, -1e-7, 5e-7, 0.0000005, 123.4565, 1e300, -1e308, 4.9e-324, 1e22,
+                             NAN, -NAN, INFINITY, -INFINITY, 57.29577951308232, 0.1 + 0.2,
+                             // Six decimals either side of 1000, where the integer part stops
+                             // being looked up whole, and carries into the next integer.
+                             999.9999994, 999.9999996, -999.9999996, 999.999999, 1000.0000004,
+                             99.9999996, 9.9999996, 0.9999996};
   for (const double value : specials) {
     for (const int precision : {0, 1, 2, 6, 9, 17}) {
       EXPECT_EQ(Printf(value, precision), Format(value, precision)) << value;
